@@ -1,0 +1,24 @@
+#include "entry/UnitInit.h"
+
+#include "store/UnitMyKeys.h"
+#include "store/UnitTokenPrivs.h"
+#include "util/UnitErrorLog.h"
+#include "util/UnitSpecialPaths.h"
+
+namespace lw {
+
+void InitializeUnits() {
+  InitializeUnitTokenPrivs();
+  InitializeUnitMyKeys();
+  InitializeUnitSpecialPaths();
+  InitializeUnitErrorLog();
+}
+
+void FinalizeUnits() {
+  FinalizeUnitErrorLog();
+  FinalizeUnitSpecialPaths();
+  FinalizeUnitMyKeys();
+  FinalizeUnitTokenPrivs();
+}
+
+}  // namespace lw

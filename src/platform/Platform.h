@@ -1,0 +1,204 @@
+#pragma once
+// The seam between the program and Windows. Each interface mirrors the Windows calls it is
+// named after: the same arguments (in std::string form, single-byte text), the same results
+// and the same error codes. Nothing here knows the program's rules; the program's own code
+// runs unchanged over the real implementation (win32/) and the in-memory one (sim/).
+//
+// Conventions that hold for every call:
+// - Registry calls return a Windows error code (kErrorSuccess on success) as RegXxx do.
+// - Calls that return bool set the last error (ISystem::GetLastError) on failure, as the
+//   Windows calls do.
+// - When a call fails, its out parameters are left as they were.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/WinConst.h"
+
+namespace lw {
+
+struct RegKeyInfo {
+  std::uint32_t subKeys = 0;
+  std::uint32_t maxSubKeyLen = 0;
+  std::uint32_t values = 0;
+  std::uint32_t maxValueNameLen = 0;
+  std::uint32_t maxValueLen = 0;
+};
+
+class IRegistry {
+ public:
+  virtual ~IRegistry() = default;
+  // RegOpenKeyEx. An empty sub-key opens a new handle to the parent itself.
+  virtual long OpenKeyEx(HKey parent, const std::string& subKey, std::uint32_t access,
+                         HKey* result) = 0;
+  // RegCreateKeyEx (REG_OPTION_NON_VOLATILE, no class, no security attributes); creates every
+  // missing key along the path. disposition may be null.
+  virtual long CreateKeyEx(HKey parent, const std::string& subKey, std::uint32_t access,
+                           HKey* result, std::uint32_t* disposition) = 0;
+  virtual long CloseKey(HKey key) = 0;
+  virtual long FlushKey(HKey key) = 0;
+  // RegQueryValueEx. data may be null to ask for the size; when *size is too small the call
+  // returns kErrorMoreData and sets *size to the size needed. type may be null.
+  virtual long QueryValueEx(HKey key, const std::string& name, std::uint32_t* type, void* data,
+                            std::uint32_t* size) = 0;
+  virtual long SetValueEx(HKey key, const std::string& name, std::uint32_t type, const void* data,
+                          std::uint32_t size) = 0;
+  virtual long DeleteValue(HKey key, const std::string& name) = 0;
+  // RegDeleteKey: the NT rule holds, a key that has sub-keys is refused (kErrorAccessDenied).
+  virtual long DeleteKey(HKey parent, const std::string& subKey) = 0;
+  // RegEnumKeyEx / RegEnumValue reduced to the name at an index; kErrorNoMoreItems past the end.
+  virtual long EnumKeyEx(HKey key, std::uint32_t index, std::string* name) = 0;
+  virtual long EnumValue(HKey key, std::uint32_t index, std::string* name) = 0;
+  virtual long QueryInfoKey(HKey key, RegKeyInfo* info) = 0;
+  // Hive files: RegLoadKey/RegUnLoadKey under HKEY_USERS or HKEY_LOCAL_MACHINE need the
+  // backup and restore privileges enabled in the process token. RegSaveKey writes a hive file.
+  virtual long LoadKey(HKey root, const std::string& subKey, const std::string& file) = 0;
+  virtual long UnLoadKey(HKey root, const std::string& subKey) = 0;
+  virtual long SaveKey(HKey key, const std::string& file) = 0;
+  // RegConnectRegistry; an empty machine name is the local machine.
+  virtual long ConnectRegistry(const std::string& machine, HKey root, HKey* result) = 0;
+};
+
+struct Luid {
+  std::uint32_t low = 0;
+  std::int32_t high = 0;
+};
+
+class IToken {
+ public:
+  virtual ~IToken() = default;
+  // OpenProcessToken on the current process.
+  virtual bool OpenProcessToken(std::uint32_t access, Handle* token) = 0;
+  virtual bool LookupPrivilegeValue(const std::string& name, Luid* luid) = 0;
+  // AdjustTokenPrivileges with a one-entry privilege record; no previous state is wanted.
+  virtual bool AdjustTokenPrivileges(Handle token, bool disableAll, const Luid& luid,
+                                     std::uint32_t attributes) = 0;
+  virtual bool CloseHandle(Handle handle) = 0;
+};
+
+struct FindData {
+  std::string fileName;  // name only, no folder
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+};
+
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+  virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
+  virtual bool SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
+  virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+  virtual bool CreateDirectory(const std::string& path) = 0;
+  virtual bool RemoveDirectory(const std::string& path) = 0;
+  // FindFirstFile with a pattern such as "C:\dir\*"; kInvalidHandle when nothing matches.
+  virtual Handle FindFirstFile(const std::string& pattern, FindData* data) = 0;
+  virtual bool FindNextFile(Handle find, FindData* data) = 0;
+  virtual bool FindClose(Handle find) = 0;
+  // Opens the file for appending when it exists, else creates it, writes the bytes, closes it.
+  virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
+  // Creates or truncates the file and writes the bytes.
+  virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  virtual bool ReadFile(const std::string& path, std::string* bytes) = 0;
+  // The profile-file (INI) functions.
+  virtual std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                              const std::string& defaultValue,
+                                              const std::string& file) = 0;
+  virtual bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                                         const std::string& value, const std::string& file) = 0;
+};
+
+struct OsVersionInfo {
+  std::uint32_t majorVersion = 0;
+  std::uint32_t minorVersion = 0;
+  std::uint32_t buildNumber = 0;
+  std::uint32_t platformId = 0;
+  std::string csdVersion;
+};
+
+struct SystemTime {
+  std::uint16_t year = 0;
+  std::uint16_t month = 0;
+  std::uint16_t dayOfWeek = 0;
+  std::uint16_t day = 0;
+  std::uint16_t hour = 0;
+  std::uint16_t minute = 0;
+  std::uint16_t second = 0;
+  std::uint16_t milliseconds = 0;
+};
+
+// The fixed part of a version resource (VS_FIXEDFILEINFO), as VerQueryValue of "\" gives it.
+struct FixedFileVersion {
+  std::uint32_t fileVersionMS = 0;
+  std::uint32_t fileVersionLS = 0;
+  std::uint32_t productVersionMS = 0;
+  std::uint32_t productVersionLS = 0;
+};
+
+class ISystem {
+ public:
+  virtual ~ISystem() = default;
+  virtual bool GetVersionEx(OsVersionInfo* info) = 0;
+  // WNetGetUser for the current user; returns a Windows error code.
+  virtual std::uint32_t WNetGetUser(std::string* user) = 0;
+  virtual std::uint32_t GetTickCount() = 0;
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+  // ExpandEnvironmentStrings: the whole expansion; unknown variables stay as written.
+  virtual std::string ExpandEnvironmentStrings(const std::string& text) = 0;
+  virtual std::string GetWindowsDirectory() = 0;
+  virtual std::string GetSystemDirectory() = 0;
+  // GetModuleFileName of the running executable.
+  virtual std::string GetModuleFileName() = 0;
+  virtual SystemTime GetLocalTime() = 0;
+  // GetDateFormat with DATE_SHORTDATE and GetTimeFormat with the default (long) format, both in
+  // the user's locale.
+  virtual std::string FormatShortDate(const SystemTime& time) = 0;
+  virtual std::string FormatLongTime(const SystemTime& time) = 0;
+  // FormatMessage from the system message table, inserts ignored, default language, at most
+  // 256 characters; empty for an unknown code. The text is returned as the system gives it.
+  virtual std::string FormatMessage(std::uint32_t code) = 0;
+  // GetFileVersionInfoSize + GetFileVersionInfo + VerQueryValue("\"): false when the file has no
+  // version resource.
+  virtual bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) = 0;
+  // CreateMutex with no security attributes; check GetLastError right after it.
+  virtual Handle CreateMutex(bool initialOwner, const std::string& name) = 0;
+  virtual bool CloseHandle(Handle handle) = 0;
+  virtual std::uint32_t GetLastError() = 0;
+  virtual void SetLastError(std::uint32_t code) = 0;
+  // Handles the window messages that are waiting, so that a wait made of short sleeps keeps
+  // the windows responsive.
+  virtual void ProcessMessages() = 0;
+};
+
+class IShell {
+ public:
+  virtual ~IShell() = default;
+  // SHGetSpecialFolderLocation + SHGetPathFromIDList; false when the shell gives no path.
+  virtual bool GetSpecialFolderPath(int csidl, std::string* path) = 0;
+};
+
+class IPlatform {
+ public:
+  virtual ~IPlatform() = default;
+  virtual IRegistry& Registry() = 0;
+  virtual IToken& Token() = 0;
+  virtual IFileSystem& Files() = 0;
+  virtual ISystem& System() = 0;
+  virtual IShell& Shell() = 0;
+};
+
+// The process-wide platform. The program installs the Win32 one at start; a test installs a
+// fresh one before each case. Installing replaces (and frees) the previous one.
+void InstallPlatform(std::unique_ptr<IPlatform> platform);
+IPlatform& CurrentPlatform();
+bool HasPlatform();
+
+inline IRegistry& Reg() { return CurrentPlatform().Registry(); }
+inline IToken& Token() { return CurrentPlatform().Token(); }
+inline IFileSystem& Files() { return CurrentPlatform().Files(); }
+inline ISystem& Sys() { return CurrentPlatform().System(); }
+inline IShell& Shell() { return CurrentPlatform().Shell(); }
+
+}  // namespace lw

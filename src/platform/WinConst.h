@@ -1,0 +1,115 @@
+#pragma once
+// The numeric values of the Windows constants the program uses. Portable code names them
+// from here so that it never needs <windows.h>; the Win32 seam checks each one against the
+// system headers at compile time.
+
+#include <cstdint>
+
+namespace lw {
+
+// A handle as the seam passes it: registry keys, find handles, mutexes, tokens.
+using Handle = std::uintptr_t;
+using HKey = std::uintptr_t;
+
+inline constexpr Handle kInvalidHandle = static_cast<Handle>(-1);
+
+// Predefined registry roots (stored as integers in the program key).
+inline constexpr HKey kHKeyClassesRoot = 0x80000000u;
+inline constexpr HKey kHKeyCurrentUser = 0x80000001u;
+inline constexpr HKey kHKeyLocalMachine = 0x80000002u;
+inline constexpr HKey kHKeyUsers = 0x80000003u;
+inline constexpr HKey kHKeyPerformanceData = 0x80000004u;
+inline constexpr HKey kHKeyCurrentConfig = 0x80000005u;
+inline constexpr HKey kHKeyDynData = 0x80000006u;
+
+// Registry access masks.
+inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
+inline constexpr std::uint32_t kKeySetValue = 0x0002;
+inline constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
+inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
+inline constexpr std::uint32_t kKeyNotify = 0x0010;
+inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
+inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
+inline constexpr std::uint32_t kKeyRead = 0x20019;
+inline constexpr std::uint32_t kKeyWrite = 0x20006;
+// READ_CONTROL | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS: a read without notification rights.
+inline constexpr std::uint32_t kKeyReadNoNotify = 0x20009;
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+
+// Registry value types.
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+inline constexpr std::uint32_t kRegQword = 11;
+
+// RegCreateKeyEx dispositions.
+inline constexpr std::uint32_t kRegCreatedNewKey = 1;
+inline constexpr std::uint32_t kRegOpenedExistingKey = 2;
+
+// System error codes.
+inline constexpr std::uint32_t kErrorSuccess = 0;
+inline constexpr std::uint32_t kErrorFileNotFound = 2;
+inline constexpr std::uint32_t kErrorPathNotFound = 3;
+inline constexpr std::uint32_t kErrorAccessDenied = 5;
+inline constexpr std::uint32_t kErrorInvalidHandle = 6;
+inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+inline constexpr std::uint32_t kErrorNoMoreFiles = 18;
+inline constexpr std::uint32_t kErrorSharingViolation = 32;
+inline constexpr std::uint32_t kErrorFileExists = 80;
+inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorDirNotEmpty = 145;
+inline constexpr std::uint32_t kErrorBadPathname = 161;
+inline constexpr std::uint32_t kErrorAlreadyExists = 183;
+inline constexpr std::uint32_t kErrorMoreData = 234;
+inline constexpr std::uint32_t kErrorNoMoreItems = 259;
+inline constexpr std::uint32_t kErrorBadKey = 1010;
+inline constexpr std::uint32_t kErrorCantOpen = 1011;
+inline constexpr std::uint32_t kErrorCantRead = 1012;
+inline constexpr std::uint32_t kErrorCantWrite = 1013;
+inline constexpr std::uint32_t kErrorKeyDeleted = 1018;
+inline constexpr std::uint32_t kErrorNotAllAssigned = 1300;
+inline constexpr std::uint32_t kErrorNoSuchPrivilege = 1313;
+inline constexpr std::uint32_t kErrorPrivilegeNotHeld = 1314;
+inline constexpr std::uint32_t kErrorNotLoggedOn = 1245;
+inline constexpr std::uint32_t kErrorNoNetwork = 1222;
+
+// File attributes.
+inline constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
+inline constexpr std::uint32_t kFileAttributeHidden = 0x02;
+inline constexpr std::uint32_t kFileAttributeSystem = 0x04;
+inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+
+// Shell folder ids (CSIDL_*).
+inline constexpr int kCsidlPrograms = 2;
+inline constexpr int kCsidlStartup = 7;
+inline constexpr int kCsidlCommonStartup = 24;
+inline constexpr int kCsidlAppData = 26;
+inline constexpr int kCsidlAltStartup = 29;
+inline constexpr int kCsidlCommonAltStartup = 30;
+
+// Process priority classes.
+inline constexpr std::uint32_t kNormalPriorityClass = 0x20;
+inline constexpr std::uint32_t kIdlePriorityClass = 0x40;
+inline constexpr std::uint32_t kHighPriorityClass = 0x80;
+inline constexpr std::uint32_t kRealtimePriorityClass = 0x100;
+inline constexpr std::uint32_t kBelowNormalPriorityClass = 0x4000;
+inline constexpr std::uint32_t kAboveNormalPriorityClass = 0x8000;
+
+// Process token.
+inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
+inline constexpr std::uint32_t kTokenQuery = 0x08;
+inline constexpr std::uint32_t kSePrivilegeEnabled = 0x02;
+
+// GetVersionEx platform ids.
+inline constexpr std::uint32_t kVerPlatformWin32Windows = 1;
+inline constexpr std::uint32_t kVerPlatformWin32Nt = 2;
+
+inline constexpr std::uint32_t kMaxPath = 260;
+
+}  // namespace lw

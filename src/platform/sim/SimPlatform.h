@@ -1,0 +1,122 @@
+#pragma once
+// An in-memory Windows for tests: registry, token, files, system and shell, with a virtual
+// clock. It behaves like the real API in everything the program relies on (the same results
+// and error codes; the facts are pinned by tests that run on both), and lets a test stage what
+// a real machine cannot be told to do on demand: keys that refuse writing, values that another
+// program guards, hive files in use, scripted failures of the N-th change, a performance-data
+// block, a clock whose Sleep returns at once.
+//
+// A fresh SimPlatform looks like a Windows XP machine of user "bob" with the program installed
+// as C:\Program Files\Launchward\launchward.exe (see SimPlatform.cpp for the whole list).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace lw {
+
+class SimPlatform : public IPlatform {
+ public:
+  SimPlatform();
+  ~SimPlatform() override;
+  SimPlatform(const SimPlatform&) = delete;
+  SimPlatform& operator=(const SimPlatform&) = delete;
+
+  IRegistry& Registry() override;
+  IToken& Token() override;
+  IFileSystem& Files() override;
+  ISystem& System() override;
+  IShell& Shell() override;
+
+  // --- Registry staging -------------------------------------------------------------------
+  // The key (created when missing) and everything below it refuse every write: opening with
+  // any write right, creating sub-keys, setting and deleting values and keys fail with
+  // kErrorAccessDenied; read-only opens work. A path of "" means the whole root, so
+  // DenyKeyWrites(kHKeyLocalMachine, "") is a user without administrator rights.
+  void DenyKeyWrites(HKey root, const std::string& path);
+  void AllowKeyWrites(HKey root, const std::string& path);
+
+  enum class Guard {
+    kRewrite,       // another program writes the value back, with its data, when it is deleted
+    kRefuseDelete,  // deleting the value fails with kErrorAccessDenied
+  };
+  void GuardValue(HKey root, const std::string& path, const std::string& name, Guard guard);
+
+  // The block served by RegQueryValueEx under HKEY_PERFORMANCE_DATA (any value name); an empty
+  // block makes the query fail with kErrorFileNotFound.
+  void SetPerformanceData(std::vector<std::uint8_t> block);
+
+  // Number of registry keys currently open (predefined roots not counted).
+  int OpenKeyCount() const;
+
+  // --- Files staging ----------------------------------------------------------------------
+  // Creates the file (and its missing folders) with the given content.
+  void AddFile(const std::string& path, const std::string& content = std::string(),
+               std::uint32_t attributes = kFileAttributeArchive);
+  void AddFolder(const std::string& path);
+  // A file that another process holds open: copying from or to it, deleting it, writing it
+  // and loading it as a hive fail with kErrorSharingViolation.
+  void LockFile(const std::string& path, bool locked = true);
+  // A folder where files cannot be created, written or deleted (kErrorAccessDenied).
+  void DenyFolderWrites(const std::string& path, bool denied = true);
+  void SetFileVersion(const std::string& path, const FixedFileVersion& version);
+  int OpenFindCount() const;
+
+  // --- System staging ---------------------------------------------------------------------
+  void SetOsVersion(const OsVersionInfo& info);
+  // An empty user with a non-zero error makes WNetGetUser fail with that error.
+  void SetUserName(const std::string& user, std::uint32_t error = kErrorSuccess);
+  void SetEnvironmentVariable(const std::string& name, const std::string& value);
+  void SetWindowsDirectory(const std::string& path);
+  void SetSystemDirectory(const std::string& path);
+  void SetModuleFileName(const std::string& path);
+  void SetLocalTime(const SystemTime& time);
+  void SetMessageText(std::uint32_t code, const std::string& text);
+  // A mutex of that name held by another process.
+  void HoldMutex(const std::string& name);
+
+  // --- Shell staging ----------------------------------------------------------------------
+  // An empty path makes the shell give no path for that folder id.
+  void SetSpecialFolder(int csidl, const std::string& path);
+
+  // --- Token staging ----------------------------------------------------------------------
+  // A privilege the token does not hold cannot be enabled (AdjustTokenPrivileges succeeds
+  // with kErrorNotAllAssigned in the last error, as Windows does).
+  void SetPrivilegeHeld(const std::string& name, bool held);
+  bool PrivilegeEnabled(const std::string& name) const;
+
+  // --- Virtual clock ----------------------------------------------------------------------
+  // Milliseconds since the machine started; Sleep advances it and returns at once.
+  std::uint64_t Now() const;
+  void Advance(std::uint64_t milliseconds);
+  // Runs the action once the clock reaches the moment (checked as Sleep advances the clock and
+  // in ProcessMessages); actions due at the same moment run in the order they were scheduled.
+  void At(std::uint64_t milliseconds, std::function<void()> action);
+  // Runs on every ProcessMessages call, after the due actions.
+  void OnProcessMessages(std::function<void()> action);
+  std::vector<std::uint32_t> Sleeps() const;  // every Sleep's argument, in order
+
+  // --- Scripted failures ------------------------------------------------------------------
+  // Changes are counted from 1: RegCreateKeyEx that creates a key, RegSetValueEx,
+  // RegDeleteValue, RegDeleteKey, CopyFile, DeleteFile, CreateDirectory, WriteFile, AppendFile,
+  // WritePrivateProfileString. The change with the given number fails with the given error
+  // and changes nothing; 0 switches it off.
+  void FailChange(std::uint64_t number, std::uint32_t error = kErrorAccessDenied);
+  std::uint64_t ChangeCount() const;
+
+  struct State;
+
+ private:
+  std::unique_ptr<State> state_;
+  std::unique_ptr<IRegistry> registry_;
+  std::unique_ptr<IToken> token_;
+  std::unique_ptr<IFileSystem> files_;
+  std::unique_ptr<ISystem> system_;
+  std::unique_ptr<IShell> shell_;
+};
+
+}  // namespace lw

@@ -1,0 +1,33 @@
+#include "platform/win32/Win32Platform.h"
+#include "support/TestEnv.h"
+
+namespace lw::test {
+
+namespace {
+const char* const kSystemKeys[] = {
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+};
+}
+
+void ResetPlatform() {
+  InstallPlatform(MakeWin32Platform());
+  // The tests run in a Wine prefix of their own, so the machine's real keys may be cleared.
+  for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
+    DeleteKeyTree(root, "SOFTWARE\\Tallowmere");
+    for (const char* path : kSystemKeys) {
+      DeleteKeyTree(root, path);
+      HKey key = 0;
+      if (Reg().CreateKeyEx(root, path, kKeyAllAccess, &key, nullptr) == kErrorSuccess) {
+        Reg().CloseKey(key);
+      }
+    }
+  }
+  for (const char* name : {"options.ini", "error.txt", "Startup"}) RemoveTree(ExeFolder() + name);
+  RemoveTree(ScratchFolder());
+  Files().CreateDirectory(ScratchFolder().substr(0, ScratchFolder().size() - 1));
+}
+
+bool IsRealWindows() { return true; }
+
+}  // namespace lw::test
