@@ -1,0 +1,16 @@
+#pragma once
+// The content of a fresh simulated machine: Windows XP Service Pack 3, user "bob" (an
+// administrator) logged on, the program installed in C:\Program Files\Launchward.
+
+#include "platform/sim/SimState.h"
+
+namespace lw::sim {
+
+inline constexpr const char* kBobSid = "S-1-5-21-1004336348-1177238915-682003330-1003";
+// Where the clock stands when the machine is handed over: a minute after start-up, about when
+// the logon runs.
+inline constexpr std::uint64_t kStartTick = 60'000;
+
+void BuildDefaultMachine(SimPlatform::State& state);
+
+}  // namespace lw::sim

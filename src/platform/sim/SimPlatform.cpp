@@ -1,0 +1,236 @@
+#include "platform/sim/SimPlatform.h"
+
+#include <stdexcept>
+
+#include "platform/sim/SimCalendar.h"
+#include "platform/sim/SimFileTree.h"
+#include "platform/sim/SimFiles.h"
+#include "platform/sim/SimMachine.h"
+#include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimRegistryTree.h"
+#include "platform/sim/SimState.h"
+#include "platform/sim/SimSystem.h"
+#include "platform/sim/SimToken.h"
+
+// A fresh machine (SimMachine.cpp has it all):
+// - Windows XP SP3 (5.1.2600, NT platform), user "bob", an administrator: he holds the backup,
+//   restore, shutdown and debug privileges among others, none enabled until asked for.
+// - C:\WINDOWS, C:\WINDOWS\system32 (with notepad.exe, cmd.exe ...), the program as
+//   C:\Program Files\Launchward\launchward.exe (running: readable, not writable), profiles under
+//   C:\Documents and Settings (bob, All Users, Default User) with their Startup folders; bob's
+//   NTUSER.DAT is in use as his loaded hive, the default user's can be loaded.
+// - The Run, RunOnce and App Paths keys (empty), the profile list with ProfilesDirectory
+//   "%SystemDrive%\Documents and Settings", HKEY_CURRENT_USER as bob's key under HKEY_USERS,
+//   HKEY_CLASSES_ROOT as HKEY_LOCAL_MACHINE\SOFTWARE\Classes, no performance data.
+// - The clock at one minute after start-up; the local time Tuesday 12 May 2026 18:07:08,
+//   running on with the clock; dates as dd/MM/yyyy, times as HH:mm:ss.
+// Staging with a path that cannot be staged (a file where a folder should be, an unknown
+// root or privilege) throws std::invalid_argument: a test that stages wrongly fails loudly.
+
+namespace lw {
+
+namespace {
+
+sim::FilePath StagingPath(const SimPlatform::State& state, const std::string& path) {
+  sim::FilePath parsed;
+  if (sim::ParsePath(state, path, &parsed) != kErrorSuccess || parsed.parts.empty()) {
+    throw std::invalid_argument("not a path that can be staged: " + path);
+  }
+  return parsed;
+}
+
+sim::FileNode* StagedNode(SimPlatform::State& state, const std::string& path) {
+  std::uint32_t error = kErrorSuccess;
+  sim::FileNode* node = sim::FindNode(state.files, StagingPath(state, path), &error);
+  if (node == nullptr) throw std::invalid_argument("no such file or folder: " + path);
+  return node;
+}
+
+std::shared_ptr<sim::RegNode> StagedRoot(const SimPlatform::State& state, HKey root,
+                                         const std::string& path, std::vector<std::string>* parts) {
+  std::shared_ptr<sim::RegNode> node = sim::RootNode(state.registry, root);
+  if (!node || sim::SplitKeyPath(path, parts) != kErrorSuccess) {
+    throw std::invalid_argument("not a registry key that can be staged: " + path);
+  }
+  return node;
+}
+
+std::uint32_t StagedPrivilege(const std::string& name) {
+  std::uint32_t luid = 0;
+  if (!sim::LookupPrivilege(name, &luid)) throw std::invalid_argument("no such privilege: " + name);
+  return luid;
+}
+
+}  // namespace
+
+SimPlatform::SimPlatform()
+    : state_(std::make_unique<State>()),
+      registry_(std::make_unique<sim::SimRegistry>(*state_)),
+      token_(std::make_unique<sim::SimToken>(*state_)),
+      files_(std::make_unique<sim::SimFileSystem>(*state_)),
+      system_(std::make_unique<sim::SimSystem>(*state_)),
+      shell_(std::make_unique<sim::SimShell>(*state_)) {
+  sim::BuildDefaultMachine(*state_);
+}
+
+SimPlatform::~SimPlatform() = default;
+
+IRegistry& SimPlatform::Registry() { return *registry_; }
+IToken& SimPlatform::Token() { return *token_; }
+IFileSystem& SimPlatform::Files() { return *files_; }
+ISystem& SimPlatform::System() { return *system_; }
+IShell& SimPlatform::Shell() { return *shell_; }
+
+// --- Registry staging -----------------------------------------------------------------------
+
+void SimPlatform::DenyKeyWrites(HKey root, const std::string& path) {
+  std::vector<std::string> parts;
+  auto key = sim::CreatePath(StagedRoot(*state_, root, path, &parts), parts);
+  sim::SetWriteRule(state_->registry, *key, true);
+}
+
+void SimPlatform::AllowKeyWrites(HKey root, const std::string& path) {
+  std::vector<std::string> parts;
+  auto key = sim::CreatePath(StagedRoot(*state_, root, path, &parts), parts);
+  sim::SetWriteRule(state_->registry, *key, false);
+}
+
+void SimPlatform::GuardValue(HKey root, const std::string& path, const std::string& name,
+                             Guard guard) {
+  std::vector<std::string> parts;
+  auto key = StagedRoot(*state_, root, path, &parts);
+  state_->registry.guards[sim::GuardKey(sim::NodePath(*key, parts), name)] = guard;
+}
+
+void SimPlatform::SetPerformanceData(std::vector<std::uint8_t> block) {
+  state_->registry.performanceData = std::move(block);
+}
+
+int SimPlatform::OpenKeyCount() const { return static_cast<int>(state_->registry.handles.size()); }
+
+// --- Files staging --------------------------------------------------------------------------
+
+void SimPlatform::AddFile(const std::string& path, const std::string& content,
+                          std::uint32_t attributes) {
+  sim::FilePath parsed = StagingPath(*state_, path);
+  const std::string name = parsed.parts.back();
+  parsed.parts.pop_back();
+  sim::FileNode* folder = sim::EnsureFolder(state_->files, parsed);
+  auto existing = folder->children.find(name);
+  sim::FileNode* file = existing == folder->children.end() ? sim::AddNode(*folder, name, false)
+                                                           : existing->second.get();
+  if (file->folder) throw std::invalid_argument("a folder stands where a file is staged: " + path);
+  file->content = content;
+  file->attributes = attributes & ~kFileAttributeDirectory;
+}
+
+void SimPlatform::AddFolder(const std::string& path) {
+  sim::EnsureFolder(state_->files, StagingPath(*state_, path));
+}
+
+void SimPlatform::LockFile(const std::string& path, bool locked) {
+  StagedNode(*state_, path)->lockedByTest = locked;
+}
+
+void SimPlatform::DenyFolderWrites(const std::string& path, bool denied) {
+  sim::EnsureFolder(state_->files, StagingPath(*state_, path))->denyWrites = denied;
+}
+
+void SimPlatform::SetFileVersion(const std::string& path, const FixedFileVersion& version) {
+  sim::FileNode* file = StagedNode(*state_, path);
+  if (file->folder) throw std::invalid_argument("a folder has no version: " + path);
+  file->hasVersion = true;
+  file->version = version;
+}
+
+int SimPlatform::OpenFindCount() const { return static_cast<int>(state_->files.finds.size()); }
+
+// --- System staging -------------------------------------------------------------------------
+
+void SimPlatform::SetOsVersion(const OsVersionInfo& info) { state_->system.version = info; }
+
+void SimPlatform::SetUserName(const std::string& user, std::uint32_t error) {
+  state_->system.user = user;
+  state_->system.userError = user.empty() ? error : kErrorSuccess;
+}
+
+void SimPlatform::SetEnvironmentVariable(const std::string& name, const std::string& value) {
+  // An empty value removes the variable, as it does on Windows.
+  if (value.empty()) {
+    state_->system.environment.erase(sim::Fold(name));
+  } else {
+    state_->system.environment[sim::Fold(name)] = {name, value};
+  }
+}
+
+void SimPlatform::SetWindowsDirectory(const std::string& path) {
+  state_->system.windowsDirectory = path;
+}
+
+void SimPlatform::SetSystemDirectory(const std::string& path) {
+  state_->system.systemDirectory = path;
+}
+
+void SimPlatform::SetModuleFileName(const std::string& path) {
+  state_->system.moduleFileName = path;
+}
+
+void SimPlatform::SetLocalTime(const SystemTime& time) {
+  std::int64_t milliseconds = 0;
+  if (!sim::TimeToMilliseconds(time, &milliseconds)) {
+    throw std::invalid_argument("not a date and time that exists");
+  }
+  state_->system.localTimeBase = milliseconds;
+  state_->system.localTimeTick = state_->clock.now;
+}
+
+void SimPlatform::SetMessageText(std::uint32_t code, const std::string& text) {
+  state_->system.messageTexts[code] = text;
+}
+
+void SimPlatform::HoldMutex(const std::string& name) {
+  state_->system.heldMutexes.insert(sim::MutexKey(name));
+}
+
+// --- Shell and token staging ----------------------------------------------------------------
+
+void SimPlatform::SetSpecialFolder(int csidl, const std::string& path) {
+  state_->specialFolders[csidl & 0xFF] = path;
+}
+
+void SimPlatform::SetPrivilegeHeld(const std::string& name, bool held) {
+  sim::PrivilegeState& privilege = state_->privileges[StagedPrivilege(name)];
+  privilege.held = held;
+  if (!held) privilege.enabled = false;
+}
+
+bool SimPlatform::PrivilegeEnabled(const std::string& name) const {
+  return sim::PrivilegeIsEnabled(*state_, StagedPrivilege(name));
+}
+
+// --- Virtual clock --------------------------------------------------------------------------
+
+std::uint64_t SimPlatform::Now() const { return state_->clock.now; }
+
+void SimPlatform::Advance(std::uint64_t milliseconds) { state_->clock.now += milliseconds; }
+
+void SimPlatform::At(std::uint64_t milliseconds, std::function<void()> action) {
+  state_->clock.actions.emplace(milliseconds, std::move(action));
+}
+
+void SimPlatform::OnProcessMessages(std::function<void()> action) {
+  state_->clock.onProcessMessages = std::move(action);
+}
+
+std::vector<std::uint32_t> SimPlatform::Sleeps() const { return state_->clock.sleeps; }
+
+// --- Scripted failures ----------------------------------------------------------------------
+
+void SimPlatform::FailChange(std::uint64_t number, std::uint32_t error) {
+  state_->failChange = number;
+  state_->failError = error;
+}
+
+std::uint64_t SimPlatform::ChangeCount() const { return state_->changes; }
+
+}  // namespace lw

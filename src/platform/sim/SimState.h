@@ -1,0 +1,156 @@
+#pragma once
+// The whole state of one simulated machine, shared by the registry, token, file, system and
+// shell parts of SimPlatform. Everything lives here so that staging calls and the seam calls
+// see one machine.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimText.h"
+
+namespace lw::sim {
+
+// Error codes the simulation gives that the program itself never names.
+inline constexpr std::uint32_t kErrorBadNetpath = 53;
+inline constexpr std::uint32_t kErrorInvalidName = 123;
+inline constexpr std::uint32_t kErrorDirectory = 267;
+inline constexpr std::uint32_t kErrorMrMidNotFound = 317;
+inline constexpr std::uint32_t kErrorBadDb = 1009;
+inline constexpr std::uint32_t kErrorResourceTypeNotFound = 1813;
+
+// --- Registry ---------------------------------------------------------------------------
+struct RegValue {
+  std::string name;
+  std::uint32_t type = kRegNone;
+  std::string data;
+};
+
+struct RegNode {
+  std::string name;  // as it was created
+  RegNode* parent = nullptr;
+  std::map<std::string, std::shared_ptr<RegNode>, NameLess> children;
+  std::vector<RegValue> values;  // in creation order
+  bool deleted = false;
+  std::string hiveFile;  // the root of a loaded hive: the full path of its file
+};
+
+struct RegHandle {
+  std::shared_ptr<RegNode> node;  // null for the performance-data key
+  std::uint32_t access = 0;
+};
+
+struct RegistryState {
+  // The stored trees; the other roots are views into them, as on Windows NT.
+  std::shared_ptr<RegNode> machine;
+  std::shared_ptr<RegNode> users;
+  std::shared_ptr<RegNode> dynData;
+  std::shared_ptr<RegNode> currentUser;    // HKEY_USERS\<bob's SID>
+  std::shared_ptr<RegNode> classes;        // HKEY_LOCAL_MACHINE\SOFTWARE\Classes
+  std::shared_ptr<RegNode> currentConfig;  // ...\Hardware Profiles\Current
+  std::map<HKey, RegHandle> handles;
+  // Staged write rights by the key's full folded path: true = writes refused. The rule of the
+  // nearest key up the path decides.
+  std::map<std::string, bool> writeRules;
+  // Guarded values by full folded key path + '\n' + folded value name.
+  std::map<std::string, SimPlatform::Guard> guards;
+  std::vector<std::uint8_t> performanceData;
+};
+
+// --- Files ------------------------------------------------------------------------------
+struct FileNode {
+  std::string name;
+  bool folder = false;
+  std::uint32_t attributes = 0;
+  std::string content;
+  std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
+  FileNode* parent = nullptr;
+  bool hasVersion = false;
+  FixedFileVersion version;
+  bool lockedByTest = false;    // another process holds it open, sharing nothing
+  bool heldByRegistry = false;  // a loaded hive: the registry holds its file open
+  bool runningImage = false;    // the running executable: readable, not writable or deletable
+  bool denyWrites = false;      // a folder: nothing below it can be created, written or deleted
+};
+
+struct FindSearch {
+  std::vector<FindData> entries;
+  std::size_t next = 0;
+};
+
+struct FileState {
+  std::map<std::string, std::unique_ptr<FileNode>, NameLess> drives;  // "C:" ...
+  std::map<Handle, FindSearch> finds;
+};
+
+// --- Token, kernel objects, system --------------------------------------------------------
+struct PrivilegeState {
+  bool held = false;
+  bool enabled = false;
+};
+
+struct KernelObject {
+  enum class Kind { kMutex, kToken };
+  Kind kind = Kind::kMutex;
+  std::string name;  // a named mutex
+  std::uint32_t access = 0;
+};
+
+struct SystemState {
+  OsVersionInfo version;
+  std::string user;
+  std::uint32_t userError = kErrorSuccess;
+  std::map<std::string, std::pair<std::string, std::string>> environment;  // folded name
+  std::string windowsDirectory;
+  std::string systemDirectory;
+  std::string moduleFileName;
+  std::int64_t localTimeBase = 0;   // milliseconds since 1601-01-01 at localTimeTick
+  std::uint64_t localTimeTick = 0;  // the clock when the local time was set
+  std::map<std::uint32_t, std::string> messageTexts;
+  std::map<std::string, int> mutexHandles;  // open handles per mutex name, in this process
+  std::set<std::string> heldMutexes;        // names other processes hold
+  std::uint32_t lastError = kErrorSuccess;
+};
+
+struct ClockState {
+  std::uint64_t now = 0;
+  std::multimap<std::uint64_t, std::function<void()>> actions;
+  std::function<void()> onProcessMessages;
+  std::vector<std::uint32_t> sleeps;
+};
+
+}  // namespace lw::sim
+
+namespace lw {
+
+struct SimPlatform::State {
+  sim::RegistryState registry;
+  sim::FileState files;
+  sim::SystemState system;
+  sim::ClockState clock;
+  std::map<std::uint32_t, sim::PrivilegeState> privileges;  // by LUID
+  std::map<Handle, sim::KernelObject> kernelObjects;
+  std::map<int, std::string> specialFolders;  // "" = the shell gives no path
+  std::uint64_t changes = 0;
+  std::uint64_t failChange = 0;
+  std::uint32_t failError = kErrorAccessDenied;
+  Handle nextHandle = 0x100;
+
+  // A new handle value, never used before in this machine.
+  Handle NewHandle();
+  // Counts one change; false when it is the scripted failure (its error goes to *error).
+  bool CountChange(std::uint32_t* error);
+  // CloseHandle of a mutex or token; false with kErrorInvalidHandle in the last error when the
+  // handle is not open.
+  bool CloseKernelHandle(Handle handle);
+  // Runs the At() actions due at or before the moment, moving the clock to each one's time.
+  void RunDueActions(std::uint64_t until);
+};
+
+}  // namespace lw

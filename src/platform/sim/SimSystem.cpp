@@ -1,0 +1,172 @@
+#include "platform/sim/SimSystem.h"
+
+#include "platform/sim/SimCalendar.h"
+#include "platform/sim/SimFileTree.h"
+#include "platform/sim/SimMessages.h"
+
+namespace lw::sim {
+
+std::string MutexKey(const std::string& name) {
+  // "Local\" names the session's own namespace, where unprefixed names live too.
+  const std::string local = "Local\\";
+  return name.compare(0, local.size(), local) == 0 ? name.substr(local.size()) : name;
+}
+
+bool SimSystem::GetVersionEx(OsVersionInfo* info) {
+  if (info == nullptr) {
+    state_.system.lastError = kErrorInvalidParameter;
+    return false;
+  }
+  *info = state_.system.version;
+  return true;
+}
+
+std::uint32_t SimSystem::WNetGetUser(std::string* user) {
+  if (state_.system.userError != kErrorSuccess) return state_.system.userError;
+  if (user != nullptr) *user = state_.system.user;
+  return kErrorSuccess;
+}
+
+std::uint32_t SimSystem::GetTickCount() {
+  // Wraps to zero after 49.7 days, as the real counter does.
+  return static_cast<std::uint32_t>(state_.clock.now);
+}
+
+void SimSystem::Sleep(std::uint32_t milliseconds) {
+  state_.clock.sleeps.push_back(milliseconds);
+  const std::uint64_t until = state_.clock.now + milliseconds;
+  state_.RunDueActions(until);
+  if (state_.clock.now < until) state_.clock.now = until;
+}
+
+std::string SimSystem::ExpandEnvironmentStrings(const std::string& text) {
+  // A %NAME% that names no variable is copied as it stands and the scan goes on after its
+  // closing '%' ("%%" stays "%%"); a '%' without a closing one is copied with the rest.
+  std::string result;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (text[at] != '%') {
+      const std::size_t next = text.find('%', at);
+      const std::size_t end = next == std::string::npos ? text.size() : next;
+      result += text.substr(at, end - at);
+      at = end;
+      continue;
+    }
+    const std::size_t close = text.find('%', at + 1);
+    if (close == std::string::npos) {
+      result += text.substr(at);
+      break;
+    }
+    const std::string name = text.substr(at + 1, close - at - 1);
+    auto found =
+        name.empty() ? state_.system.environment.end() : state_.system.environment.find(Fold(name));
+    if (found != state_.system.environment.end()) {
+      result += found->second.second;
+    } else {
+      result += text.substr(at, close - at + 1);
+    }
+    at = close + 1;
+  }
+  return result;
+}
+
+std::string SimSystem::GetWindowsDirectory() { return state_.system.windowsDirectory; }
+
+std::string SimSystem::GetSystemDirectory() { return state_.system.systemDirectory; }
+
+std::string SimSystem::GetModuleFileName() { return state_.system.moduleFileName; }
+
+SystemTime SimSystem::GetLocalTime() {
+  // The local time runs on with the virtual clock from the moment it was set.
+  const auto elapsed = static_cast<std::int64_t>(state_.clock.now - state_.system.localTimeTick);
+  return MillisecondsToTime(state_.system.localTimeBase + elapsed);
+}
+
+std::string SimSystem::FormatShortDate(const SystemTime& time) {
+  std::string year = std::to_string(time.year);
+  while (year.size() < 4) year = "0" + year;
+  return TwoDigits(time.day) + "/" + TwoDigits(time.month) + "/" + year;
+}
+
+std::string SimSystem::FormatLongTime(const SystemTime& time) {
+  return TwoDigits(time.hour) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second);
+}
+
+std::string SimSystem::FormatMessage(std::uint32_t code) {
+  auto staged = state_.system.messageTexts.find(code);
+  if (staged != state_.system.messageTexts.end()) return staged->second;
+  std::string text;
+  if (!SystemMessageText(code, &text)) {
+    state_.system.lastError = kErrorMrMidNotFound;
+    return std::string();
+  }
+  // The call gives at most 256 characters (with its terminating zero).
+  if (text.size() > 255) text.resize(255);
+  return text;
+}
+
+bool SimSystem::GetFileVersionInfo(const std::string& path, FixedFileVersion* version) {
+  FilePath parsed;
+  std::uint32_t error = ParsePath(state_, path, &parsed);
+  FileNode* node = error == kErrorSuccess ? FindNode(state_.files, parsed, &error) : nullptr;
+  if (node != nullptr && SharingBlocked(*node)) error = kErrorSharingViolation;
+  if (node != nullptr && error == kErrorSuccess && !node->hasVersion) {
+    error = kErrorResourceTypeNotFound;
+  }
+  if (error != kErrorSuccess) {
+    state_.system.lastError = error;
+    return false;
+  }
+  if (version != nullptr) *version = node->version;
+  return true;
+}
+
+Handle SimSystem::CreateMutex(bool /*initialOwner*/, const std::string& name) {
+  const std::string key = MutexKey(name);
+  const std::string global = "Global\\";
+  const std::string leaf =
+      key.compare(0, global.size(), global) == 0 ? key.substr(global.size()) : key;
+  if (leaf.find('\\') != std::string::npos) {
+    // The part before the backslash would be an object folder, and there is none.
+    state_.system.lastError = kErrorPathNotFound;
+    return 0;
+  }
+  const Handle handle = state_.NewHandle();
+  state_.kernelObjects[handle] = KernelObject{KernelObject::Kind::kMutex, key, 0};
+  if (key.empty()) {
+    state_.system.lastError = kErrorSuccess;
+    return handle;
+  }
+  // Names are compared with their case, as kernel object names are.
+  int& open = state_.system.mutexHandles[key];
+  const bool exists = open > 0 || state_.system.heldMutexes.count(key) != 0;
+  ++open;
+  state_.system.lastError = exists ? kErrorAlreadyExists : kErrorSuccess;
+  return handle;
+}
+
+bool SimSystem::CloseHandle(Handle handle) { return state_.CloseKernelHandle(handle); }
+
+std::uint32_t SimSystem::GetLastError() { return state_.system.lastError; }
+
+void SimSystem::SetLastError(std::uint32_t code) { state_.system.lastError = code; }
+
+void SimSystem::ProcessMessages() {
+  state_.RunDueActions(state_.clock.now);
+  // A copy, so that the action may replace itself.
+  std::function<void()> action = state_.clock.onProcessMessages;
+  if (action) action();
+}
+
+bool SimShell::GetSpecialFolderPath(int csidl, std::string* path) {
+  // The high byte carries flags (CSIDL_FLAG_CREATE ...), not the folder id.
+  auto found = state_.specialFolders.find(csidl & 0xFF);
+  if (found == state_.specialFolders.end() || found->second.empty()) {
+    state_.system.lastError = kErrorFileNotFound;
+    return false;
+  }
+  if (path != nullptr) *path = found->second;
+  return true;
+}
+
+}  // namespace lw::sim

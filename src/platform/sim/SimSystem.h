@@ -1,0 +1,50 @@
+#pragma once
+// The simulated system services and shell folders.
+
+#include <string>
+
+#include "platform/sim/SimState.h"
+
+namespace lw::sim {
+
+// The name a mutex is known by in the session ("Local\x" and "x" are one mutex).
+std::string MutexKey(const std::string& name);
+
+class SimSystem : public ISystem {
+ public:
+  explicit SimSystem(SimPlatform::State& state) : state_(state) {}
+
+  bool GetVersionEx(OsVersionInfo* info) override;
+  std::uint32_t WNetGetUser(std::string* user) override;
+  std::uint32_t GetTickCount() override;
+  void Sleep(std::uint32_t milliseconds) override;
+  std::string ExpandEnvironmentStrings(const std::string& text) override;
+  std::string GetWindowsDirectory() override;
+  std::string GetSystemDirectory() override;
+  std::string GetModuleFileName() override;
+  SystemTime GetLocalTime() override;
+  std::string FormatShortDate(const SystemTime& time) override;
+  std::string FormatLongTime(const SystemTime& time) override;
+  std::string FormatMessage(std::uint32_t code) override;
+  bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override;
+  Handle CreateMutex(bool initialOwner, const std::string& name) override;
+  bool CloseHandle(Handle handle) override;
+  std::uint32_t GetLastError() override;
+  void SetLastError(std::uint32_t code) override;
+  void ProcessMessages() override;
+
+ private:
+  SimPlatform::State& state_;
+};
+
+class SimShell : public IShell {
+ public:
+  explicit SimShell(SimPlatform::State& state) : state_(state) {}
+
+  bool GetSpecialFolderPath(int csidl, std::string* path) override;
+
+ private:
+  SimPlatform::State& state_;
+};
+
+}  // namespace lw::sim
