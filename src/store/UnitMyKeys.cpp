@@ -1,0 +1,290 @@
+#include "store/UnitMyKeys.h"
+
+#include <memory>
+#include <stdexcept>
+
+namespace lw {
+
+namespace {
+
+struct MyKeysState {
+  std::unique_ptr<TMyRegistry> registry;
+  std::int32_t lowestCPU = 100;
+  std::int32_t highestCPU = 0;
+};
+
+MyKeysState& State() {
+  static MyKeysState state;
+  return state;
+}
+
+std::string SubKeyPath(const std::string& name) { return std::string(kProgramKey) + "\\" + name; }
+
+// Lower case of single-byte text, ASCII letters only: the comparisons of sort entries with
+// item names must not depend on the machine's locale.
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The file name part of a path: the text after the last backslash or colon.
+std::string FileNamePart(const std::string& path) {
+  std::size_t cut = path.find_last_of("\\:");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::int32_t ReadIntegerOrZero(HKey root, const std::string& path, const std::string& name) {
+  std::int32_t value = 0;
+  MyKeysRegistry().GetIntegerIfPresentAt(root, path, name, value);
+  return value;
+}
+
+bool HasValue(const std::string& path, const std::string& name) {
+  return MyKeysRegistry().ValueExistsAt(kProgramRoot, path, name);
+}
+
+std::int32_t SortCount(const std::string& path) {
+  std::int32_t count = ReadIntegerOrZero(kProgramRoot, path, kSortIndexValue);
+  return count < 0 ? 0 : count;
+}
+
+}  // namespace
+
+// --- Unit life --------------------------------------------------------------------------------
+
+void InitializeUnitMyKeys() {
+  MyKeysState& state = State();
+  state.registry = std::make_unique<TMyRegistry>();
+  state.registry->SetDefaultRoot(kProgramRoot);
+  state.lowestCPU = 100;
+  state.highestCPU = 0;
+}
+
+void FinalizeUnitMyKeys() { State().registry.reset(); }
+
+TMyRegistry& MyKeysRegistry() {
+  if (!State().registry) throw std::logic_error("UnitMyKeys is not initialised");
+  return *State().registry;
+}
+
+std::int32_t LowestCPUFigure() { return State().lowestCPU; }
+std::int32_t HighestCPUFigure() { return State().highestCPU; }
+
+void NoteCPUFigure(std::int32_t figure) {
+  MyKeysState& state = State();
+  if (figure < state.lowestCPU) state.lowestCPU = figure;
+  if (figure > state.highestCPU) state.highestCPU = figure;
+}
+
+// --- Install flag ------------------------------------------------------------------------------
+
+void MarkInstalled() {
+  MyKeysRegistry().PutStringAt(kProgramRoot, kProgramKey, true, kIsInstalledValue,
+                               kIsInstalledData);
+}
+
+bool IsInstalledMarked() {
+  return !MyKeysRegistry().GetStringAt(kProgramRoot, kProgramKey, kIsInstalledValue).empty();
+}
+
+void ClearInstalled() {
+  MyKeysRegistry().TakeStringAt(kProgramRoot, kProgramKey, kIsInstalledValue);
+}
+
+// --- Priorities and origins -------------------------------------------------------------------
+
+std::int32_t GetPriority(const std::string& itemKey, std::int32_t defaultValue) {
+  return MyKeysRegistry().GetIntegerOrCreateAt(kProgramRoot, kPriorityKey, itemKey, defaultValue);
+}
+
+void SetPriority(const std::string& itemKey, std::int32_t priorityClass) {
+  MyKeysRegistry().PutIntegerAt(kProgramRoot, kPriorityKey, true, itemKey, priorityClass);
+}
+
+void SetStartupLocation(const std::string& storePath, const std::string& folder) {
+  MyKeysRegistry().PutStringAt(kProgramRoot, kStartupLocationKey, true, storePath, folder);
+}
+
+std::string GetStartupLocation(const std::string& storePath) {
+  return MyKeysRegistry().GetStringAt(kProgramRoot, kStartupLocationKey, storePath);
+}
+
+void SetRunLocation(const std::string& storedName, const std::string& user) {
+  MyKeysRegistry().PutStringAt(kProgramRoot, kRunLocationKey, true, storedName, user);
+}
+
+void SetRunLocationHKey(const std::string& storedName, HKey root) {
+  MyKeysRegistry().PutIntegerAt(kProgramRoot, kRunLocationKey, true, storedName + kHKeySuffix,
+                                StoredRoot(root));
+}
+
+std::int32_t GetRunLocationHKey(const std::string& storedName) {
+  return MyKeysRegistry().GetIntegerAt(kProgramRoot, kRunLocationKey, storedName + kHKeySuffix);
+}
+
+std::string GetRunLocation(const std::string& storedName) {
+  return MyKeysRegistry().GetStringAt(kProgramRoot, kRunLocationKey, storedName);
+}
+
+// --- Auto-tune (per user) ---------------------------------------------------------------------
+
+std::int32_t GetHighCPUStat() {
+  return ReadIntegerOrZero(kPerUserRoot, kAutoTuneKey, kHighCPUStatValue);
+}
+
+void SaveCPUStats() {
+  TMyRegistry& reg = MyKeysRegistry();
+  reg.PutIntegerAt(kPerUserRoot, kAutoTuneKey, true, kLowCPUStatValue, LowestCPUFigure());
+  reg.PutIntegerAt(kPerUserRoot, kAutoTuneKey, true, kHighCPUStatValue, HighestCPUFigure());
+}
+
+std::int32_t GetAutoTune(const std::string& name) {
+  return ReadIntegerOrZero(kPerUserRoot, kAutoTuneKey, name);
+}
+
+void UpdateAutoTune(TMyRegistry& reg, const std::string& name, std::int32_t sample) {
+  std::int64_t previous = GetAutoTune(name);
+  // In whole numbers: sample * 0.6 + previous * 0.4 in floating point can land just below a
+  // whole result and truncate one too low.
+  std::int64_t blended = (static_cast<std::int64_t>(sample) * 6 + previous * 4) / 10;
+  std::int32_t figure = static_cast<std::int32_t>(blended);
+  NoteCPUFigure(figure);
+  reg.PutIntegerAt(kPerUserRoot, kAutoTuneKey, true, name, figure);
+}
+
+void SetAutoTunePrevious(TMyRegistry& reg, const std::string& name, std::int32_t value) {
+  reg.PutIntegerAt(kPerUserRoot, kAutoTuneKey, true, name + kPreviousSuffix, value);
+}
+
+std::int32_t GetAutoTunePrevious(const std::string& name) {
+  return GetAutoTune(name + kPreviousSuffix);
+}
+
+// --- Pauses -----------------------------------------------------------------------------------
+
+std::int32_t GetTunedDelay(const std::string& itemKey) {
+  return ReadIntegerOrZero(kPerUserRoot, kCustomDelaysKey, itemKey + kTunedSuffix);
+}
+
+void SetTunedDelay(TMyRegistry& reg, const std::string& itemKey, std::int32_t milliseconds) {
+  std::int32_t stored = milliseconds > 1000 ? milliseconds - 100 : milliseconds;
+  reg.PutIntegerAt(kPerUserRoot, kCustomDelaysKey, true, itemKey + kTunedSuffix, stored);
+}
+
+std::int32_t GetCustomDelay(const std::string& itemKey) {
+  return ReadIntegerOrZero(kProgramRoot, kCustomDelaysKey, itemKey);
+}
+
+void SetCustomDelay(const std::string& itemKey, std::int32_t milliseconds) {
+  MyKeysRegistry().PutIntegerAt(kProgramRoot, kCustomDelaysKey, true, itemKey, milliseconds);
+}
+
+void DeleteCustomDelay(const std::string& itemKey) {
+  MyKeysRegistry().RemoveValueAt(kProgramRoot, kCustomDelaysKey, itemKey);
+}
+
+// --- Classification ---------------------------------------------------------------------------
+
+std::string ReadRunKeyValue(HKey root, const std::string& valueName) {
+  return MyKeysRegistry().GetStringAt(root, kRunKey, valueName);
+}
+
+bool RunItemExcluded(const std::string& valueName) {
+  if (valueName == kSelfRunValue) return true;
+  return HasValue(kRunExcludeKey, valueName);
+}
+
+ItemState GetRunItemState(const std::string& valueName, const std::string& userPrefix) {
+  ItemState state = RunItemExcluded(valueName) ? ItemState::kExcluded : ItemState::kNew;
+  std::string storedName = userPrefix + valueName;
+  if (HasValue(kRunDisabledKey, storedName)) state = ItemState::kDisabled;
+  std::string wanted = Lower(storedName);
+  std::int32_t count = GetRunSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    if (Lower(GetRunSortName(index)) == wanted) return ItemState::kSorted;
+  }
+  return state;
+}
+
+bool StartupItemExcluded(const std::string& fileName) {
+  return HasValue(kStartupExcludeKey, fileName);
+}
+
+ItemState GetStartupItemState(const std::string& fileName) {
+  ItemState state = StartupItemExcluded(fileName) ? ItemState::kExcluded : ItemState::kNew;
+  std::string wanted = Lower(FileNamePart(fileName));
+  std::int32_t count = GetStartupSortCount();
+  TMyRegistry& reg = MyKeysRegistry();
+  for (std::int32_t index = 0; index < count; ++index) {
+    std::string entry = reg.GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index));
+    if (Lower(FileNamePart(entry)) == wanted) {
+      state = ItemState::kSorted;
+      break;
+    }
+  }
+  if (HasValue(kStartupDisableKey, fileName)) state = ItemState::kDisabled;
+  return state;
+}
+
+bool IsNewRunItem(const std::string& storedName) { return HasValue(kRunNewItemsKey, storedName); }
+
+bool IsNewStartupItem(const std::string& fileName) { return HasValue(kStartupNewKey, fileName); }
+
+// --- Orders -----------------------------------------------------------------------------------
+
+std::int32_t GetRunSortCount() { return SortCount(kRunSortKey); }
+
+std::int32_t GetStartupSortCount() { return SortCount(kStartupSortKey); }
+
+std::string GetRunSortName(std::int32_t index) {
+  return MyKeysRegistry().GetStringAt(kProgramRoot, kRunSortKey, std::to_string(index));
+}
+
+std::string GetRunSortCommand(std::int32_t index) {
+  std::string name = GetRunSortName(index);
+  return name.empty() ? std::string() : GetRunCommand(name);
+}
+
+std::string GetRunCommand(const std::string& storedName) {
+  return MyKeysRegistry().GetStringAt(kProgramRoot, kRunItemsKey, storedName);
+}
+
+bool AppendSortEntry(TMyRegistry& reg, const std::string& sortKeyName, const std::string& entry) {
+  std::string path = SubKeyPath(sortKeyName);
+  std::int32_t count = 0;
+  reg.GetIntegerIfPresent(path, kSortIndexValue, count);
+  std::string slot = std::to_string(count);
+  if (reg.ValueExistsAt(reg.DefaultRoot(), path, slot)) return false;
+  reg.PutString(path, true, slot, entry);
+  reg.PutInteger(path, true, kSortIndexValue, count + 1);
+  return true;
+}
+
+bool AppendSortEntry(const std::string& sortKeyName, const std::string& entry) {
+  return AppendSortEntry(MyKeysRegistry(), sortKeyName, entry);
+}
+
+void SaveSortOrder(TMyRegistry& reg, const std::string& sortKeyName,
+                   const std::vector<std::string>& entries) {
+  std::string path = SubKeyPath(sortKeyName);
+  reg.RecreateSubKey(kProgramKey, sortKeyName);
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    reg.PutString(path, true, std::to_string(index), entries[index]);
+  }
+  reg.PutInteger(path, true, kSortIndexValue, static_cast<std::int32_t>(entries.size()));
+}
+
+void SaveSortOrder(const std::string& sortKeyName, const std::vector<std::string>& entries) {
+  SaveSortOrder(MyKeysRegistry(), sortKeyName, entries);
+}
+
+bool GetFormValue(TMyRegistry& reg, const std::string& name, std::int32_t& value) {
+  std::int32_t stored = reg.GetInteger(kProgramKey, name);
+  if (stored == -1) return false;
+  value = stored;
+  return true;
+}
+
+}  // namespace lw

@@ -1,0 +1,454 @@
+#include "store/UnitMyRegistry.h"
+
+#include <algorithm>
+
+#include "platform/Platform.h"
+#include "util/Error.h"
+
+namespace lw {
+
+namespace {
+
+// How often a read is retried when the value keeps changing size under it; a value that is
+// still changing after that many reads is reported as unreadable rather than read half.
+constexpr int kReadAttempts = 16;
+
+// Runs an action when the scope ends, whichever way it ends.
+template <class F>
+class AtScopeEnd {
+ public:
+  explicit AtScopeEnd(F action) : action_(action) {}
+  ~AtScopeEnd() { action_(); }
+  AtScopeEnd(const AtScopeEnd&) = delete;
+  AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+ private:
+  F action_;
+};
+
+Error GetDataError(const std::string& name) {
+  return Error("Failed to get data for '" + name + "'");
+}
+Error SetDataError(const std::string& name) {
+  return Error("Failed to set data for '" + name + "'");
+}
+Error DataTypeError(const std::string& name) {
+  return Error("Invalid data type for '" + name + "'");
+}
+
+bool IsStringType(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz; }
+
+// Deletes parent\subKey with everything below it. Children go first, deepest first, from
+// the last index down, so that deleting one never shifts the index of the next.
+bool DeleteTree(HKey parent, const std::string& subKey, std::uint32_t view) {
+  HKey key = 0;
+  if (Reg().OpenKeyEx(parent, subKey, kKeyAllAccess | view, &key) == kErrorSuccess) {
+    RegKeyInfo info;
+    if (Reg().QueryInfoKey(key, &info) == kErrorSuccess) {
+      for (std::uint32_t index = info.subKeys; index-- > 0;) {
+        std::string child;
+        if (Reg().EnumKeyEx(key, index, &child) == kErrorSuccess) DeleteTree(key, child, view);
+      }
+    }
+    Reg().CloseKey(key);
+  }
+  return Reg().DeleteKey(parent, subKey) == kErrorSuccess;
+}
+
+}  // namespace
+
+// --- TRegistryBase ---------------------------------------------------------------------------
+
+TRegistryBase::~TRegistryBase() {
+  if (currentKey_ != 0 && HasPlatform()) Reg().CloseKey(currentKey_);
+}
+
+void TRegistryBase::SetRootKey(HKey root) {
+  if (root == rootKey_) return;
+  CloseKey();
+  rootKey_ = root;
+}
+
+HKey TRegistryBase::BaseFor(const std::string& path, std::string* subKey) const {
+  if (!path.empty() && path.front() == '\\') {
+    *subKey = path.substr(1);
+    return rootKey_;
+  }
+  *subKey = path;
+  return currentKey_ != 0 ? currentKey_ : rootKey_;
+}
+
+void TRegistryBase::ChangeKey(HKey key, const std::string& path) {
+  CloseKey();
+  currentKey_ = key;
+  currentPath_ = path;
+}
+
+namespace {
+// The path of a key opened from the base: below the current path when the base was the
+// current key.
+std::string JoinPath(const std::string& current, bool fromCurrent, const std::string& subKey) {
+  if (!fromCurrent || current.empty()) return subKey;
+  if (subKey.empty()) return current;
+  return current + "\\" + subKey;
+}
+}  // namespace
+
+bool TRegistryBase::OpenKey(const std::string& path, bool canCreate) {
+  std::string subKey;
+  HKey base = BaseFor(path, &subKey);
+  bool fromCurrent = base == currentKey_ && currentKey_ != 0;
+  HKey key = 0;
+  long result = (canCreate && !subKey.empty())
+                    ? Reg().CreateKeyEx(base, subKey, access_ | view_, &key, nullptr)
+                    : Reg().OpenKeyEx(base, subKey, access_ | view_, &key);
+  if (result != kErrorSuccess) return false;
+  ChangeKey(key, JoinPath(currentPath_, fromCurrent, subKey));
+  return true;
+}
+
+bool TRegistryBase::OpenKeyReadOnly(const std::string& path) {
+  std::string subKey;
+  HKey base = BaseFor(path, &subKey);
+  bool fromCurrent = base == currentKey_ && currentKey_ != 0;
+  for (std::uint32_t access : {kKeyRead, kKeyReadNoNotify, kKeyQueryValue}) {
+    HKey key = 0;
+    if (Reg().OpenKeyEx(base, subKey, access | view_, &key) == kErrorSuccess) {
+      access_ = access;
+      ChangeKey(key, JoinPath(currentPath_, fromCurrent, subKey));
+      return true;
+    }
+  }
+  return false;
+}
+
+void TRegistryBase::CloseKey() {
+  if (currentKey_ != 0) {
+    if (!lazyWrite_) Reg().FlushKey(currentKey_);
+    Reg().CloseKey(currentKey_);
+    currentKey_ = 0;
+  }
+  currentPath_.clear();
+}
+
+bool TRegistryBase::KeyExists(const std::string& path) {
+  std::string subKey;
+  HKey base = BaseFor(path, &subKey);
+  HKey key = 0;
+  if (Reg().OpenKeyEx(base, subKey, kKeyReadNoNotify | view_, &key) != kErrorSuccess) return false;
+  Reg().CloseKey(key);
+  return true;
+}
+
+void TRegistryBase::CreateKey(const std::string& path) {
+  std::string subKey;
+  HKey base = BaseFor(path, &subKey);
+  HKey key = 0;
+  if (Reg().CreateKeyEx(base, subKey, kKeyAllAccess | view_, &key, nullptr) != kErrorSuccess) {
+    throw Error("Failed to create key " + path);
+  }
+  Reg().CloseKey(key);
+}
+
+bool TRegistryBase::DeleteKey(const std::string& path) {
+  std::string subKey;
+  HKey base = BaseFor(path, &subKey);
+  // An empty name would take the whole root (or the open key) with it.
+  if (subKey.empty()) return false;
+  return DeleteTree(base, subKey, view_);
+}
+
+bool TRegistryBase::ValueExists(const std::string& name) {
+  std::uint32_t size = 0;
+  return Reg().QueryValueEx(currentKey_, name, nullptr, nullptr, &size) == kErrorSuccess;
+}
+
+bool TRegistryBase::DeleteValue(const std::string& name) {
+  return Reg().DeleteValue(currentKey_, name) == kErrorSuccess;
+}
+
+std::string TRegistryBase::ReadString(const std::string& name) {
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (Reg().QueryValueEx(currentKey_, name, &type, nullptr, &size) != kErrorSuccess) {
+    throw GetDataError(name);
+  }
+  if (size < 1) return std::string();
+  if (!IsStringType(type)) throw DataTypeError(name);
+  // The value may grow or shrink between asking for its size and reading it (another program
+  // writes it): a read that finds the buffer too small starts again with the new size.
+  std::string data;
+  for (int attempt = 0;; ++attempt) {
+    data.assign(size, '\0');
+    std::uint32_t got = size;
+    long result = Reg().QueryValueEx(currentKey_, name, &type, data.data(), &got);
+    if (result == kErrorMoreData && attempt + 1 < kReadAttempts) {
+      size = std::max(got, size + size / 2 + 1);
+      continue;
+    }
+    if (result != kErrorSuccess) throw GetDataError(name);
+    data.resize(std::min(got, size));
+    break;
+  }
+  if (!IsStringType(type)) throw DataTypeError(name);
+  std::size_t end = data.find('\0');
+  if (end != std::string::npos) data.resize(end);
+  return data;
+}
+
+void TRegistryBase::WriteString(const std::string& name, const std::string& text) {
+  // The terminating zero is part of the data.
+  if (Reg().SetValueEx(currentKey_, name, kRegSz, text.c_str(),
+                       static_cast<std::uint32_t>(text.size() + 1)) != kErrorSuccess) {
+    throw SetDataError(name);
+  }
+}
+
+std::int32_t TRegistryBase::ReadInteger(const std::string& name) {
+  unsigned char bytes[4] = {0, 0, 0, 0};
+  std::uint32_t type = 0;
+  std::uint32_t size = sizeof bytes;
+  if (Reg().QueryValueEx(currentKey_, name, &type, bytes, &size) != kErrorSuccess) {
+    throw GetDataError(name);
+  }
+  if (type != kRegDword) throw DataTypeError(name);
+  std::uint32_t value =
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+  return static_cast<std::int32_t>(value);
+}
+
+void TRegistryBase::WriteInteger(const std::string& name, std::int32_t value) {
+  std::uint32_t bits = static_cast<std::uint32_t>(value);
+  unsigned char bytes[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+                            static_cast<unsigned char>(bits >> 16),
+                            static_cast<unsigned char>(bits >> 24)};
+  if (Reg().SetValueEx(currentKey_, name, kRegDword, bytes, sizeof bytes) != kErrorSuccess) {
+    throw SetDataError(name);
+  }
+}
+
+void TRegistryBase::GetValueNames(std::vector<std::string>& list) {
+  list.clear();
+  std::string name;
+  for (std::uint32_t index = 0; Reg().EnumValue(currentKey_, index, &name) == kErrorSuccess;
+       ++index) {
+    list.push_back(name);
+  }
+}
+
+void TRegistryBase::GetKeyNames(std::vector<std::string>& list) {
+  list.clear();
+  std::string name;
+  for (std::uint32_t index = 0; Reg().EnumKeyEx(currentKey_, index, &name) == kErrorSuccess;
+       ++index) {
+    list.push_back(name);
+  }
+}
+
+// --- TMyRegistry -----------------------------------------------------------------------------
+//
+// Each operation below begins with Begin(root) and closes its key when it leaves, by return or
+// by error, so that a refused write or a value of the wrong type never leaves a handle behind
+// (a handle left open would also keep a user's hive from unloading).
+
+// Until an operation selects a root, the primitives work from the default root.
+TMyRegistry::TMyRegistry() { rootKey_ = defaultRoot_; }
+
+void TMyRegistry::Begin(HKey root) {
+  SetRootKey(root);
+  CloseAndReset();
+}
+
+void TMyRegistry::CloseAndReset() {
+  CloseKey();
+  access_ = kKeyAllAccess;
+}
+
+bool TMyRegistry::OpenFull(const std::string& path, bool canCreate) {
+  access_ = kKeyAllAccess;
+  return OpenKey(path, canCreate);
+}
+
+void TMyRegistry::PutStringAt(HKey root, const std::string& path, bool canCreate,
+                              const std::string& name, const std::string& text) {
+  Begin(root);
+  if (!OpenFull(path, canCreate)) throw Error("Unable to open : " + path);
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  WriteString(name, text);
+}
+
+void TMyRegistry::PutString(const std::string& path, bool canCreate, const std::string& name,
+                            const std::string& text) {
+  PutStringAt(defaultRoot_, path, canCreate, name, text);
+}
+
+void TMyRegistry::PutIntegerAt(HKey root, const std::string& path, bool canCreate,
+                               const std::string& name, std::int32_t value) {
+  Begin(root);
+  if (!OpenFull(path, canCreate)) return;
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  WriteInteger(name, value);
+}
+
+void TMyRegistry::PutInteger(const std::string& path, bool canCreate, const std::string& name,
+                             std::int32_t value) {
+  PutIntegerAt(defaultRoot_, path, canCreate, name, value);
+}
+
+std::string TMyRegistry::GetStringAt(HKey root, const std::string& path, const std::string& name) {
+  std::string result;
+  GetStringIfPresentAt(root, path, name, result);
+  return result;
+}
+
+std::string TMyRegistry::GetString(const std::string& path, const std::string& name) {
+  return GetStringAt(defaultRoot_, path, name);
+}
+
+std::string TMyRegistry::TakeStringAt(HKey root, const std::string& path, const std::string& name) {
+  Begin(root);
+  if (!OpenFull(path, false)) return std::string();
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  if (!ValueExists(name)) return std::string();
+  std::string result = ReadString(name);
+  DeleteValue(name);
+  return result;
+}
+
+std::string TMyRegistry::TakeString(const std::string& path, const std::string& name) {
+  return TakeStringAt(defaultRoot_, path, name);
+}
+
+void TMyRegistry::RemoveValueAt(HKey root, const std::string& path, const std::string& name) {
+  Begin(root);
+  if (!OpenFull(path, false)) return;
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  if (ValueExists(name)) DeleteValue(name);
+}
+
+void TMyRegistry::RemoveValue(const std::string& path, const std::string& name) {
+  RemoveValueAt(defaultRoot_, path, name);
+}
+
+std::int32_t TMyRegistry::GetIntegerAt(HKey root, const std::string& path,
+                                       const std::string& name) {
+  std::int32_t result = -1;
+  GetIntegerIfPresentAt(root, path, name, result);
+  return result;
+}
+
+std::int32_t TMyRegistry::GetInteger(const std::string& path, const std::string& name) {
+  return GetIntegerAt(defaultRoot_, path, name);
+}
+
+bool TMyRegistry::GetIntegerIfPresentAt(HKey root, const std::string& path, const std::string& name,
+                                        std::int32_t& value) {
+  Begin(root);
+  if (!OpenKeyReadOnly(path)) return false;
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  if (!ValueExists(name)) return false;
+  value = ReadInteger(name);
+  return true;
+}
+
+bool TMyRegistry::GetIntegerIfPresent(const std::string& path, const std::string& name,
+                                      std::int32_t& value) {
+  return GetIntegerIfPresentAt(defaultRoot_, path, name, value);
+}
+
+bool TMyRegistry::GetStringIfPresentAt(HKey root, const std::string& path, const std::string& name,
+                                       std::string& value) {
+  Begin(root);
+  if (!OpenKeyReadOnly(path)) return false;
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  if (!ValueExists(name)) return false;
+  value = ReadString(name);
+  return true;
+}
+
+bool TMyRegistry::GetStringIfPresent(const std::string& path, const std::string& name,
+                                     std::string& value) {
+  return GetStringIfPresentAt(defaultRoot_, path, name, value);
+}
+
+bool TMyRegistry::ValueExistsAt(HKey root, const std::string& path, const std::string& name) {
+  Begin(root);
+  if (!OpenKeyReadOnly(path)) return false;
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  return ValueExists(name);
+}
+
+std::int32_t TMyRegistry::GetIntegerOrCreate(const std::string& name, std::int32_t defaultValue) {
+  if (ValueExists(name)) return ReadInteger(name);
+  WriteInteger(name, defaultValue);
+  return defaultValue;
+}
+
+std::int32_t TMyRegistry::GetIntegerOrCreateAt(HKey root, const std::string& path,
+                                               const std::string& name, std::int32_t defaultValue) {
+  Begin(root);
+  if (OpenFull(path, true)) {
+    AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+    return GetIntegerOrCreate(name, defaultValue);
+  }
+  std::int32_t result = defaultValue;
+  GetIntegerIfPresentAt(root, path, name, result);
+  return result;
+}
+
+void TMyRegistry::RecreateSubKeyAt(HKey root, const std::string& parentPath,
+                                   const std::string& subKey) {
+  Begin(root);
+  if (!OpenFull(parentPath, false)) return;
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  if (KeyExists(subKey)) DeleteKey(subKey);
+  CreateKey(subKey);
+}
+
+void TMyRegistry::RecreateSubKey(const std::string& parentPath, const std::string& subKey) {
+  RecreateSubKeyAt(defaultRoot_, parentPath, subKey);
+}
+
+void TMyRegistry::ListValueNamesAt(HKey root, const std::string& path,
+                                   std::vector<std::string>& list) {
+  Begin(root);
+  if (!OpenKeyReadOnly(path)) return;
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  GetValueNames(list);
+}
+
+void TMyRegistry::ListValueNames(const std::string& path, std::vector<std::string>& list) {
+  ListValueNamesAt(defaultRoot_, path, list);
+}
+
+void TMyRegistry::ListKeyNamesAt(HKey root, const std::string& path,
+                                 std::vector<std::string>& list) {
+  Begin(root);
+  if (!OpenKeyReadOnly(path)) return;
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  GetKeyNames(list);
+}
+
+void TMyRegistry::ListKeyNames(const std::string& path, std::vector<std::string>& list) {
+  ListKeyNamesAt(defaultRoot_, path, list);
+}
+
+void TMyRegistry::LoadUserHive(const std::string& user, const std::string& profilesFolder) {
+  user_ = user;
+  std::string file = profilesFolder;
+  if (!file.empty() && file.back() != '\\') file += '\\';
+  file += user + "\\NTuser.dat";
+  // Failure is not reported here: the mount is then simply missing, and the operations
+  // under it behave as for a missing key.
+  Reg().LoadKey(kHKeyUsers, HiveMountName(), file);
+}
+
+void TMyRegistry::UnloadUserHive() {
+  // A hive with an open key cannot be unloaded; no operation keeps one, but a direct use of
+  // the primitives may have.
+  Begin(kHKeyUsers);
+  Reg().UnLoadKey(kHKeyUsers, HiveMountName());
+}
+
+}  // namespace lw
