@@ -1,0 +1,25 @@
+#pragma once
+// The dialog service of the real program: system message boxes with the application's title,
+// owned by the active window of the program (task-modal when it has none).
+
+#include <string>
+#include <utility>
+
+#include "ui/UnitDialogs.h"
+
+namespace lw {
+
+inline constexpr char kApplicationTitle[] = "Launchward";
+
+class TWin32Dialogs : public IDialogService {
+ public:
+  explicit TWin32Dialogs(std::string title = kApplicationTitle) : title_(std::move(title)) {}
+
+  void ShowMessage(const std::string& text) override;
+  bool Confirm(const std::string& text, TConfirmButtons buttons) override;
+
+ private:
+  std::string title_;
+};
+
+}  // namespace lw

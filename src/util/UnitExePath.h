@@ -1,0 +1,22 @@
+#pragma once
+// From a Run-key command line to the executable file it starts.
+
+#include <string>
+
+namespace lw {
+
+// The command line up to and including its first ".exe" (any letter case), in the command
+// line's own letter case, without a leading double quote; empty when there is no ".exe".
+// "\"C:\Program Files\Tool\tool.EXE\" /min" gives "C:\Program Files\Tool\tool.EXE".
+std::string ExtractExePath(const std::string& commandLine);
+
+// The existing file that the command line's executable names, or empty when none is found
+// (never raises). First hit wins:
+//   1. the executable part itself (a relative one against the current directory);
+//   2. its App Paths entry under HKEY_LOCAL_MACHINE, when that names an existing file;
+//   3. the executable in the system directory, then the Windows directory, then each %PATH%
+//      entry in order.
+// A folder is never taken for a file.
+std::string ResolveExecutable(const std::string& commandLine);
+
+}  // namespace lw

@@ -1,0 +1,114 @@
+#include "util/UnitSpecialPaths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <stdexcept>
+
+#include "platform/Platform.h"
+#include "store/UnitMyRegistry.h"
+#include "util/Error.h"
+
+namespace lw {
+
+namespace {
+
+std::unique_ptr<TSpecialPaths>& Instance() {
+  static std::unique_ptr<TSpecialPaths> instance;
+  return instance;
+}
+
+const char kProfileListKey[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const char kProfilesDirectoryValue[] = "ProfilesDirectory";
+const char kStartupTail[] = "\\Start Menu\\Programs\\Startup\\";
+// Since Windows Vista a user's Start Menu lies below the roaming application data.
+const char kRoamingTail[] = "\\AppData\\Roaming\\Microsoft\\Windows";
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string WithTrailingBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+// The profiles folder as the system's profile list names it, expanded, with a trailing
+// backslash; empty when the list has no usable entry.
+std::string ProfilesFolderFromProfileList() {
+  std::string folder;
+  try {
+    TMyRegistry registry;
+    folder = registry.GetStringAt(kHKeyLocalMachine, kProfileListKey, kProfilesDirectoryValue);
+  } catch (const Error&) {
+    return std::string();  // a value of the wrong type names no folder
+  }
+  if (folder.empty()) return folder;
+  folder = Sys().ExpandEnvironmentStrings(folder);
+  return folder.empty() ? folder : WithTrailingBackslash(folder);
+}
+
+}  // namespace
+
+std::string TSpecialPaths::GetSpecialFolder(int csidl) const {
+  std::string path;
+  if (!Shell().GetSpecialFolderPath(csidl & 0xFFFF, &path)) return std::string();
+  // The shell hands back a C buffer: whatever follows its first zero is not part of the path.
+  return path.substr(0, path.find('\0'));
+}
+
+std::string TSpecialPaths::GetUserStartupFolder() const { return GetSpecialFolder(kCsidlStartup); }
+
+std::string TSpecialPaths::GetCommonStartupFolder() const {
+  std::string folder = GetSpecialFolder(kCsidlCommonStartup);
+  return folder.empty() ? GetUserStartupFolder() : folder;
+}
+
+std::string TSpecialPaths::GetAltStartupFolder() const {
+  return GetSpecialFolder(kCsidlAltStartup);
+}
+
+std::string TSpecialPaths::GetProfilesFolder() const {
+  // Up to Windows XP the All Users profile sits beside every user's profile, so the path in
+  // front of "All Users" is the profiles folder. Later versions keep the common Startup folder
+  // in ProgramData; there the system's profile list says where profiles live.
+  std::string common = GetCommonStartupFolder();
+  std::string::size_type at = common.find("All Users");
+  if (at != std::string::npos) return common.substr(0, at);
+  return ProfilesFolderFromProfileList();
+}
+
+void InitializeUnitSpecialPaths() { Instance() = std::make_unique<TSpecialPaths>(); }
+
+void FinalizeUnitSpecialPaths() { Instance().reset(); }
+
+TSpecialPaths& SpecialPaths() {
+  if (!Instance()) throw std::logic_error("UnitSpecialPaths is not initialised");
+  return *Instance();
+}
+
+std::string GetExeFolder() {
+  std::string path = Sys().GetModuleFileName();
+  std::string::size_type slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string GetShortcutStoreFolder() { return GetExeFolder() + "Startup\\"; }
+
+std::string UserFromStartupFolder(const std::string& startupFolder) {
+  if (startupFolder.empty()) return std::string();
+  std::string rest = WithTrailingBackslash(startupFolder);
+  std::string::size_type at = Lower(rest).find(Lower(kStartupTail));
+  if (at != std::string::npos) rest.erase(at, sizeof(kStartupTail) - 1);
+  std::string roaming = Lower(kRoamingTail);
+  std::string lower = Lower(rest);
+  if (lower.size() > roaming.size() &&
+      lower.compare(lower.size() - roaming.size(), roaming.size(), roaming) == 0) {
+    rest.erase(rest.size() - roaming.size());
+  }
+  return rest.substr(rest.find_last_of('\\') + 1);
+}
+
+}  // namespace lw

@@ -1,0 +1,36 @@
+// Version text of a real system file.
+
+#include <cctype>
+
+#include "support/TestEnv.h"
+#include "util/UnitFileVersion.h"
+
+namespace lw {
+namespace {
+
+bool IsThreePartVersion(const std::string& text) {
+  int dots = 0;
+  bool digitBefore = false;
+  for (char c : text) {
+    if (c == '.') {
+      if (!digitBefore) return false;
+      ++dots;
+      digitBefore = false;
+    } else if (std::isdigit(static_cast<unsigned char>(c))) {
+      digitBefore = true;
+    } else {
+      return false;
+    }
+  }
+  return dots == 2 && digitBefore;
+}
+
+class FileVersionWin32Test : public test::PlatformTest {};
+
+TEST_F(FileVersionWin32Test, SystemLibraryHasAThreePartVersion) {
+  std::string text = GetFileVersionString(Sys().GetSystemDirectory() + "\\kernel32.dll");
+  EXPECT_TRUE(IsThreePartVersion(text)) << text;
+}
+
+}  // namespace
+}  // namespace lw
