@@ -69,6 +69,7 @@ inline constexpr std::uint32_t kErrorBadKey = 1010;
 inline constexpr std::uint32_t kErrorCantOpen = 1011;
 inline constexpr std::uint32_t kErrorCantRead = 1012;
 inline constexpr std::uint32_t kErrorCantWrite = 1013;
+inline constexpr std::uint32_t kErrorNotRegistryFile = 1017;
 inline constexpr std::uint32_t kErrorKeyDeleted = 1018;
 inline constexpr std::uint32_t kErrorNotAllAssigned = 1300;
 inline constexpr std::uint32_t kErrorNoSuchPrivilege = 1313;

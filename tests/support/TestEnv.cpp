@@ -34,25 +34,34 @@ void RemoveTree(const std::string& folder) {
   Files().RemoveDirectory(base);
 }
 
-void DeleteKeyTree(HKey root, const std::string& path) {
+namespace {
+// Deletes parent\name with everything below it, always relative to an open parent, so that
+// trees whose full paths are longer than the ANSI calls take can be removed too.
+void DeleteChildTree(HKey parent, const std::string& name) {
   HKey key = 0;
-  if (Reg().OpenKeyEx(root, path, kKeyAllAccess, &key) != kErrorSuccess) return;
-  std::vector<std::string> children;
-  std::string name;
-  for (std::uint32_t i = 0; Reg().EnumKeyEx(key, i, &name) == kErrorSuccess; ++i) {
-    children.push_back(name);
+  if (Reg().OpenKeyEx(parent, name, kKeyAllAccess, &key) == kErrorSuccess) {
+    std::vector<std::string> children;
+    std::string child;
+    for (std::uint32_t i = 0; Reg().EnumKeyEx(key, i, &child) == kErrorSuccess; ++i) {
+      children.push_back(child);
+    }
+    for (const std::string& each : children) DeleteChildTree(key, each);
+    Reg().CloseKey(key);
   }
-  Reg().CloseKey(key);
-  for (const std::string& child : children) DeleteKeyTree(root, path + "\\" + child);
-  std::string parent = path.substr(0, path.find_last_of('\\') == std::string::npos
-                                          ? 0
-                                          : path.find_last_of('\\'));
-  std::string leaf = path.substr(parent.empty() ? 0 : parent.size() + 1);
-  HKey parentKey = 0;
-  if (Reg().OpenKeyEx(root, parent, kKeyAllAccess, &parentKey) == kErrorSuccess) {
-    Reg().DeleteKey(parentKey, leaf);
-    Reg().CloseKey(parentKey);
+  Reg().DeleteKey(parent, name);
+}
+}  // namespace
+
+void DeleteKeyTree(HKey root, const std::string& path) {
+  std::size_t split = path.find_last_of('\\');
+  if (split == std::string::npos) {
+    DeleteChildTree(root, path);
+    return;
   }
+  HKey parent = 0;
+  if (Reg().OpenKeyEx(root, path.substr(0, split), kKeyAllAccess, &parent) != kErrorSuccess) return;
+  DeleteChildTree(parent, path.substr(split + 1));
+  Reg().CloseKey(parent);
 }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -3,7 +3,7 @@
 
 #include "ui/win32/Win32Dialogs.h"
 
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
 
 #include <atomic>
 #include <chrono>

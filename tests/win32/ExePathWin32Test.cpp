@@ -1,6 +1,6 @@
 // ResolveExecutable against the real %PATH% of the process.
 
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
 
 #include "support/TestEnv.h"
 #include "util/UnitExePath.h"

@@ -1,6 +1,6 @@
 #include "ui/win32/Win32Dialogs.h"
 
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
 
 namespace lw {
 

@@ -1,0 +1,154 @@
+#include "platform/win32/Win32Files.h"
+
+#include "platform/win32/Win32Api.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/Win32Handle.h"
+
+namespace lw {
+
+namespace {
+
+// No file the program reads (options, shortcuts, logs) comes anywhere near this size; a larger
+// one is refused rather than read into memory.
+constexpr LONGLONG kLargestReadFile = 256LL << 20;
+// A profile value longer than this is returned cut, as Windows itself would with a smaller
+// buffer; it stops the growing loop below on a broken file.
+constexpr DWORD kLargestProfileValue = 1u << 24;
+
+void Fill(const WIN32_FIND_DATAA& found, FindData* data) {
+  data->fileName = found.cFileName;
+  data->attributes = found.dwFileAttributes;
+  data->size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return false;
+    done += written;
+  }
+  return true;
+}
+
+bool WriteWith(const std::string& path, DWORD creation, bool toEnd, const std::string& bytes) {
+  ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, creation,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
+  if (toEnd && ::SetFilePointer(file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+      ::GetLastError() != NO_ERROR) {
+    return false;
+  }
+  return WriteAll(file.Get(), bytes);
+}
+
+class Win32Files : public IFileSystem {
+ public:
+  std::uint32_t GetFileAttributes(const std::string& path) override {
+    return ::GetFileAttributesA(path.c_str());
+  }
+
+  bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
+    return ::SetFileAttributesA(path.c_str(), attributes) != FALSE;
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+  }
+
+  bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != FALSE; }
+
+  bool CreateDirectory(const std::string& path) override {
+    return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+  }
+
+  bool RemoveDirectory(const std::string& path) override {
+    return ::RemoveDirectoryA(path.c_str()) != FALSE;
+  }
+
+  Handle FindFirstFile(const std::string& pattern, FindData* data) override {
+    WIN32_FIND_DATAA found{};
+    HANDLE find = ::FindFirstFileA(pattern.c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) Fill(found, data);
+    return FromHandle(find);
+  }
+
+  bool FindNextFile(Handle find, FindData* data) override {
+    WIN32_FIND_DATAA found{};
+    if (!::FindNextFileA(ToHandle(find), &found)) return false;
+    Fill(found, data);
+    return true;
+  }
+
+  bool FindClose(Handle find) override { return ::FindClose(ToHandle(find)) != FALSE; }
+
+  bool AppendFile(const std::string& path, const std::string& bytes) override {
+    return WriteWith(path, OPEN_ALWAYS, true, bytes);
+  }
+
+  bool WriteFile(const std::string& path, const std::string& bytes) override {
+    return WriteWith(path, CREATE_ALWAYS, false, bytes);
+  }
+
+  bool ReadFile(const std::string& path, std::string* bytes) override {
+    ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size)) return false;
+    if (size.QuadPart > kLargestReadFile) {
+      ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return false;
+    }
+    // Read until the end rather than trusting the size: the file may grow meanwhile.
+    std::string content;
+    std::vector<char> chunk(static_cast<std::size_t>(size.QuadPart) + 1);
+    for (;;) {
+      DWORD got = 0;
+      if (!::ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
+        return false;
+      }
+      if (got == 0) break;
+      content.append(chunk.data(), got);
+      if (static_cast<LONGLONG>(content.size()) > kLargestReadFile) {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+      }
+    }
+    *bytes = std::move(content);
+    return true;
+  }
+
+  // Windows cuts a value that does not fit and then returns the buffer size less one; the
+  // buffer grows until the whole value fits.
+  std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                      const std::string& defaultValue,
+                                      const std::string& file) override {
+    std::vector<char> buffer(256);
+    for (;;) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(),
+                                                buffer.data(), size, file.c_str());
+      if (length + 1 < size || size >= kLargestProfileValue) {
+        return std::string(buffer.data(), length);
+      }
+      buffer.resize(static_cast<std::size_t>(size) * 2);
+    }
+  }
+
+  bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                                 const std::string& value, const std::string& file) override {
+    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                        file.c_str()) != FALSE;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<IFileSystem> MakeWin32Files() { return std::make_unique<Win32Files>(); }
+
+}  // namespace lw

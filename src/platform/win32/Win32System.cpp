@@ -1,0 +1,210 @@
+#include "platform/win32/Win32System.h"
+
+#include "platform/win32/Win32Api.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/Win32Handle.h"
+
+namespace lw {
+
+namespace {
+
+// Buffers that Windows fills grow up to this size; past it the call is taken as failed.
+constexpr DWORD kLargestText = 1u << 20;
+
+// Calls fill(buffer, size) until the text fits. fill returns what the Windows call returns:
+// the length without the zero when the text fits, a length not below the size (or zero) when
+// it does not; zero with an error means failure. The text ends at its first zero byte, since
+// some ANSI calls report a length counted in wide characters.
+template <typename Fill>
+std::string GrowingText(DWORD startSize, Fill fill) {
+  std::vector<char> buffer(startSize);
+  for (;;) {
+    DWORD size = static_cast<DWORD>(buffer.size());
+    DWORD length = fill(buffer.data(), size);
+    if (length == 0) return std::string();
+    if (length < size) return std::string(buffer.data(), strnlen(buffer.data(), length));
+    if (size >= kLargestText) return std::string();
+    buffer.resize(std::max<DWORD>(length + 1, size * 2));
+  }
+}
+
+SYSTEMTIME ToWindows(const SystemTime& time) {
+  SYSTEMTIME result{};
+  result.wYear = time.year;
+  result.wMonth = time.month;
+  result.wDayOfWeek = time.dayOfWeek;
+  result.wDay = time.day;
+  result.wHour = time.hour;
+  result.wMinute = time.minute;
+  result.wSecond = time.second;
+  result.wMilliseconds = time.milliseconds;
+  return result;
+}
+
+class Win32System : public ISystem {
+ public:
+  bool GetVersionEx(OsVersionInfo* info) override {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!::GetVersionExA(&version)) return false;
+    info->majorVersion = version.dwMajorVersion;
+    info->minorVersion = version.dwMinorVersion;
+    info->buildNumber = version.dwBuildNumber;
+    info->platformId = version.dwPlatformId;
+    info->csdVersion = version.szCSDVersion;
+    return true;
+  }
+
+  std::uint32_t WNetGetUser(std::string* user) override {
+    std::vector<char> buffer(UNLEN + 1);
+    for (;;) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      DWORD status = ::WNetGetUserA(nullptr, buffer.data(), &size);
+      if (status == NO_ERROR) {
+        *user = buffer.data();
+        return status;
+      }
+      if (status != ERROR_MORE_DATA || size <= buffer.size() || size > kLargestText) {
+        return status;
+      }
+      buffer.resize(size);
+    }
+  }
+
+  std::uint32_t GetTickCount() override { return ::GetTickCount(); }
+
+  void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+  // The returned size counts the zero; a result that does not fit asks for a bigger buffer.
+  std::string ExpandEnvironmentStrings(const std::string& text) override {
+    std::vector<char> buffer(std::max<std::size_t>(text.size() + 1, MAX_PATH));
+    for (;;) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      DWORD needed = ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), size);
+      if (needed == 0) return text;
+      if (needed <= size) return std::string(buffer.data(), strnlen(buffer.data(), size));
+      if (needed > kLargestText) return text;
+      buffer.resize(needed);
+    }
+  }
+
+  std::string GetWindowsDirectory() override {
+    return GrowingText(
+        MAX_PATH, [](char* buffer, DWORD size) { return ::GetWindowsDirectoryA(buffer, size); });
+  }
+
+  std::string GetSystemDirectory() override {
+    return GrowingText(
+        MAX_PATH, [](char* buffer, DWORD size) { return ::GetSystemDirectoryA(buffer, size); });
+  }
+
+  // GetModuleFileName returns the size itself when the path was cut.
+  std::string GetModuleFileName() override {
+    return GrowingText(MAX_PATH, [](char* buffer, DWORD size) {
+      return ::GetModuleFileNameA(nullptr, buffer, size);
+    });
+  }
+
+  SystemTime GetLocalTime() override {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    SystemTime result;
+    result.year = now.wYear;
+    result.month = now.wMonth;
+    result.dayOfWeek = now.wDayOfWeek;
+    result.day = now.wDay;
+    result.hour = now.wHour;
+    result.minute = now.wMinute;
+    result.second = now.wSecond;
+    result.milliseconds = now.wMilliseconds;
+    return result;
+  }
+
+  // Asked with a zero size first, the format calls give the size they need (with the zero).
+  std::string FormatShortDate(const SystemTime& time) override {
+    SYSTEMTIME when = ToWindows(time);
+    int needed = ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &when, nullptr, nullptr, 0);
+    if (needed <= 0) return std::string();
+    std::vector<char> buffer(needed);
+    int length = ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &when, nullptr,
+                                  buffer.data(), needed);
+    return length > 0 ? std::string(buffer.data()) : std::string();
+  }
+
+  std::string FormatLongTime(const SystemTime& time) override {
+    SYSTEMTIME when = ToWindows(time);
+    int needed = ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &when, nullptr, nullptr, 0);
+    if (needed <= 0) return std::string();
+    std::vector<char> buffer(needed);
+    int length = ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &when, nullptr, buffer.data(), needed);
+    return length > 0 ? std::string(buffer.data()) : std::string();
+  }
+
+  std::string FormatMessage(std::uint32_t code) override {
+    char buffer[256];
+    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, code, 0, buffer, sizeof(buffer), nullptr);
+    return std::string(buffer, length);
+  }
+
+  bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override {
+    DWORD ignored = 0;
+    DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0) return false;
+    std::vector<BYTE> block(size);
+    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+    void* fixed = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), "\\", &fixed, &length)) return false;
+    VS_FIXEDFILEINFO info{};
+    if (fixed == nullptr || length < sizeof(info)) {
+      ::SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+      return false;
+    }
+    std::memcpy(&info, fixed, sizeof(info));
+    if (info.dwSignature != VS_FFI_SIGNATURE) {
+      ::SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+      return false;
+    }
+    version->fileVersionMS = info.dwFileVersionMS;
+    version->fileVersionLS = info.dwFileVersionLS;
+    version->productVersionMS = info.dwProductVersionMS;
+    version->productVersionLS = info.dwProductVersionLS;
+    return true;
+  }
+
+  Handle CreateMutex(bool initialOwner, const std::string& name) override {
+    return FromHandle(::CreateMutexA(nullptr, initialOwner ? TRUE : FALSE,
+                                     name.empty() ? nullptr : name.c_str()));
+  }
+
+  bool CloseHandle(Handle handle) override { return ::CloseHandle(ToHandle(handle)) != FALSE; }
+
+  std::uint32_t GetLastError() override { return ::GetLastError(); }
+
+  void SetLastError(std::uint32_t code) override { ::SetLastError(code); }
+
+  // A WM_QUIT found here is posted again, so that the message loop that owns the program
+  // still sees it and ends.
+  void ProcessMessages() override {
+    MSG message{};
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<ISystem> MakeWin32System() { return std::make_unique<Win32System>(); }
+
+}  // namespace lw
