@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/StoreTestSupport.h"
 #include "store/UnitMyKeys.h"
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "common/StoreTestSupport.h"
 #include "store/UnitMyRegistry.h"
 #include "store/UnitTokenPrivs.h"
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "common/StoreTestSupport.h"
 #include "store/UnitMyRegistry.h"
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
 

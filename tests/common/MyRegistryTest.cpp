@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/StoreTestSupport.h"
 #include "store/UnitMyRegistry.h"
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
 
@@ -21,16 +21,6 @@ class MyRegistryTest : public PlatformTest {
 };
 
 // The text of the error an action raises; empty when it raises none.
-template <class F>
-std::string ErrorOf(F action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return std::string();
-}
-
 TEST_F(MyRegistryTest, StringsAndIntegersRoundTripUnderOddNames) {
   const std::vector<std::string> names = {"Plain",   "with blank",  "quote\"d", "100%",
                                           "caf\xe9", "back\\slash", ""};

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 
 namespace lw::test {
@@ -12,17 +13,6 @@ namespace {
 
 constexpr long kOk = kErrorSuccess;
 const std::string kBase = "SOFTWARE\\Tallowmere\\Facts";
-
-class Key {
- public:
-  Key() = default;
-  ~Key() {
-    if (handle != 0) Reg().CloseKey(handle);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKey handle = 0;
-};
 
 class RegistryPathFacts : public PlatformTest {
  protected:

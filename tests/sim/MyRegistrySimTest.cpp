@@ -2,13 +2,12 @@
 // (error paths included), writes that fail inside an open key, and values that another
 // program changes while they are read.
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "common/StoreTestSupport.h"
 #include "store/UnitMyKeys.h"
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
 
@@ -16,15 +15,6 @@ namespace lw::test {
 namespace {
 
 const std::string kBase = "\\SOFTWARE\\Tallowmere\\Test";
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return std::string();
-}
 
 class MyRegistrySimTest : public PlatformTest {
  protected:

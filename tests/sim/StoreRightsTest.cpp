@@ -2,12 +2,11 @@
 // or not, and with a hive file that another logon holds: situations only the simulation can
 // stage.
 
-#include <functional>
 #include <string>
 
-#include "common/StoreTestSupport.h"
 #include "store/UnitMyKeys.h"
 #include "store/UnitTokenPrivs.h"
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
 
@@ -25,15 +24,6 @@ class StoreRightsTest : public PlatformTest {
     FinalizeUnitTokenPrivs();
   }
 };
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return std::string();
-}
 
 TEST_F(StoreRightsTest, WithoutAdministratorRightsStringWritesRaiseAndNothingChanges) {
   // The store as an administrator left it.

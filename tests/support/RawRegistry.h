@@ -11,8 +11,32 @@
 #include <gtest/gtest.h>
 
 #include "platform/Platform.h"
+#include "util/Error.h"
 
 namespace lw::test {
+
+// The text of the program error that the action raises; empty when it raises none.
+template <class F>
+std::string ErrorOf(F action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return std::string();
+}
+
+// A key opened for one test, closed when the test ends.
+class Key {
+ public:
+  Key() = default;
+  ~Key() {
+    if (handle != 0) Reg().CloseKey(handle);
+  }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  HKey handle = 0;
+};
 
 inline std::string SeamPath(const std::string& path) {
   return !path.empty() && path.front() == '\\' ? path.substr(1) : path;
