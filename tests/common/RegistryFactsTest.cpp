@@ -11,17 +11,8 @@
 namespace lw::test {
 namespace {
 
-constexpr long kOk = kErrorSuccess;
-const std::string kBase = "SOFTWARE\\Tallowmere\\Facts";
-
-class RegistryFacts : public PlatformTest {
+class RegistryFacts : public FactsKeyTest {
  protected:
-  void SetUp() override {
-    PlatformTest::SetUp();
-    ASSERT_EQ(Reg().CreateKeyEx(kHKeyCurrentUser, kBase, kKeyAllAccess, &base.handle, nullptr),
-              kOk);
-  }
-
   long SetString(HKey key, const std::string& name, const std::string& text) {
     return Reg().SetValueEx(key, name, kRegSz, text.c_str(),
                             static_cast<std::uint32_t>(text.size() + 1));
@@ -50,13 +41,11 @@ class RegistryFacts : public PlatformTest {
     for (std::uint32_t i = 0; Reg().EnumValue(key, i, &name) == kOk; ++i) names.push_back(name);
     return names;
   }
-
-  Key base;
 };
 
 TEST_F(RegistryFacts, AbsentKeysAndValuesGiveFileNotFoundAndTouchNothing) {
   HKey key = 12345;
-  EXPECT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, kBase + "\\Missing", kKeyRead, &key),
+  EXPECT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, kFactsKey + "\\Missing", kKeyRead, &key),
             static_cast<long>(kErrorFileNotFound));
   EXPECT_EQ(Reg().OpenKeyEx(base.handle, "Missing\\Deeper", kKeyRead, &key),
             static_cast<long>(kErrorFileNotFound));
@@ -215,7 +204,7 @@ TEST_F(RegistryFacts, AReadOnlyHandleRefusesChanges) {
   for (std::uint32_t access : {kKeyRead, kKeyReadNoNotify, kKeyQueryValue}) {
     SCOPED_TRACE(access);
     Key reader;
-    ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, kBase, access, &reader.handle), kOk);
+    ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, kFactsKey, access, &reader.handle), kOk);
     EXPECT_EQ(SetString(reader.handle, "New", "x"), static_cast<long>(kErrorAccessDenied));
     EXPECT_EQ(Reg().DeleteValue(reader.handle, "Kept"), static_cast<long>(kErrorAccessDenied));
     std::uint32_t size = 0;

@@ -11,17 +11,8 @@
 namespace lw::test {
 namespace {
 
-constexpr long kOk = kErrorSuccess;
-const std::string kBase = "SOFTWARE\\Tallowmere\\Facts";
-
-class RegistryPathFacts : public PlatformTest {
+class RegistryPathFacts : public FactsKeyTest {
  protected:
-  void SetUp() override {
-    PlatformTest::SetUp();
-    ASSERT_EQ(Reg().CreateKeyEx(kHKeyCurrentUser, kBase, kKeyAllAccess, &base.handle, nullptr),
-              kOk);
-  }
-
   // Writes the text as REG_SZ and reads it back, sized as the registry reports it.
   std::string RoundTrip(HKey key, const std::string& name, const std::string& text) {
     EXPECT_EQ(Reg().SetValueEx(key, name, kRegSz, text.c_str(),
@@ -34,8 +25,6 @@ class RegistryPathFacts : public PlatformTest {
     if (size == 0 || bytes[size - 1] != '\0') return "<no zero>";
     return bytes.substr(0, size - 1);
   }
-
-  Key base;
 };
 
 TEST_F(RegistryPathFacts, OddNamesAndTextsRoundTrip) {
@@ -102,10 +91,10 @@ TEST_F(RegistryPathFacts, BackslashesAtTheEndsOfAPath) {
     long open;
   };
   const Case cases[] = {
-      {"\\" + kBase, static_cast<long>(kErrorBadPathname)},
-      {"\\" + kBase + "\\Child", static_cast<long>(kErrorBadPathname)},
-      {kBase + "\\", kOk},
-      {kBase + "\\Child\\", kOk},
+      {"\\" + kFactsKey, static_cast<long>(kErrorBadPathname)},
+      {"\\" + kFactsKey + "\\Child", static_cast<long>(kErrorBadPathname)},
+      {kFactsKey + "\\", kOk},
+      {kFactsKey + "\\Child\\", kOk},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -135,7 +124,7 @@ TEST_F(RegistryPathFacts, PredefinedRootsOpenAndConnect) {
   Key connected;
   ASSERT_EQ(Reg().ConnectRegistry("", kHKeyCurrentUser, &connected.handle), kOk);
   Key through;
-  EXPECT_EQ(Reg().OpenKeyEx(connected.handle, kBase, kKeyRead, &through.handle), kOk);
+  EXPECT_EQ(Reg().OpenKeyEx(connected.handle, kFactsKey, kKeyRead, &through.handle), kOk);
   EXPECT_EQ(Reg().FlushKey(base.handle), kOk);
 }
 

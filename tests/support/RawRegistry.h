@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Platform.h"
+#include "support/TestEnv.h"
 #include "util/Error.h"
 
 namespace lw::test {
@@ -36,6 +37,22 @@ class Key {
   Key(const Key&) = delete;
   Key& operator=(const Key&) = delete;
   HKey handle = 0;
+};
+
+// A registry call's result compared with success.
+inline constexpr long kOk = kErrorSuccess;
+
+// A fixture with a key of its own under HKEY_CURRENT_USER, opened with full access, for the
+// tests that pin how the registry functions behave.
+class FactsKeyTest : public PlatformTest {
+ protected:
+  inline static const std::string kFactsKey = "SOFTWARE\\Tallowmere\\Facts";
+  void SetUp() override {
+    PlatformTest::SetUp();
+    ASSERT_EQ(Reg().CreateKeyEx(kHKeyCurrentUser, kFactsKey, kKeyAllAccess, &base.handle, nullptr),
+              kOk);
+  }
+  Key base;
 };
 
 inline std::string SeamPath(const std::string& path) {

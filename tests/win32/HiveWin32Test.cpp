@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 
 namespace lw::test {
 namespace {
 
-constexpr long kOk = kErrorSuccess;
 const std::string kSource = "SOFTWARE\\Tallowmere\\HiveSource";
 const std::string kMount = "Launchward_facts";
 

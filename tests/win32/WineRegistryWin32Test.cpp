@@ -6,59 +6,50 @@
 #include <string>
 #include <vector>
 
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 
 namespace lw::test {
 namespace {
 
-constexpr long kOk = kErrorSuccess;
-const std::string kBase = "SOFTWARE\\Tallowmere\\Facts";
-
-class WineRegistryWin32Test : public PlatformTest {
- protected:
-  void SetUp() override {
-    PlatformTest::SetUp();
-    ASSERT_EQ(Reg().CreateKeyEx(kHKeyCurrentUser, kBase, kKeyAllAccess, &base, nullptr), kOk);
-  }
-  void TearDown() override { Reg().CloseKey(base); }
-
-  HKey base = 0;
-};
+using WineRegistryWin32Test = FactsKeyTest;
 
 TEST_F(WineRegistryWin32Test, NamesSortWithoutCaseAsLowerCaseAndValuesSortToo) {
   for (const char* name : {"b", "_x", "C", "a", "Z"}) {
     HKey key = 0;
-    ASSERT_EQ(Reg().CreateKeyEx(base, name, kKeyAllAccess, &key, nullptr), kOk);
+    ASSERT_EQ(Reg().CreateKeyEx(base.handle, name, kKeyAllAccess, &key, nullptr), kOk);
     Reg().CloseKey(key);
-    ASSERT_EQ(Reg().SetValueEx(base, name, kRegSz, "", 1), kOk);
+    ASSERT_EQ(Reg().SetValueEx(base.handle, name, kRegSz, "", 1), kOk);
   }
   // Windows sorts sub-keys by their upper-case names ("_" after the letters) and keeps values
   // in the order they were made; Wine sorts both, as if in lower case.
   const std::vector<std::string> sorted = {"_x", "a", "b", "C", "Z"};
   std::vector<std::string> keys, values;
   std::string name;
-  for (std::uint32_t i = 0; Reg().EnumKeyEx(base, i, &name) == kOk; ++i) keys.push_back(name);
-  for (std::uint32_t i = 0; Reg().EnumValue(base, i, &name) == kOk; ++i) values.push_back(name);
+  for (std::uint32_t i = 0; Reg().EnumKeyEx(base.handle, i, &name) == kOk; ++i)
+    keys.push_back(name);
+  for (std::uint32_t i = 0; Reg().EnumValue(base.handle, i, &name) == kOk; ++i)
+    values.push_back(name);
   EXPECT_EQ(keys, sorted);
   EXPECT_EQ(values, sorted);
 }
 
 TEST_F(WineRegistryWin32Test, StringsAndSizesThroughTheAnsiFunctions) {
   // A REG_SZ stored without its zero is read back with one added, and its size counts it.
-  ASSERT_EQ(Reg().SetValueEx(base, "NoZero", kRegSz, "abc", 3), kOk);
+  ASSERT_EQ(Reg().SetValueEx(base.handle, "NoZero", kRegSz, "abc", 3), kOk);
   std::uint32_t size = 0;
-  ASSERT_EQ(Reg().QueryValueEx(base, "NoZero", nullptr, nullptr, &size), kOk);
+  ASSERT_EQ(Reg().QueryValueEx(base.handle, "NoZero", nullptr, nullptr, &size), kOk);
   EXPECT_EQ(size, 4u);
 
   // The largest data length is counted in wide characters: twice the ANSI size.
-  ASSERT_EQ(Reg().SetValueEx(base, "v", kRegSz, "0123456789", 11), kOk);
+  ASSERT_EQ(Reg().SetValueEx(base.handle, "v", kRegSz, "0123456789", 11), kOk);
   RegKeyInfo info;
-  ASSERT_EQ(Reg().QueryInfoKey(base, &info), kOk);
+  ASSERT_EQ(Reg().QueryInfoKey(base.handle, &info), kOk);
   EXPECT_EQ(info.maxValueLen, 22u);
 
   // Value names past the registry's limit of 16383 characters are refused.
   const std::string tooLong(16384, 'v');
-  EXPECT_EQ(Reg().SetValueEx(base, tooLong, kRegSz, "", 1),
+  EXPECT_EQ(Reg().SetValueEx(base.handle, tooLong, kRegSz, "", 1),
             static_cast<long>(kErrorInvalidParameter));
 }
 
@@ -67,19 +58,19 @@ TEST_F(WineRegistryWin32Test, APathOfMoreThanMaxPathCharactersDoesNotOpen) {
   // kErrorMoreData, while the same key opens relative to its parent.
   const std::string leaf(250, 'k');
   HKey key = 0;
-  ASSERT_EQ(Reg().CreateKeyEx(base, leaf, kKeyAllAccess, &key, nullptr), kOk);
+  ASSERT_EQ(Reg().CreateKeyEx(base.handle, leaf, kKeyAllAccess, &key, nullptr), kOk);
   Reg().CloseKey(key);
-  EXPECT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, kBase + "\\" + leaf, kKeyRead, &key),
+  EXPECT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, kFactsKey + "\\" + leaf, kKeyRead, &key),
             static_cast<long>(kErrorMoreData));
-  ASSERT_EQ(Reg().OpenKeyEx(base, leaf, kKeyRead, &key), kOk);
+  ASSERT_EQ(Reg().OpenKeyEx(base.handle, leaf, kKeyRead, &key), kOk);
   Reg().CloseKey(key);
-  EXPECT_EQ(Reg().DeleteKey(base, leaf), kOk);  // the tree clean-up opens full paths
+  EXPECT_EQ(Reg().DeleteKey(base.handle, leaf), kOk);  // the tree clean-up opens full paths
 }
 
 TEST_F(WineRegistryWin32Test, AReadOnlyParentStillCreatesSubKeys) {
   // Windows wants KEY_CREATE_SUB_KEY on the parent and refuses with kErrorAccessDenied.
   HKey reader = 0, child = 0;
-  ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, kBase, kKeyRead, &reader), kOk);
+  ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, kFactsKey, kKeyRead, &reader), kOk);
   EXPECT_EQ(Reg().CreateKeyEx(reader, "Child", kKeyAllAccess, &child, nullptr), kOk);
   Reg().CloseKey(child);
   Reg().CloseKey(reader);
