@@ -1,5 +1,6 @@
 #include "entry/UnitInit.h"
 
+#include "items/UnitItemManager.h"
 #include "store/UnitMyKeys.h"
 #include "store/UnitTokenPrivs.h"
 #include "util/UnitErrorLog.h"
@@ -12,9 +13,11 @@ void InitializeUnits() {
   InitializeUnitMyKeys();
   InitializeUnitSpecialPaths();
   InitializeUnitErrorLog();
+  InitializeUnitItemManager();
 }
 
 void FinalizeUnits() {
+  FinalizeUnitItemManager();
   FinalizeUnitErrorLog();
   FinalizeUnitSpecialPaths();
   FinalizeUnitMyKeys();

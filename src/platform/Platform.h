@@ -177,6 +177,21 @@ class IShell {
   virtual ~IShell() = default;
   // SHGetSpecialFolderLocation + SHGetPathFromIDList; false when the shell gives no path.
   virtual bool GetSpecialFolderPath(int csidl, std::string* path) = 0;
+
+  // The shell-link object: CoCreateInstance of CLSID_ShellLink with its IShellLinkA and
+  // IPersistFile interfaces, released before the call returns.
+  //
+  // LoadShellLink: IPersistFile::Load(the path as a wide string, mode 0), then
+  // IShellLinkA::GetPath with the flags (kSlgpShortPath ...) into a kMaxPath buffer with a
+  // find record. Returns the HRESULT of the creation or of Load (kSOk when the file loaded as a
+  // shortcut); only then are *target (the buffer up to its first zero) and *foundName (the find
+  // record's file name) set. Either out pointer may be null.
+  virtual long LoadShellLink(const std::string& linkPath, std::uint32_t pathFlags,
+                             std::string* target, std::string* foundName) = 0;
+  // IShellLinkA::SetPath and SetArguments, then IPersistFile::Save(the path, TRUE): writes a
+  // shortcut file, replacing one that is there. Returns the HRESULT (kSOk on success).
+  virtual long SaveShellLink(const std::string& linkPath, const std::string& target,
+                             const std::string& arguments) = 0;
 };
 
 class IPlatform {

@@ -113,4 +113,16 @@ inline constexpr std::uint32_t kVerPlatformWin32Nt = 2;
 
 inline constexpr std::uint32_t kMaxPath = 260;
 
+// COM results (HRESULT bit patterns, held in a long as the seam returns them) and the
+// shell-link path flags.
+inline constexpr long kSOk = 0;
+inline constexpr long kEFail = static_cast<long>(0x80004005u);
+// HRESULT_FROM_WIN32 of a Windows error code.
+constexpr long HResultFromWin32(std::uint32_t code) {
+  return code == 0 ? 0 : static_cast<long>((code & 0xFFFFu) | 0x80070000u);
+}
+inline constexpr std::uint32_t kSlgpShortPath = 1;
+inline constexpr std::uint32_t kSlgpUncPriority = 2;
+inline constexpr std::uint32_t kSlgpRawPath = 4;
+
 }  // namespace lw

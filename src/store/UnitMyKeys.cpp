@@ -1,5 +1,7 @@
 #include "store/UnitMyKeys.h"
 
+#include "util/UnitText.h"
+
 #include <memory>
 #include <stdexcept>
 
@@ -19,21 +21,6 @@ MyKeysState& State() {
 }
 
 std::string SubKeyPath(const std::string& name) { return std::string(kProgramKey) + "\\" + name; }
-
-// Lower case of single-byte text, ASCII letters only: the comparisons of sort entries with
-// item names must not depend on the machine's locale.
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-// The file name part of a path: the text after the last backslash or colon.
-std::string FileNamePart(const std::string& path) {
-  std::size_t cut = path.find_last_of("\\:");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
 
 std::int32_t ReadIntegerOrZero(HKey root, const std::string& path, const std::string& name) {
   std::int32_t value = 0;
@@ -200,10 +187,10 @@ ItemState GetRunItemState(const std::string& valueName, const std::string& userP
   ItemState state = RunItemExcluded(valueName) ? ItemState::kExcluded : ItemState::kNew;
   std::string storedName = userPrefix + valueName;
   if (HasValue(kRunDisabledKey, storedName)) state = ItemState::kDisabled;
-  std::string wanted = Lower(storedName);
+  std::string wanted = LowerCase(storedName);
   std::int32_t count = GetRunSortCount();
   for (std::int32_t index = 0; index < count; ++index) {
-    if (Lower(GetRunSortName(index)) == wanted) return ItemState::kSorted;
+    if (LowerCase(GetRunSortName(index)) == wanted) return ItemState::kSorted;
   }
   return state;
 }
@@ -214,12 +201,12 @@ bool StartupItemExcluded(const std::string& fileName) {
 
 ItemState GetStartupItemState(const std::string& fileName) {
   ItemState state = StartupItemExcluded(fileName) ? ItemState::kExcluded : ItemState::kNew;
-  std::string wanted = Lower(FileNamePart(fileName));
+  std::string wanted = LowerCase(ExtractFileName(fileName));
   std::int32_t count = GetStartupSortCount();
   TMyRegistry& reg = MyKeysRegistry();
   for (std::int32_t index = 0; index < count; ++index) {
     std::string entry = reg.GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index));
-    if (Lower(FileNamePart(entry)) == wanted) {
+    if (LowerCase(ExtractFileName(entry)) == wanted) {
       state = ItemState::kSorted;
       break;
     }

@@ -1,13 +1,12 @@
 #include "util/UnitSpecialPaths.h"
 
-#include <algorithm>
-#include <cctype>
 #include <memory>
 #include <stdexcept>
 
 #include "platform/Platform.h"
 #include "store/UnitMyRegistry.h"
 #include "util/Error.h"
+#include "util/UnitText.h"
 
 namespace lw {
 
@@ -24,17 +23,6 @@ const char kStartupTail[] = "\\Start Menu\\Programs\\Startup\\";
 // Since Windows Vista a user's Start Menu lies below the roaming application data.
 const char kRoamingTail[] = "\\AppData\\Roaming\\Microsoft\\Windows";
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-std::string WithTrailingBackslash(std::string path) {
-  if (path.empty() || path.back() != '\\') path += '\\';
-  return path;
-}
-
 // The profiles folder as the system's profile list names it, expanded, with a trailing
 // backslash; empty when the list has no usable entry.
 std::string ProfilesFolderFromProfileList() {
@@ -47,7 +35,7 @@ std::string ProfilesFolderFromProfileList() {
   }
   if (folder.empty()) return folder;
   folder = Sys().ExpandEnvironmentStrings(folder);
-  return folder.empty() ? folder : WithTrailingBackslash(folder);
+  return folder.empty() ? folder : IncludeTrailingBackslash(folder);
 }
 
 }  // namespace
@@ -99,11 +87,11 @@ std::string GetShortcutStoreFolder() { return GetExeFolder() + "Startup\\"; }
 
 std::string UserFromStartupFolder(const std::string& startupFolder) {
   if (startupFolder.empty()) return std::string();
-  std::string rest = WithTrailingBackslash(startupFolder);
-  std::string::size_type at = Lower(rest).find(Lower(kStartupTail));
+  std::string rest = IncludeTrailingBackslash(startupFolder);
+  std::string::size_type at = LowerCase(rest).find(LowerCase(kStartupTail));
   if (at != std::string::npos) rest.erase(at, sizeof(kStartupTail) - 1);
-  std::string roaming = Lower(kRoamingTail);
-  std::string lower = Lower(rest);
+  std::string roaming = LowerCase(kRoamingTail);
+  std::string lower = LowerCase(rest);
   if (lower.size() > roaming.size() &&
       lower.compare(lower.size() - roaming.size(), roaming.size(), roaming) == 0) {
     rest.erase(rest.size() - roaming.size());

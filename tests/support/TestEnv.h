@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "util/UnitApplication.h"
 
 #ifndef _WIN32
 #include "platform/sim/SimPlatform.h"
@@ -39,7 +40,10 @@ SimPlatform& Sim();
 
 class PlatformTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetPlatform(); }
+  void SetUp() override {
+    ResetPlatform();
+    ResetApplicationTerminate();
+  }
 };
 
 }  // namespace lw::test

@@ -91,6 +91,12 @@ static_assert(kSePrivilegeEnabled == SE_PRIVILEGE_ENABLED);
 static_assert(kVerPlatformWin32Windows == VER_PLATFORM_WIN32_WINDOWS);
 static_assert(kVerPlatformWin32Nt == VER_PLATFORM_WIN32_NT);
 static_assert(kMaxPath == MAX_PATH);
+static_assert(kSOk == S_OK);
+static_assert(kEFail == static_cast<long>(E_FAIL));
+static_assert(HResultFromWin32(ERROR_FILE_NOT_FOUND) == static_cast<long>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
+static_assert(kSlgpShortPath == SLGP_SHORTPATH);
+static_assert(kSlgpUncPriority == SLGP_UNCPRIORITY);
+static_assert(kSlgpRawPath == SLGP_RAWPATH);
 
 static_assert(sizeof(HKey) == sizeof(HKEY) && sizeof(Handle) == sizeof(HANDLE));
 

@@ -1,6 +1,9 @@
 #include "platform/win32/Win32Platform.h"
 #include "support/TestEnv.h"
 
+#include <string>
+#include <vector>
+
 namespace lw::test {
 
 namespace {
@@ -24,6 +27,20 @@ void ResetPlatform() {
     }
   }
   for (const char* name : {"options.ini", "error.txt", "Startup"}) RemoveTree(ExeFolder() + name);
+  // The take-over moves the files of the Startup folders: each case starts with them empty.
+  for (int csidl : {kCsidlStartup, kCsidlCommonStartup, kCsidlAltStartup}) {
+    std::string folder;
+    if (!Shell().GetSpecialFolderPath(csidl, &folder) || folder.empty()) continue;
+    std::vector<std::string> names;
+    FindData data;
+    Handle find = Files().FindFirstFile(folder + "\\*", &data);
+    if (find == kInvalidHandle) continue;
+    do {
+      if (data.fileName != "." && data.fileName != "..") names.push_back(data.fileName);
+    } while (Files().FindNextFile(find, &data));
+    Files().FindClose(find);
+    for (const std::string& name : names) RemoveTree(folder + "\\" + name);
+  }
   RemoveTree(ScratchFolder());
   Files().CreateDirectory(ScratchFolder().substr(0, ScratchFolder().size() - 1));
 }
