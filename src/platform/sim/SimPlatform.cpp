@@ -8,6 +8,7 @@
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimRegistryTree.h"
+#include "platform/sim/SimShell.h"
 #include "platform/sim/SimState.h"
 #include "platform/sim/SimSystem.h"
 #include "platform/sim/SimToken.h"

@@ -103,8 +103,8 @@ class SimPlatform : public IPlatform {
   // --- Scripted failures ------------------------------------------------------------------
   // Changes are counted from 1: RegCreateKeyEx that creates a key, RegSetValueEx,
   // RegDeleteValue, RegDeleteKey, CopyFile, DeleteFile, CreateDirectory, WriteFile, AppendFile,
-  // WritePrivateProfileString. The change with the given number fails with the given error
-  // and changes nothing; 0 switches it off. A call that fails on its own (a missing file, a
+  // WritePrivateProfileString, SaveShellLink. The change with the given number fails with the given
+  // error and changes nothing; 0 switches it off. A call that fails on its own (a missing file, a
   // refused right) changes nothing and is not counted.
   void FailChange(std::uint64_t number, std::uint32_t error = kErrorAccessDenied);
   std::uint64_t ChangeCount() const;

@@ -158,15 +158,4 @@ void SimSystem::ProcessMessages() {
   if (action) action();
 }
 
-bool SimShell::GetSpecialFolderPath(int csidl, std::string* path) {
-  // The high byte carries flags (CSIDL_FLAG_CREATE ...), not the folder id.
-  auto found = state_.specialFolders.find(csidl & 0xFF);
-  if (found == state_.specialFolders.end() || found->second.empty()) {
-    state_.system.lastError = kErrorFileNotFound;
-    return false;
-  }
-  if (path != nullptr) *path = found->second;
-  return true;
-}
-
 }  // namespace lw::sim

@@ -1,5 +1,5 @@
 #pragma once
-// The simulated system services and shell folders.
+// The simulated system services.
 
 #include <string>
 
@@ -32,16 +32,6 @@ class SimSystem : public ISystem {
   std::uint32_t GetLastError() override;
   void SetLastError(std::uint32_t code) override;
   void ProcessMessages() override;
-
- private:
-  SimPlatform::State& state_;
-};
-
-class SimShell : public IShell {
- public:
-  explicit SimShell(SimPlatform::State& state) : state_(state) {}
-
-  bool GetSpecialFolderPath(int csidl, std::string* path) override;
 
  private:
   SimPlatform::State& state_;
