@@ -1,7 +1,9 @@
 #include "store/UnitMyKeys.h"
 
+#include "util/Error.h"
 #include "util/UnitText.h"
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -21,6 +23,18 @@ MyKeysState& State() {
 }
 
 std::string SubKeyPath(const std::string& name) { return std::string(kProgramKey) + "\\" + name; }
+
+// A sort entry's name: decimal digits only, as the lists write them.
+bool TryParseIndex(const std::string& name, std::int32_t* index) {
+  if (name.empty() || name.size() > 9) return false;
+  std::int32_t value = 0;
+  for (char c : name) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  *index = value;
+  return true;
+}
 
 std::int32_t ReadIntegerOrZero(HKey root, const std::string& path, const std::string& name) {
   std::int32_t value = 0;
@@ -244,8 +258,15 @@ bool AppendSortEntry(TMyRegistry& reg, const std::string& sortKeyName, const std
   reg.GetIntegerIfPresent(path, kSortIndexValue, count);
   std::string slot = std::to_string(count);
   if (reg.ValueExistsAt(reg.DefaultRoot(), path, slot)) return false;
-  reg.PutString(path, true, slot, entry);
+  // The count goes first. Should writing the entry then fail, the list has a gap, which every
+  // reader skips; an entry written past the count would instead sit in the next free slot and
+  // refuse every later append.
   reg.PutInteger(path, true, kSortIndexValue, count + 1);
+  std::int32_t written = -1;
+  if (!reg.GetIntegerIfPresent(path, kSortIndexValue, written) || written != count + 1) {
+    throw Error("Unable to open : " + path);
+  }
+  reg.PutString(path, true, slot, entry);
   return true;
 }
 
@@ -253,14 +274,51 @@ bool AppendSortEntry(const std::string& sortKeyName, const std::string& entry) {
   return AppendSortEntry(MyKeysRegistry(), sortKeyName, entry);
 }
 
+// The list is rewritten in place rather than by deleting the key and writing it afresh: should
+// a write fail half-way, every entry of the old list that the new one keeps is still listed
+// (at its old place or its new one), where a fresh key would have lost the whole tail. When it
+// is done, the key holds exactly the new entries and the count, as a fresh key would.
 void SaveSortOrder(TMyRegistry& reg, const std::string& sortKeyName,
                    const std::vector<std::string>& entries) {
   std::string path = SubKeyPath(sortKeyName);
-  reg.RecreateSubKey(kProgramKey, sortKeyName);
-  for (std::size_t index = 0; index < entries.size(); ++index) {
-    reg.PutString(path, true, std::to_string(index), entries[index]);
+  std::int32_t size = static_cast<std::int32_t>(entries.size());
+  std::int32_t oldCount = 0;
+  reg.GetIntegerIfPresent(path, kSortIndexValue, oldCount);
+  // A longer list: the count first, so that no entry is ever written past it.
+  if (size > oldCount) reg.PutInteger(path, true, kSortIndexValue, size);
+  for (std::int32_t index = 0; index < size; ++index) {
+    reg.PutString(path, true, std::to_string(index), entries[static_cast<std::size_t>(index)]);
   }
-  reg.PutInteger(path, true, kSortIndexValue, static_cast<std::int32_t>(entries.size()));
+  std::vector<std::string> keep;
+  for (std::int32_t index = 0; index < size; ++index) keep.push_back(std::to_string(index));
+  keep.push_back(kSortIndexValue);
+  std::vector<std::string> names;
+  reg.ListValueNames(path, names);
+  for (const std::string& name : names) {
+    if (std::find(keep.begin(), keep.end(), name) == keep.end()) reg.RemoveValue(path, name);
+  }
+  std::vector<std::string> subKeys;
+  reg.ListKeyNames(path, subKeys);
+  reg.SetRootKey(reg.DefaultRoot());
+  for (const std::string& subKey : subKeys) reg.DeleteKey(path + "\\" + subKey);
+  reg.CloseKey();
+  // An old entry that could not be deleted is emptied (readers skip empty entries) and kept
+  // within the count: an entry at or past the count would refuse every later append.
+  std::int32_t count = size;
+  reg.ListValueNames(path, names);
+  for (const std::string& name : names) {
+    std::int32_t index = 0;
+    if (std::find(keep.begin(), keep.end(), name) != keep.end() || !TryParseIndex(name, &index)) {
+      continue;
+    }
+    try {
+      reg.PutString(path, false, name, std::string());
+    } catch (const Error&) {
+      // Left as it was; listed twice until the next rewrite, which is better than never.
+    }
+    count = std::max(count, index + 1);
+  }
+  reg.PutInteger(path, true, kSortIndexValue, count);
 }
 
 void SaveSortOrder(const std::string& sortKeyName, const std::vector<std::string>& entries) {

@@ -1,6 +1,7 @@
 // The settings accessors: their defaults on an empty store, the hive each value lives in,
 // the auto-tune and tuned-pause rules, the sort lists and the unit's life.
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -112,12 +113,14 @@ TEST_F(MyKeysTest, SavingAnOrderReplacesTheWholeKey) {
   SetRawString(kHKeyLocalMachine, kStartupSortKey, "4", "stray");
   SetRawString(kHKeyLocalMachine, kStartupSortKey + std::string("\\Sub"), "x", "stray");
   SaveSortOrder(kStartupSortName, {"C:\\s\\b.lnk", "", "C:\\s\\a.lnk"});
-  EXPECT_EQ(DumpTree(kHKeyLocalMachine, kStartupSortKey),
-            "[SOFTWARE\\Tallowmere\\Launchward\\StartupSort]\n"
-            "0 (1) = 43 3a 5c 73 5c 62 2e 6c 6e 6b 00\n"
-            "1 (1) = 00\n"
-            "2 (1) = 43 3a 5c 73 5c 61 2e 6c 6e 6b 00\n"
-            "SortIndex (4) = 03 00 00 00\n");
+  std::vector<std::string> names = RawValueNames(kHKeyLocalMachine, kStartupSortKey);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"0", "1", "2", "SortIndex"}));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupSortKey, "0"), "C:\\s\\b.lnk");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupSortKey, "1"), "");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupSortKey, "2"), "C:\\s\\a.lnk");
+  EXPECT_EQ(GetStartupSortCount(), 3);
+  EXPECT_FALSE(RawKeyExists(kHKeyLocalMachine, kStartupSortKey + std::string("\\Sub")));
   SaveSortOrder(kStartupSortName, {});
   EXPECT_EQ(GetStartupSortCount(), 0);
   EXPECT_EQ(RawValueNames(kHKeyLocalMachine, kStartupSortKey),

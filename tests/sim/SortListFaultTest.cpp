@@ -1,0 +1,94 @@
+// The sort lists under a failure half-way: whichever change fails, the entries a rewrite keeps
+// stay listed, and a failed append never blocks the appends after it.
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/UnitMyKeys.h"
+#include "support/TestEnv.h"
+#include "util/Error.h"
+
+namespace lw::test {
+namespace {
+
+class SortListFaultTest : public PlatformTest {
+ protected:
+  void SetUp() override {
+    PlatformTest::SetUp();
+    InitializeUnitMyKeys();
+  }
+  void TearDown() override { FinalizeUnitMyKeys(); }
+
+  static std::vector<std::string> Listed() {
+    std::vector<std::string> listed;
+    for (std::int32_t i = 0; i < GetRunSortCount(); ++i) listed.push_back(GetRunSortName(i));
+    return listed;
+  }
+  static bool IsListed(const std::string& entry) {
+    std::vector<std::string> listed = Listed();
+    return std::find(listed.begin(), listed.end(), entry) != listed.end();
+  }
+
+  // Runs the action with its change number n failing; returns the number of changes it made
+  // when nothing fails (n == 0).
+  template <class Stage, class Action>
+  std::uint64_t RunWithFailure(std::uint64_t n, Stage stage, Action action) {
+    TearDown();
+    ResetPlatform();
+    InitializeUnitMyKeys();
+    stage();
+    std::uint64_t start = Sim().ChangeCount();
+    if (n != 0) Sim().FailChange(start + n);
+    try {
+      action();
+    } catch (const Error&) {
+    }
+    Sim().FailChange(0);
+    return Sim().ChangeCount() - start;
+  }
+};
+
+TEST_F(SortListFaultTest, ARewriteNeverDropsAnEntryItKeeps) {
+  struct Case {
+    const char* title;
+    std::vector<std::string> before;
+    std::vector<std::string> after;
+  } cases[] = {
+      {"a shorter list", {"A", "B", "C", "D"}, {"A", "C", "D"}},
+      {"a longer list", {"A", "B"}, {"A", "B", "C", "D"}},
+      {"no list before", {}, {"A", "B"}},
+  };
+  for (const Case& c : cases) {
+    auto stage = [&] { SaveSortOrder(kRunSortName, c.before); };
+    auto action = [&] { SaveSortOrder(kRunSortName, c.after); };
+    std::uint64_t changes = RunWithFailure(0, stage, action);
+    EXPECT_EQ(Listed(), c.after) << c.title;
+    for (std::uint64_t n = 1; n <= changes; ++n) {
+      RunWithFailure(n, stage, action);
+      for (const std::string& entry : c.after) {
+        if (std::find(c.before.begin(), c.before.end(), entry) == c.before.end()) continue;
+        EXPECT_TRUE(IsListed(entry)) << c.title << ": change " << n << " dropped " << entry;
+      }
+      EXPECT_TRUE(AppendSortEntry(kRunSortName, "Later")) << c.title << ": change " << n;
+      EXPECT_TRUE(IsListed("Later")) << c.title << ": change " << n;
+    }
+  }
+}
+
+TEST_F(SortListFaultTest, AFailedAppendLeavesRoomForTheNextOne) {
+  auto stage = [] { SaveSortOrder(kRunSortName, {"A"}); };
+  auto action = [] { AppendSortEntry(kRunSortName, "B"); };
+  std::uint64_t changes = RunWithFailure(0, stage, action);
+  ASSERT_EQ(changes, 2u);
+  for (std::uint64_t n = 1; n <= changes; ++n) {
+    RunWithFailure(n, stage, action);
+    EXPECT_TRUE(IsListed("A")) << "change " << n;
+    EXPECT_TRUE(AppendSortEntry(kRunSortName, "C")) << "change " << n;
+    EXPECT_TRUE(IsListed("C")) << "change " << n;
+  }
+}
+
+}  // namespace
+}  // namespace lw::test
