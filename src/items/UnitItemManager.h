@@ -78,8 +78,7 @@ class TItemManager {
   void EnableRunItem(const std::string& storedName);
   // Takes the value name of a system Run key (the current user's when fromCurrentUser, else
   // HKEY_LOCAL_MACHINE's) into the store at the end of the run order and clears its exclusion.
-  void IncludeRunItem(const std::string& name, const std::string& userPrefix,
-                      bool fromCurrentUser);
+  void IncludeRunItem(const std::string& name, const std::string& userPrefix, bool fromCurrentUser);
   // Rewrites "RunSort" without the entries that have no command in "Run" (and without gaps),
   // keeping the order of the others.
   void RebuildRunSort();
@@ -88,9 +87,11 @@ class TItemManager {
 
   // --- Startup-folder items -----------------------------------------------------------------
   // Moves the file into the shortcut store, clears its exclusion and appends it to the start
-  // order. Returns the path in the store; empty when there was no file at path.
+  // order. Returns the path in the store; empty when there was no file at path, and empty with
+  // nothing changed when the file could not be moved.
   std::string IncludeStartupItem(const std::string& path);
-  // Moves the stored shortcut to the All Users Startup folder and marks it excluded.
+  // Moves the stored shortcut to the All Users Startup folder and marks it excluded. Raises
+  // "Unable to move " + storePath + " to " + folder, changing nothing, when it cannot be moved.
   void ExcludeStartupItem(const std::string& storePath);
   void DisableStartupItem(const std::string& path);
   void EnableStartupItem(const std::string& path);
@@ -110,9 +111,11 @@ class TItemManager {
   // Reads the shortcut's target (short form). Unless resolveOnly, the shortcut becomes a
   // run-key item: disabled as a startup item, and a value named after the target's file name
   // with the target as command is written into the HKEY_LOCAL_MACHINE Run key and included.
-  // Returns false (target unchanged) when the file does not load as a shortcut.
-  bool MoveShortcutToRunKey(const std::string& shortcutPath, std::string& target,
-                            bool resolveOnly);
+  // Returns false (target unchanged) when the file does not load as a shortcut. Before changing
+  // anything, raises "A start-up item named " + name + " already exists" when the machine's Run
+  // key or the store already holds an item of that name, and an error when the shortcut names
+  // no program.
+  bool MoveShortcutToRunKey(const std::string& shortcutPath, std::string& target, bool resolveOnly);
 
  private:
   TMyRegistry registry_;

@@ -1,0 +1,208 @@
+// The item manager's startup-folder operations: shortcuts between the Startup folders and the
+// shortcut store, the startup order, and a shortcut turned into a run-key item.
+
+#include <string>
+#include <vector>
+
+#include "support/ItemManagerFixture.h"
+#include "util/Error.h"
+
+namespace lw::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+void PutFile(const std::string& path, const std::string& content) {
+  ASSERT_TRUE(Files().WriteFile(path, content)) << path;
+}
+
+TEST_F(ItemManagerTest, IncludingMovesTheShortcutIntoTheStore) {
+  const std::string names[] = {"My App.lnk", "Caf\xe9 %1.lnk"};
+  for (const std::string& name : names) PutFile(userStartup + name, "link " + name);
+  SetRawString(kHKeyLocalMachine, kStartupExcludeKey, names[0], userStartup + names[0]);
+
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Manager().IncludeStartupItem(userStartup + name), store + name);
+    EXPECT_FALSE(FileThere(userStartup + name));
+    EXPECT_EQ(ReadWholeFile(store + name), "link " + name);
+    EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kStartupExcludeKey, name));
+  }
+  EXPECT_EQ(SortOf(kStartupSortKey), (Strings{store + names[0], store + names[1]}));
+
+  // A shortcut already in the store stays there and is listed once.
+  EXPECT_EQ(Manager().IncludeStartupItem(store + names[0]), store + names[0]);
+  EXPECT_EQ(ReadWholeFile(store + names[0]), "link " + names[0]);
+  EXPECT_EQ(SortOf(kStartupSortKey), (Strings{store + names[0], store + names[1]}));
+}
+
+TEST_F(ItemManagerTest, IncludingAShortcutThatIsGoneOnlyUpdatesTheLists) {
+  SetRawString(kHKeyLocalMachine, kStartupExcludeKey, "gone.lnk", commonStartup + "gone.lnk");
+  EXPECT_EQ(Manager().IncludeStartupItem(commonStartup + "gone.lnk"), "");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kStartupExcludeKey, "gone.lnk"));
+  EXPECT_EQ(SortOf(kStartupSortKey), Strings{store + "gone.lnk"});
+}
+
+TEST_F(ItemManagerTest, ExcludingMovesTheShortcutToAllUsers) {
+  PutFile(store + "a b.lnk", "link a");
+  StageSort(kStartupSortKey, {store + "a b.lnk", store + "c.lnk"});
+  SetRawString(kHKeyLocalMachine, kStartupDisableKey, "a b.lnk", store + "a b.lnk");
+
+  Manager().ExcludeStartupItem(store + "a b.lnk");
+  EXPECT_FALSE(FileThere(store + "a b.lnk"));
+  EXPECT_EQ(ReadWholeFile(commonStartup + "a b.lnk"), "link a");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupExcludeKey, "a b.lnk"), commonStartup + "a b.lnk");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kStartupDisableKey, "a b.lnk"));
+  EXPECT_EQ(SortOf(kStartupSortKey), Strings{store + "c.lnk"});
+}
+
+TEST_F(ItemManagerTest, DisablingLeavesAnEmptyEntryInItsPlace) {
+  StageSort(kStartupSortKey, {store + "x.lnk", store + "y.lnk", store + "z.lnk"});
+  Manager().DisableStartupItem(store + "Y.LNK");
+  EXPECT_EQ(SortOf(kStartupSortKey), (Strings{store + "x.lnk", "", store + "z.lnk"}));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupDisableKey, "Y.LNK"), store + "Y.LNK");
+  EXPECT_EQ(GetStartupItemState("y.lnk"), ItemState::kDisabled);
+}
+
+TEST_F(ItemManagerTest, EnablingListsAFileNameOnlyOnce) {
+  StageSort(kStartupSortKey, {"C:\\elsewhere\\A.LNK"});
+  SetRawString(kHKeyLocalMachine, kStartupDisableKey, "a.lnk", store + "a.lnk");
+  SetRawString(kHKeyLocalMachine, kStartupDisableKey, "b.lnk", store + "b.lnk");
+
+  Manager().EnableStartupItem(store + "a.lnk");
+  EXPECT_EQ(SortOf(kStartupSortKey), Strings{"C:\\elsewhere\\A.LNK"});
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kStartupDisableKey, "a.lnk"));
+
+  Manager().EnableStartupItem(store + "b.lnk");
+  EXPECT_EQ(SortOf(kStartupSortKey), (Strings{"C:\\elsewhere\\A.LNK", store + "b.lnk"}));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kStartupDisableKey, "b.lnk"));
+}
+
+TEST_F(ItemManagerTest, RewritingKeepsEveryEntryAndDropsStrays) {
+  StageSort(kStartupSortKey, {"X", "", "Y"});
+  SetRawString(kHKeyLocalMachine, kStartupSortKey, "7", "Stray");
+  Manager().RewriteStartupSort();
+  EXPECT_EQ(SortOf(kStartupSortKey), (Strings{"X", "", "Y"}));
+
+  Manager().RemoveFromStartupSort("Y");
+  EXPECT_EQ(SortOf(kStartupSortKey), (Strings{"X", ""}));
+}
+
+TEST_F(ItemManagerTest, RelocatingFindsTheFirstStartupFolderHoldingTheFile) {
+  if (SameText(userStartup, commonStartup)) GTEST_SKIP() << "needs two Startup folders";
+  PutFile(commonStartup + "c.lnk", "c");
+  PutFile(commonStartup + "u.lnk", "u");
+  PutFile(userStartup + "u.lnk", "u");
+  SetRawString(kHKeyLocalMachine, kStartupExcludeKey, "gone.lnk", "C:\\old\\gone.lnk");
+
+  for (const char* name : {"c.lnk", "u.lnk", "gone.lnk"})
+    Manager().RelocateExcludedStartupItem(name);
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupExcludeKey, "c.lnk"), commonStartup + "c.lnk");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupExcludeKey, "u.lnk"), userStartup + "u.lnk");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupExcludeKey, "gone.lnk"), "C:\\old\\gone.lnk");
+}
+
+TEST_F(ItemManagerTest, MovingAFileReportsWhetherItArrived) {
+  const std::string from = ScratchFolder();
+  const std::string to = ScratchFolder() + "to\\";
+  EnsureFolder(to);
+  struct Case {
+    const char* what;
+    std::string source;
+    std::string folder;
+    std::string atTarget;  // a file already at the target, when not empty
+    bool moved;
+  } cases[] = {
+      {"into another folder", from + "plain.lnk", to, "", true},
+      {"replacing a file of that name", from + "old.lnk", to, "older", true},
+      {"onto itself", from + "Self.lnk", from, "", true},
+      {"into a folder that is not there", from + "lost.lnk", from + "none\\", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string target = c.folder + ExtractFileName(c.source);
+    PutFile(c.source, c.what);
+    if (!c.atTarget.empty()) PutFile(target, c.atTarget);
+    EXPECT_EQ(Manager().MoveFileToFolder(c.source, LowerCase(c.folder)), c.moved);
+    EXPECT_EQ(ReadWholeFile(c.moved ? target : c.source), c.what);
+    if (c.moved && c.folder != from) {
+      EXPECT_FALSE(FileThere(c.source));
+    }
+  }
+  EXPECT_FALSE(Manager().MoveFileToFolder(from + "missing.lnk", to));
+}
+
+// A real shortcut, made by the shell, becomes a run-key item named after its program.
+class ShortcutMoveTest : public ItemManagerTest {
+ protected:
+  void SetUp() override {
+    ItemManagerTest::SetUp();
+    program = ScratchFolder() + "tool.exe";
+    link = store + "Tool Link.lnk";
+    PutFile(program, "MZ");
+    ASSERT_EQ(Shell().SaveShellLink(link, program, "-arg"), kSOk);
+    StageSort(kStartupSortKey, {link});
+  }
+  std::string Snapshot() {
+    return DumpTree(kHKeyLocalMachine, kProgramKey) + DumpTree(kHKeyLocalMachine, kRunKey);
+  }
+  std::string program;
+  std::string link;
+};
+
+TEST_F(ShortcutMoveTest, ResolvingOnlyReadsTheTarget) {
+  const std::string before = Snapshot();
+  std::string target;
+  EXPECT_TRUE(Manager().MoveShortcutToRunKey(link, target, true));
+  EXPECT_TRUE(SameText(ExtractFileName(target), "tool.exe")) << target;
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(ShortcutMoveTest, MovingDisablesTheShortcutAndManagesItsProgram) {
+  std::string target;
+  EXPECT_TRUE(Manager().MoveShortcutToRunKey(link, target, false));
+  EXPECT_TRUE(SameText(ExtractFileName(target), "tool.exe")) << target;
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupDisableKey, "Tool Link.lnk"), link);
+  EXPECT_EQ(SortOf(kStartupSortKey), Strings{""});
+  EXPECT_TRUE(FileThere(link));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "tool.exe"), target);
+  EXPECT_EQ(SortOf(kRunSortKey), Strings{"tool.exe"});
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "tool.exe"));
+}
+
+TEST_F(ShortcutMoveTest, AnotherItemOfTheSameNameStopsTheMove) {
+  struct Case {
+    HKey root;
+    std::string key;
+  } cases[] = {
+      {kHKeyLocalMachine, kRunKey},
+      {kHKeyLocalMachine, kRunItemsKey},
+      {kHKeyLocalMachine, kRunDisabledKey},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    SetRawString(c.root, c.key, "TOOL.EXE", "other.exe");
+    const std::string before = Snapshot();
+    std::string target;
+    EXPECT_EQ(ErrorOf([&] { Manager().MoveShortcutToRunKey(link, target, false); }),
+              "A start-up item named tool.exe already exists");
+    EXPECT_EQ(Snapshot(), before);
+    RemoveRawValue(c.root, c.key, "TOOL.EXE");
+  }
+}
+
+TEST_F(ItemManagerTest, AFileThatIsNoShortcutChangesNothing) {
+  const std::string path = store + "not a link.lnk";
+  PutFile(path, "just some text, not a shell link");
+  const std::string before = DumpTree(kHKeyLocalMachine, kProgramKey);
+  for (bool resolveOnly : {true, false}) {
+    std::string target = "unchanged";
+    EXPECT_FALSE(Manager().MoveShortcutToRunKey(path, target, resolveOnly));
+    EXPECT_EQ(target, "unchanged");
+  }
+  EXPECT_EQ(DumpTree(kHKeyLocalMachine, kProgramKey), before);
+  EXPECT_EQ(ReadWholeFile(path), "just some text, not a shell link");
+}
+
+}  // namespace
+}  // namespace lw::test

@@ -1,0 +1,279 @@
+// The item manager's run-key operations on the store and the system Run keys: taking items
+// over by their state, excluding, disabling, enabling and including them, and the run order.
+
+#include <string>
+#include <vector>
+
+#include "support/ItemManagerFixture.h"
+#include "util/Error.h"
+
+namespace lw::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(RunItemNamesTest, OnlyAKnownUsersOwnValuesCarryAPrefix) {
+  struct Case {
+    std::string user;
+    HKey root;
+    std::string prefix;
+  } cases[] = {
+      {"bob", kHKeyCurrentUser, "bob_"},
+      {"bob", kHKeyLocalMachine, ""},
+      {"", kHKeyCurrentUser, ""},
+      {kUnknownUser, kHKeyCurrentUser, ""},
+  };
+  for (const Case& c : cases) {
+    TRunkeyItem item{"Tool", "tool.exe", c.user, c.root};
+    EXPECT_EQ(RunItemUserPrefix(item), c.prefix) << c.user << " " << c.root;
+    EXPECT_EQ(StoredItemName(item), c.prefix + "Tool") << c.user << " " << c.root;
+  }
+}
+
+TEST(ItemManagerUnitTest, TheManagerExistsOnlyWhileItsUnitIsUp) {
+  EXPECT_THROW(ItemManager(), std::logic_error);
+  InitializeUnitItemManager();
+  EXPECT_NO_THROW(ItemManager());
+  FinalizeUnitItemManager();
+  EXPECT_THROW(ItemManager(), std::logic_error);
+}
+
+// Commands as programs write them, names as they choose them: nothing is quoted, expanded,
+// trimmed or cut on the way into the store.
+TEST_F(ItemManagerTest, NewItemsMoveIntoTheStoreInOrderExactlyAsWritten) {
+  const std::string longCommand = "C:\\tools\\long.exe " + std::string(16000, 'x');
+  const std::vector<TRunkeyItem> items = {
+      MachineItem("Plain", "C:\\tools\\plain.exe"),
+      UserItem("With Blanks", "\"C:\\Program Files\\With Blanks\\app.exe\" /min"),
+      MachineItem("Quote\"d", "\"C:\\a b\\q.exe\" \"say \\\"hi\\\"\""),
+      UserItem("Percent %1", "%SystemRoot%\\system32\\p.exe %1 100%"),
+      MachineItem("Caf\xe9", "C:\\Caf\xe9\\caf\xe9.exe"),
+      UserItem("Long", longCommand),
+  };
+  Strings order;
+  for (const TRunkeyItem& item : items) {
+    TakeOver(item);
+    order.push_back(StoredItemName(item));
+  }
+  EXPECT_EQ(SortOf(kRunSortKey), order);
+  for (const TRunkeyItem& item : items) {
+    SCOPED_TRACE(item.name);
+    std::string stored = StoredItemName(item);
+    EXPECT_FALSE(RawValueExists(item.root, kRunKey, item.name));
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored), item.command);
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunLocationKey, stored), item.user);
+    EXPECT_EQ(RawDword(kHKeyLocalMachine, kRunLocationKey, stored + "_HKEY"),
+              StoredRoot(item.root));
+    EXPECT_EQ(GetRunItemState(item.name, RunItemUserPrefix(item)), ItemState::kSorted);
+  }
+}
+
+TEST_F(ItemManagerTest, TheSameNameInBothRunKeysGivesTwoItems) {
+  if (CurrentUserPrefix().empty()) GTEST_SKIP() << "needs a known user";
+  TRunkeyItem user = UserItem("Tool", "user.exe");
+  TRunkeyItem machine = MachineItem("Tool", "machine.exe");
+  TakeOver(user);
+  TakeOver(machine);
+  EXPECT_EQ(SortOf(kRunSortKey), (Strings{StoredItemName(user), "Tool"}));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "Tool"), "machine.exe");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, StoredItemName(user)), "user.exe");
+}
+
+// Values that come back, or that the store already knows, by the state the store gives them.
+TEST_F(ItemManagerTest, KnownValuesAreHandledByTheirState) {
+  StageSort(kRunSortKey, {"Managed", "Lost"});
+  StageCommand("Managed", "old.exe");
+  StageCommand("Dis", "dis.exe");
+  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "Dis", "dis.exe");
+  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "Blank", "");
+  SetRawString(kHKeyLocalMachine, kRunExcludeKey, "Ex", kExcludeMark);
+
+  TakeOver(MachineItem("Managed", "new.exe"));
+  TakeOver(MachineItem("Lost", "lost.exe"));
+  TakeOver(MachineItem("Dis", "dis.exe"));
+  TakeOver(MachineItem("Blank", "blank.exe"));
+  TakeOver(MachineItem("Ex", "ex.exe"));
+  TakeOver(MachineItem(kSelfRunValue, "\"C:\\lw\\launchward.exe\" -go "));
+
+  // A managed item written back by its program leaves the Run key; its stored command stays,
+  // unless the store had lost it.
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "Managed"), "<missing>");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "Managed"), "old.exe");
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "Lost"), "<missing>");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "Lost"), "lost.exe");
+  // A disabled one leaves the Run key again; an empty disabled record is filled first.
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "Dis"), "<missing>");
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "Blank"), "<missing>");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunDisabledKey, "Blank"), "blank.exe");
+  // Excluded ones, and the program's own value, stay where Windows runs them.
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "Ex"), "ex.exe");
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), "\"C:\\lw\\launchward.exe\" -go ");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, kSelfRunValue), kExcludeMark);
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, kSelfRunValue));
+
+  EXPECT_EQ(SortOf(kRunSortKey), (Strings{"Managed", "Lost"}));
+}
+
+TEST_F(ItemManagerTest, AutoDisableLeavesANewItemDisabled) {
+  Options().SetChecked(kCbAutoDisable, true);
+  TRunkeyItem item = UserItem("Tool", "tool.exe -q");
+  TakeOver(item);
+  std::string stored = StoredItemName(item);
+  EXPECT_EQ(RunValue(kHKeyCurrentUser, "Tool"), "<missing>");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunDisabledKey, stored), "tool.exe -q");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored), "tool.exe -q");
+  EXPECT_EQ(SortOf(kRunSortKey), Strings{});
+  EXPECT_EQ(GetRunItemState("Tool", RunItemUserPrefix(item)), ItemState::kDisabled);
+}
+
+TEST_F(ItemManagerTest, AProbeLeavesAnOrdinaryValueAsItWas) {
+  StageRunValue(kHKeyCurrentUser, "Tool", "\"C:\\a b\\tool.exe\" 50%");
+  EXPECT_FALSE(Manager().TestRunValue(kHKeyCurrentUser, "Tool"));
+  EXPECT_EQ(RunValue(kHKeyCurrentUser, "Tool"), "\"C:\\a b\\tool.exe\" 50%");
+}
+
+TEST_F(ItemManagerTest, ExcludingGivesTheCommandBackToTheMachineRunKey) {
+  StageSort(kRunSortKey, {"A", "bob_Tool", "C"});
+  for (const char* name : {"A", "bob_Tool", "C"}) StageCommand(name, std::string(name) + ".exe");
+  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "bob_Tool", "bob_Tool.exe");
+
+  Manager().ExcludeRunItem("bob_Tool");
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "bob_Tool"), "bob_Tool.exe");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "bob_Tool"));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "bob_Tool"));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "bob_Tool"), kExcludeMark);
+  EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "C"}));
+
+  // Without a stored command only the mark is written.
+  Manager().ExcludeRunItem("Ghost");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "Ghost"), kExcludeMark);
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "Ghost"));
+  EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "C"}));
+}
+
+TEST_F(ItemManagerTest, DisablingClosesTheGapAndKeepsTheCommand) {
+  StageSort(kRunSortKey, {"A", "B", "C"});
+  for (const char* name : {"A", "B", "C"}) StageCommand(name, std::string(name) + ".exe");
+  Manager().DisableRunItem("B", "");
+  EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "C"}));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "B"), "B.exe");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunDisabledKey, "B"), "B.exe");
+  EXPECT_EQ(GetRunItemState("B", ""), ItemState::kDisabled);
+}
+
+// The item's value goes from the Run key of its own root; a value of that name in the other
+// root is another program's unless it holds this item's command.
+TEST_F(ItemManagerTest, DisablingDeletesOnlyTheItemsOwnValues) {
+  const std::string prefix = CurrentUserPrefix();
+  if (prefix.empty()) GTEST_SKIP() << "needs a known user";
+  struct Case {
+    const char* what;
+    std::string prefix;
+    std::string machineData;
+    std::string userData;
+    bool machineKept;
+    bool userKept;
+  } cases[] = {
+      {"machine item, same data in the user's key", "", "t.exe", "t.exe", false, false},
+      {"machine item, other data in the user's key", "", "other.exe", "other.exe 2", false, true},
+      {"user item, other data in the machine's key", prefix, "other.exe", "t.exe", true, false},
+      {"user item, same data in the machine's key", prefix, "t.exe", "changed.exe", false, false},
+  };
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = "Tool" + std::to_string(number++);
+    StageSort(kRunSortKey, {c.prefix + name});
+    StageCommand(c.prefix + name, "t.exe");
+    StageRunValue(kHKeyLocalMachine, name, c.machineData);
+    StageRunValue(kHKeyCurrentUser, name, c.userData);
+    Manager().DisableRunItem(name, c.prefix);
+    EXPECT_EQ(RawValueExists(kHKeyLocalMachine, kRunKey, name), c.machineKept);
+    EXPECT_EQ(RawValueExists(kHKeyCurrentUser, kRunKey, name), c.userKept);
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunDisabledKey, c.prefix + name), "t.exe");
+  }
+}
+
+TEST_F(ItemManagerTest, DisablingAnItemTheStoreDoesNotHoldKeepsItsValue) {
+  StageRunValue(kHKeyLocalMachine, "Stray", "stray.exe");
+  Manager().DisableRunItem("Stray", "");
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "Stray"), "stray.exe");
+}
+
+TEST_F(ItemManagerTest, EnablingAppendsToTheRunOrder) {
+  StageSort(kRunSortKey, {"A"});
+  StageCommand("A", "a.exe");
+  StageCommand("B", "stale.exe");
+  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "B", "b.exe /x");
+  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "Empty", "");
+
+  Manager().EnableRunItem("B");
+  EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "B"}));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "B"), "b.exe /x");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "B"));
+
+  Manager().EnableRunItem("Empty");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "Empty"));
+  EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "B"}));
+}
+
+TEST_F(ItemManagerTest, IncludingTakesTheSystemValueAndDropsTheExclusion) {
+  StageRunValue(kHKeyCurrentUser, "Tool", "\"C:\\x y\\tool.exe\" %1");
+  SetRawString(kHKeyLocalMachine, kRunExcludeKey, "Tool", kExcludeMark);
+  SetRawString(kHKeyLocalMachine, kRunExcludeKey, "Gone", kExcludeMark);
+
+  Manager().IncludeRunItem("Tool", "bob_", true);
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "bob_Tool"), "\"C:\\x y\\tool.exe\" %1");
+  EXPECT_EQ(SortOf(kRunSortKey), Strings{"bob_Tool"});
+  EXPECT_FALSE(RawValueExists(kHKeyCurrentUser, kRunKey, "Tool"));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunExcludeKey, "Tool"));
+
+  // Nothing to take: the exclusion goes all the same.
+  Manager().IncludeRunItem("Gone", "", false);
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunExcludeKey, "Gone"));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "Gone"));
+  EXPECT_EQ(SortOf(kRunSortKey), Strings{"bob_Tool"});
+}
+
+TEST_F(ItemManagerTest, AppendingNeverOverwritesAnEntry) {
+  StageSort(kRunSortKey, {"A", "B"});
+  SetRawString(kHKeyLocalMachine, kRunSortKey, "2", "Squatter");
+  EXPECT_FALSE(Manager().AppendSortEntry(kRunSortName, "C"));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunSortKey, "2"), "Squatter");
+  EXPECT_EQ(RawDword(kHKeyLocalMachine, kRunSortKey, kSortIndexValue), 2);
+}
+
+// When the order cannot take the item, the item stays where it was rather than vanish from
+// every list.
+TEST_F(ItemManagerTest, AnItemTheRunOrderRefusesStaysWhereItWas) {
+  StageSort(kRunSortKey, {"A"});
+  StageCommand("A", "a.exe");
+  SetRawString(kHKeyLocalMachine, kRunSortKey, "1", "Squatter");
+  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "D", "d.exe");
+
+  TRunkeyItem item = MachineItem("New", "new.exe");
+  StageRunValue(kHKeyLocalMachine, "New", "new.exe");
+  EXPECT_EQ(ErrorOf([&] { Manager().TakeOverRunItem(item); }),
+            "Unable to add New to the run order");
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "New"), "new.exe");
+
+  StageRunValue(kHKeyCurrentUser, "Inc", "inc.exe");
+  EXPECT_EQ(ErrorOf([&] { Manager().IncludeRunItem("Inc", "", true); }),
+            "Unable to add Inc to the run order");
+  EXPECT_EQ(RunValue(kHKeyCurrentUser, "Inc"), "inc.exe");
+}
+
+TEST_F(ItemManagerTest, RebuildingDropsEntriesWithoutCommandsAndKeepsTheOrder) {
+  SetRawString(kHKeyLocalMachine, kRunSortKey, "0", "C");
+  SetRawString(kHKeyLocalMachine, kRunSortKey, "1", "Ghost");
+  SetRawString(kHKeyLocalMachine, kRunSortKey, "3", "A");
+  SetRawString(kHKeyLocalMachine, kRunSortKey, "4", "");
+  SetRawDword(kHKeyLocalMachine, kRunSortKey, kSortIndexValue, 5);
+  StageCommand("A", "a.exe");
+  StageCommand("C", "c.exe");
+  Manager().RebuildRunSort();
+  EXPECT_EQ(SortOf(kRunSortKey), (Strings{"C", "A"}));
+}
+
+}  // namespace
+}  // namespace lw::test

@@ -1,0 +1,162 @@
+#include "support/ItemCensus.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "platform/Platform.h"
+#include "store/UnitMyKeys.h"
+#include "support/RawRegistry.h"
+#include "util/UnitSpecialPaths.h"
+#include "util/UnitText.h"
+
+namespace lw::test {
+
+namespace {
+
+struct RunPlace {
+  HKey root;
+  std::string key;
+};
+
+std::vector<RunPlace> RunPlaces() {
+  return {
+      {kHKeyLocalMachine, SeamPath(kRunKey)},
+      {kHKeyCurrentUser, SeamPath(kRunKey)},
+      {kHKeyLocalMachine, SeamPath(kRunItemsKey)},
+      {kHKeyLocalMachine, SeamPath(kRunDisabledKey)},
+  };
+}
+
+std::string TextOf(HKey root, const std::string& key, const std::string& name) {
+  std::uint32_t type = 0;
+  std::string bytes;
+  if (!GetRaw(root, key, name, &type, &bytes)) return std::string();
+  if (type != kRegSz && type != kRegExpandSz) return std::string();
+  return bytes.substr(0, bytes.find('\0'));
+}
+
+std::vector<std::string> Folders() {
+  std::vector<std::string> folders;
+  const TSpecialPaths& paths = SpecialPaths();
+  for (const std::string& folder : {paths.GetUserStartupFolder(), paths.GetCommonStartupFolder(),
+                                    paths.GetAltStartupFolder(), GetShortcutStoreFolder()}) {
+    if (folder.empty()) continue;
+    std::string withSlash = IncludeTrailingBackslash(folder);
+    bool known = std::any_of(folders.begin(), folders.end(),
+                             [&](const std::string& each) { return SameText(each, withSlash); });
+    if (!known) folders.push_back(withSlash);
+  }
+  return folders;
+}
+
+std::vector<CensusFile> FilesIn(const std::string& folder) {
+  std::vector<CensusFile> files;
+  FindData data;
+  Handle find = Files().FindFirstFile(folder + "*", &data);
+  if (find == kInvalidHandle) return files;
+  do {
+    if ((data.attributes & kFileAttributeDirectory) != 0) continue;
+    files.push_back({folder, data.fileName, ReadWholeFile(folder + data.fileName)});
+  } while (Files().FindNextFile(find, &data));
+  Files().FindClose(find);
+  return files;
+}
+
+// "bob_Tool" stands for "Tool" and the reverse: a user's item keeps its prefix in the store.
+bool SameItemName(const std::string& a, const std::string& b) {
+  if (SameText(a, b)) return true;
+  auto prefixed = [](const std::string& longer, const std::string& shorter) {
+    std::string tail = "_" + shorter;
+    return longer.size() > tail.size() &&
+           SameText(longer.substr(longer.size() - tail.size()), tail);
+  };
+  return prefixed(a, b) || prefixed(b, a);
+}
+
+std::string Describe(const CensusValue& value) {
+  std::string data = value.data.size() > 60 ? value.data.substr(0, 60) + "..." : value.data;
+  return (value.root == kHKeyLocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
+         value.key + "\\" + value.name + " = \"" + data + "\"";
+}
+
+// The entries "0".."SortIndex - 1" of a sort list.
+std::vector<std::string> SortEntries(const std::string& key) {
+  std::vector<std::string> entries;
+  std::int64_t count = RawDword(kHKeyLocalMachine, key, kSortIndexValue, 0);
+  for (std::int64_t index = 0; index < count; ++index) {
+    entries.push_back(TextOf(kHKeyLocalMachine, key, std::to_string(index)));
+  }
+  return entries;
+}
+
+bool Listed(const CensusValue& value, const std::vector<std::string>& runOrder) {
+  if (value.key == SeamPath(kRunKey) || value.key == SeamPath(kRunDisabledKey)) return true;
+  return std::any_of(runOrder.begin(), runOrder.end(),
+                     [&](const std::string& entry) { return SameText(entry, value.name); });
+}
+
+bool Listed(const CensusFile& file, const std::vector<std::string>& startupOrder) {
+  if (!SameText(file.folder, IncludeTrailingBackslash(GetShortcutStoreFolder()))) return true;
+  if (RawValueExists(kHKeyLocalMachine, kStartupDisableKey, file.name)) return true;
+  return std::any_of(startupOrder.begin(), startupOrder.end(), [&](const std::string& entry) {
+    return SameText(ExtractFileName(entry), file.name);
+  });
+}
+
+// Every item of before that has no counterpart in now for which accept() holds, one line each.
+std::string Missing(const ItemCensus& before, const ItemCensus& now,
+                    const std::function<bool(const CensusValue&)>& acceptValue,
+                    const std::function<bool(const CensusFile&)>& acceptFile) {
+  std::string missing;
+  for (const CensusValue& value : before.runValues) {
+    bool found = std::any_of(now.runValues.begin(), now.runValues.end(), [&](const auto& each) {
+      return each.data == value.data && SameItemName(each.name, value.name) && acceptValue(each);
+    });
+    if (!found) missing += "\n  run item " + Describe(value);
+  }
+  for (const CensusFile& file : before.files) {
+    bool found = std::any_of(now.files.begin(), now.files.end(), [&](const auto& each) {
+      return each.content == file.content && SameText(each.name, file.name) && acceptFile(each);
+    });
+    if (!found) missing += "\n  file " + file.folder + file.name;
+  }
+  return missing;
+}
+
+}  // namespace
+
+ItemCensus TakeItemCensus() {
+  ItemCensus census;
+  for (const RunPlace& place : RunPlaces()) {
+    for (const std::string& name : RawValueNames(place.root, place.key)) {
+      if (TrimBlanks(name).empty() || name == kSelfRunValue) continue;
+      std::string data = TextOf(place.root, place.key, name);
+      if (data.empty()) continue;
+      census.runValues.push_back({place.root, place.key, name, data});
+    }
+  }
+  for (const std::string& folder : Folders()) {
+    for (CensusFile& file : FilesIn(folder)) census.files.push_back(std::move(file));
+  }
+  return census;
+}
+
+::testing::AssertionResult NothingLost(const ItemCensus& before) {
+  std::string lost = Missing(
+      before, TakeItemCensus(), [](const CensusValue&) { return true; },
+      [](const CensusFile&) { return true; });
+  if (lost.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "lost:" << lost;
+}
+
+::testing::AssertionResult EveryItemListed(const ItemCensus& before) {
+  const std::vector<std::string> runOrder = SortEntries(SeamPath(kRunSortKey));
+  const std::vector<std::string> startupOrder = SortEntries(SeamPath(kStartupSortKey));
+  std::string hidden = Missing(
+      before, TakeItemCensus(), [&](const CensusValue& value) { return Listed(value, runOrder); },
+      [&](const CensusFile& file) { return Listed(file, startupOrder); });
+  if (hidden.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "kept but in no list:" << hidden;
+}
+
+}  // namespace lw::test
