@@ -20,8 +20,6 @@
 
 namespace lw {
 
-// The value the permission check writes, reads and deletes again in each key it tests.
-inline constexpr char kPermissionProbeValue[] = "LaunchwardTest";
 inline constexpr char kHKeyLocalMachineText[] = "HKEY_LOCAL_MACHINE";
 // The switches of the program's own Run and RunOnce values, each with one blank either side.
 inline constexpr char kGoSwitchData[] = " -go ";

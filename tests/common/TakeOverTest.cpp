@@ -1,0 +1,307 @@
+// The take-over passes of a logon's first start and the listing shown before them, on the
+// simulation and on Windows (under Wine): real Run keys, real Startup folders with real
+// shortcuts, and the shortcut store beside the executable.
+
+#include <cctype>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "items/UnitItemManager.h"
+#include "support/TakeOverFixture.h"
+
+namespace lw::test {
+namespace {
+
+using TakeOverTest = TakeOverFixture;
+
+const std::string kSelf = "\"C:\\Launchward\\launchward.exe\" -go ";
+
+TEST_F(TakeOverTest, FirstTakeOverTakesEverythingInSnapshotOrderAndRecordsItAsNew) {
+  const ValueMap userRun = {{"Tray", "C:\\Tools\\tray.exe /min"},
+                            {"Sync", "\"C:\\Program Files\\Sync\\sync.exe\" -background"}};
+  // "Tray" in both keys: the user's is stored under the user's name, the machine's under its own.
+  const ValueMap machineRun = {{"Tray", "C:\\Vendor\\tray.exe"},
+                               {"Agent", "\"C:\\Program Files\\Agent\\agent.exe\" -s"}};
+  for (const auto& [name, command] : userRun) Run(kHKeyCurrentUser, name, command);
+  for (const auto& [name, command] : machineRun) Run(kHKeyLocalMachine, name, command);
+  for (HKey root : {kHKeyCurrentUser, kHKeyLocalMachine}) Run(root, kSelfRunValue, kSelf);
+  Run(kHKeyLocalMachine, "Blank", "");  // empty data: not an item
+
+  const ValueMap targets = {{"Notes.lnk", "C:\\Apps\\notes.exe"},
+                            {"Mail.lnk", "C:\\Apps\\mail.exe"},
+                            {"Backup.lnk", "C:\\Apps\\backup.exe"}};
+  ValueMap bytes;
+  for (const auto& [name, target] : targets) {
+    bytes[name] = Link(name == "Backup.lnk" ? commonFolder : userFolder, name, target);
+  }
+  // What the listing of a Startup folder skips stays there.
+  ASSERT_TRUE(Files().CreateDirectory(userFolder + "Sub"));
+  ASSERT_TRUE(Files().WriteFile(commonFolder + "desktop.ini", "[.ShellClassInfo]\r\n"));
+  ASSERT_TRUE(Files().SetFileAttributes(commonFolder + "desktop.ini",
+                                        kFileAttributeSystem | kFileAttributeHidden));
+
+  TStartupMover mover;
+  std::vector<std::string> runOrder;
+  ValueMap expectedRun;
+  for (const TRunkeyItem& item : mover.RunItems()) {
+    if (item.name == kSelfRunValue) continue;
+    runOrder.push_back(Stored(item.root, item.name));
+    expectedRun[Stored(item.root, item.name)] = item.command;
+  }
+  std::vector<std::string> startupOrder;
+  ValueMap expectedNew;
+  ValueMap expectedOrigins;
+  for (const TStartupFolderItem& item : mover.StartupItems()) {
+    std::string name = ExtractFileName(item.path);
+    startupOrder.push_back(store + name);
+    expectedNew[name] = store + name;
+    expectedOrigins[store + name] = item.folder;
+  }
+  ASSERT_EQ(runOrder.size(), 4u);
+  ASSERT_EQ(startupOrder.size(), 3u);
+
+  mover.DetectNewRunItems();
+  mover.DetectNewStartupItems();
+
+  EXPECT_EQ(SortEntries(kRunSortKey), runOrder);
+  EXPECT_EQ(Store(kRunItemsKey), expectedRun);
+  EXPECT_EQ(Store(kRunNewItemsKey), expectedRun);
+  EXPECT_EQ(ProgramValue(kNewRunItemsValue), "NewRunItems");
+  struct Origin {
+    std::string stored;
+    std::string user;
+    HKey root;
+  };
+  const Origin origins[] = {{user + "_Tray", user, kHKeyCurrentUser},
+                            {user + "_Sync", user, kHKeyCurrentUser},
+                            {"Tray", "", kHKeyLocalMachine},
+                            {"Agent", "", kHKeyLocalMachine}};
+  for (const Origin& origin : origins) {
+    SCOPED_TRACE(origin.stored);
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunLocationKey, origin.stored), origin.user);
+    EXPECT_EQ(RawDword(kHKeyLocalMachine, kRunLocationKey, origin.stored + kHKeySuffix),
+              StoredRoot(origin.root));
+  }
+  EXPECT_EQ(Values(kHKeyCurrentUser, kRunKey), (ValueMap{{kSelfRunValue, kSelf}}));
+  EXPECT_EQ(Values(kHKeyLocalMachine, kRunKey), (ValueMap{{kSelfRunValue, kSelf}, {"Blank", ""}}));
+
+  EXPECT_EQ(SortEntries(kStartupSortKey), startupOrder);
+  EXPECT_EQ(Store(kStartupNewKey), expectedNew);
+  EXPECT_EQ(ProgramValue(kNewStartupItemsValue), "NewStartupItems");
+  EXPECT_EQ(Store(kStartupLocationKey), expectedOrigins);
+  EXPECT_EQ(FolderNames(userFolder), std::vector<std::string>{"Sub"});
+  EXPECT_EQ(FolderNames(commonFolder), std::vector<std::string>{"desktop.ini"});
+  for (const auto& [name, target] : targets) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ReadWholeFile(store + name), bytes[name]);
+    std::string loaded;
+    EXPECT_EQ(Shell().LoadShellLink(store + name, 0, &loaded, nullptr), kSOk);
+    EXPECT_EQ(loaded, target);
+  }
+
+  // The snapshot is taken again: only what stays with Windows is left in it.
+  EXPECT_EQ(mover.RunItemCount(), 2);
+  EXPECT_EQ(mover.StartupItemCount(), 0);
+}
+
+// The second logon: items that come back are removed again without being new; only what
+// arrived since is new. The records of the first logon are dropped when its "-go" start
+// consumed the flags, and kept when it did not run.
+class TakeOverSecondPassTest : public TakeOverFixture,
+                               public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TakeOverSecondPassTest, ReturningItemsAreRemovedAgainAndOnlyArrivalsAreNew) {
+  const bool flagsConsumed = GetParam();
+  Run(kHKeyLocalMachine, "Agent", "agent.exe");
+  Run(kHKeyCurrentUser, "Tray", "tray.exe");
+  const std::string notes = Link(userFolder, "Notes.lnk", "C:\\Apps\\notes.exe");
+  Pass();
+  ItemManager().DisableRunItem("Tray", user + "_");
+  if (flagsConsumed) {
+    TStartupMover mover;
+    EXPECT_TRUE(mover.HasNewItems());
+    EXPECT_FALSE(mover.HasNewItems());
+  }
+
+  Run(kHKeyLocalMachine, "Agent", "agent.exe --written-back");
+  // The disabled item comes back in both Run keys.
+  Run(kHKeyCurrentUser, "Tray", "tray.exe");
+  Run(kHKeyLocalMachine, "Tray", "tray.exe");
+  Link(userFolder, "Notes.lnk", "C:\\Apps\\notes-reinstalled.exe");
+  Run(kHKeyLocalMachine, "Fresh", "fresh.exe");
+  Pass();
+
+  EXPECT_TRUE(Values(kHKeyLocalMachine, kRunKey).empty());
+  EXPECT_TRUE(Values(kHKeyCurrentUser, kRunKey).empty());
+  EXPECT_EQ(Store(kRunItemsKey)["Agent"], "agent.exe");
+  EXPECT_EQ(Store(kRunDisabledKey), (ValueMap{{user + "_Tray", "tray.exe"}}));
+  EXPECT_EQ(SortEntries(kRunSortKey), (std::vector<std::string>{"Agent", "Fresh"}));
+  EXPECT_TRUE(FolderNames(userFolder).empty());
+  EXPECT_EQ(ReadWholeFile(store + "Notes.lnk"), notes);
+
+  ValueMap newRun = {{"Fresh", "fresh.exe"}};
+  ValueMap newStartup;
+  if (!flagsConsumed) {
+    newRun.insert({{"Agent", "agent.exe"}, {user + "_Tray", "tray.exe"}});
+    newStartup = {{"Notes.lnk", store + "Notes.lnk"}};
+  }
+  EXPECT_EQ(Store(kRunNewItemsKey), newRun);
+  EXPECT_EQ(Store(kStartupNewKey), newStartup);
+  EXPECT_EQ(ProgramValue(kNewRunItemsValue), "NewRunItems");
+  EXPECT_EQ(ProgramValue(kNewStartupItemsValue), flagsConsumed ? "<missing>" : "NewStartupItems");
+}
+
+INSTANTIATE_TEST_SUITE_P(FlagsConsumedOrNot, TakeOverSecondPassTest, ::testing::Bool());
+
+TEST_F(TakeOverTest, AutoDisableLeavesNewItemsDisabledYetRecordedAsNew) {
+  Options().SetChecked(kCbAutoDisable, true);
+  Run(kHKeyLocalMachine, "Agent", "agent.exe");
+  Link(userFolder, "Notes.lnk", "C:\\Apps\\notes.exe");
+  Pass();
+
+  EXPECT_EQ(Store(kRunDisabledKey), (ValueMap{{"Agent", "agent.exe"}}));
+  EXPECT_TRUE(SortEntries(kRunSortKey).empty());
+  EXPECT_TRUE(Values(kHKeyLocalMachine, kRunKey).empty());
+  EXPECT_EQ(Store(kRunNewItemsKey), (ValueMap{{"Agent", "agent.exe"}}));
+  EXPECT_EQ(ProgramValue(kNewRunItemsValue), "NewRunItems");
+
+  EXPECT_EQ(Store(kStartupDisableKey), (ValueMap{{"Notes.lnk", store + "Notes.lnk"}}));
+  for (const std::string& entry : SortEntries(kStartupSortKey)) EXPECT_EQ(entry, "");
+  EXPECT_NE(Files().GetFileAttributes(store + "Notes.lnk"), kInvalidFileAttributes);
+  EXPECT_EQ(Store(kStartupNewKey), (ValueMap{{"Notes.lnk", store + "Notes.lnk"}}));
+  EXPECT_EQ(ProgramValue(kNewStartupItemsValue), "NewStartupItems");
+}
+
+TEST_F(TakeOverTest, NamesAndCommandsPassUnchanged) {
+  struct Case {
+    HKey root;
+    std::string name;
+    std::string command;
+  };
+  const Case cases[] = {
+      {kHKeyLocalMachine, "My Tool", "\"C:\\Program Files\\My Tool\\tool.exe\" /tray"},
+      {kHKeyCurrentUser, "Say \"hi\"", "cmd.exe /c echo \"hi\" > \"C:\\out put.txt\""},
+      {kHKeyLocalMachine, "100% Up", "C:\\up.exe --level=100% %TEMP%\\up.log"},
+      {kHKeyCurrentUser, "Caf\xE9", "C:\\Caf\xE9\\caf\xE9.exe -r\xE9sum\xE9"},
+      {kHKeyLocalMachine, "Long", "C:\\long.exe " + std::string(5000, 'x') + " end"},
+  };
+  for (const Case& c : cases) Run(c.root, c.name, c.command);
+  const std::string link = Link(userFolder, "My Caf\xE9 100%.lnk", "C:\\Caf\xE9\\caf\xE9.exe");
+  Pass();
+
+  ValueMap newRun = Store(kRunNewItemsKey);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Store(kRunItemsKey)[Stored(c.root, c.name)], c.command);
+    EXPECT_EQ(newRun[Stored(c.root, c.name)], c.command);
+    EXPECT_FALSE(RawValueExists(c.root, kRunKey, c.name));
+  }
+  EXPECT_EQ(newRun.size(), std::size(cases));
+  EXPECT_EQ(Store(kStartupNewKey),
+            (ValueMap{{"My Caf\xE9 100%.lnk", store + "My Caf\xE9 100%.lnk"}}));
+  EXPECT_EQ(ReadWholeFile(store + "My Caf\xE9 100%.lnk"), link);
+}
+
+TEST_F(TakeOverTest, ItemsGoneSinceTheSnapshotAreLeftAlone) {
+  Run(kHKeyLocalMachine, "Gone", "gone.exe");
+  Link(userFolder, "Gone.lnk", "C:\\Apps\\gone.exe");
+  TStartupMover mover;
+  ASSERT_EQ(mover.RunItemCount(), 1);
+  ASSERT_EQ(mover.StartupItemCount(), 1);
+  Key run;
+  ASSERT_EQ(Reg().OpenKeyEx(kHKeyLocalMachine, SeamPath(kRunKey), kKeyAllAccess, &run.handle), kOk);
+  ASSERT_EQ(Reg().DeleteValue(run.handle, "Gone"), kOk);
+  ASSERT_TRUE(Files().DeleteFile(userFolder + "Gone.lnk"));
+
+  mover.DetectNewRunItems();
+  mover.DetectNewStartupItems();
+
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "Gone"));
+  EXPECT_TRUE(Store(kRunItemsKey).empty());
+  EXPECT_TRUE(SortEntries(kStartupSortKey).empty());
+  EXPECT_TRUE(Store(kStartupLocationKey).empty());
+  EXPECT_EQ(ProgramValue(kNewRunItemsValue), "<missing>");
+  EXPECT_EQ(ProgramValue(kNewStartupItemsValue), "<missing>");
+}
+
+// Same-named shortcuts in two Startup folders share one place in the store: the first one
+// taken keeps it, and a namesake from another folder is left where it is, pass after pass.
+TEST_F(TakeOverTest, NamesakeFromAnotherFolderStaysWhereItIs) {
+  const std::string mine = Link(userFolder, "Same.lnk", "C:\\Apps\\mine.exe");
+  const std::string theirs = Link(commonFolder, "Same.lnk", "C:\\Apps\\theirs.exe");
+  for (int pass = 1; pass <= 2; ++pass) {
+    SCOPED_TRACE(pass);
+    Pass();
+    EXPECT_TRUE(FolderNames(userFolder).empty());
+    EXPECT_EQ(FolderNames(commonFolder), std::vector<std::string>{"Same.lnk"});
+    EXPECT_EQ(ReadWholeFile(commonFolder + "Same.lnk"), theirs);
+    EXPECT_EQ(ReadWholeFile(store + "Same.lnk"), mine);
+    EXPECT_EQ(Store(kStartupLocationKey), (ValueMap{{store + "Same.lnk", userFolder}}));
+    EXPECT_EQ(SortEntries(kStartupSortKey), std::vector<std::string>{store + "Same.lnk"});
+    EXPECT_EQ(Store(kStartupNewKey), (ValueMap{{"Same.lnk", store + "Same.lnk"}}));
+  }
+}
+
+// A shortcut that reappears while the store holds its namesake: removed from its folder when
+// the stored one came from that folder (whatever the spelling) or from no known folder; left
+// alone when it came from another one.
+enum class StoredAs { kManaged, kDisabled };
+enum class RecordedOrigin { kAllUsersFolder, kThisFolderSpeltOtherwise, kNone };
+struct NamesakeCase {
+  const char* title;
+  StoredAs storedAs;
+  RecordedOrigin origin;
+  bool leftAlone;
+};
+void PrintTo(const NamesakeCase& c, std::ostream* os) { *os << c.title; }
+
+class TakeOverNamesakeTest : public TakeOverFixture,
+                             public ::testing::WithParamInterface<NamesakeCase> {};
+
+TEST_P(TakeOverNamesakeTest, ReappearingShortcutMeetsItsStoredNamesake) {
+  const NamesakeCase& c = GetParam();
+  const std::string stored = store + "Same.lnk";
+  MakeFolders(store);
+  const std::string storedBytes = Link(store, "Same.lnk", "C:\\Apps\\stored.exe");
+  if (c.storedAs == StoredAs::kManaged) {
+    SetRawString(kHKeyLocalMachine, kStartupSortKey, "0", stored);
+    SetRawDword(kHKeyLocalMachine, kStartupSortKey, kSortIndexValue, 1);
+  } else {
+    SetRawString(kHKeyLocalMachine, kStartupDisableKey, "Same.lnk", stored);
+  }
+  std::string origin;
+  if (c.origin == RecordedOrigin::kAllUsersFolder) origin = commonFolder;
+  if (c.origin == RecordedOrigin::kThisFolderSpeltOtherwise) {
+    origin = userFolder.substr(0, userFolder.size() - 1);
+    for (char& ch : origin) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  }
+  if (c.origin != RecordedOrigin::kNone) {
+    SetRawString(kHKeyLocalMachine, kStartupLocationKey, stored, origin);
+  }
+  const std::string incoming = Link(userFolder, "Same.lnk", "C:\\Apps\\incoming.exe");
+
+  Pass();
+
+  EXPECT_EQ(ReadWholeFile(stored), storedBytes);
+  EXPECT_TRUE(Store(kStartupNewKey).empty());
+  if (c.leftAlone) {
+    EXPECT_EQ(ReadWholeFile(userFolder + "Same.lnk"), incoming);
+    EXPECT_EQ(Store(kStartupLocationKey), (ValueMap{{stored, origin}}));
+  } else {
+    EXPECT_FALSE(FileThere(userFolder + "Same.lnk"));
+    EXPECT_EQ(Store(kStartupLocationKey), (ValueMap{{stored, userFolder}}));
+  }
+}
+
+const NamesakeCase kNamesakeCases[] = {
+    {"ManagedFromAnotherFolder", StoredAs::kManaged, RecordedOrigin::kAllUsersFolder, true},
+    {"DisabledFromAnotherFolder", StoredAs::kDisabled, RecordedOrigin::kAllUsersFolder, true},
+    {"ManagedFromThisFolder", StoredAs::kManaged, RecordedOrigin::kThisFolderSpeltOtherwise, false},
+    {"ManagedFromNoKnownFolder", StoredAs::kManaged, RecordedOrigin::kNone, false},
+};
+INSTANTIATE_TEST_SUITE_P(Cases, TakeOverNamesakeTest, ::testing::ValuesIn(kNamesakeCases),
+                         [](const auto& info) { return std::string(info.param.title); });
+
+}  // namespace
+}  // namespace lw::test

@@ -1,0 +1,139 @@
+// A logon's take-over of a few dozen items with one change failing, for every change of the
+// pass: whichever fails, every item is still in its Run key or Startup folder or in the store,
+// whole, and where the program will find it again; and the next logon finishes the job.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "items/UnitItemManager.h"
+#include "store/UnitMyKeys.h"
+#include "support/ItemCensus.h"
+#include "support/TakeOverFixture.h"
+#include "util/Error.h"
+#include "util/UnitText.h"
+
+namespace lw::test {
+namespace {
+
+class TakeOverFaultTest : public TakeOverFixture {
+ protected:
+  // Twelve values in each Run key (two names in both), six shortcuts in each Startup folder.
+  void StageFirstLogon() {
+    for (int i = 0; i < 12; ++i) {
+      std::string n = std::to_string(i);
+      Run(kHKeyCurrentUser, "User item " + n, "\"C:\\Program Files\\U" + n + "\\u.exe\" /min");
+      Run(kHKeyLocalMachine, i < 2 ? "User item " + n : "Machine item " + n,
+          "C:\\Tools\\m" + n + ".exe %TEMP%");
+    }
+    for (int i = 0; i < 6; ++i) {
+      std::string n = std::to_string(i);
+      Link(userFolder, "Mine " + n + ".lnk", "C:\\Apps\\mine" + n + ".exe");
+      Link(commonFolder, "Shared " + n + ".lnk", "C:\\Apps\\shared" + n + ".exe");
+    }
+  }
+
+  // A machine taken over at an earlier logon, to which some items came back (as their programs
+  // write themselves back) and new ones came.
+  void StageLaterLogon() {
+    StageFirstLogon();
+    Pass();
+    ASSERT_TRUE(NothingLost(TakeItemCensus()));
+    ItemManager().DisableRunItem("Machine item 5", "");
+    ItemManager().DisableStartupItem(store + "Shared 2.lnk");
+    Run(kHKeyLocalMachine, "Machine item 5", "C:\\Tools\\m5.exe %TEMP%");
+    Run(kHKeyLocalMachine, "Machine item 6", "C:\\Tools\\m6.exe %TEMP%");
+    Run(kHKeyCurrentUser, "Newcomer", "C:\\New\\n.exe");
+    Link(commonFolder, "Shared 2.lnk", "C:\\Apps\\shared2.exe");
+    Link(userFolder, "Mine 0.lnk", "C:\\Apps\\mine0.exe");
+    Link(userFolder, "Fresh.lnk", "C:\\Apps\\fresh.exe");
+  }
+
+  // Stages, fails change n of the pass (none when n is 0), and returns the changes the pass made.
+  std::uint64_t PassFailing(const std::function<void()>& stage, std::uint64_t n) {
+    Restart();
+    Options().SetChecked(kCbAutoDisable, autoDisable);
+    stage();
+    census = TakeItemCensus();
+    std::uint64_t start = Sim().ChangeCount();
+    if (n != 0) Sim().FailChange(start + n);
+    try {
+      Pass();
+    } catch (const Error&) {
+      // The pass ends at the error, as it does at logon.
+    }
+    Sim().FailChange(0);
+    return Sim().ChangeCount() - start;
+  }
+
+  // Every item of the census is managed, disabled or excluded after a complete pass.
+  static ::testing::AssertionResult AllTakenOver() {
+    for (HKey root : {kHKeyCurrentUser, kHKeyLocalMachine}) {
+      for (const std::string& name : RawValueNames(root, kRunKey)) {
+        if (name != kSelfRunValue && !RunItemExcluded(name)) {
+          return ::testing::AssertionFailure() << "still in a Run key: " << name;
+        }
+      }
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  // No item the user disabled is in an order the runner starts; with auto-disable on a first
+  // logon, no item at all.
+  ::testing::AssertionResult NothingStartsThatShouldNot() const {
+    for (const std::string& entry : SortEntries(kRunSortKey)) {
+      if (entry.empty() || entry == "<missing>") continue;
+      if (RawValueExists(kHKeyLocalMachine, kRunDisabledKey, entry) || everyItemDisabled) {
+        return ::testing::AssertionFailure() << "disabled yet in the run order: " << entry;
+      }
+    }
+    for (const std::string& entry : SortEntries(kStartupSortKey)) {
+      if (entry.empty() || entry == "<missing>") continue;
+      if (RawValueExists(kHKeyLocalMachine, kStartupDisableKey, ExtractFileName(entry)) ||
+          everyItemDisabled) {
+        return ::testing::AssertionFailure() << "disabled yet in the start order: " << entry;
+      }
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  void CheckEveryFailure(const std::function<void()>& stage, bool disable) {
+    autoDisable = disable;
+    std::uint64_t changes = PassFailing(stage, 0);
+    ASSERT_GT(changes, 50u);
+    for (std::uint64_t n = 1; n <= changes; ++n) {
+      PassFailing(stage, n);
+      EXPECT_TRUE(NothingLost(census)) << "change " << n << " of " << changes;
+      EXPECT_TRUE(EveryItemListed(census)) << "change " << n << " of " << changes;
+      EXPECT_TRUE(NothingStartsThatShouldNot()) << "change " << n << " of " << changes;
+      // The next logon completes what this one could not.
+      Pass();
+      EXPECT_TRUE(NothingLost(census)) << "next logon after change " << n;
+      EXPECT_TRUE(EveryItemListed(census)) << "next logon after change " << n;
+      EXPECT_TRUE(AllTakenOver()) << "next logon after change " << n;
+      EXPECT_TRUE(NothingStartsThatShouldNot()) << "next logon after change " << n;
+      EXPECT_TRUE(FolderNames(userFolder).empty()) << "next logon after change " << n;
+      EXPECT_TRUE(FolderNames(commonFolder).empty()) << "next logon after change " << n;
+    }
+  }
+
+  ItemCensus census;
+  bool autoDisable = false;
+  bool everyItemDisabled = false;
+};
+
+TEST_F(TakeOverFaultTest, FirstLogonLosesNothingWhateverFails) {
+  CheckEveryFailure([this] { StageFirstLogon(); }, false);
+}
+
+TEST_F(TakeOverFaultTest, FirstLogonWithAutoDisableLosesNothingWhateverFails) {
+  everyItemDisabled = true;
+  CheckEveryFailure([this] { StageFirstLogon(); }, true);
+}
+
+TEST_F(TakeOverFaultTest, LaterLogonLosesNothingWhateverFails) {
+  CheckEveryFailure([this] { StageLaterLogon(); }, false);
+}
+
+}  // namespace
+}  // namespace lw::test
