@@ -1,6 +1,7 @@
 #pragma once
 // A platform that forwards every call to another one and counts them: registry calls, file
-// calls, and the distinct files that were written, copied to or deleted. The benchmarks use it
+// operations (each file a call looks at or changes; a copy is two), and the distinct files
+// that were written, copied to or deleted. The benchmarks use it
 // to report what an operation costs in system calls, on the simulation and on real Windows
 // alike.
 

@@ -1,7 +1,7 @@
 // The cost of a first take-over: N Run values (half the user's, half the machine's) and N
 // shortcuts (half in the user's, half in the All Users Startup folder) are taken into the
-// store in one logon pass. Prints, for each N, the time, and the registry calls, file calls
-// and distinct files changed per item.
+// store in one logon pass. Prints, for each N, the time, and the registry calls, file
+// operations and distinct files changed per item.
 //
 // Natively it runs on the simulation (N = 10, 100, 1000 unless given on the command line);
 // built for Windows it runs on the real registry and files (N = 100), and clears the program's
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
   std::printf("First take-over on %s: N Run values and N shortcuts, per item = per value or file\n",
               machine);
   std::printf("%6s %6s %10s %9s %12s %12s %14s\n", "values", "links", "total ms", "ms/item",
-              "reg calls", "file calls", "files changed");
+              "reg calls", "file ops", "files changed");
   for (int n : sizes) lw::bench::Measure(n);
   return 0;
 }

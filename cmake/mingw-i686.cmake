@@ -9,6 +9,3 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# GCC 12 warns falsely about overlapping copies inside std::string when a literal is added to
-# a temporary string at -O2 (GCC bug 105329); with warnings as errors that stops the build.
-set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")

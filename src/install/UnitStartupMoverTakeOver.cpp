@@ -108,7 +108,10 @@ void TStartupMover::DetectNewRunItems() {
   }
   bool flagged = false;
   auto record = [this, &flagged](const TRunkeyItem& item) {
-    registry_.PutStringAt(kProgramRoot, kRunNewItemsKey, true, StoredItemName(item), item.command);
+    // A name too long to be stored (see TakeOverRunItem) stays with Windows, unrecorded.
+    const std::string storedName = StoredItemName(item);
+    if (storedName.size() > kMaxValueNameLength) return;
+    registry_.PutStringAt(kProgramRoot, kRunNewItemsKey, true, storedName, item.command);
     if (flagged) return;
     registry_.PutStringAt(kProgramRoot, kProgramKey, true, kNewRunItemsValue, kNewRunItemsValue);
     flagged = true;

@@ -89,7 +89,9 @@ void TItemManager::TakeOverRunItem(const TRunkeyItem& item) {
   switch (GetRunItemState(item.name, prefix)) {
     case ItemState::kNew: {
       const bool autoDisable = Options().AutoDisable();
-      if (TestRunValue(item.root, item.name)) {
+      // The user prefix can make the stored name longer than the registry takes a value name:
+      // such an item stays with Windows, excluded, instead of stopping every take-over.
+      if (storedName.size() > kMaxValueNameLength || TestRunValue(item.root, item.name)) {
         ExcludeRunItem(item.name);
         return;
       }
@@ -102,9 +104,10 @@ void TItemManager::TakeOverRunItem(const TRunkeyItem& item) {
         // would have put it) and never joins the run order on the way, so that no failure
         // half-way can leave it to be started.
         registry_.PutString(kRunDisabledKey, true, storedName, item.command);
-      } else {
-        AppendSortEntry(kRunSortName, storedName);
-        RequireInRunOrder(storedName);
+      } else if (!AppendSortEntry(kRunSortName, storedName)) {
+        // A new item is in no order yet: only a written entry puts it there. (The check costs
+        // nothing; a scan of the order would cost a read per managed item.)
+        throw Error("Unable to add " + storedName + " to the run order");
       }
       registry_.PutString(kRunLocationKey, true, storedName, item.user);
       registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix, StoredRoot(item.root));

@@ -3,6 +3,7 @@
 // from here so that it never needs <windows.h>; the Win32 seam checks each one against the
 // system headers at compile time.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace lw {
@@ -112,6 +113,9 @@ inline constexpr std::uint32_t kVerPlatformWin32Windows = 1;
 inline constexpr std::uint32_t kVerPlatformWin32Nt = 2;
 
 inline constexpr std::uint32_t kMaxPath = 260;
+// The longest registry value name, in characters; RegSetValueEx refuses a longer one
+// (kErrorInvalidParameter).
+inline constexpr std::size_t kMaxValueNameLength = 16383;
 
 // COM results (HRESULT bit patterns, held in a long as the seam returns them) and the
 // shell-link path flags.

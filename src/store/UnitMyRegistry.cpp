@@ -82,6 +82,7 @@ void TRegistryBase::ChangeKey(HKey key, const std::string& path) {
   CloseKey();
   currentKey_ = key;
   currentPath_ = path;
+  currentKeyWritable_ = (access_ & (kKeySetValue | kKeyCreateSubKey)) != 0;
 }
 
 namespace {
@@ -124,7 +125,9 @@ bool TRegistryBase::OpenKeyReadOnly(const std::string& path) {
 
 void TRegistryBase::CloseKey() {
   if (currentKey_ != 0) {
-    if (!lazyWrite_) Reg().FlushKey(currentKey_);
+    // A key opened for reading has nothing to flush; a flush writes the whole hive out and
+    // costs the machine far more than the read did.
+    if (!lazyWrite_ && currentKeyWritable_) Reg().FlushKey(currentKey_);
     Reg().CloseKey(currentKey_);
     currentKey_ = 0;
   }

@@ -41,7 +41,8 @@ class TRegistryBase {
   bool OpenKey(const std::string& path, bool canCreate);
   // Tries KEY_READ, then 0x20009, then KEY_QUERY_VALUE; the access that worked is kept.
   bool OpenKeyReadOnly(const std::string& path);
-  // Flushes and closes the current key and forgets its path.
+  // Flushes (when it was opened with a right to write) and closes the current key and forgets
+  // its path.
   void CloseKey();
   bool KeyExists(const std::string& path);
   // Raises "Failed to create key %s" on failure.
@@ -78,6 +79,7 @@ class TRegistryBase {
   bool lazyWrite_ = false;
   std::string currentPath_;
   bool closeRoot_ = false;
+  bool currentKeyWritable_ = false;
   std::uint32_t access_ = kKeyAllAccess;
   std::uint32_t view_ = 0;
 };

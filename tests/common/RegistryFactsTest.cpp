@@ -164,6 +164,14 @@ TEST_F(RegistryFacts, DefaultValueHasTheEmptyName) {
   EXPECT_TRUE(ValueNames(base.handle).empty());
 }
 
+TEST_F(RegistryFacts, ValueNamesTakeAtMost16383Characters) {
+  const std::string longest(kMaxValueNameLength, 'n');
+  ASSERT_EQ(SetString(base.handle, longest, "x"), kOk);
+  EXPECT_EQ(ValueNames(base.handle), std::vector<std::string>{longest});
+  EXPECT_EQ(SetString(base.handle, longest + "n", "x"), static_cast<long>(kErrorInvalidParameter));
+  EXPECT_EQ(ValueNames(base.handle).size(), 1u);
+}
+
 TEST_F(RegistryFacts, CreateKeyMakesTheWholePathAndSaysWhetherItWasNew) {
   std::uint32_t disposition = 0;
   {

@@ -12,6 +12,7 @@
 #include "store/UnitMyKeys.h"
 #include "support/RawRegistry.h"
 #include "support/RecordingDialogs.h"
+#include "support/StartupMoverFixture.h"
 #include "support/TestEnv.h"
 #include "util/UnitSpecialPaths.h"
 #include "util/UnitText.h"
@@ -19,18 +20,8 @@
 namespace lw::test {
 namespace {
 
-class StartupMoverTest : public PlatformTest {
+class StartupMoverTest : public StartupMoverFixture {
  protected:
-  void SetUp() override {
-    PlatformTest::SetUp();
-    InitializeUnitMyKeys();
-    InitializeUnitSpecialPaths();
-  }
-  void TearDown() override {
-    FinalizeUnitSpecialPaths();
-    FinalizeUnitMyKeys();
-  }
-
   static std::string Exe() { return Sys().GetModuleFileName(); }
   static std::string User() {
     std::string user;

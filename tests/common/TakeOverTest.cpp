@@ -203,6 +203,22 @@ TEST_F(TakeOverTest, NamesAndCommandsPassUnchanged) {
   EXPECT_EQ(ReadWholeFile(store + "My Caf\xE9 100%.lnk"), link);
 }
 
+// The user's values are stored under the user's name and "_": a value whose name is already as
+// long as the registry allows cannot be stored so. It stays in its Run key, excluded, with its
+// data, and the items after it are taken over.
+TEST_F(TakeOverTest, AUserValueTooLongToStoreStaysWithWindows) {
+  const std::string longest(kMaxValueNameLength, 'n');
+  Run(kHKeyCurrentUser, longest, "user-long.exe");
+  Run(kHKeyCurrentUser, "After", "after.exe");
+  Run(kHKeyLocalMachine, longest, "machine-long.exe");
+  Pass();
+  EXPECT_EQ(Values(kHKeyCurrentUser, kRunKey), (ValueMap{{longest, "user-long.exe"}}));
+  EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{longest, "EXCLUDE"}}));
+  EXPECT_EQ(Store(kRunItemsKey)[Stored(kHKeyCurrentUser, "After")], "after.exe");
+  // The machine's value of that name is left to Windows too, as an excluded name is.
+  EXPECT_EQ(Values(kHKeyLocalMachine, kRunKey), (ValueMap{{longest, "machine-long.exe"}}));
+}
+
 TEST_F(TakeOverTest, ItemsGoneSinceTheSnapshotAreLeftAlone) {
   Run(kHKeyLocalMachine, "Gone", "gone.exe");
   Link(userFolder, "Gone.lnk", "C:\\Apps\\gone.exe");

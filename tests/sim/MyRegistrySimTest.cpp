@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ForwardingPlatform.h"
 #include "store/UnitMyKeys.h"
 #include "support/RawRegistry.h"
 #include "support/TestEnv.h"
@@ -117,11 +118,12 @@ TEST_F(MyRegistrySimTest, DeleteKeyNeverTakesARoot) {
   EXPECT_EQ(DumpTree(kHKeyLocalMachine, "SOFTWARE"), before);
 }
 
-// A registry that lets another program rewrite one value just before each read of its data.
-class RewritingRegistry : public IRegistry {
+// A registry that lets another program rewrite one value just before each read of its data,
+// and counts the flushes.
+class RewritingRegistry : public ForwardingRegistry {
  public:
   RewritingRegistry(IRegistry& inner, std::function<std::string(std::uint32_t bufferSize)> next)
-      : inner_(inner), next_(std::move(next)) {}
+      : ForwardingRegistry(inner), next_(std::move(next)) {}
 
   long QueryValueEx(HKey key, const std::string& name, std::uint32_t* type, void* data,
                     std::uint32_t* size) override {
@@ -135,40 +137,14 @@ class RewritingRegistry : public IRegistry {
     }
     return inner_.QueryValueEx(key, name, type, data, size);
   }
+  long FlushKey(HKey key) override {
+    ++flushes;
+    return inner_.FlushKey(key);
+  }
 
-  long OpenKeyEx(HKey p, const std::string& s, std::uint32_t a, HKey* r) override {
-    return inner_.OpenKeyEx(p, s, a, r);
-  }
-  long CreateKeyEx(HKey p, const std::string& s, std::uint32_t a, HKey* r,
-                   std::uint32_t* d) override {
-    return inner_.CreateKeyEx(p, s, a, r, d);
-  }
-  long CloseKey(HKey k) override { return inner_.CloseKey(k); }
-  long FlushKey(HKey k) override { return inner_.FlushKey(k); }
-  long SetValueEx(HKey k, const std::string& n, std::uint32_t t, const void* d,
-                  std::uint32_t s) override {
-    return inner_.SetValueEx(k, n, t, d, s);
-  }
-  long DeleteValue(HKey k, const std::string& n) override { return inner_.DeleteValue(k, n); }
-  long DeleteKey(HKey p, const std::string& s) override { return inner_.DeleteKey(p, s); }
-  long EnumKeyEx(HKey k, std::uint32_t i, std::string* n) override {
-    return inner_.EnumKeyEx(k, i, n);
-  }
-  long EnumValue(HKey k, std::uint32_t i, std::string* n) override {
-    return inner_.EnumValue(k, i, n);
-  }
-  long QueryInfoKey(HKey k, RegKeyInfo* i) override { return inner_.QueryInfoKey(k, i); }
-  long LoadKey(HKey r, const std::string& s, const std::string& f) override {
-    return inner_.LoadKey(r, s, f);
-  }
-  long UnLoadKey(HKey r, const std::string& s) override { return inner_.UnLoadKey(r, s); }
-  long SaveKey(HKey k, const std::string& f) override { return inner_.SaveKey(k, f); }
-  long ConnectRegistry(const std::string& m, HKey r, HKey* k) override {
-    return inner_.ConnectRegistry(m, r, k);
-  }
+  int flushes = 0;
 
  private:
-  IRegistry& inner_;
   std::function<std::string(std::uint32_t)> next_;
 };
 
@@ -182,6 +158,7 @@ class RewritingPlatform : public IPlatform {
   ISystem& System() override { return sim_.System(); }
   IShell& Shell() override { return sim_.Shell(); }
   SimPlatform& Inner() { return sim_; }
+  RewritingRegistry& Watched() { return registry_; }
 
  private:
   SimPlatform sim_;
@@ -217,6 +194,21 @@ TEST(MyRegistryChangingValueTest, AValueThatChangesSizeWhileReadIsReadWholeOrRef
     EXPECT_EQ(result, c.expected);
     EXPECT_EQ(current->Inner().OpenKeyCount(), 0);
   }
+  ResetPlatform();
+}
+
+// A key opened for reading is closed without a flush (a flush writes the whole hive out); a
+// key that was written to is flushed before it is closed.
+TEST(MyRegistryFlushTest, OnlyKeysOpenedForWritingAreFlushed) {
+  auto platform = std::make_unique<RewritingPlatform>([](std::uint32_t) { return std::string(); });
+  RewritingPlatform* current = platform.get();
+  InstallPlatform(std::move(platform));
+  TMyRegistry reg;
+  reg.PutString(kBase, true, "Value", "text");
+  EXPECT_EQ(current->Watched().flushes, 1);
+  EXPECT_EQ(reg.GetString(kBase, "Value"), "text");
+  EXPECT_FALSE(reg.ValueExistsAt(kHKeyLocalMachine, kBase, "Other"));
+  EXPECT_EQ(current->Watched().flushes, 1);
   ResetPlatform();
 }
 

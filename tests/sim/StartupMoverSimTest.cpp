@@ -14,6 +14,7 @@
 #include "store/UnitTokenPrivs.h"
 #include "support/RawRegistry.h"
 #include "support/RecordingDialogs.h"
+#include "support/StartupMoverFixture.h"
 #include "support/TestEnv.h"
 #include "util/UnitApplication.h"
 #include "util/UnitSpecialPaths.h"
@@ -26,18 +27,7 @@ const std::string kBobStartup = "C:\\Documents and Settings\\bob\\Start Menu\\Pr
 const std::string kAllStartup =
     "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup";
 
-class StartupMoverSimTest : public PlatformTest {
- protected:
-  void SetUp() override {
-    PlatformTest::SetUp();
-    InitializeUnitMyKeys();
-    InitializeUnitSpecialPaths();
-  }
-  void TearDown() override {
-    FinalizeUnitSpecialPaths();
-    FinalizeUnitMyKeys();
-  }
-};
+using StartupMoverSimTest = StartupMoverFixture;
 
 // --- Rights -----------------------------------------------------------------------------------
 

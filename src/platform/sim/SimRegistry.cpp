@@ -201,6 +201,7 @@ long SimRegistry::SetValueEx(HKey key, const std::string& name, std::uint32_t ty
   Target target;
   if (long error = Resolve(key, &target)) return error;
   if (data == nullptr && size != 0) return kErrorInvalidParameter;
+  if (name.size() > kMaxValueNameLength) return kErrorInvalidParameter;
   if (target.performance || (target.access & kKeySetValue) == 0 ||
       WritesDenied(state_.registry, *target.node)) {
     return kErrorAccessDenied;

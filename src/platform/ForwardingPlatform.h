@@ -1,0 +1,186 @@
+#pragma once
+// Registry, file-system and shell wrappers that forward every call to other ones: the base of
+// wrappers that watch or change a few calls (the benchmarks count the calls; tests stage what
+// another program does between two calls). Each forwarded call is first announced to a hook.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace lw {
+
+class ForwardingRegistry : public IRegistry {
+ public:
+  explicit ForwardingRegistry(IRegistry& inner) : inner_(inner) {}
+
+  long OpenKeyEx(HKey parent, const std::string& subKey, std::uint32_t access,
+                 HKey* result) override {
+    Note("RegOpenKeyEx");
+    return inner_.OpenKeyEx(parent, subKey, access, result);
+  }
+  long CreateKeyEx(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result,
+                   std::uint32_t* disposition) override {
+    Note("RegCreateKeyEx");
+    return inner_.CreateKeyEx(parent, subKey, access, result, disposition);
+  }
+  long CloseKey(HKey key) override {
+    Note("RegCloseKey");
+    return inner_.CloseKey(key);
+  }
+  long FlushKey(HKey key) override {
+    Note("RegFlushKey");
+    return inner_.FlushKey(key);
+  }
+  long QueryValueEx(HKey key, const std::string& name, std::uint32_t* type, void* data,
+                    std::uint32_t* size) override {
+    Note("RegQueryValueEx");
+    return inner_.QueryValueEx(key, name, type, data, size);
+  }
+  long SetValueEx(HKey key, const std::string& name, std::uint32_t type, const void* data,
+                  std::uint32_t size) override {
+    Note("RegSetValueEx");
+    return inner_.SetValueEx(key, name, type, data, size);
+  }
+  long DeleteValue(HKey key, const std::string& name) override {
+    Note("RegDeleteValue");
+    return inner_.DeleteValue(key, name);
+  }
+  long DeleteKey(HKey parent, const std::string& subKey) override {
+    Note("RegDeleteKey");
+    return inner_.DeleteKey(parent, subKey);
+  }
+  long EnumKeyEx(HKey key, std::uint32_t index, std::string* name) override {
+    Note("RegEnumKeyEx");
+    return inner_.EnumKeyEx(key, index, name);
+  }
+  long EnumValue(HKey key, std::uint32_t index, std::string* name) override {
+    Note("RegEnumValue");
+    return inner_.EnumValue(key, index, name);
+  }
+  long QueryInfoKey(HKey key, RegKeyInfo* info) override {
+    Note("RegQueryInfoKey");
+    return inner_.QueryInfoKey(key, info);
+  }
+  long LoadKey(HKey root, const std::string& subKey, const std::string& file) override {
+    Note("RegLoadKey");
+    return inner_.LoadKey(root, subKey, file);
+  }
+  long UnLoadKey(HKey root, const std::string& subKey) override {
+    Note("RegUnLoadKey");
+    return inner_.UnLoadKey(root, subKey);
+  }
+  long SaveKey(HKey key, const std::string& file) override {
+    Note("RegSaveKey");
+    return inner_.SaveKey(key, file);
+  }
+  long ConnectRegistry(const std::string& machine, HKey root, HKey* result) override {
+    Note("RegConnectRegistry");
+    return inner_.ConnectRegistry(machine, root, result);
+  }
+
+ protected:
+  // Called before each call is forwarded, with the Windows function's name.
+  virtual void Note(const char* /*call*/) {}
+  IRegistry& inner_;
+};
+
+class ForwardingFiles : public IFileSystem {
+ public:
+  explicit ForwardingFiles(IFileSystem& inner) : inner_(inner) {}
+
+  std::uint32_t GetFileAttributes(const std::string& path) override {
+    NoteRead(path);
+    return inner_.GetFileAttributes(path);
+  }
+  bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
+    NoteChange(path);
+    return inner_.SetFileAttributes(path, attributes);
+  }
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    NoteRead(from);
+    NoteChange(to);
+    return inner_.CopyFile(from, to, failIfExists);
+  }
+  bool DeleteFile(const std::string& path) override {
+    NoteChange(path);
+    return inner_.DeleteFile(path);
+  }
+  bool CreateDirectory(const std::string& path) override {
+    NoteChange(path);
+    return inner_.CreateDirectory(path);
+  }
+  bool RemoveDirectory(const std::string& path) override {
+    NoteChange(path);
+    return inner_.RemoveDirectory(path);
+  }
+  Handle FindFirstFile(const std::string& pattern, FindData* data) override {
+    NoteRead(pattern);
+    return inner_.FindFirstFile(pattern, data);
+  }
+  bool FindNextFile(Handle find, FindData* data) override {
+    NoteRead(std::string());
+    return inner_.FindNextFile(find, data);
+  }
+  bool FindClose(Handle find) override {
+    NoteRead(std::string());
+    return inner_.FindClose(find);
+  }
+  bool AppendFile(const std::string& path, const std::string& bytes) override {
+    NoteChange(path);
+    return inner_.AppendFile(path, bytes);
+  }
+  bool WriteFile(const std::string& path, const std::string& bytes) override {
+    NoteChange(path);
+    return inner_.WriteFile(path, bytes);
+  }
+  bool ReadFile(const std::string& path, std::string* bytes) override {
+    NoteRead(path);
+    return inner_.ReadFile(path, bytes);
+  }
+  std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                      const std::string& defaultValue,
+                                      const std::string& file) override {
+    NoteRead(file);
+    return inner_.GetPrivateProfileString(section, key, defaultValue, file);
+  }
+  bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                                 const std::string& value, const std::string& file) override {
+    NoteChange(file);
+    return inner_.WritePrivateProfileString(section, key, value, file);
+  }
+
+ protected:
+  // Called before each call is forwarded: one that only looks (the path it looks at, empty for
+  // the steps of a search), or one that changes the file at path.
+  virtual void NoteRead(const std::string& /*path*/) {}
+  virtual void NoteChange(const std::string& /*path*/) {}
+  IFileSystem& inner_;
+};
+
+class ForwardingShell : public IShell {
+ public:
+  explicit ForwardingShell(IShell& inner) : inner_(inner) {}
+
+  bool GetSpecialFolderPath(int csidl, std::string* path) override {
+    return inner_.GetSpecialFolderPath(csidl, path);
+  }
+  long LoadShellLink(const std::string& linkPath, std::uint32_t pathFlags, std::string* target,
+                     std::string* foundName) override {
+    NoteRead(linkPath);
+    return inner_.LoadShellLink(linkPath, pathFlags, target, foundName);
+  }
+  long SaveShellLink(const std::string& linkPath, const std::string& target,
+                     const std::string& arguments) override {
+    NoteChange(linkPath);
+    return inner_.SaveShellLink(linkPath, target, arguments);
+  }
+
+ protected:
+  // A shortcut is a file: reading or writing one is a file call.
+  virtual void NoteRead(const std::string& /*path*/) {}
+  virtual void NoteChange(const std::string& /*path*/) {}
+  IShell& inner_;
+};
+
+}  // namespace lw
