@@ -36,6 +36,29 @@ TEST_F(ItemManagerTest, IncludingMovesTheShortcutIntoTheStore) {
   EXPECT_EQ(SortOf(kStartupSortKey), (Strings{store + names[0], store + names[1]}));
 }
 
+// A real shortcut (one the shell wrote) into the store and out to the All Users folder: the
+// same bytes at every stop, and the shell still reads its target.
+TEST_F(ItemManagerTest, ARealShortcutMovesIntoTheStoreAndBackWhole) {
+  const std::string name = "Caf\xe9 Tray 100%.lnk";
+  const std::string target = "C:\\Program Files\\Caf\xe9\\tray.exe";
+  ASSERT_EQ(Shell().SaveShellLink(userStartup + name, target, "/min"), kSOk);
+  const std::string bytes = ReadWholeFile(userStartup + name);
+  auto loads = [&](const std::string& path) {
+    std::string found;
+    EXPECT_EQ(Shell().LoadShellLink(path, kSlgpShortPath, &found, nullptr), kSOk) << path;
+    return found;
+  };
+
+  EXPECT_EQ(Manager().IncludeStartupItem(userStartup + name), store + name);
+  EXPECT_EQ(ReadWholeFile(store + name), bytes);
+  EXPECT_EQ(loads(store + name), target);
+
+  Manager().ExcludeStartupItem(store + name);
+  EXPECT_FALSE(FileThere(store + name));
+  EXPECT_EQ(ReadWholeFile(commonStartup + name), bytes);
+  EXPECT_EQ(loads(commonStartup + name), target);
+}
+
 TEST_F(ItemManagerTest, IncludingAShortcutThatIsGoneOnlyUpdatesTheLists) {
   SetRawString(kHKeyLocalMachine, kStartupExcludeKey, "gone.lnk", commonStartup + "gone.lnk");
   EXPECT_EQ(Manager().IncludeStartupItem(commonStartup + "gone.lnk"), "");
