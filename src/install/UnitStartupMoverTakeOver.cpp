@@ -122,12 +122,13 @@ void TStartupMover::DetectNewRunItems() {
     // was just removed.
     if (!registry_.ValueExistsAt(item.root, kRunKey, item.name)) continue;
     const std::string prefix = RunItemUserPrefix(item);
-    if (GetRunItemState(item.name, prefix) != ItemState::kNew) {
-      ItemManager().TakeOverRunItem(item);
+    const ItemState state = GetRunItemState(item.name, prefix);
+    if (state != ItemState::kNew) {
+      ItemManager().TakeOverRunItem(item, state);
       continue;
     }
     // A new value that another program guards ends excluded, yet it is new all the same.
-    TakeOverNewItem([&] { ItemManager().TakeOverRunItem(item); },
+    TakeOverNewItem([&] { ItemManager().TakeOverRunItem(item, state); },
                     [&] { return GetRunItemState(item.name, prefix) != ItemState::kNew; },
                     [&] { record(item); });
     record(item);

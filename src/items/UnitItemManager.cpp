@@ -84,9 +84,13 @@ TItemManager::TItemManager() { registry_.SetDefaultRoot(kProgramRoot); }
 // --- Run-key items ------------------------------------------------------------------------------
 
 void TItemManager::TakeOverRunItem(const TRunkeyItem& item) {
+  TakeOverRunItem(item, GetRunItemState(item.name, RunItemUserPrefix(item)));
+}
+
+void TItemManager::TakeOverRunItem(const TRunkeyItem& item, ItemState state) {
   const std::string prefix = RunItemUserPrefix(item);
   const std::string storedName = prefix + item.name;
-  switch (GetRunItemState(item.name, prefix)) {
+  switch (state) {
     case ItemState::kNew: {
       const bool autoDisable = Options().AutoDisable();
       // The user prefix can make the stored name longer than the registry takes a value name:

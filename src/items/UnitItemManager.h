@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/WinConst.h"
+#include "store/UnitMyKeys.h"
 #include "store/UnitMyRegistry.h"
 
 namespace lw {
@@ -65,6 +66,9 @@ class TItemManager {
   // disabled again (its value leaves the Run keys), a managed one has its value removed from
   // the Run key (the stored command stays).
   void TakeOverRunItem(const TRunkeyItem& item);
+  // The same with the item's state already read (GetRunItemState of its value name and user
+  // prefix), so that a pass that looked at it need not scan the run order again.
+  void TakeOverRunItem(const TRunkeyItem& item, ItemState state);
   // Whether the value of the Run key under root is guarded: writing a probe into it does not
   // stick, or deleting it does not stick, or the probe fails. The value keeps (or gets back)
   // its data.
