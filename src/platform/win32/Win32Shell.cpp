@@ -111,29 +111,37 @@ class Win32Shell : public IShell {
 
   long LoadShellLink(const std::string& linkPath, std::uint32_t pathFlags, std::string* target,
                      std::string* foundName) override {
-    std::vector<wchar_t> wide;
-    HRESULT result = WidePath(linkPath, &wide);
-    if (FAILED(result)) return result;
-    ScopedCom com;
-    if (!com.Usable()) return com.Result();
-    LinkObject shortcut;
-    if (FAILED(result = shortcut.Create())) return result;
-    result = shortcut.file->Load(wide.data(), STGM_READ);
-    if (result != S_OK) return result;
-    // A link without a file-system target (a shell item) answers S_FALSE and leaves the
-    // buffer empty: the target is then the empty string.
-    char buffer[MAX_PATH] = {};
-    WIN32_FIND_DATAA found = {};
-    shortcut.link->GetPath(buffer, MAX_PATH, &found, pathFlags);
-    buffer[MAX_PATH - 1] = '\0';
-    found.cFileName[MAX_PATH - 1] = '\0';
-    if (target != nullptr) *target = buffer;
-    if (foundName != nullptr) *foundName = found.cFileName;
-    return S_OK;
+    return WithLink(linkPath, [&](LinkObject& shortcut, const wchar_t* path) {
+      HRESULT result = shortcut.file->Load(path, STGM_READ);
+      if (result != S_OK) return result;
+      // A link without a file-system target (a shell item) answers S_FALSE and leaves the
+      // buffer empty: the target is then the empty string.
+      char buffer[MAX_PATH] = {};
+      WIN32_FIND_DATAA found = {};
+      shortcut.link->GetPath(buffer, MAX_PATH, &found, pathFlags);
+      buffer[MAX_PATH - 1] = '\0';
+      found.cFileName[MAX_PATH - 1] = '\0';
+      if (target != nullptr) *target = buffer;
+      if (foundName != nullptr) *foundName = found.cFileName;
+      return S_OK;
+    });
   }
 
   long SaveShellLink(const std::string& linkPath, const std::string& target,
                      const std::string& arguments) override {
+    return WithLink(linkPath, [&](LinkObject& shortcut, const wchar_t* path) {
+      HRESULT result = shortcut.link->SetPath(target.c_str());
+      if (SUCCEEDED(result)) result = shortcut.link->SetArguments(arguments.c_str());
+      if (SUCCEEDED(result)) result = shortcut.file->Save(path, TRUE);
+      return result;
+    });
+  }
+
+ private:
+  // Runs use(shortcut object, the path as a wide string) inside a COM scope of its own, and
+  // gives the first failure of the way there instead.
+  template <class Use>
+  static HRESULT WithLink(const std::string& linkPath, Use use) {
     std::vector<wchar_t> wide;
     HRESULT result = WidePath(linkPath, &wide);
     if (FAILED(result)) return result;
@@ -141,9 +149,7 @@ class Win32Shell : public IShell {
     if (!com.Usable()) return com.Result();
     LinkObject shortcut;
     if (FAILED(result = shortcut.Create())) return result;
-    if (FAILED(result = shortcut.link->SetPath(target.c_str()))) return result;
-    if (FAILED(result = shortcut.link->SetArguments(arguments.c_str()))) return result;
-    return shortcut.file->Save(wide.data(), TRUE);
+    return use(shortcut, wide.data());
   }
 };
 
