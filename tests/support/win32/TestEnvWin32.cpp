@@ -2,7 +2,6 @@
 #include "support/TestEnv.h"
 
 #include <string>
-#include <vector>
 
 namespace lw::test {
 
@@ -31,15 +30,8 @@ void ResetPlatform() {
   for (int csidl : {kCsidlStartup, kCsidlCommonStartup, kCsidlAltStartup}) {
     std::string folder;
     if (!Shell().GetSpecialFolderPath(csidl, &folder) || folder.empty()) continue;
-    std::vector<std::string> names;
-    FindData data;
-    Handle find = Files().FindFirstFile(folder + "\\*", &data);
-    if (find == kInvalidHandle) continue;
-    do {
-      if (data.fileName != "." && data.fileName != "..") names.push_back(data.fileName);
-    } while (Files().FindNextFile(find, &data));
-    Files().FindClose(find);
-    for (const std::string& name : names) RemoveTree(folder + "\\" + name);
+    RemoveTree(folder);
+    Files().CreateDirectory(folder);
   }
   RemoveTree(ScratchFolder());
   Files().CreateDirectory(ScratchFolder().substr(0, ScratchFolder().size() - 1));
