@@ -138,6 +138,10 @@ class ForwardingFiles : public IFileSystem {
     NoteRead(path);
     return inner_.ReadFile(path, bytes);
   }
+  bool GetShortPathName(const std::string& path, std::string* shortPath) override {
+    NoteRead(path);
+    return inner_.GetShortPathName(path, shortPath);
+  }
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                       const std::string& defaultValue,
                                       const std::string& file) override {
@@ -175,9 +179,15 @@ class ForwardingShell : public IShell {
     NoteChange(linkPath);
     return inner_.SaveShellLink(linkPath, target, arguments);
   }
+  std::intptr_t ShellExecute(const std::string& verb, const std::string& file,
+                             const std::string& parameters, const std::string& directory,
+                             int showCommand) override {
+    NoteRead(file);
+    return inner_.ShellExecute(verb, file, parameters, directory, showCommand);
+  }
 
  protected:
-  // A shortcut is a file: reading or writing one is a file call.
+  // A shortcut is a file: reading or writing one is a file call; opening one reads it.
   virtual void NoteRead(const std::string& /*path*/) {}
   virtual void NoteChange(const std::string& /*path*/) {}
   IShell& inner_;

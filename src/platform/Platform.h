@@ -84,6 +84,15 @@ struct FindData {
   std::uint64_t size = 0;
 };
 
+// What CreateProcess returns: the new process's and its first thread's handles (the caller
+// closes both) and their ids.
+struct ProcessInformation {
+  Handle process = 0;
+  Handle thread = 0;
+  std::uint32_t processId = 0;
+  std::uint32_t threadId = 0;
+};
+
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
@@ -102,6 +111,9 @@ class IFileSystem {
   // Creates or truncates the file and writes the bytes.
   virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
   virtual bool ReadFile(const std::string& path, std::string* bytes) = 0;
+  // GetShortPathName: the short (8.3) form of an existing path; where the volume keeps no short
+  // names, the path as it is. False (with the last error) when the path does not exist.
+  virtual bool GetShortPathName(const std::string& path, std::string* shortPath) = 0;
   // The profile-file (INI) functions.
   virtual std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                               const std::string& defaultValue,
@@ -165,6 +177,24 @@ class ISystem {
   // CreateMutex with no security attributes; check GetLastError right after it.
   virtual Handle CreateMutex(bool initialOwner, const std::string& name) = 0;
   virtual bool CloseHandle(Handle handle) = 0;
+  // CreateProcessA with no application name, the command line, no security attributes,
+  // handles not inherited, the creation flags (a priority class, kCreateNewProcessGroup ...),
+  // the caller's environment and current folder, and a STARTUPINFO of kStartupInfoSize bytes
+  // that is zero but its size. Windows finds the program as it documents: the quoted path, or
+  // else the blank-separated prefixes of the line in turn; ".exe" added to a name without
+  // extension; a name without a folder searched in the caller's folder, the current folder, the
+  // system folder, the Windows folder and %PATH%. Environment variables are not expanded and App
+  // Paths is not consulted. On success *info holds handles that the caller must close.
+  virtual bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
+                             ProcessInformation* info) = 0;
+  // SetPriorityClass of a process handle that CreateProcess gave.
+  virtual bool SetPriorityClass(Handle process, std::uint32_t priorityClass) = 0;
+  // ResumeThread: the thread's previous suspend count, or kResumeThreadFailed.
+  virtual std::uint32_t ResumeThread(Handle thread) = 0;
+  // GetSystemTimes: the idle, kernel (idle included) and user time of all processors together,
+  // in 100-nanosecond units, since the system started.
+  virtual bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel,
+                              std::uint64_t* user) = 0;
   virtual std::uint32_t GetLastError() = 0;
   virtual void SetLastError(std::uint32_t code) = 0;
   // Handles the window messages that are waiting, so that a wait made of short sleeps keeps
@@ -192,6 +222,15 @@ class IShell {
   // shortcut file, replacing one that is there. Returns the HRESULT (kSOk on success).
   virtual long SaveShellLink(const std::string& linkPath, const std::string& target,
                              const std::string& arguments) = 0;
+
+  // ShellExecuteA(the desktop window, the verb, the file, the parameters, the folder, the show
+  // command); an empty verb, parameters or folder is passed as none (null). Returns the call's
+  // result as an integer: above kShellExecuteSuccessAbove on success, else the SE_ERR_ code
+  // (2 file not found, 3 path not found, 5 access denied, 31 no association ...), with the last
+  // error set. A shortcut opens its target; a program starts; a document opens in its program.
+  virtual std::intptr_t ShellExecute(const std::string& verb, const std::string& file,
+                                     const std::string& parameters, const std::string& directory,
+                                     int showCommand) = 0;
 };
 
 class IPlatform {

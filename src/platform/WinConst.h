@@ -64,6 +64,7 @@ inline constexpr std::uint32_t kErrorInvalidParameter = 87;
 inline constexpr std::uint32_t kErrorDirNotEmpty = 145;
 inline constexpr std::uint32_t kErrorBadPathname = 161;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
+inline constexpr std::uint32_t kErrorBadExeFormat = 193;
 inline constexpr std::uint32_t kErrorMoreData = 234;
 inline constexpr std::uint32_t kErrorNoMoreItems = 259;
 inline constexpr std::uint32_t kErrorBadKey = 1010;
@@ -102,6 +103,24 @@ inline constexpr std::uint32_t kHighPriorityClass = 0x80;
 inline constexpr std::uint32_t kRealtimePriorityClass = 0x100;
 inline constexpr std::uint32_t kBelowNormalPriorityClass = 0x4000;
 inline constexpr std::uint32_t kAboveNormalPriorityClass = 0x8000;
+// Process creation flags.
+inline constexpr std::uint32_t kCreateSuspended = 0x4;
+inline constexpr std::uint32_t kCreateNewProcessGroup = 0x200;
+// ResumeThread's result when it fails.
+inline constexpr std::uint32_t kResumeThreadFailed = 0xFFFFFFFFu;
+// The size of the STARTUPINFOA record of 32-bit Windows.
+inline constexpr std::uint32_t kStartupInfoSize = 68;
+
+// ShowWindow commands.
+inline constexpr int kSwShowNormal = 1;
+// ShellExecute results: above this value the call succeeded.
+inline constexpr std::intptr_t kShellExecuteSuccessAbove = 32;
+
+// Performance data: the Processor object, its "% Processor Time" counter, and the instance
+// count of an object without instances.
+inline constexpr std::uint32_t kPerfProcessorObject = 238;
+inline constexpr std::uint32_t kPerfProcessorTimeCounter = 6;
+inline constexpr std::int32_t kPerfNoInstances = -1;
 
 // Process token.
 inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;

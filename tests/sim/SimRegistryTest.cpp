@@ -242,6 +242,7 @@ TEST_F(SimRegistryTest, LoadingAHiveNeedsThePrivilegesAndAFileThatIsFree) {
 }
 
 TEST_F(SimRegistryTest, PerformanceDataServesTheStagedBlockLikeTheRealKey) {
+  Sim().SetPerformanceData({});  // a machine without performance data
   std::vector<std::uint8_t> buffer(1000, 0xAB);
   std::uint32_t size = 1000;
   EXPECT_EQ(Reg().QueryValueEx(kHKeyPerformanceData, "238", nullptr, buffer.data(), &size), 2);

@@ -233,6 +233,18 @@ bool SimFileSystem::ReadFile(const std::string& path, std::string* bytes) {
   return true;
 }
 
+bool SimFileSystem::GetShortPathName(const std::string& path, std::string* shortPath) {
+  // Wine's codes: an empty path is a bad path name, and a missing folder on the way is
+  // reported as a missing file.
+  if (path.empty()) return Fail(kErrorBadPathname);
+  if (Lookup(path) == nullptr) {
+    if (state_.system.lastError == kErrorPathNotFound) state_.system.lastError = kErrorFileNotFound;
+    return false;
+  }
+  if (shortPath != nullptr) *shortPath = path;
+  return true;
+}
+
 std::string SimFileSystem::ProfilePath(const std::string& file) const {
   // A bare file name means a file in the Windows folder, as the profile functions have it.
   if (file.find_first_of("\\/") != std::string::npos) return file;

@@ -23,6 +23,8 @@ class SimFileSystem : public IFileSystem {
   bool AppendFile(const std::string& path, const std::string& bytes) override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
   bool ReadFile(const std::string& path, std::string* bytes) override;
+  // The volume keeps no short names: an existing path comes back as it was given.
+  bool GetShortPathName(const std::string& path, std::string* shortPath) override;
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                       const std::string& defaultValue,
                                       const std::string& file) override;

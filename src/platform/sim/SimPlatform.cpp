@@ -6,6 +6,7 @@
 #include "platform/sim/SimFileTree.h"
 #include "platform/sim/SimFiles.h"
 #include "platform/sim/SimMachine.h"
+#include "platform/sim/SimProcessor.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimRegistryTree.h"
 #include "platform/sim/SimShell.h"
@@ -22,7 +23,10 @@
 //   NTUSER.DAT is in use as his loaded hive, the default user's can be loaded.
 // - The Run, RunOnce and App Paths keys (empty), the profile list with ProfilesDirectory
 //   "%SystemDrive%\Documents and Settings", HKEY_CURRENT_USER as bob's key under HKEY_USERS,
-//   HKEY_CLASSES_ROOT as HKEY_LOCAL_MACHINE\SOFTWARE\Classes, no performance data.
+//   HKEY_CLASSES_ROOT as HKEY_LOCAL_MACHINE\SOFTWARE\Classes, an empty HKEY_DYN_DATA.
+// - Two processors at 20 percent load since start-up, seen through GetSystemTimes and the
+//   performance data (a System object, then the Processor object with instances "0" and
+//   "_Total").
 // - The clock at one minute after start-up; the local time Tuesday 12 May 2026 18:07:08,
 //   running on with the clock; dates as dd/MM/yyyy, times as HH:mm:ss.
 // Staging with a path that cannot be staged (a file where a folder should be, an unknown
@@ -104,7 +108,14 @@ void SimPlatform::GuardValue(HKey root, const std::string& path, const std::stri
 }
 
 void SimPlatform::SetPerformanceData(std::vector<std::uint8_t> block) {
-  state_->registry.performanceData = std::move(block);
+  state_->processors.performanceSource = [block = std::move(block)](std::uint64_t) {
+    return block;
+  };
+}
+
+void SimPlatform::SetPerformanceDataSource(
+    std::function<std::vector<std::uint8_t>(std::uint64_t)> source) {
+  state_->processors.performanceSource = std::move(source);
 }
 
 int SimPlatform::OpenKeyCount() const { return static_cast<int>(state_->registry.handles.size()); }
@@ -207,6 +218,40 @@ void SimPlatform::SetPrivilegeHeld(const std::string& name, bool held) {
 
 bool SimPlatform::PrivilegeEnabled(const std::string& name) const {
   return sim::PrivilegeIsEnabled(*state_, StagedPrivilege(name));
+}
+
+// --- Processors and processes --------------------------------------------------------------
+
+void SimPlatform::SetProcessorLoad(double percent) {
+  if (percent < 0.0 || percent > 100.0) throw std::invalid_argument("a load is 0 to 100 percent");
+  sim::SetProcessorLoad(*state_, percent);
+}
+
+void SimPlatform::SetSystemTimesAvailable(bool available) {
+  state_->processors.systemTimesAvailable = available;
+}
+
+std::vector<SimPlatform::ProcessStart> SimPlatform::ProcessStarts() const {
+  return state_->processes.starts;
+}
+
+void SimPlatform::FailProcessStart(const std::string& image, std::uint32_t error) {
+  state_->processes.failures[sim::Fold(image)] = error;
+}
+
+void SimPlatform::SetProcessStartCost(std::uint32_t milliseconds) {
+  state_->processes.startCost = milliseconds;
+}
+
+int SimPlatform::OpenProcessHandleCount() const {
+  int count = 0;
+  for (const auto& [handle, object] : state_->kernelObjects) {
+    if (object.kind == sim::KernelObject::Kind::kProcess ||
+        object.kind == sim::KernelObject::Kind::kThread) {
+      ++count;
+    }
+  }
+  return count;
 }
 
 // --- Virtual clock --------------------------------------------------------------------------

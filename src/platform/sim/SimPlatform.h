@@ -46,9 +46,14 @@ class SimPlatform : public IPlatform {
   };
   void GuardValue(HKey root, const std::string& path, const std::string& name, Guard guard);
 
-  // The block served by RegQueryValueEx under HKEY_PERFORMANCE_DATA (any value name); an empty
-  // block makes the query fail with kErrorFileNotFound.
+  // The performance data (RegQueryValueEx under HKEY_PERFORMANCE_DATA, any value name). A fresh
+  // machine serves a block made from its processors' load: a Processor object (238) with its
+  // "% Processor Time" counter (6, the idle time in 100 ns) and the instances "0" and
+  // "_Total", timed by the clock. SetPerformanceData serves a fixed block instead (an empty
+  // block makes the query fail with kErrorFileNotFound); SetPerformanceDataSource a block made
+  // by the function from the clock (milliseconds) at each query.
   void SetPerformanceData(std::vector<std::uint8_t> block);
+  void SetPerformanceDataSource(std::function<std::vector<std::uint8_t>(std::uint64_t)> source);
 
   // Number of registry keys currently open (predefined roots not counted).
   int OpenKeyCount() const;
@@ -88,6 +93,38 @@ class SimPlatform : public IPlatform {
   // with kErrorNotAllAssigned in the last error, as Windows does).
   void SetPrivilegeHeld(const std::string& name, bool held);
   bool PrivilegeEnabled(const std::string& name) const;
+
+  // --- Processors -------------------------------------------------------------------------
+  // Two processors; from now on both run at this load, in percent (a fresh machine: 20). Their
+  // idle and busy times feed GetSystemTimes and the performance data.
+  void SetProcessorLoad(double percent);
+  // GetSystemTimes fails (kErrorNotEnoughMemory) while this is false.
+  void SetSystemTimesAvailable(bool available);
+
+  // --- Processes --------------------------------------------------------------------------
+  // A program started through CreateProcess or ShellExecute.
+  struct ProcessStart {
+    std::string commandLine;      // as CreateProcess got it (for a shortcut: its target line)
+    std::string image;            // the file that runs (for a document: the document)
+    std::uint32_t creationFlags;  // as given (ShellExecute: kNormalPriorityClass)
+    std::uint64_t time;           // the clock when it started
+    // The priority class it runs at: the one of the creation flags (normal when none), or the
+    // one SetPriorityClass gave it since.
+    std::uint32_t priorityClass;
+    // Created with kCreateSuspended and not resumed yet: it has not run.
+    bool suspended;
+  };
+  // CreateProcess finds the program as Windows does (see Platform.h); a program is any
+  // existing file ending in ".exe", ".com", ".bat" or ".cmd". ShellExecute opens a shortcut by
+  // starting its target with its arguments, starts a program, and "opens" any other existing
+  // file (recorded with the file as image).
+  std::vector<ProcessStart> ProcessStarts() const;
+  // Starting this image (its full path, any letter case) fails with the error.
+  void FailProcessStart(const std::string& image, std::uint32_t error);
+  // Every CreateProcess and ShellExecute call advances the clock by this much.
+  void SetProcessStartCost(std::uint32_t milliseconds);
+  // Process and thread handles given out by CreateProcess and not closed yet.
+  int OpenProcessHandleCount() const;
 
   // --- Virtual clock ----------------------------------------------------------------------
   // Milliseconds since the machine started; Sleep advances it and returns at once.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/sim/SimHiveFiles.h"
+#include "platform/sim/SimProcessor.h"
 #include "platform/sim/SimRegistryTree.h"
 
 // How the simulated registry behaves, as Windows NT does:
@@ -164,7 +165,7 @@ long SimRegistry::QueryValueEx(HKey key, const std::string& name, std::uint32_t*
   if (target.performance) {
     // Like HKEY_PERFORMANCE_DATA: a buffer too small gives kErrorMoreData and the size is left
     // as it was (Windows documents it as undefined), so callers grow the buffer and retry.
-    const std::vector<std::uint8_t>& block = state_.registry.performanceData;
+    const std::vector<std::uint8_t> block = PerformanceBlock(state_);
     if (block.empty()) return kErrorFileNotFound;
     if (data == nullptr || size == nullptr || *size < block.size()) return kErrorMoreData;
     std::memcpy(data, block.data(), block.size());

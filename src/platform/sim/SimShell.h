@@ -1,7 +1,8 @@
 #pragma once
-// The simulated shell: special folders and the shell-link object (see SimShell.cpp for the
-// shortcut file format).
+// The simulated shell: special folders, the shell-link object and ShellExecute (see
+// SimShell.cpp for the shortcut file format and what opening a file does).
 
+#include <cstdint>
 #include <string>
 
 #include "platform/sim/SimState.h"
@@ -17,6 +18,10 @@ class SimShell : public IShell {
                      std::string* foundName) override;
   long SaveShellLink(const std::string& linkPath, const std::string& target,
                      const std::string& arguments) override;
+  // See SimShell.cpp for what opening each kind of file does.
+  std::intptr_t ShellExecute(const std::string& verb, const std::string& file,
+                             const std::string& parameters, const std::string& directory,
+                             int showCommand) override;
 
  private:
   SimPlatform::State& state_;

@@ -60,7 +60,6 @@ struct RegistryState {
   std::map<std::string, bool> writeRules;
   // Guarded values by full folded key path + '\n' + folded value name.
   std::map<std::string, SimPlatform::Guard> guards;
-  std::vector<std::uint8_t> performanceData;
 };
 
 // --- Files ------------------------------------------------------------------------------
@@ -96,10 +95,11 @@ struct PrivilegeState {
 };
 
 struct KernelObject {
-  enum class Kind { kMutex, kToken };
+  enum class Kind { kMutex, kToken, kProcess, kThread };
   Kind kind = Kind::kMutex;
   std::string name;  // a named mutex
   std::uint32_t access = 0;
+  std::size_t start = 0;  // a process or thread: its index in ProcessState::starts
 };
 
 struct SystemState {
@@ -118,6 +118,24 @@ struct SystemState {
   std::uint32_t lastError = kErrorSuccess;
 };
 
+// --- Processors and processes ------------------------------------------------------------
+struct ProcessorState {
+  static constexpr int kCount = 2;
+  double load = 20.0;           // percent, both processors, since loadSince
+  std::uint64_t loadSince = 0;  // clock (ms) of the last change
+  double idleBefore = 0.0;      // idle ms of one processor up to loadSince
+  bool systemTimesAvailable = true;
+  // Empty: the block made from the load. Set: the staged block or source.
+  std::function<std::vector<std::uint8_t>(std::uint64_t)> performanceSource;
+};
+
+struct ProcessState {
+  std::vector<SimPlatform::ProcessStart> starts;
+  std::map<std::string, std::uint32_t> failures;  // by folded image path
+  std::uint32_t startCost = 0;
+  std::uint32_t nextId = 0x400;
+};
+
 struct ClockState {
   std::uint64_t now = 0;
   std::multimap<std::uint64_t, std::function<void()>> actions;
@@ -134,6 +152,8 @@ struct SimPlatform::State {
   sim::FileState files;
   sim::SystemState system;
   sim::ClockState clock;
+  sim::ProcessorState processors;
+  sim::ProcessState processes;
   std::map<std::uint32_t, sim::PrivilegeState> privileges;  // by LUID
   std::map<Handle, sim::KernelObject> kernelObjects;
   std::map<int, std::string> specialFolders;  // "" = the shell gives no path

@@ -3,6 +3,8 @@
 #include "platform/sim/SimCalendar.h"
 #include "platform/sim/SimFileTree.h"
 #include "platform/sim/SimMessages.h"
+#include "platform/sim/SimProcess.h"
+#include "platform/sim/SimProcessor.h"
 
 namespace lw::sim {
 
@@ -146,6 +148,53 @@ Handle SimSystem::CreateMutex(bool /*initialOwner*/, const std::string& name) {
 }
 
 bool SimSystem::CloseHandle(Handle handle) { return state_.CloseKernelHandle(handle); }
+
+bool SimSystem::CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
+                              ProcessInformation* info) {
+  StartCostScope cost(state_);
+  // The program never means to ask for two priorities at once; such flags are refused rather
+  // than read as one of them.
+  std::uint32_t error =
+      HasSeveralPriorityClasses(creationFlags) ? kErrorInvalidParameter : kErrorSuccess;
+  FileNode* program = nullptr;
+  if (error == kErrorSuccess) error = FindProgram(state_, commandLine, &program);
+  if (error == kErrorSuccess) {
+    error = StartImage(state_, *program, commandLine, creationFlags, info);
+  }
+  if (error == kErrorSuccess) return true;
+  state_.system.lastError = error;
+  return false;
+}
+
+bool SimSystem::SetPriorityClass(Handle process, std::uint32_t priorityClass) {
+  auto found = state_.kernelObjects.find(process);
+  if (found == state_.kernelObjects.end() || found->second.kind != KernelObject::Kind::kProcess) {
+    state_.system.lastError = kErrorInvalidHandle;
+    return false;
+  }
+  if (HasSeveralPriorityClasses(priorityClass) || priorityClass == 0) {
+    state_.system.lastError = kErrorInvalidParameter;
+    return false;
+  }
+  state_.processes.starts[found->second.start].priorityClass = priorityClass;
+  return true;
+}
+
+std::uint32_t SimSystem::ResumeThread(Handle thread) {
+  auto found = state_.kernelObjects.find(thread);
+  if (found == state_.kernelObjects.end() || found->second.kind != KernelObject::Kind::kThread) {
+    state_.system.lastError = kErrorInvalidHandle;
+    return kResumeThreadFailed;
+  }
+  SimPlatform::ProcessStart& start = state_.processes.starts[found->second.start];
+  const bool was = start.suspended;
+  start.suspended = false;
+  return was ? 1 : 0;
+}
+
+bool SimSystem::GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) {
+  return SystemTimes(state_, idle, kernel, user);
+}
 
 std::uint32_t SimSystem::GetLastError() { return state_.system.lastError; }
 

@@ -28,7 +28,14 @@ class SimSystem : public ISystem {
   std::string FormatMessage(std::uint32_t code) override;
   bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override;
   Handle CreateMutex(bool initialOwner, const std::string& name) override;
+  // Closes mutex, process and thread handles alike.
   bool CloseHandle(Handle handle) override;
+  // See SimProcess.h: the program finding, the priority-class check, the record and handles.
+  bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
+                     ProcessInformation* info) override;
+  bool SetPriorityClass(Handle process, std::uint32_t priorityClass) override;
+  std::uint32_t ResumeThread(Handle thread) override;
+  bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) override;
   std::uint32_t GetLastError() override;
   void SetLastError(std::uint32_t code) override;
   void ProcessMessages() override;

@@ -9,6 +9,7 @@
 // After <windows.h>, which they need.
 #include <lmcons.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <winnetwk.h>
 #include <winver.h>
@@ -16,6 +17,7 @@
 #undef CopyFile
 #undef CreateDirectory
 #undef CreateMutex
+#undef CreateProcess
 #undef DeleteFile
 #undef ExpandEnvironmentStrings
 #undef FindFirstFile
@@ -25,11 +27,13 @@
 #undef GetFileVersionInfo
 #undef GetModuleFileName
 #undef GetPrivateProfileString
+#undef GetShortPathName
 #undef GetSystemDirectory
 #undef GetVersionEx
 #undef GetWindowsDirectory
 #undef LookupPrivilegeValue
 #undef RemoveDirectory
 #undef SetFileAttributes
+#undef ShellExecute
 #undef WNetGetUser
 #undef WritePrivateProfileString

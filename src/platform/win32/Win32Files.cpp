@@ -17,6 +17,8 @@ constexpr LONGLONG kLargestReadFile = 256LL << 20;
 // A profile value longer than this is returned cut, as Windows itself would with a smaller
 // buffer; it stops the growing loop below on a broken file.
 constexpr DWORD kLargestProfileValue = 1u << 24;
+// Longer than any path Windows accepts (32767 characters): a larger size asked for is an error.
+constexpr DWORD kLargestShortPath = 1u << 16;
 
 void Fill(const WIN32_FIND_DATAA& found, FindData* data) {
   data->fileName = found.cFileName;
@@ -121,6 +123,25 @@ class Win32Files : public IFileSystem {
     }
     *bytes = std::move(content);
     return true;
+  }
+
+  // A buffer too small gets the size needed (with the zero) back; a path that fits, its length.
+  bool GetShortPathName(const std::string& path, std::string* shortPath) override {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      DWORD length = ::GetShortPathNameA(path.c_str(), buffer.data(), size);
+      if (length == 0) return false;
+      if (length < size) {
+        *shortPath = std::string(buffer.data(), length);
+        return true;
+      }
+      if (length > kLargestShortPath) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+      }
+      buffer.resize(length);
+    }
   }
 
   // Windows cuts a value that does not fit and then returns the buffer size less one; the

@@ -6,6 +6,10 @@
 
 namespace lw {
 
+static_assert(kSwShowNormal == SW_SHOWNORMAL);
+// The highest of the SE_ERR_ codes; ShellExecute's results above it are successes.
+static_assert(kShellExecuteSuccessAbove == SE_ERR_DLLNOTFOUND);
+
 namespace {
 
 // The item id list the shell hands out is freed with the task allocator.
@@ -135,6 +139,27 @@ class Win32Shell : public IShell {
       if (SUCCEEDED(result)) result = shortcut.file->Save(path, TRUE);
       return result;
     });
+  }
+
+  // Opening a shortcut makes the shell load it through COM, so the call runs in a COM scope of
+  // its own (single-threaded: in a multi-threaded apartment Wine fails to open shortcuts). The
+  // last error of the call survives the scope's end.
+  std::intptr_t ShellExecute(const std::string& verb, const std::string& file,
+                             const std::string& parameters, const std::string& directory,
+                             int showCommand) override {
+    const auto orNull = [](const std::string& text) {
+      return text.empty() ? nullptr : text.c_str();
+    };
+    HINSTANCE result = nullptr;
+    DWORD error = ERROR_SUCCESS;
+    {
+      ScopedCom com;
+      result = ::ShellExecuteA(::GetDesktopWindow(), orNull(verb), file.c_str(), orNull(parameters),
+                               orNull(directory), showCommand);
+      error = ::GetLastError();
+    }
+    ::SetLastError(error);
+    return reinterpret_cast<std::intptr_t>(result);
   }
 
  private:

@@ -10,6 +10,13 @@
 
 namespace lw {
 
+// The values the portable code passes to CreateProcess, checked against the system's.
+static_assert(kCreateNewProcessGroup == CREATE_NEW_PROCESS_GROUP);
+static_assert(kCreateSuspended == CREATE_SUSPENDED);
+static_assert(kResumeThreadFailed == static_cast<DWORD>(-1));
+static_assert(kErrorBadExeFormat == ERROR_BAD_EXE_FORMAT);
+static_assert(kStartupInfoSize == sizeof(STARTUPINFOA));
+
 namespace {
 
 // Buffers that Windows fills grow up to this size; past it the call is taken as failed.
@@ -43,6 +50,10 @@ SYSTEMTIME ToWindows(const SystemTime& time) {
   result.wSecond = time.second;
   result.wMilliseconds = time.milliseconds;
   return result;
+}
+
+std::uint64_t ToUint64(const FILETIME& time) {
+  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
 class Win32System : public ISystem {
@@ -182,7 +193,59 @@ class Win32System : public ISystem {
                                      name.empty() ? nullptr : name.c_str()));
   }
 
+  // Mutexes, and the process and thread handles CreateProcess hands out.
   bool CloseHandle(Handle handle) override { return ::CloseHandle(ToHandle(handle)) != FALSE; }
+
+  bool SetPriorityClass(Handle process, std::uint32_t priorityClass) override {
+    return ::SetPriorityClass(ToHandle(process), priorityClass) != FALSE;
+  }
+
+  std::uint32_t ResumeThread(Handle thread) override { return ::ResumeThread(ToHandle(thread)); }
+
+  // CreateProcessA may write into the command line, so it gets a copy of its own.
+  bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
+                     ProcessInformation* info) override {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
+                          nullptr, &startup, &process)) {
+      return false;
+    }
+    if (info == nullptr) {
+      // Nobody to hand the handles to: they would stay open for the life of the program.
+      ScopedHandle processHandle(process.hProcess);
+      ScopedHandle threadHandle(process.hThread);
+      return true;
+    }
+    info->process = FromHandle(process.hProcess);
+    info->thread = FromHandle(process.hThread);
+    info->processId = process.dwProcessId;
+    info->threadId = process.dwThreadId;
+    return true;
+  }
+
+  bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) override {
+    FILETIME idleTime{};
+    FILETIME kernelTime{};
+    FILETIME userTime{};
+    // Looked up when needed: Windows before XP SP1 has no GetSystemTimes, and a static import
+    // would keep the program from loading there at all.
+    using GetSystemTimesFn = BOOL(WINAPI*)(LPFILETIME, LPFILETIME, LPFILETIME);
+    static const auto getSystemTimes = reinterpret_cast<GetSystemTimesFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetSystemTimes")));
+    if (getSystemTimes == nullptr) {
+      ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+      return false;
+    }
+    if (!getSystemTimes(&idleTime, &kernelTime, &userTime)) return false;
+    *idle = ToUint64(idleTime);
+    *kernel = ToUint64(kernelTime);
+    *user = ToUint64(userTime);
+    return true;
+  }
 
   std::uint32_t GetLastError() override { return ::GetLastError(); }
 

@@ -1,5 +1,8 @@
 #include "platform/win32/Win32Platform.h"
+#include "support/ProbePrograms.h"
 #include "support/TestEnv.h"
+
+#include "platform/win32/Win32Api.h"
 
 #include <string>
 
@@ -35,6 +38,8 @@ void ResetPlatform() {
   }
   RemoveTree(ScratchFolder());
   Files().CreateDirectory(ScratchFolder().substr(0, ScratchFolder().size() - 1));
+  // The probe programs a case starts inherit this and write their lines into its own folder.
+  ::SetEnvironmentVariableA("LW_PROBE_LOG", ProbeLogPath().c_str());
 }
 
 bool IsRealWindows() { return true; }

@@ -1,0 +1,76 @@
+// lwprobe: a tiny program that the process tests and the benchmarks start in place of a real
+// start-up program. It notes how it was started and ends at once: one line appended to a log,
+//
+//   <its command line>|<its priority class, decimal>|<the performance counter, microseconds>\r\n
+//
+// The log is the file named by the environment variable LW_PROBE_LOG, else "probe-log.txt"
+// beside the probe itself. Several probes may start within a few milliseconds of each other:
+// each writes its line in one call while it holds the file alone, and waits a moment and tries
+// again while another probe holds it.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace lw {
+namespace {
+
+// Long enough for a loaded machine to let another probe finish its line; short enough that a
+// file kept open by something else does not hold the probe for long.
+constexpr int kOpenAttempts = 500;
+constexpr DWORD kRetryPauseMs = 10;
+
+std::string LogPath() {
+  char buffer[MAX_PATH * 2] = {};
+  DWORD length = ::GetEnvironmentVariableA("LW_PROBE_LOG", buffer, sizeof(buffer));
+  if (length > 0 && length < sizeof(buffer)) return std::string(buffer, length);
+  length = ::GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+  std::string path(buffer, length < sizeof(buffer) ? length : 0);
+  const std::size_t slash = path.find_last_of('\\');
+  path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  return path + "probe-log.txt";
+}
+
+// The performance counter in microseconds, without overflowing for counters of any rate.
+std::uint64_t NowMicroseconds() {
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER counter{};
+  if (!::QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return 0;
+  ::QueryPerformanceCounter(&counter);
+  const auto ticks = static_cast<std::uint64_t>(counter.QuadPart);
+  const auto rate = static_cast<std::uint64_t>(frequency.QuadPart);
+  return ticks / rate * 1000000u + ticks % rate * 1000000u / rate;
+}
+
+// Opens the log for appending, alone among writers (readers may look meanwhile).
+HANDLE OpenLog(const std::string& path) {
+  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+    HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) break;
+    ::Sleep(kRetryPauseMs);
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+int Run() {
+  // The time first: it stands for the moment the program began to run.
+  const std::uint64_t now = NowMicroseconds();
+  const std::string line = std::string(::GetCommandLineA()) + "|" +
+                           std::to_string(::GetPriorityClass(::GetCurrentProcess())) + "|" +
+                           std::to_string(now) + "\r\n";
+  HANDLE log = OpenLog(LogPath());
+  if (log == INVALID_HANDLE_VALUE) return 1;
+  DWORD written = 0;
+  const BOOL ok = ::WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  ::CloseHandle(log);
+  return ok && written == line.size() ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace lw
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return lw::Run(); }
