@@ -1,6 +1,7 @@
 #include "entry/UnitInit.h"
 
 #include "items/UnitItemManager.h"
+#include "runner/UnitCPUUsage.h"
 #include "store/UnitMyKeys.h"
 #include "store/UnitTokenPrivs.h"
 #include "util/UnitErrorLog.h"
@@ -13,11 +14,13 @@ void InitializeUnits() {
   InitializeUnitMyKeys();
   InitializeUnitSpecialPaths();
   InitializeUnitErrorLog();
+  InitializeUnitCPUUsage();
   InitializeUnitItemManager();
 }
 
 void FinalizeUnits() {
   FinalizeUnitItemManager();
+  FinalizeUnitCPUUsage();
   FinalizeUnitErrorLog();
   FinalizeUnitSpecialPaths();
   FinalizeUnitMyKeys();
