@@ -169,8 +169,12 @@ void TItemManager::ExcludeRunItem(const std::string& name) {
   registry_.PutString(kRunExcludeKey, true, name, kExcludeMark);
   std::string command = ReadStore(kRunItemsKey, name);
   if (command.empty()) return;
-  // Back into the machine's Run key before the store lets go of it.
-  registry_.PutStringAt(kHKeyLocalMachine, kRunKey, true, name, command);
+  // Back into the machine's Run key before the store lets go of it. A command line that the
+  // program wrote there itself since it was taken over is its current one (an update may have
+  // moved it) and stays as it is.
+  if (ReadRunKeyText(kHKeyLocalMachine, name).empty()) {
+    registry_.PutStringAt(kHKeyLocalMachine, kRunKey, true, name, command);
+  }
   registry_.RemoveValue(kRunItemsKey, name);
   RebuildRunSort();
   registry_.TakeString(kRunDisabledKey, name);

@@ -192,6 +192,14 @@ std::string ReadRunKeyValue(HKey root, const std::string& valueName) {
   return MyKeysRegistry().GetStringAt(root, kRunKey, valueName);
 }
 
+std::string ReadRunKeyText(HKey root, const std::string& valueName) {
+  try {
+    return ReadRunKeyValue(root, valueName);
+  } catch (const Error&) {
+    return std::string();
+  }
+}
+
 bool RunItemExcluded(const std::string& valueName) {
   if (valueName == kSelfRunValue) return true;
   return HasValue(kRunExcludeKey, valueName);

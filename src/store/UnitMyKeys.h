@@ -172,6 +172,8 @@ void DeleteCustomDelay(const std::string& itemKey);
 
 // The value of the Run key under root; empty when absent.
 std::string ReadRunKeyValue(HKey root, const std::string& valueName);
+// The same, with a value that is not text (no program's command line) read as absent.
+std::string ReadRunKeyText(HKey root, const std::string& valueName);
 
 // Classification of a Run-key value (userPrefix empty for HKEY_LOCAL_MACHINE items): sorted
 // wins over disabled, disabled over excluded.

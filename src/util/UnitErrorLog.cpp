@@ -55,6 +55,24 @@ void TErrorLog::WriteError(std::uint32_t code, const std::string& text) const {
   Write(std::to_string(code) + " : " + SystemErrorText(code) + " (" + text + ")");
 }
 
+bool TErrorLog::TryWrite(const std::string& text) const noexcept {
+  try {
+    Write(text);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool TErrorLog::TryWriteError(std::uint32_t code, const std::string& text) const noexcept {
+  try {
+    WriteError(code, text);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 void InitializeUnitErrorLog() {
   State().path = GetExeFolder() + "error.txt";
   State().log = std::make_unique<TErrorLog>();

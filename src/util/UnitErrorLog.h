@@ -17,6 +17,10 @@ class TErrorLog {
   // Appends "<code> : <system message for the code> (<text>)"; the system message loses its
   // trailing line break, blanks and full stops, and is empty for an unknown code.
   void WriteError(std::uint32_t code, const std::string& text) const;
+  // The same for callers that go on whatever becomes of the log (a logon run must not stop
+  // because "error.txt" cannot be written): false, and the line is lost, when it fails.
+  bool TryWrite(const std::string& text) const noexcept;
+  bool TryWriteError(std::uint32_t code, const std::string& text) const noexcept;
 };
 
 // The log file's path, set by InitializeUnitErrorLog (the executable's folder + "error.txt")

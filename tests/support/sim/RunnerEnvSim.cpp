@@ -1,0 +1,9 @@
+#include "support/RunnerFixture.h"
+
+namespace lw::test {
+
+void SetTestEnvironment(const std::string& name, const std::string& value) {
+  Sim().SetEnvironmentVariable(name, value);
+}
+
+}  // namespace lw::test
