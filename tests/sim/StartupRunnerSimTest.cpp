@@ -119,13 +119,19 @@ TEST_F(StartupRunnerSimTest, IdleProcessorEndsEveryPauseAfterOneStep) {
             (std::vector<std::uint64_t>{first, first + item, first + 2 * item, first + 3 * item}));
 }
 
+// Without items only the initial pause passes. A negative pause (the options take any whole
+// number) sleeps nothing: one step of 0 ms and its sample.
 TEST_F(StartupRunnerSimTest, NoItemsOnlyWaitsTheInitialPause) {
-  SetDefaultPauses(1000, 1000, 1000);
   SetAutoTune(false);
-  auto runner = MakeRunner();
-  const std::uint64_t begin = Sim().Now();
-  RunPhase2(*runner);
-  EXPECT_EQ(Sim().Now() - begin, 1000 + 4 * kSample);
+  for (const auto& [initial, took] :
+       {std::pair<std::int32_t, std::uint64_t>{1000, 1000 + 4 * kSample}, {-5000, kSample}}) {
+    SCOPED_TRACE(initial);
+    SetDefaultPauses(static_cast<std::uint32_t>(initial), 1000, 1000);
+    auto runner = MakeRunner();
+    const std::uint64_t begin = Sim().Now();
+    RunPhase2(*runner);
+    EXPECT_EQ(Sim().Now() - begin, took);
+  }
   EXPECT_TRUE(Sim().ProcessStarts().empty());
   EXPECT_TRUE(status.empty());
 }

@@ -113,6 +113,16 @@ TEST_F(StartupRunnerStartSimTest, EachFormStartsByTheFirstMethodThatWorks) {
   }
 }
 
+// The program has started; a method that cannot be remembered only costs the chain next time.
+TEST_F(StartupRunnerStartSimTest, MethodThatCannotBeRememberedStillStarts) {
+  Sim().AddFile("C:\\Tools\\a.exe", "MZ");
+  Sim().DenyKeyWrites(kHKeyCurrentUser, std::string(kExecMethodKey).substr(1));
+  auto runner = MakeRunner(TRunnerUse::kSingleItems);
+  EXPECT_TRUE(runner->StartRunkeyItem("Item", "C:\\Tools\\a.exe"));
+  EXPECT_EQ(Sim().ProcessStarts().size(), 1u);
+  EXPECT_NE(test::ReadWholeFile(ErrorLogPath()).find("Unable to open : "), std::string::npos);
+}
+
 // Everything one logon writes, and what the next logon learns from it.
 TEST_F(StartupRunnerStartSimTest, RunWritesPausesFiguresAndMethods) {
   Sim().SetProcessorLoad(50);
