@@ -254,12 +254,29 @@ TEST_F(CpuUsageSimTest, The9xMethodReadsTheKernelStatistic) {
 
 // --- Without the Processor object -----------------------------------------------------------
 
+// Once the performance data were found to lack the counter, the readings go to the machine's
+// times without asking the performance data again (each query costs ~10 ms on Wine); when the
+// times fail, the performance data are asked again.
 TEST_F(CpuUsageSimTest, WithoutTheProcessorObjectTheWholeMachineIsMeasured) {
-  Sim().SetPerformanceData(NoProcessorBlock());
+  int queries = 0;
+  const std::vector<std::uint8_t> block = NoProcessorBlock();
+  Sim().SetPerformanceDataSource([&](std::uint64_t) {
+    ++queries;
+    return block;
+  });
   Sim().SetProcessorLoad(35);
   EXPECT_EQ(GetCpuUsage(), 35);
+  EXPECT_EQ(GetCpuUsage(), 35);
+  EXPECT_EQ(queries, 1);
   EXPECT_FALSE(CpuSamplingFailed());
   EXPECT_EQ(Log(), "");
+
+  Sim().SetSystemTimesAvailable(false);
+  std::int64_t value = -1;
+  std::int64_t time = -1;
+  ReadProcessorCounter(value, time);
+  EXPECT_EQ(queries, 2);
+  EXPECT_TRUE(CpuSamplingFailed());
 }
 
 TEST_F(CpuUsageSimTest, WhenNothingMeasuresTheLoadTheLogSaysWhatWasSeen) {
