@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32Text.h"
 
 namespace lw {
 
@@ -17,8 +18,6 @@ constexpr LONGLONG kLargestReadFile = 256LL << 20;
 // A profile value longer than this is returned cut, as Windows itself would with a smaller
 // buffer; it stops the growing loop below on a broken file.
 constexpr DWORD kLargestProfileValue = 1u << 24;
-// Longer than any path Windows accepts (32767 characters): a larger size asked for is an error.
-constexpr DWORD kLargestShortPath = 1u << 16;
 
 void Fill(const WIN32_FIND_DATAA& found, FindData* data) {
   data->fileName = found.cFileName;
@@ -127,21 +126,12 @@ class Win32Files : public IFileSystem {
 
   // A buffer too small gets the size needed (with the zero) back; a path that fits, its length.
   bool GetShortPathName(const std::string& path, std::string* shortPath) override {
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-      DWORD size = static_cast<DWORD>(buffer.size());
-      DWORD length = ::GetShortPathNameA(path.c_str(), buffer.data(), size);
-      if (length == 0) return false;
-      if (length < size) {
-        *shortPath = std::string(buffer.data(), length);
-        return true;
-      }
-      if (length > kLargestShortPath) {
-        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return false;
-      }
-      buffer.resize(length);
-    }
+    std::string found = GrowingText(MAX_PATH, [&path](char* buffer, DWORD size) {
+      return ::GetShortPathNameA(path.c_str(), buffer, size);
+    });
+    if (found.empty()) return false;
+    *shortPath = found;
+    return true;
   }
 
   // Windows cuts a value that does not fit and then returns the buffer size less one; the

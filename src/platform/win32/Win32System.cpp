@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32Text.h"
 
 namespace lw {
 
@@ -18,26 +19,6 @@ static_assert(kErrorBadExeFormat == ERROR_BAD_EXE_FORMAT);
 static_assert(kStartupInfoSize == sizeof(STARTUPINFOA));
 
 namespace {
-
-// Buffers that Windows fills grow up to this size; past it the call is taken as failed.
-constexpr DWORD kLargestText = 1u << 20;
-
-// Calls fill(buffer, size) until the text fits. fill returns what the Windows call returns:
-// the length without the zero when the text fits, a length not below the size (or zero) when
-// it does not; zero with an error means failure. The text ends at its first zero byte, since
-// some ANSI calls report a length counted in wide characters.
-template <typename Fill>
-std::string GrowingText(DWORD startSize, Fill fill) {
-  std::vector<char> buffer(startSize);
-  for (;;) {
-    DWORD size = static_cast<DWORD>(buffer.size());
-    DWORD length = fill(buffer.data(), size);
-    if (length == 0) return std::string();
-    if (length < size) return std::string(buffer.data(), strnlen(buffer.data(), length));
-    if (size >= kLargestText) return std::string();
-    buffer.resize(std::max<DWORD>(length + 1, size * 2));
-  }
-}
 
 SYSTEMTIME ToWindows(const SystemTime& time) {
   SYSTEMTIME result{};
