@@ -3,6 +3,8 @@
 #include <chrono>
 #include <set>
 
+#include "platform/ForwardingPlatform.h"
+
 // Each clocked call is wrapped in a stopwatch that notes its time when the call returns. The
 // caller of a failed system call reads GetLastError right after it, so the stopwatch of a
 // system call keeps the last error as the call left it. Queries of the performance data (a
@@ -36,87 +38,40 @@ class Stopwatch {
   Clock::time_point start_;
 };
 
-class TimingRegistry : public IRegistry {
+// Times every registry call between the forwarding hooks.
+class TimingRegistry : public ForwardingRegistry {
  public:
-  TimingRegistry(IRegistry& inner, CallTimes& times) : inner_(inner), times_(times) {}
+  TimingRegistry(IRegistry& inner, CallTimes& times) : ForwardingRegistry(inner), times_(times) {}
 
-  long OpenKeyEx(HKey parent, const std::string& subKey, std::uint32_t access,
-                 HKey* result) override {
-    Stopwatch watch(times_, "RegOpenKeyEx");
-    return inner_.OpenKeyEx(parent, subKey, access, result);
-  }
-  long CreateKeyEx(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result,
-                   std::uint32_t* disposition) override {
-    Stopwatch watch(times_, "RegCreateKeyEx");
-    return inner_.CreateKeyEx(parent, subKey, access, result, disposition);
-  }
   long CloseKey(HKey key) override {
-    Stopwatch watch(times_, "RegCloseKey");
     performanceKeys_.erase(key);
-    return inner_.CloseKey(key);
-  }
-  long FlushKey(HKey key) override {
-    Stopwatch watch(times_, "RegFlushKey");
-    return inner_.FlushKey(key);
+    return ForwardingRegistry::CloseKey(key);
   }
   long QueryValueEx(HKey key, const std::string& name, std::uint32_t* type, void* data,
                     std::uint32_t* size) override {
-    Stopwatch watch(times_,
-                    IsPerformanceData(key) ? "RegQueryValueEx (perf data)" : "RegQueryValueEx");
-    return inner_.QueryValueEx(key, name, type, data, size);
-  }
-  long SetValueEx(HKey key, const std::string& name, std::uint32_t type, const void* data,
-                  std::uint32_t size) override {
-    Stopwatch watch(times_, "RegSetValueEx");
-    return inner_.SetValueEx(key, name, type, data, size);
-  }
-  long DeleteValue(HKey key, const std::string& name) override {
-    Stopwatch watch(times_, "RegDeleteValue");
-    return inner_.DeleteValue(key, name);
-  }
-  long DeleteKey(HKey parent, const std::string& subKey) override {
-    Stopwatch watch(times_, "RegDeleteKey");
-    return inner_.DeleteKey(parent, subKey);
-  }
-  long EnumKeyEx(HKey key, std::uint32_t index, std::string* name) override {
-    Stopwatch watch(times_, "RegEnumKeyEx");
-    return inner_.EnumKeyEx(key, index, name);
-  }
-  long EnumValue(HKey key, std::uint32_t index, std::string* name) override {
-    Stopwatch watch(times_, "RegEnumValue");
-    return inner_.EnumValue(key, index, name);
-  }
-  long QueryInfoKey(HKey key, RegKeyInfo* info) override {
-    Stopwatch watch(times_, "RegQueryInfoKey");
-    return inner_.QueryInfoKey(key, info);
-  }
-  long LoadKey(HKey root, const std::string& subKey, const std::string& file) override {
-    Stopwatch watch(times_, "RegLoadKey");
-    return inner_.LoadKey(root, subKey, file);
-  }
-  long UnLoadKey(HKey root, const std::string& subKey) override {
-    Stopwatch watch(times_, "RegUnLoadKey");
-    return inner_.UnLoadKey(root, subKey);
-  }
-  long SaveKey(HKey key, const std::string& file) override {
-    Stopwatch watch(times_, "RegSaveKey");
-    return inner_.SaveKey(key, file);
+    performanceQuery_ = key == kHKeyPerformanceData || performanceKeys_.count(key) != 0;
+    return ForwardingRegistry::QueryValueEx(key, name, type, data, size);
   }
   long ConnectRegistry(const std::string& machine, HKey root, HKey* result) override {
-    Stopwatch watch(times_, "RegConnectRegistry");
-    const long status = inner_.ConnectRegistry(machine, root, result);
+    const long status = ForwardingRegistry::ConnectRegistry(machine, root, result);
     if (status == kErrorSuccess && root == kHKeyPerformanceData) performanceKeys_.insert(*result);
     return status;
   }
 
  private:
-  bool IsPerformanceData(HKey key) const {
-    return key == kHKeyPerformanceData || performanceKeys_.count(key) != 0;
+  void Note(const char*) override { start_ = Clock::now(); }
+  void Noted(const char* call) override {
+    const Clock::time_point end = Clock::now();
+    CallTime& time = times_[performanceQuery_ ? "RegQueryValueEx (perf data)" : call];
+    performanceQuery_ = false;
+    ++time.calls;
+    time.ms += std::chrono::duration<double, std::milli>(end - start_).count();
   }
 
-  IRegistry& inner_;
   CallTimes& times_;
   std::set<HKey> performanceKeys_;  // the handles that ConnectRegistry gave for them
+  bool performanceQuery_ = false;
+  Clock::time_point start_;
 };
 
 class TimingSystem : public ISystem {

@@ -1,7 +1,8 @@
 #pragma once
 // Registry, file-system and shell wrappers that forward every call to other ones: the base of
 // wrappers that watch or change a few calls (the benchmarks count the calls; tests stage what
-// another program does between two calls). Each forwarded call is first announced to a hook.
+// another program does between two calls). Each forwarded call is first announced to a hook
+// (registry calls also once they returned, so that they can be timed).
 
 #include <cstdint>
 #include <string>
@@ -16,73 +17,73 @@ class ForwardingRegistry : public IRegistry {
 
   long OpenKeyEx(HKey parent, const std::string& subKey, std::uint32_t access,
                  HKey* result) override {
-    Note("RegOpenKeyEx");
-    return inner_.OpenKeyEx(parent, subKey, access, result);
+    return Forward("RegOpenKeyEx",
+                   [&] { return inner_.OpenKeyEx(parent, subKey, access, result); });
   }
   long CreateKeyEx(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result,
                    std::uint32_t* disposition) override {
-    Note("RegCreateKeyEx");
-    return inner_.CreateKeyEx(parent, subKey, access, result, disposition);
+    return Forward("RegCreateKeyEx",
+                   [&] { return inner_.CreateKeyEx(parent, subKey, access, result, disposition); });
   }
   long CloseKey(HKey key) override {
-    Note("RegCloseKey");
-    return inner_.CloseKey(key);
+    return Forward("RegCloseKey", [&] { return inner_.CloseKey(key); });
   }
   long FlushKey(HKey key) override {
-    Note("RegFlushKey");
-    return inner_.FlushKey(key);
+    return Forward("RegFlushKey", [&] { return inner_.FlushKey(key); });
   }
   long QueryValueEx(HKey key, const std::string& name, std::uint32_t* type, void* data,
                     std::uint32_t* size) override {
-    Note("RegQueryValueEx");
-    return inner_.QueryValueEx(key, name, type, data, size);
+    return Forward("RegQueryValueEx",
+                   [&] { return inner_.QueryValueEx(key, name, type, data, size); });
   }
   long SetValueEx(HKey key, const std::string& name, std::uint32_t type, const void* data,
                   std::uint32_t size) override {
-    Note("RegSetValueEx");
-    return inner_.SetValueEx(key, name, type, data, size);
+    return Forward("RegSetValueEx", [&] { return inner_.SetValueEx(key, name, type, data, size); });
   }
   long DeleteValue(HKey key, const std::string& name) override {
-    Note("RegDeleteValue");
-    return inner_.DeleteValue(key, name);
+    return Forward("RegDeleteValue", [&] { return inner_.DeleteValue(key, name); });
   }
   long DeleteKey(HKey parent, const std::string& subKey) override {
-    Note("RegDeleteKey");
-    return inner_.DeleteKey(parent, subKey);
+    return Forward("RegDeleteKey", [&] { return inner_.DeleteKey(parent, subKey); });
   }
   long EnumKeyEx(HKey key, std::uint32_t index, std::string* name) override {
-    Note("RegEnumKeyEx");
-    return inner_.EnumKeyEx(key, index, name);
+    return Forward("RegEnumKeyEx", [&] { return inner_.EnumKeyEx(key, index, name); });
   }
   long EnumValue(HKey key, std::uint32_t index, std::string* name) override {
-    Note("RegEnumValue");
-    return inner_.EnumValue(key, index, name);
+    return Forward("RegEnumValue", [&] { return inner_.EnumValue(key, index, name); });
   }
   long QueryInfoKey(HKey key, RegKeyInfo* info) override {
-    Note("RegQueryInfoKey");
-    return inner_.QueryInfoKey(key, info);
+    return Forward("RegQueryInfoKey", [&] { return inner_.QueryInfoKey(key, info); });
   }
   long LoadKey(HKey root, const std::string& subKey, const std::string& file) override {
-    Note("RegLoadKey");
-    return inner_.LoadKey(root, subKey, file);
+    return Forward("RegLoadKey", [&] { return inner_.LoadKey(root, subKey, file); });
   }
   long UnLoadKey(HKey root, const std::string& subKey) override {
-    Note("RegUnLoadKey");
-    return inner_.UnLoadKey(root, subKey);
+    return Forward("RegUnLoadKey", [&] { return inner_.UnLoadKey(root, subKey); });
   }
   long SaveKey(HKey key, const std::string& file) override {
-    Note("RegSaveKey");
-    return inner_.SaveKey(key, file);
+    return Forward("RegSaveKey", [&] { return inner_.SaveKey(key, file); });
   }
   long ConnectRegistry(const std::string& machine, HKey root, HKey* result) override {
-    Note("RegConnectRegistry");
-    return inner_.ConnectRegistry(machine, root, result);
+    return Forward("RegConnectRegistry",
+                   [&] { return inner_.ConnectRegistry(machine, root, result); });
   }
 
  protected:
-  // Called before each call is forwarded, with the Windows function's name.
+  // Called before each call is forwarded, with the Windows function's name, and after it
+  // returned.
   virtual void Note(const char* /*call*/) {}
+  virtual void Noted(const char* /*call*/) {}
   IRegistry& inner_;
+
+ private:
+  template <typename Call>
+  long Forward(const char* name, Call call) {
+    Note(name);
+    const long result = call();
+    Noted(name);
+    return result;
+  }
 };
 
 class ForwardingFiles : public IFileSystem {
