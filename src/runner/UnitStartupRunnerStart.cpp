@@ -84,14 +84,6 @@ void SplitProgram(const std::string& command, std::string* program, std::string*
   *arguments = Remainder(line, exe);
 }
 
-std::string Unquoted(std::string text) {
-  text = TrimBlanks(text);
-  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-    text = text.substr(1, text.size() - 2);
-  }
-  return text;
-}
-
 }  // namespace
 
 // "APPPATH": App Paths is looked up by the program's file name, the user's registration before
@@ -109,10 +101,9 @@ bool TStartupRunner::StartBy(const std::string& method, const std::string& comma
     std::string arguments;
     SplitProgram(command, &program, &arguments);
     if (program.empty() || program.find('\\') != std::string::npos) return false;
-    const std::string key = std::string(kAppPathsKey) + "\\" + program;
     std::string registered;
     for (HKey root : {kHKeyCurrentUser, kHKeyLocalMachine}) {
-      registered = Unquoted(registry_.GetStringAt(root, key, ""));
+      registered = AppPathsEntry(root, program);
       if (!registered.empty()) break;
     }
     if (registered.empty()) return false;

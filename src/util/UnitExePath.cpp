@@ -19,23 +19,6 @@ bool FileExists(const std::string& path) {
   return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
 }
 
-// The App Paths entry of the executable, as a path that can be tested: installers write it
-// as REG_EXPAND_SZ ("%ProgramFiles%\...") and sometimes in double quotes.
-std::string AppPathsEntry(const std::string& exe) {
-  std::string entry;
-  try {
-    TMyRegistry registry;
-    entry = registry.GetStringAt(kHKeyLocalMachine, std::string(kAppPathsKey) + "\\" + exe, "");
-  } catch (const Error&) {
-    return std::string();  // a default value that is no text names no file
-  }
-  if (entry.find('%') != std::string::npos) entry = Sys().ExpandEnvironmentStrings(entry);
-  if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"') {
-    entry = entry.substr(1, entry.size() - 2);
-  }
-  return entry;
-}
-
 // System directory, Windows directory, then the %PATH% entries in their order. The whole
 // expansion of %PATH% is searched, however long it is: a fixed buffer would silently drop the
 // entries past its end. Empty entries (";;") are skipped: they name no folder.
@@ -55,6 +38,23 @@ std::vector<std::string> SearchFolders() {
 
 }  // namespace
 
+// Installers write the entry as REG_EXPAND_SZ ("%ProgramFiles%\...") and sometimes in double
+// quotes.
+std::string AppPathsEntry(HKey root, const std::string& exe) {
+  std::string entry;
+  try {
+    TMyRegistry registry;
+    entry = registry.GetStringAt(root, std::string(kAppPathsKey) + "\\" + exe, "");
+  } catch (const Error&) {
+    return std::string();  // a default value that is no text names no file
+  }
+  if (entry.find('%') != std::string::npos) entry = Sys().ExpandEnvironmentStrings(entry);
+  if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"') {
+    entry = entry.substr(1, entry.size() - 2);
+  }
+  return entry;
+}
+
 std::string ExtractExePath(const std::string& commandLine) {
   std::string lower = commandLine;
   std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -70,7 +70,7 @@ std::string ResolveExecutable(const std::string& commandLine) {
   std::string exe = ExtractExePath(commandLine);
   if (exe.empty()) return exe;
   if (FileExists(exe)) return exe;
-  std::string registered = AppPathsEntry(exe);
+  std::string registered = AppPathsEntry(kHKeyLocalMachine, exe);
   if (FileExists(registered)) return registered;
   for (std::string folder : SearchFolders()) {
     if (folder.empty()) continue;

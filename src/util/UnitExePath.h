@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/WinConst.h"
+
 namespace lw {
 
 // The command line up to and including its first ".exe" (any letter case), in the command
@@ -10,6 +12,10 @@ namespace lw {
 // "\"C:\Program Files\Tool\tool.EXE\" /min" gives "C:\Program Files\Tool\tool.EXE".
 std::string ExtractExePath(const std::string& commandLine);
 
+// The program that App Paths registers under root for the file name ("tool.exe"): the key's
+// default value, expanded and without surrounding quotes; empty when there is none (or it is
+// no text).
+std::string AppPathsEntry(HKey root, const std::string& exe);
 // The existing file that the command line's executable names, or empty when none is found
 // (never raises). First hit wins:
 //   1. the executable part itself (a relative one against the current directory);
