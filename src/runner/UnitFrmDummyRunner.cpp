@@ -1,0 +1,233 @@
+#include "runner/UnitFrmDummyRunner.h"
+
+#include "install/UnitNewItemListing.h"
+#include "install/UnitStartupMover.h"
+#include "platform/Platform.h"
+#include "runner/UnitCPUUsage.h"
+#include "runner/UnitStartupRunner.h"
+#include "store/UnitMyKeys.h"
+#include "store/UnitMyRegistry.h"
+#include "ui/UnitEventDispatch.h"
+#include "ui/UnitOptionsBinder.h"
+#include "util/UnitApplication.h"
+#include "util/UnitErrorLog.h"
+
+namespace lw {
+
+namespace {
+
+// A vendor article on rebuilding the performance counters, which is what brings the
+// processor counter back.
+inline constexpr char kAutoTuneHelpAddress[] = "https://support.microsoft.com/kb/300956";
+
+}  // namespace
+
+std::vector<std::string> AutoTuneErrorLines() {
+  return {
+      "Auto-tune disabled - Failed to retreive [Processor\\% Processor Time]",
+      "",
+      "Make sure your PAGE FILE is not disabled and see the following address to fix the "
+      "problem:",
+      "",
+      kAutoTuneHelpAddress,
+  };
+}
+
+std::string AutoTuneErrorText() {
+  const std::vector<std::string> lines = AutoTuneErrorLines();
+  std::string text = lines.front();
+  for (std::size_t i = 1; i < lines.size(); ++i) text += "\r\n" + lines[i];
+  return text;
+}
+
+TfrmDummyRunner::TfrmDummyRunner(IRunnerWindow& window) : window_(window) {}
+
+TfrmDummyRunner::~TfrmDummyRunner() = default;
+
+void TfrmDummyRunner::FormCreate(const std::vector<std::string>& args) {
+  window_.SetCpuText("");
+  window_.MakeApplicationTopmost(true);
+  window_.MakeApplicationTopmost(false);
+  mover_ = std::make_unique<TStartupMover>();
+  runner_ = std::make_unique<TStartupRunner>([this](const std::string& text) { ShowStatus(text); });
+  if (args.empty()) return;
+
+  // Each pass runs behind the dispatcher like any event: an error that escapes it is shown.
+  // A logon start must not then linger hidden for ever, so a pass that failed ends the program
+  // as its normal end would.
+  const std::string& what = args.front();
+  if (what == kPreSwitch) {
+    DispatchEvent([this] { RunPhase1(); });
+    ApplicationTerminate();
+  } else if (what == kGoSwitch) {
+    if (!DispatchEvent([this] { RunPhase2(); })) ApplicationTerminate();
+  } else if (what == kMasterSwitch) {
+    DispatchEvent([this] { RunMaster(); });
+    ApplicationTerminate();
+  }
+}
+
+void TfrmDummyRunner::FormShow() {
+  if (!window_.TimerEnabled()) Timer1Timer();
+  window_.EnableTimer();
+  window_.MakeApplicationTopmost(false);
+}
+
+void TfrmDummyRunner::FormDestroy() {
+  mover_.reset();
+  runner_.reset();
+  // An icon left behind would stay in the notification area after the program ended.
+  if (trayIconShown_) RemoveTrayIcon();
+}
+
+void TfrmDummyRunner::bPauseClick() {
+  if (!runner_) return;
+  const bool pause = window_.PauseCaption() == kPauseCaption;
+  window_.SetPauseCaption(pause ? kUnpauseCaption : kPauseCaption);
+  runner_->SetPaused(pause);
+  paused_ = pause;
+}
+
+void TfrmDummyRunner::bStopClick() {
+  AbortPause();
+  if (runner_) runner_->Stop();
+  ApplicationTerminate();
+  Sys().ProcessMessages();
+}
+
+void TfrmDummyRunner::Timer1Timer() { window_.SetCpuText(std::to_string(GetCpuUsage())); }
+
+void TfrmDummyRunner::TrayIconMessage(std::uint32_t message, std::intptr_t lParam) {
+  if (lParam != static_cast<std::intptr_t>(kWmLButtonDblClk)) return;
+  if (message == kProgressIconMessage) {
+    if (window_.Visible()) {
+      window_.HideForm();
+    } else {
+      ShowForm();
+    }
+  } else if (message == kNewItemsIconMessage) {
+    // The items are looked at in the edit window; until the program has one, the icon has
+    // done its job once the user answers it.
+    RemoveTrayIcon();
+    ApplicationTerminate();
+  }
+}
+
+void TfrmDummyRunner::ShowStatus(const std::string& text) {
+  window_.SetStatusText(text);
+  Sys().ProcessMessages();
+}
+
+void TfrmDummyRunner::ShowRunnerWindow() {
+  window_.BringToForeground();
+  ShowForm();
+}
+
+void TfrmDummyRunner::RunPhase1() {
+  if (!Options().DisableMoveDialog()) ShowRunnerWindow();
+  mover_->UnregisterSelf(true);
+  mover_->RegisterSelf(false, kHKeyLocalMachine);
+  std::string failedLocation;
+  if (mover_->CheckPermissions(failedLocation)) {
+    if (!RunNewItemListing(*mover_, [this](const std::string& text) { ShowStatus(text); })) {
+      ApplicationTerminate();
+    }
+    WaitWhilePaused();
+    SetRunOnceMark();
+    WaitWhilePaused();
+  } else {
+    ShowStatus(kMsgPermissionDenied + failedLocation);
+    PauseMs(kPermissionDeniedPauseMs);
+  }
+  WaitWhilePaused();
+  window_.HideForm();
+}
+
+void TfrmDummyRunner::RunPhase2() {
+  ShowStatus(kMsgStarting);
+  std::string failedLocation;
+  const bool mayWrite = mover_->CheckPermissions(failedLocation);
+  mover_->UnregisterSelf(false);
+  if (Options().ShowStartupDialog()) ShowRunnerWindow();
+  RunManagedItems();
+  if (mayWrite) {
+    ClearRunOnceMark();
+    SaveCPUStats();
+  }
+  mover_->RegisterSelf(true, kHKeyLocalMachine);
+  // Both flags of new items are consumed whether or not the icon is wanted.
+  const bool newItems = mover_->HasNewItems();
+  if (newItems && !Options().DisableSysTrayNotification()) {
+    AddTrayIcon(TTrayIcon::kNewItems);
+  } else {
+    ApplicationTerminate();
+  }
+}
+
+void TfrmDummyRunner::RunManagedItems() {
+  AddTrayIcon(TTrayIcon::kProgress);
+  if (Options().ShowStartupDialog()) ShowForm();
+  // Two samples when the first reads 0, so the smoothing starts from a real load.
+  if (!Options().DisableAutoTune() && GetCpuUsage() == 0) GetCpuUsage();
+  ShowStatus("(Pausing " + std::to_string(runner_->InitialPauseSeconds()) +
+             " seconds before executing)");
+  Sys().ProcessMessages();
+  CheckAutoTuneFailure([this] { window_.ShowAutoTuneError(); });
+  runner_->InitialPause();
+  runner_->RunRunkeyItems();
+  runner_->RunStartupItems();
+  window_.HideForm();
+  RemoveTrayIcon();
+}
+
+void TfrmDummyRunner::RunMaster() {
+  if (!mover_->IsSelfRegistered()) {
+    ShowStatus(kMsgInstallingForNextReboot);
+    ShowRunnerWindow();
+    PauseMs(kMasterPauseMs);
+  }
+  mover_->RegisterSelf(true, kHKeyCurrentUser);
+}
+
+void TfrmDummyRunner::SetRunOnceMark() {
+  TMyRegistry registry;
+  registry.PutStringAt(kHKeyLocalMachine, kProgramKey, true, kRunOnceMarkValue, kRunOnceMarkValue);
+}
+
+void TfrmDummyRunner::ClearRunOnceMark() {
+  TMyRegistry registry;
+  registry.TakeStringAt(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue);
+}
+
+void TfrmDummyRunner::ShowForm() {
+  if (window_.Visible()) return;
+  window_.ShowForm();
+  FormShow();
+}
+
+void TfrmDummyRunner::WaitWhilePaused() {
+  while (IsPaused()) PauseMs(kPausedPollMs);
+}
+
+void TfrmDummyRunner::AddTrayIcon(TTrayIcon icon) {
+  // One record serves both icons: the one shown goes first.
+  if (trayIconShown_) RemoveTrayIcon();
+  trayIconShown_ = window_.AddTrayIcon(icon);
+}
+
+void TfrmDummyRunner::RemoveTrayIcon() {
+  if (!trayIconShown_) return;
+  window_.RemoveTrayIcon();
+  trayIconShown_ = false;
+}
+
+void CheckAutoTuneFailure(const std::function<void()>& showDialog) {
+  if (!CpuSamplingFailed() || Options().DisableAutoTune()) return;
+  showDialog();
+  Options().ForceAutoTuneOff();
+  Options().Save();
+  // Logging must not stop a logon: a line that cannot be written is lost.
+  ErrorLog().TryWrite(AutoTuneErrorText());
+}
+
+}  // namespace lw

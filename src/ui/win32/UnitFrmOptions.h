@@ -1,0 +1,47 @@
+#pragma once
+// The Options dialog on the screen: the check boxes and edits of the options, over the
+// process-wide TOptionsBinder (Options()), which is what the rest of the program reads. The
+// controls and the binder are kept equal: what the user types is in the binder at once, Save
+// stores it, Cancel only closes (the next show loads the stored options again).
+
+#include "ui/win32/Win32Form.h"
+
+namespace lw {
+
+// Control ids, in the dialog's creation order (a test finds the controls by them).
+inline constexpr int kOptionsDisableMoveDialogId = 101;
+inline constexpr int kOptionsShowStartupDialogId = 102;
+inline constexpr int kOptionsDisableSysTrayNotificationId = 103;
+inline constexpr int kOptionsAutoDisableId = 104;
+inline constexpr int kOptionsPauseNoteId = 105;
+inline constexpr int kOptionsPausesGroupId = 106;
+inline constexpr int kOptionsInitPauseLabelId = 107;
+inline constexpr int kOptionsInitPauseId = 108;
+inline constexpr int kOptionsRunkeyPauseLabelId = 109;
+inline constexpr int kOptionsRunkeyPauseId = 110;
+inline constexpr int kOptionsStartupPauseLabelId = 111;
+inline constexpr int kOptionsStartupPauseId = 112;
+inline constexpr int kOptionsDisableAutoTuneId = 113;
+inline constexpr int kOptionsSaveId = 114;
+inline constexpr int kOptionsCancelId = 115;
+
+class TFrmOptions final : public TWin32Form {
+ public:
+  // Creates the (hidden) dialog showing the options as they are loaded now.
+  TFrmOptions();
+
+  // The Options button: loads the options again, shows the dialog modally until Save stores
+  // them (IDOK) or Cancel, Esc or the close box ends it (IDCANCEL).
+  int Execute();
+
+ protected:
+  void OnCommand(int id, int notifyCode) override;
+
+ private:
+  // Copies the binder into the controls.
+  void ShowOptions();
+  void Save();
+  bool showing_ = false;
+};
+
+}  // namespace lw

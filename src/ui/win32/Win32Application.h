@@ -1,0 +1,32 @@
+#pragma once
+// The application object of the real program: a hidden window that owns every form (so the
+// forms share one place in the task bar and can be kept on top together), the common controls,
+// and the message loop. Asking the application to end (ApplicationTerminate) wakes the loop,
+// which then returns; nothing posts WM_QUIT, so a message box shown while the program ends
+// still waits for its answer.
+
+#include "platform/win32/Win32Api.h"
+
+namespace lw {
+
+class TWin32Application {
+ public:
+  // Creates the hidden window and sets the terminate handler. Raises lw::Error when Windows
+  // refuses the window.
+  TWin32Application();
+  ~TWin32Application();
+  TWin32Application(const TWin32Application&) = delete;
+  TWin32Application& operator=(const TWin32Application&) = delete;
+
+  // Handles messages until the program is asked to end.
+  void Run();
+};
+
+// The application's hidden window; null while no application object exists.
+HWND ApplicationWindow();
+
+// Handles one message the way every loop of the program does: keyboard navigation inside the
+// active form, then the window it is for.
+void DispatchOneMessage(MSG& message);
+
+}  // namespace lw

@@ -1,0 +1,284 @@
+#include "ui/win32/Win32Form.h"
+
+#include <commctrl.h>
+
+#include "ui/UnitEventDispatch.h"
+#include "ui/win32/Win32Application.h"
+#include "util/Error.h"
+#include "util/UnitApplication.h"
+
+namespace lw {
+
+namespace {
+
+constexpr char kFontFace[] = "Tahoma";
+constexpr int kFontHeight = -11;
+
+struct Font {
+  HFONT handle = ::CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace);
+  ~Font() {
+    if (handle != nullptr) ::DeleteObject(handle);
+  }
+};
+
+void RegisterFormClass(const std::string& className, WNDPROC proc) {
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
+  if (::GetClassInfoExA(instance, className.c_str(), &existing)) return;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+  wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = className.c_str();
+  if (!::RegisterClassExA(&wc)) throw Error("Unable to register window class " + className);
+}
+
+// The window rectangle for a client area of the given size, centred in the work area.
+RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
+  RECT rect{0, 0, clientWidth, clientHeight};
+  ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  RECT work{};
+  if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    work = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  }
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  const int left = work.left + (work.right - work.left - width) / 2;
+  const int top = work.top + (work.bottom - work.top - height) / 2;
+  return RECT{left, top, left + width, top + height};
+}
+
+struct ControlClass {
+  const char* windowClass;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ControlClass ClassOf(TControlKind kind) {
+  switch (kind) {
+    case TControlKind::kButton:
+      return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case TControlKind::kCheckBox:
+      return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case TControlKind::kEdit:
+      return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case TControlKind::kMemo:
+      return {"EDIT",
+              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL |
+                  WS_HSCROLL | WS_BORDER | WS_TABSTOP,
+              0};
+    case TControlKind::kLabel:
+      return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case TControlKind::kGroupBox:
+      return {"BUTTON", BS_GROUPBOX, 0};
+    case TControlKind::kIcon:
+      return {"STATIC", SS_ICON | SS_CENTERIMAGE, 0};
+    case TControlKind::kStatusBar:
+      return {STATUSCLASSNAMEA, 0, 0};
+  }
+  return {"STATIC", 0, 0};
+}
+
+}  // namespace
+
+HFONT FormFont() {
+  static Font font;
+  return font.handle;
+}
+
+TWin32Form::TWin32Form(const TFormSpec& form, const std::vector<TControlSpec>& controls) {
+  RegisterFormClass(form.className, &TWin32Form::WindowProc);
+  const DWORD style = form.style | WS_POPUP | WS_CLIPCHILDREN;
+  const DWORD exStyle = WS_EX_CONTROLPARENT;
+  const RECT rect = CentredWindowRect(form.clientWidth, form.clientHeight, style, exStyle);
+  hwnd_ = ::CreateWindowExA(exStyle, form.className.c_str(), form.caption.c_str(), style, rect.left,
+                            rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                            ApplicationWindow(), nullptr, ::GetModuleHandleA(nullptr), this);
+  if (hwnd_ == nullptr) throw Error("Unable to create the window " + form.className);
+  for (const TControlSpec& control : controls) CreateControl(control);
+}
+
+TWin32Form::~TWin32Form() {
+  if (hwnd_ == nullptr) return;
+  // Nothing reaches this object once it is being destroyed.
+  ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+  ::DestroyWindow(hwnd_);
+}
+
+void TWin32Form::CreateControl(const TControlSpec& control) {
+  const ControlClass cls = ClassOf(control.kind);
+  const bool isIcon = control.kind == TControlKind::kIcon;
+  HWND item = ::CreateWindowExA(cls.exStyle, cls.windowClass, isIcon ? "" : control.caption.c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, control.left,
+                                control.top, control.width, control.height, hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                ::GetModuleHandleA(nullptr), nullptr);
+  if (item == nullptr) throw Error("Unable to create a control of " + ItemText(0));
+  ::SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(FormFont()), FALSE);
+  if (isIcon) {
+    const int resource = std::stoi(control.caption);
+    HANDLE icon = ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), IMAGE_ICON,
+                               control.width, control.height, LR_DEFAULTCOLOR | LR_SHARED);
+    ::SendMessageA(item, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  }
+  if (control.kind == TControlKind::kStatusBar) statusBar_ = control.id;
+  if (control.anchoredAll) {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    anchors_.push_back({control.id, client.right - (control.left + control.width),
+                        client.bottom - (control.top + control.height)});
+  }
+}
+
+std::string TWin32Form::ItemText(int id) const {
+  HWND item = id == 0 ? hwnd_ : Item(id);
+  const int length = ::GetWindowTextLengthA(item);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = ::GetWindowTextA(item, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+void TWin32Form::SetItemText(int id, const std::string& text) {
+  ::SetWindowTextA(Item(id), text.c_str());
+}
+
+bool TWin32Form::ItemChecked(int id) const {
+  return ::SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TWin32Form::SetItemChecked(int id, bool checked) {
+  ::SendMessageA(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TWin32Form::Show() { ::ShowWindow(hwnd_, SW_SHOW); }
+
+void TWin32Form::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
+
+bool TWin32Form::Visible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
+
+namespace {
+
+struct DisabledWindows {
+  HWND keep;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK DisableOne(HWND window, LPARAM param) {
+  auto* disabled = reinterpret_cast<DisabledWindows*>(param);
+  if (window != disabled->keep && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+    ::EnableWindow(window, FALSE);
+    disabled->windows.push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+int TWin32Form::ShowModal() {
+  DisabledWindows disabled{hwnd_, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&disabled));
+  modal_ = true;
+  modalResult_ = 0;
+  Show();
+  ::SetForegroundWindow(hwnd_);
+  MSG message{};
+  while (modalResult_ == 0 && !ApplicationTerminating()) {
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) {
+      // Someone else's WM_QUIT: leave it for the outer loop.
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (got < 0) break;
+    DispatchOneMessage(message);
+  }
+  for (HWND window : disabled.windows) ::EnableWindow(window, TRUE);
+  Hide();
+  modal_ = false;
+  return modalResult_ == 0 ? IDCANCEL : modalResult_;
+}
+
+void TWin32Form::EndModal(int result) { modalResult_ = result; }
+
+void TWin32Form::OnClose() {
+  if (modal_) {
+    EndModal(IDCANCEL);
+  } else {
+    Hide();
+  }
+}
+
+void TWin32Form::KeepAnchors() {
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  for (const Anchor& anchor : anchors_) {
+    HWND item = Item(anchor.id);
+    RECT rect{};
+    ::GetWindowRect(item, &rect);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
+    ::MoveWindow(item, rect.left, rect.top, client.right - anchor.right - rect.left,
+                 client.bottom - anchor.bottom - rect.top, TRUE);
+  }
+  if (statusBar_ != 0) ::SendMessageA(Item(statusBar_), WM_SIZE, 0, 0);
+}
+
+LRESULT CALLBACK TWin32Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* form = static_cast<TWin32Form*>(create->lpCreateParams);
+    form->hwnd_ = hwnd;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<TWin32Form*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (form == nullptr) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  return form->Route(message, wParam, lParam);
+}
+
+LRESULT TWin32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const int code = HIWORD(wParam);
+      // Esc in a form (from the keyboard navigation) closes it like the close box.
+      if (id == IDCANCEL && lParam == 0) {
+        DispatchEvent([this] { OnClose(); });
+      } else {
+        DispatchEvent([&] { OnCommand(id, code); });
+      }
+      return 0;
+    }
+    case WM_CLOSE:
+      DispatchEvent([this] { OnClose(); });
+      return 0;
+    case WM_SIZE:
+      KeepAnchors();
+      break;
+    case WM_CTLCOLORSTATIC: {
+      // A read-only box keeps the colour of a text box, as the user expects of a text.
+      char cls[16] = {};
+      ::GetClassNameA(reinterpret_cast<HWND>(lParam), cls, sizeof cls);
+      if (lstrcmpiA(cls, "Edit") == 0) {
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    }
+    default: {
+      LRESULT result = 0;
+      bool handled = false;
+      DispatchEvent([&] { handled = OnMessage(message, wParam, lParam, result); });
+      if (handled) return result;
+      break;
+    }
+  }
+  return ::DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace lw

@@ -1,0 +1,109 @@
+#pragma once
+// The base of the program's windows: a top-level window built from a layout table (the
+// controls with their positions in pixels, captions and ids), owned by the application's
+// window, in the program's font (Tahoma, height -11). The window class is named after the form
+// (TfrmDummyRunner, TFrmOptions ...), which is how a test finds it.
+//
+// Every message a form handles runs behind the event dispatcher: an error that escapes a
+// handler is shown in a message box and the window stays open. Closing a form hides it (or ends
+// its modal show with IDCANCEL); forms live until the program ends.
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/Win32Api.h"
+
+namespace lw {
+
+enum class TControlKind {
+  kButton,
+  kCheckBox,
+  kEdit,  // one line, with a border
+  kMemo,  // multi-line, read-only, flat, both scroll bars
+  kLabel,
+  kGroupBox,
+  kIcon,      // a picture showing an icon of the executable (caption: the resource id)
+  kStatusBar  // at the bottom of the window, without panels
+};
+
+struct TControlSpec {
+  int id;
+  TControlKind kind;
+  std::string caption;
+  int left;
+  int top;
+  int width;
+  int height;
+  // Keeps its distance to all four sides of the window when the window is resized.
+  bool anchoredAll = false;
+};
+
+struct TFormSpec {
+  std::string className;
+  std::string caption;
+  int clientWidth;
+  int clientHeight;
+  // The window's style (WS_CAPTION, WS_SYSMENU, WS_THICKFRAME ...); WS_POPUP and WS_CLIPCHILDREN
+  // are added.
+  DWORD style;
+};
+
+class TWin32Form {
+ public:
+  // Creates the window and its controls, hidden and centred on the screen. Raises lw::Error
+  // when Windows refuses the window.
+  TWin32Form(const TFormSpec& form, const std::vector<TControlSpec>& controls);
+  virtual ~TWin32Form();
+  TWin32Form(const TWin32Form&) = delete;
+  TWin32Form& operator=(const TWin32Form&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+  std::string ItemText(int id) const;
+  void SetItemText(int id, const std::string& text);
+  bool ItemChecked(int id) const;
+  void SetItemChecked(int id, bool checked);
+
+  void Show();
+  void Hide();
+  bool Visible() const;
+  // Shows the form with every other window of the program disabled, handles messages until
+  // EndModal (or the program ends), then hides it; returns the result (IDCANCEL when closed).
+  int ShowModal();
+  void EndModal(int result);
+  bool Modal() const { return modal_; }
+
+ protected:
+  // A control's command (button clicks, edit changes).
+  virtual void OnCommand(int /*id*/, int /*notifyCode*/) {}
+  // Any other message; true when handled (result then goes back to Windows).
+  virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
+                         LRESULT& /*result*/) {
+    return false;
+  }
+  // The close box, Alt+F4 and Esc: hides the form, or ends its modal show with IDCANCEL.
+  virtual void OnClose();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControl(const TControlSpec& control);
+  void KeepAnchors();
+
+  struct Anchor {
+    int id;
+    int right;   // distance of the control's right edge to the client area's right edge
+    int bottom;  // likewise at the bottom
+  };
+
+  HWND hwnd_ = nullptr;
+  std::vector<Anchor> anchors_;
+  int statusBar_ = 0;
+  int modalResult_ = 0;
+  bool modal_ = false;
+};
+
+// The font of every window: Tahoma, height -11 (shared, freed at exit).
+HFONT FormFont();
+
+}  // namespace lw
