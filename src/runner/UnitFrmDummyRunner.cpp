@@ -9,6 +9,7 @@
 #include "store/UnitMyRegistry.h"
 #include "ui/UnitEventDispatch.h"
 #include "ui/UnitOptionsBinder.h"
+#include "util/Error.h"
 #include "util/UnitApplication.h"
 #include "util/UnitErrorLog.h"
 
@@ -126,7 +127,7 @@ void TfrmDummyRunner::ShowRunnerWindow() {
 void TfrmDummyRunner::RunPhase1() {
   if (!Options().DisableMoveDialog()) ShowRunnerWindow();
   mover_->UnregisterSelf(true);
-  mover_->RegisterSelf(false, kHKeyLocalMachine);
+  RegisterForNextLogon(false);
   std::string failedLocation;
   if (mover_->CheckPermissions(failedLocation)) {
     if (!RunNewItemListing(*mover_, [this](const std::string& text) { ShowStatus(text); })) {
@@ -154,7 +155,7 @@ void TfrmDummyRunner::RunPhase2() {
     ClearRunOnceMark();
     SaveCPUStats();
   }
-  mover_->RegisterSelf(true, kHKeyLocalMachine);
+  RegisterForNextLogon(true);
   // Both flags of new items are consumed whether or not the icon is wanted.
   const bool newItems = mover_->HasNewItems();
   if (newItems && !Options().DisableSysTrayNotification()) {
@@ -197,6 +198,17 @@ void TfrmDummyRunner::SetRunOnceMark() {
 void TfrmDummyRunner::ClearRunOnceMark() {
   TMyRegistry registry;
   registry.TakeStringAt(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue);
+}
+
+void TfrmDummyRunner::RegisterForNextLogon(bool alsoRunOnce) {
+  // A user without administrator rights cannot write the machine's Run keys. At logon that is
+  // no reason to stop the pass with a message box: the rights check says what is missing, and
+  // the failure goes to the error log.
+  try {
+    mover_->RegisterSelf(alsoRunOnce, kHKeyLocalMachine);
+  } catch (const Error& error) {
+    ErrorLog().TryWrite(error.what());
+  }
 }
 
 void TfrmDummyRunner::ShowForm() {

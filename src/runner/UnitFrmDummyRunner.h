@@ -121,6 +121,8 @@ class TfrmDummyRunner {
  private:
   void ShowForm();
   void WaitWhilePaused();
+  // "LAUNCHWARD" in the machine's Run key (and RunOnce key) for the next logon.
+  void RegisterForNextLogon(bool alsoRunOnce);
   void AddTrayIcon(TTrayIcon icon);
   void RemoveTrayIcon();
 

@@ -1,0 +1,154 @@
+// The program block: the order in which the program comes up, the single-instance rule and the
+// dispatcher behind every event handler. The windows are recording ones; the mutex is the real
+// one under Wine.
+
+#include "entry/UnitProgram.h"
+
+#include <memory>
+
+#include "runner/UnitFrmDummyRunner.h"
+#include "support/RecordingDialogs.h"
+#include "support/RecordingRunnerWindow.h"
+#include "support/TestEnv.h"
+#include "ui/UnitEventDispatch.h"
+#include "ui/UnitOptionsBinder.h"
+#include "util/Error.h"
+#include "util/UnitErrorLog.h"
+
+namespace lw::test {
+namespace {
+
+class RecordingProgramWindows : public IProgramWindows {
+ public:
+  void InitializeApplication() override { calls.push_back("application"); }
+  void CreateOptionsForm() override {
+    // The options are up (and loaded) when their window is made.
+    Options();
+    calls.push_back("options");
+  }
+  void CreateAutoTuneErrorForm() override { calls.push_back("auto-tune error"); }
+  void CreateRunnerForm(const std::vector<std::string>& args) override {
+    calls.push_back("runner");
+    runner = std::make_unique<TfrmDummyRunner>(window);
+    runner->FormCreate(args);
+  }
+  void RunMessageLoop() override {
+    calls.push_back(ApplicationTerminating() ? "loop ends at once" : "loop runs");
+  }
+  void DestroyForms() override {
+    if (runner) runner->FormDestroy();
+    runner.reset();
+    calls.push_back("destroy");
+  }
+
+  std::vector<std::string> calls;
+  RecordingRunnerWindow window;
+  std::unique_ptr<TfrmDummyRunner> runner;
+};
+
+class ProgramTest : public PlatformTest {
+ protected:
+  void SetUp() override {
+    PlatformTest::SetUp();
+    previous = InstallDialogService(&dialogs);
+  }
+  void TearDown() override { InstallDialogService(previous); }
+
+  RecordingDialogs dialogs;
+  IDialogService* previous = nullptr;
+};
+
+TEST_F(ProgramTest, TheWindowsComeUpInTheirOrderAndOnlyAnUnknownArgumentKeepsTheProgramRunning) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* loop;
+  };
+  const Case cases[] = {
+      {{}, "loop ends at once"},    // management mode has no window to show yet
+      {{"-unknown"}, "loop runs"},  // nothing to do, and nothing ends it but the user
+      {{"-GO"}, "loop runs"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.loop);
+    ResetApplicationTerminate();
+    RecordingProgramWindows windows;
+    EXPECT_EQ(RunProgram(c.args, windows), 0);
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"application", "options", "auto-tune error",
+                                                       "runner", c.loop, "destroy"}));
+    EXPECT_FALSE(windows.window.EverShown());
+    EXPECT_TRUE(dialogs.Messages().empty());
+    // Everything is released: the units, the options and the mutex.
+    EXPECT_EQ(ErrorLogPath(), "");
+    EXPECT_THROW(Options(), std::logic_error);
+    const Handle again = Sys().CreateMutex(true, InstanceMutexName());
+    EXPECT_EQ(Sys().GetLastError(), kErrorSuccess);
+    Sys().CloseHandle(again);
+  }
+}
+
+TEST_F(ProgramTest, ASecondCopyIsToldAndEndsWithoutAnyWindow) {
+  const Handle first = Sys().CreateMutex(true, InstanceMutexName());
+  ASSERT_EQ(Sys().GetLastError(), kErrorSuccess);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, std::vector<std::string>{"-go"}}) {
+    dialogs.Clear();
+    RecordingProgramWindows windows;
+    EXPECT_EQ(RunProgram(args, windows), 0);
+    EXPECT_TRUE(windows.calls.empty());
+    EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgOnlyOneInstance});
+    EXPECT_TRUE(ApplicationTerminating());
+  }
+  // The first copy's mutex is untouched.
+  Sys().CloseHandle(first);
+}
+
+TEST_F(ProgramTest, ACopyUnderAnotherNameRunsBesideTheFirst) {
+  LW_SIM_ONLY();
+#ifndef _WIN32
+  const Handle first = Sys().CreateMutex(true, "launchward.exe");
+  Sim().SetModuleFileName("C:\\Program Files\\Launchward\\launchward-copy.exe");
+  RecordingProgramWindows windows;
+  EXPECT_EQ(RunProgram({"-unknown"}, windows), 0);
+  EXPECT_EQ(windows.calls.size(), 6u);
+  EXPECT_TRUE(dialogs.Messages().empty());
+  Sys().CloseHandle(first);
+#endif
+}
+
+TEST_F(ProgramTest, TheMutexIsNamedAfterTheExecutablesFileNameAlone) {
+  const std::string path = Sys().GetModuleFileName();
+  const std::string name = InstanceMutexName();
+  ASSERT_FALSE(name.empty());
+  EXPECT_EQ(name.find('\\'), std::string::npos);
+  EXPECT_EQ(path.substr(path.size() - name.size()), name);
+}
+
+TEST(EventDispatchTest, AnErrorThatEscapesAHandlerIsShownWithItsText) {
+  RecordingDialogs dialogs;
+  IDialogService* previous = InstallDialogService(&dialogs);
+  struct Case {
+    std::function<void()> handler;
+    bool finished;
+    std::vector<std::string> shown;
+  };
+  const Case cases[] = {
+      {[] {}, true, {}},
+      {[] { throw Error("Unable to open : \\SOFTWARE\\X"); },
+       false,
+       {"Unable to open : \\SOFTWARE\\X"}},
+      {[] { throw std::runtime_error("disk full"); }, false, {"disk full"}},
+      {[] { throw 42; }, false, {"Unknown error"}},
+  };
+  for (const Case& c : cases) {
+    dialogs.Clear();
+    EXPECT_EQ(DispatchEvent(c.handler), c.finished);
+    EXPECT_EQ(dialogs.Messages(), c.shown);
+  }
+  // Without a dialog service (the program is going down) the error is dropped, not thrown.
+  InstallDialogService(nullptr);
+  EXPECT_FALSE(DispatchEvent([] { throw Error("late"); }));
+  InstallDialogService(previous);
+}
+
+}  // namespace
+}  // namespace lw::test
