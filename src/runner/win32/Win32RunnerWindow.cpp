@@ -22,8 +22,8 @@ std::vector<TControlSpec> Controls() {
       {kRunnerMemo1Id, TControlKind::kMemo, "", 8, 8, 265, 97},
       {kRunnerPauseId, TControlKind::kButton, kPauseCaption, 298, 8, 57, 20},
       {kRunnerStopId, TControlKind::kButton, kStopCaption, 298, 40, 57, 20},
-      {kRunnerLabel1Id, TControlKind::kLabel, kCpuCaption, 288, 77, 30, 13},
-      {kRunnerCpuId, TControlKind::kLabel, "", 325, 77, 40, 13},
+      {kRunnerLabel1Id, TControlKind::kLabel, kCpuCaption, 288, 77, 36, 13},
+      {kRunnerCpuId, TControlKind::kLabel, "", 325, 77, 36, 13},
   };
 }
 
