@@ -41,6 +41,7 @@ class TFrmOptions final : public TWin32Form {
   // Copies the binder into the controls.
   void ShowOptions();
   void Save();
+  // True while ShowOptions fills the controls: their change notifications are not the user's.
   bool showing_ = false;
 };
 

@@ -205,7 +205,12 @@ int TWin32Form::ShowModal() {
   return modalResult_ == 0 ? IDCANCEL : modalResult_;
 }
 
-void TWin32Form::EndModal(int result) { modalResult_ = result; }
+void TWin32Form::EndModal(int result) {
+  modalResult_ = result;
+  // The modal loop looks at the result after each message it takes from the queue; a handler
+  // run for a message sent from another thread is not one of those, so the loop is woken.
+  if (modal_) ::PostMessageA(hwnd_, WM_NULL, 0, 0);
+}
 
 void TWin32Form::OnClose() {
   if (modal_) {
