@@ -199,10 +199,16 @@ int GetOsClass() {
 void InitializeUnitCPUUsage() {
   Cpu() = CpuState{};
   StartCpuStats();
-  PauseMs(100);
-  StartCpuStats();
-  // The first reading primes the system's counters; the 9x family has none to prime.
-  if (GetOsClass() != kOsClass9x) TakeReading();
+  if (GetOsClass() == kOsClass9x) {
+    // The 9x statistic needs a moment between its start and the first look at it. On NT
+    // starting is only choosing the performance data, and a wait there would only delay every
+    // start of the program, before its first window.
+    PauseMs(100);
+    StartCpuStats();
+  } else {
+    // The first reading primes the system's counters.
+    TakeReading();
+  }
 }
 
 void FinalizeUnitCPUUsage() { StopCpuStats(); }

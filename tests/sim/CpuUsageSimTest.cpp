@@ -215,6 +215,21 @@ TEST_F(CpuUsageSimTest, EveryNtVersionReadsTheLoadTheNtWay) {
   EXPECT_EQ(Log(), "");
 }
 
+// Starting the reader waits only where the statistic needs it: on 9x, 100 ms between its two
+// starts; on NT nothing, so the program's windows come up at once.
+TEST_F(CpuUsageSimTest, StartingTheReaderWaitsOnlyOn9x) {
+  for (const bool nine : {false, true}) {
+    SCOPED_TRACE(nine);
+    FinalizeUnitCPUUsage();
+    Sim().SetOsVersion(nine ? Version(kVerPlatformWin32Windows, 4, 10)
+                            : Version(kVerPlatformWin32Nt, 6, 1));
+    const std::size_t mark = Sim().Sleeps().size();
+    InitializeUnitCPUUsage();
+    EXPECT_EQ(SleepsSince(mark),
+              nine ? std::vector<std::uint32_t>{100} : std::vector<std::uint32_t>{});
+  }
+}
+
 // The 9x kernel statistic: its percent after 200 ms; no statistic is a load of 0, not a failure.
 TEST_F(CpuUsageSimTest, The9xMethodReadsTheKernelStatistic) {
   struct Case {
