@@ -11,14 +11,13 @@
 
 #include <string>
 
+#include "probe/AppendLine.h"
+
 #include "DemoClock.h"
 #include "DemoItems.h"
 
 namespace lw::demo {
 namespace {
-
-constexpr int kOpenAttempts = 500;
-constexpr DWORD kRetryPauseMs = 10;
 
 std::string LogPath() {
   char buffer[MAX_PATH * 2] = {};
@@ -45,18 +44,6 @@ std::string Arguments() {
   return line.substr(begin, line.find_last_not_of(' ') + 1 - begin);
 }
 
-HANDLE OpenLog(const std::string& path) {
-  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-    HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) return file;
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) break;
-    ::Sleep(kRetryPauseMs);
-  }
-  return INVALID_HANDLE_VALUE;
-}
-
 int Run() {
   // The time first: it stands for the moment the program began to run.
   SYSTEMTIME now{};
@@ -64,12 +51,7 @@ int Run() {
   const ClockTime time{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
                        now.wMinute, now.wSecond, now.wMilliseconds};
   const std::string line = Arguments() + "|" + FormatClockTime(time) + "\r\n";
-  HANDLE log = OpenLog(LogPath());
-  if (log == INVALID_HANDLE_VALUE) return 1;
-  DWORD written = 0;
-  const BOOL ok = ::WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  ::CloseHandle(log);
-  return ok && written == line.size() ? 0 : 1;
+  return AppendLine(LogPath(), line) ? 0 : 1;
 }
 
 }  // namespace

@@ -13,13 +13,10 @@
 #include <cstdint>
 #include <string>
 
+#include "probe/AppendLine.h"
+
 namespace lw {
 namespace {
-
-// Long enough for a loaded machine to let another probe finish its line; short enough that a
-// file kept open by something else does not hold the probe for long.
-constexpr int kOpenAttempts = 500;
-constexpr DWORD kRetryPauseMs = 10;
 
 std::string LogPath() {
   char buffer[MAX_PATH * 2] = {};
@@ -43,31 +40,13 @@ std::uint64_t NowMicroseconds() {
   return ticks / rate * 1000000u + ticks % rate * 1000000u / rate;
 }
 
-// Opens the log for appending, alone among writers (readers may look meanwhile).
-HANDLE OpenLog(const std::string& path) {
-  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-    HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) return file;
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) break;
-    ::Sleep(kRetryPauseMs);
-  }
-  return INVALID_HANDLE_VALUE;
-}
-
 int Run() {
   // The time first: it stands for the moment the program began to run.
   const std::uint64_t now = NowMicroseconds();
   const std::string line = std::string(::GetCommandLineA()) + "|" +
                            std::to_string(::GetPriorityClass(::GetCurrentProcess())) + "|" +
                            std::to_string(now) + "\r\n";
-  HANDLE log = OpenLog(LogPath());
-  if (log == INVALID_HANDLE_VALUE) return 1;
-  DWORD written = 0;
-  const BOOL ok = ::WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  ::CloseHandle(log);
-  return ok && written == line.size() ? 0 : 1;
+  return AppendLine(LogPath(), line) ? 0 : 1;
 }
 
 }  // namespace
