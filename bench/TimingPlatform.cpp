@@ -74,10 +74,10 @@ class TimingRegistry : public ForwardingRegistry {
   Clock::time_point start_;
 };
 
-class TimingSystem : public ISystem {
+class TimingSystem : public ForwardingSystem {
  public:
   TimingSystem(ISystem& inner, CallTimes& times, std::uint64_t& sleepAskedMs)
-      : inner_(inner), times_(times), sleepAskedMs_(sleepAskedMs) {}
+      : ForwardingSystem(inner), times_(times), sleepAskedMs_(sleepAskedMs) {}
 
   void Sleep(std::uint32_t milliseconds) override {
     sleepAskedMs_ += milliseconds;
@@ -106,36 +106,7 @@ class TimingSystem : public ISystem {
     inner_.ProcessMessages();
   }
 
-  // Quick calls: forwarded as they are.
-  bool GetVersionEx(OsVersionInfo* info) override { return inner_.GetVersionEx(info); }
-  std::uint32_t WNetGetUser(std::string* user) override { return inner_.WNetGetUser(user); }
-  std::uint32_t GetTickCount() override { return inner_.GetTickCount(); }
-  std::string ExpandEnvironmentStrings(const std::string& text) override {
-    return inner_.ExpandEnvironmentStrings(text);
-  }
-  std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
-  std::string GetSystemDirectory() override { return inner_.GetSystemDirectory(); }
-  std::string GetModuleFileName() override { return inner_.GetModuleFileName(); }
-  SystemTime GetLocalTime() override { return inner_.GetLocalTime(); }
-  std::string FormatShortDate(const SystemTime& time) override {
-    return inner_.FormatShortDate(time);
-  }
-  std::string FormatLongTime(const SystemTime& time) override {
-    return inner_.FormatLongTime(time);
-  }
-  std::string FormatMessage(std::uint32_t code) override { return inner_.FormatMessage(code); }
-  bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override {
-    return inner_.GetFileVersionInfo(path, version);
-  }
-  Handle CreateMutex(bool initialOwner, const std::string& name) override {
-    return inner_.CreateMutex(initialOwner, name);
-  }
-  bool CloseHandle(Handle handle) override { return inner_.CloseHandle(handle); }
-  std::uint32_t GetLastError() override { return inner_.GetLastError(); }
-  void SetLastError(std::uint32_t code) override { inner_.SetLastError(code); }
-
  private:
-  ISystem& inner_;
   CallTimes& times_;
   std::uint64_t& sleepAskedMs_;
 };

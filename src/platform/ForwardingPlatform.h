@@ -1,6 +1,6 @@
 #pragma once
-// Registry, file-system and shell wrappers that forward every call to other ones: the base of
-// wrappers that watch or change a few calls (the benchmarks count the calls; tests stage what
+// Registry, file-system, system and shell wrappers that forward every call to other ones: the base
+// of wrappers that watch or change a few calls (the benchmarks count the calls; tests stage what
 // another program does between two calls). Each forwarded call is first announced to a hook
 // (registry calls also once they returned, so that they can be timed).
 
@@ -161,6 +161,54 @@ class ForwardingFiles : public IFileSystem {
   virtual void NoteRead(const std::string& /*path*/) {}
   virtual void NoteChange(const std::string& /*path*/) {}
   IFileSystem& inner_;
+};
+
+class ForwardingSystem : public ISystem {
+ public:
+  explicit ForwardingSystem(ISystem& inner) : inner_(inner) {}
+
+  bool GetVersionEx(OsVersionInfo* info) override { return inner_.GetVersionEx(info); }
+  std::uint32_t WNetGetUser(std::string* user) override { return inner_.WNetGetUser(user); }
+  std::uint32_t GetTickCount() override { return inner_.GetTickCount(); }
+  void Sleep(std::uint32_t milliseconds) override { inner_.Sleep(milliseconds); }
+  std::string ExpandEnvironmentStrings(const std::string& text) override {
+    return inner_.ExpandEnvironmentStrings(text);
+  }
+  std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
+  std::string GetSystemDirectory() override { return inner_.GetSystemDirectory(); }
+  std::string GetModuleFileName() override { return inner_.GetModuleFileName(); }
+  SystemTime GetLocalTime() override { return inner_.GetLocalTime(); }
+  std::string FormatShortDate(const SystemTime& time) override {
+    return inner_.FormatShortDate(time);
+  }
+  std::string FormatLongTime(const SystemTime& time) override {
+    return inner_.FormatLongTime(time);
+  }
+  std::string FormatMessage(std::uint32_t code) override { return inner_.FormatMessage(code); }
+  bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override {
+    return inner_.GetFileVersionInfo(path, version);
+  }
+  Handle CreateMutex(bool initialOwner, const std::string& name) override {
+    return inner_.CreateMutex(initialOwner, name);
+  }
+  bool CloseHandle(Handle handle) override { return inner_.CloseHandle(handle); }
+  bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
+                     ProcessInformation* info) override {
+    return inner_.CreateProcess(commandLine, creationFlags, info);
+  }
+  bool SetPriorityClass(Handle process, std::uint32_t priorityClass) override {
+    return inner_.SetPriorityClass(process, priorityClass);
+  }
+  std::uint32_t ResumeThread(Handle thread) override { return inner_.ResumeThread(thread); }
+  bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) override {
+    return inner_.GetSystemTimes(idle, kernel, user);
+  }
+  std::uint32_t GetLastError() override { return inner_.GetLastError(); }
+  void SetLastError(std::uint32_t code) override { inner_.SetLastError(code); }
+  void ProcessMessages() override { inner_.ProcessMessages(); }
+
+ protected:
+  ISystem& inner_;
 };
 
 class ForwardingShell : public IShell {

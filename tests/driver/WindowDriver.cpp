@@ -1,0 +1,375 @@
+#include "driver/WindowDriver.h"
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+// How the driver reads another program's windows:
+// - Class names, top-level captions and visibility are read without a message (the system keeps
+//   them), so they answer even while the program is busy.
+// - A control's text lives in the control (an edit keeps its own buffer), so it is asked with
+//   WM_GETTEXT, which the system copies across processes. The program answers when it next
+//   handles its messages; the reads wait for that with a limit, and one read asks for the text
+//   in one message, so that the length and the text cannot come from two different moments.
+
+namespace lw::driver {
+
+namespace {
+
+constexpr DWORD kReadLimitMs = 5000;
+// Long enough for any text the program shows in a control.
+constexpr int kTextBufferChars = 32768;
+// The window watch: how long one read may wait (so that the watch ends soon when asked), and
+// how it slows down for a program that waits for messages.
+constexpr DWORD kWatchReadLimitMs = 200;
+constexpr int kQuickAnswersBeforeIdle = 50;
+constexpr DWORD kIdlePollMs = 5;
+
+// The number of bytes of the notification-icon record that every Windows version since 2000
+// accepts (without the GUID and the balloon icon).
+constexpr DWORD kNotifyIconRecordSize = NOTIFYICONDATAA_V2_SIZE;
+
+struct EnumContext {
+  DWORD processId;
+  const TWindowQuery* query;
+  std::vector<HWND>* found;
+};
+
+// The caption the system keeps for the window, in the code page of the program's texts.
+// GetWindowText would send WM_GETTEXT to a window of this process, and so wait for its thread.
+std::string CaptionOf(HWND window) {
+  wchar_t wide[1024] = {};
+  const int length = ::InternalGetWindowText(window, wide, 1024);
+  if (length <= 0) return std::string();
+  char text[4096] = {};
+  const int bytes =
+      ::WideCharToMultiByte(CP_ACP, 0, wide, length, text, sizeof text, nullptr, nullptr);
+  return std::string(text, bytes > 0 ? static_cast<std::size_t>(bytes) : 0);
+}
+
+BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM param) {
+  const auto* context = reinterpret_cast<const EnumContext*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner != context->processId) return TRUE;
+  const TWindowQuery& query = *context->query;
+  if (!query.className.empty() && WindowClass(window) != query.className) return TRUE;
+  if (!query.caption.empty() && CaptionOf(window) != query.caption) return TRUE;
+  if (query.visibleOnly && !::IsWindowVisible(window)) return TRUE;
+  context->found->push_back(window);
+  return TRUE;
+}
+
+// A read of the control's text that waits at most limitMs; false when it got no answer.
+bool ReadText(HWND window, DWORD limitMs, std::string* text) {
+  std::string buffer(kTextBufferChars, '\0');
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXT, buffer.size(),
+                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, limitMs,
+                             &copied)) {
+    return false;
+  }
+  buffer.resize(copied < buffer.size() ? copied : buffer.size() - 1);
+  *text = std::move(buffer);
+  return true;
+}
+
+void HandleWaitingMessages() {
+  MSG message{};
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
+}  // namespace
+
+// --- TProcess --------------------------------------------------------------------------------
+
+TProcess::~TProcess() {
+  Terminate();
+  Release();
+}
+
+TProcess::TProcess(TProcess&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+
+TProcess& TProcess::operator=(TProcess&& other) noexcept {
+  if (this != &other) {
+    Terminate();
+    Release();
+    process_ = std::exchange(other.process_, nullptr);
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
+
+void TProcess::Release() {
+  if (process_ != nullptr) ::CloseHandle(process_);
+  process_ = nullptr;
+  id_ = 0;
+}
+
+bool TProcess::Start(const std::string& commandLine, const std::string& folder) {
+  Release();
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::string line = commandLine;  // CreateProcessA may write into it
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  id_ = info.dwProcessId;
+  return true;
+}
+
+bool TProcess::Running() const {
+  return process_ != nullptr && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool TProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
+  if (process_ == nullptr || ::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+    return false;
+  }
+  if (exitCode != nullptr) {
+    DWORD code = 0;
+    ::GetExitCodeProcess(process_, &code);
+    *exitCode = code;
+  }
+  return true;
+}
+
+bool TProcess::Terminate(UINT exitCode) {
+  if (process_ == nullptr) return true;
+  if (Running()) ::TerminateProcess(process_, exitCode);
+  return WaitForExit(kStartLimitMs);
+}
+
+// --- Windows ---------------------------------------------------------------------------------
+
+std::vector<HWND> ProcessWindows(DWORD processId, const TWindowQuery& query) {
+  std::vector<HWND> found;
+  EnumContext context{processId, &query, &found};
+  ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&context));
+  return found;
+}
+
+HWND WaitForProcessWindow(DWORD processId, const TWindowQuery& query, DWORD timeoutMs) {
+  HWND window = nullptr;
+  WaitUntil(
+      [&] {
+        const std::vector<HWND> found = ProcessWindows(processId, query);
+        window = found.empty() ? nullptr : found.front();
+        return window != nullptr;
+      },
+      timeoutMs);
+  return window;
+}
+
+std::vector<HWND> MessageBoxes(DWORD processId, const std::string& title) {
+  return ProcessWindows(processId, TWindowQuery{kMessageBoxClass, title, false});
+}
+
+HWND WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs) {
+  return WaitForProcessWindow(processId, TWindowQuery{kMessageBoxClass, title, false}, timeoutMs);
+}
+
+std::string WindowText(HWND window) {
+  std::string text;
+  ReadText(window, kReadLimitMs, &text);
+  return text;
+}
+
+std::string WindowClass(HWND window) {
+  char name[256] = {};
+  const int length = ::GetClassNameA(window, name, sizeof name);
+  return std::string(name, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+std::vector<std::string> ChildTexts(HWND parent) {
+  std::vector<std::string> texts;
+  for (HWND child : ChildWindows(parent)) texts.push_back(WindowText(child));
+  return texts;
+}
+
+std::string ControlText(HWND parent, int id) {
+  HWND control = ::GetDlgItem(parent, id);
+  return control == nullptr ? std::string() : WindowText(control);
+}
+
+HWND FindChildByText(HWND parent, const std::string& caption) {
+  for (HWND child : ChildWindows(parent)) {
+    if (WindowText(child) == caption) return child;
+  }
+  return nullptr;
+}
+
+bool IsVisible(HWND window) { return ::IsWindowVisible(window) != FALSE; }
+
+// --- Input -----------------------------------------------------------------------------------
+
+bool PressButton(HWND button) {
+  return button != nullptr && ::PostMessageA(button, BM_CLICK, 0, 0) != FALSE;
+}
+
+bool PressButton(HWND parent, int id) { return PressButton(::GetDlgItem(parent, id)); }
+
+bool PressButtonByCaption(HWND parent, const std::string& caption) {
+  return PressButton(FindChildByText(parent, caption));
+}
+
+bool PostWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::PostMessageA(window, message, wParam, lParam) != FALSE;
+}
+
+bool NotifyIconExists(HWND owner, UINT id) {
+  NOTIFYICONDATAA record{};
+  record.cbSize = kNotifyIconRecordSize;
+  record.hWnd = owner;
+  record.uID = id;
+  record.uFlags = 0;  // nothing to change: only whether the icon is there
+  return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+namespace {
+
+constexpr char kWineTrayIconClass[] = "__winex11_tray_icon";
+
+BOOL CALLBACK CollectIfTrayIcon(HWND window, LPARAM param) {
+  if (WindowClass(window) == kWineTrayIconClass) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK CollectTrayIcons(HWND window, LPARAM param) {
+  CollectIfTrayIcon(window, param);
+  // The icons of Wine's own tray window are its children (EnumChildWindows goes all the way
+  // down).
+  ::EnumChildWindows(window, CollectIfTrayIcon, param);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> WineTrayIcons() {
+  std::vector<HWND> found;
+  ::EnumWindows(CollectTrayIcons, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+bool DoubleClickWineTrayIcon(HWND icon) {
+  bool posted = icon != nullptr;
+  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+    posted = posted && ::PostMessageA(icon, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, 0);
+  }
+  return posted;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD started = ::GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (::GetTickCount() - started >= timeoutMs) return condition();
+    HandleWaitingMessages();
+    ::Sleep(kPollMs);
+  }
+}
+
+// --- TWindowWatch ----------------------------------------------------------------------------
+
+struct TWindowWatch::State {
+  DWORD processId = 0;
+  TWindowQuery query;
+  int controlId = 0;
+  std::atomic<bool> stop{false};
+  mutable std::mutex mutex;
+  HWND window = nullptr;
+  std::vector<std::string> texts;
+  bool everVisible = false;
+  std::thread thread;
+
+  void Run() {
+    // Looks for the window in a tight loop: the program may show its first text a few
+    // milliseconds after it created the window.
+    HWND found = nullptr;
+    while (!stop && found == nullptr) {
+      const std::vector<HWND> windows = ProcessWindows(processId, query);
+      if (!windows.empty()) {
+        found = windows.front();
+      } else {
+        ::Sleep(1);
+      }
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      window = found;
+    }
+    // A read that the program answers at once means it waits for messages: after many of
+    // those in a row the watch slows down, so that it does not keep two processors busy for a
+    // program that sits idle. A program at work answers at its next turn of the loop, and
+    // the next read is sent at once.
+    int quickAnswers = 0;
+    while (!stop && found != nullptr && ::IsWindow(found)) {
+      const bool visible = IsVisible(found);
+      HWND control = ::GetDlgItem(found, controlId);
+      std::string text;
+      const DWORD asked = ::GetTickCount();
+      const bool read = control != nullptr && ReadText(control, kWatchReadLimitMs, &text);
+      quickAnswers = read && ::GetTickCount() - asked < 2 ? quickAnswers + 1 : 0;
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        everVisible = everVisible || visible;
+        if (read && (texts.empty() || texts.back() != text)) texts.push_back(text);
+      }
+      if (control == nullptr) {
+        ::Sleep(1);
+      } else if (quickAnswers > kQuickAnswersBeforeIdle) {
+        ::Sleep(kIdlePollMs);
+      }
+    }
+  }
+};
+
+TWindowWatch::TWindowWatch(DWORD processId, const TWindowQuery& query, int controlId)
+    : state_(std::make_unique<State>()) {
+  state_->processId = processId;
+  state_->query = query;
+  state_->controlId = controlId;
+  state_->thread = std::thread([state = state_.get()] { state->Run(); });
+}
+
+TWindowWatch::~TWindowWatch() {
+  state_->stop = true;
+  state_->thread.join();
+}
+
+HWND TWindowWatch::Window() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->window;
+}
+
+std::vector<std::string> TWindowWatch::Texts() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->texts;
+}
+
+bool TWindowWatch::EverVisible() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->everVisible;
+}
+
+}  // namespace lw::driver
