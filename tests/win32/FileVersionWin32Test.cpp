@@ -1,4 +1,4 @@
-// Version text of a real system file.
+// Version text of real files: a system library, and the program itself (its version resource).
 
 #include <cctype>
 
@@ -30,6 +30,10 @@ class FileVersionWin32Test : public test::PlatformTest {};
 TEST_F(FileVersionWin32Test, SystemLibraryHasAThreePartVersion) {
   std::string text = GetFileVersionString(Sys().GetSystemDirectory() + "\\kernel32.dll");
   EXPECT_TRUE(IsThreePartVersion(text)) << text;
+}
+
+TEST_F(FileVersionWin32Test, TheProgramCarriesTheProjectsVersion) {
+  EXPECT_EQ(GetFileVersionString(test::ExeFolder() + "launchward.exe"), LW_PROJECT_VERSION);
 }
 
 }  // namespace
