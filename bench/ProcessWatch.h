@@ -35,6 +35,12 @@ ChildRun WatchWindows(const std::string& commandLine, const std::string& folder,
 PeakMemory WatchPeakMemory(const std::string& commandLine, const std::string& folder,
                            std::uint32_t timeoutMs);
 
+// Keeps the desktop up while the benchmark runs: a hidden window of the benchmark's own. At a
+// logon the desktop is always there; under Wine a program that finds none starts it and waits
+// for it (about 100 ms), and which of the measured programs would pay for that would depend on
+// the order of the runs.
+void HoldDesktop();
+
 // Wine's version ("8.0" ...) when this runs under Wine, else empty.
 std::string WineVersion();
 

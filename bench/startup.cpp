@@ -323,6 +323,7 @@ int main(int argc, char** argv) {
   using namespace lw;
   using namespace lw::bench;
   InstallPlatform(MakeWin32Platform());
+  HoldDesktop();
   const std::string wine = WineVersion();
   std::printf(
       "Launchward start-up on %s: \"launchward.exe -go\" with no items and no initial "

@@ -207,6 +207,12 @@ PeakMemory WatchPeakMemory(const std::string& commandLine, const std::string& fo
   return peak;
 }
 
+void HoldDesktop() {
+  static HWND window = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                         ::GetModuleHandleA(nullptr), nullptr);
+  (void)window;
+}
+
 std::string WineVersion() {
   using GetVersionFunction = const char*(__cdecl*)();
   HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
