@@ -49,20 +49,26 @@ void TfrmDummyRunner::FormCreate(const std::vector<std::string>& args) {
   window_.SetCpuText("");
   window_.MakeApplicationTopmost(true);
   window_.MakeApplicationTopmost(false);
-  mover_ = std::make_unique<TStartupMover>();
-  runner_ = std::make_unique<TStartupRunner>([this](const std::string& text) { ShowStatus(text); });
+  // Everything here runs behind the dispatcher like any event: an error that escapes is shown.
+  // A logon start must not then linger hidden for ever, so a pass that failed (or could not
+  // begin) ends the program as its normal end would.
+  const bool created = DispatchEvent([this] {
+    mover_ = std::make_unique<TStartupMover>();
+    runner_ =
+        std::make_unique<TStartupRunner>([this](const std::string& text) { ShowStatus(text); });
+  });
   if (args.empty()) return;
-
-  // Each pass runs behind the dispatcher like any event: an error that escapes it is shown.
-  // A logon start must not then linger hidden for ever, so a pass that failed ends the program
-  // as its normal end would.
   const std::string& what = args.front();
-  if (what == kPreSwitch) {
+  const bool known = what == kPreSwitch || what == kGoSwitch || what == kMasterSwitch;
+  if (!known) return;
+  if (!created) {
+    ApplicationTerminate();
+  } else if (what == kPreSwitch) {
     DispatchEvent([this] { RunPhase1(); });
     ApplicationTerminate();
   } else if (what == kGoSwitch) {
     if (!DispatchEvent([this] { RunPhase2(); })) ApplicationTerminate();
-  } else if (what == kMasterSwitch) {
+  } else {
     DispatchEvent([this] { RunMaster(); });
     ApplicationTerminate();
   }
