@@ -251,8 +251,11 @@ LRESULT TWin32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       const int code = HIWORD(wParam);
-      // Esc in a form (from the keyboard navigation) closes it like the close box.
+      // Esc in a form (from the keyboard navigation) closes it like the close box, in the
+      // forms that have one.
+      const bool closable = (::GetWindowLongA(hwnd_, GWL_STYLE) & WS_SYSMENU) != 0;
       if (id == IDCANCEL && lParam == 0) {
+        if (!closable) return 0;
         DispatchEvent([this] { OnClose(); });
       } else {
         DispatchEvent([&] { OnCommand(id, code); });
