@@ -15,7 +15,7 @@ constexpr char kFontFace[] = "Tahoma";
 constexpr int kFontHeight = -11;
 
 struct Font {
-  HFONT handle = ::CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+  HFONT handle = ::CreateFontA(Scaled(kFontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace);
   ~Font() {
@@ -87,6 +87,18 @@ ControlClass ClassOf(TControlKind kind) {
 
 }  // namespace
 
+int ScreenDpi() {
+  static const int dpi = [] {
+    HDC screen = ::GetDC(nullptr);
+    const int found = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    return found > 0 ? found : kDesignDpi;
+  }();
+  return dpi;
+}
+
+int Scaled(int pixels) { return ::MulDiv(pixels, ScreenDpi(), kDesignDpi); }
+
 HFONT FormFont() {
   static Font font;
   return font.handle;
@@ -96,7 +108,8 @@ TWin32Form::TWin32Form(const TFormSpec& form, const std::vector<TControlSpec>& c
   RegisterFormClass(form.className, &TWin32Form::WindowProc);
   const DWORD style = form.style | WS_POPUP | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_CONTROLPARENT;
-  const RECT rect = CentredWindowRect(form.clientWidth, form.clientHeight, style, exStyle);
+  const RECT rect =
+      CentredWindowRect(Scaled(form.clientWidth), Scaled(form.clientHeight), style, exStyle);
   hwnd_ = ::CreateWindowExA(exStyle, form.className.c_str(), form.caption.c_str(), style, rect.left,
                             rect.top, rect.right - rect.left, rect.bottom - rect.top,
                             ApplicationWindow(), nullptr, ::GetModuleHandleA(nullptr), this);
@@ -114,25 +127,29 @@ TWin32Form::~TWin32Form() {
 void TWin32Form::CreateControl(const TControlSpec& control) {
   const ControlClass cls = ClassOf(control.kind);
   const bool isIcon = control.kind == TControlKind::kIcon;
-  HWND item = ::CreateWindowExA(cls.exStyle, cls.windowClass, isIcon ? "" : control.caption.c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, control.left,
-                                control.top, control.width, control.height, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                ::GetModuleHandleA(nullptr), nullptr);
+  HWND item =
+      ::CreateWindowExA(cls.exStyle, cls.windowClass, isIcon ? "" : control.caption.c_str(),
+                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, Scaled(control.left),
+                        Scaled(control.top), Scaled(control.width), Scaled(control.height), hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                        ::GetModuleHandleA(nullptr), nullptr);
   if (item == nullptr) throw Error("Unable to create a control of " + ItemText(0));
   ::SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(FormFont()), FALSE);
   if (isIcon) {
     const int resource = std::stoi(control.caption);
-    HANDLE icon = ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), IMAGE_ICON,
-                               control.width, control.height, LR_DEFAULTCOLOR | LR_SHARED);
+    HANDLE icon =
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), IMAGE_ICON,
+                     Scaled(control.width), Scaled(control.height), LR_DEFAULTCOLOR | LR_SHARED);
     ::SendMessageA(item, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   }
   if (control.kind == TControlKind::kStatusBar) statusBar_ = control.id;
   if (control.anchoredAll) {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    anchors_.push_back({control.id, client.right - (control.left + control.width),
-                        client.bottom - (control.top + control.height)});
+    RECT rect{};
+    ::GetWindowRect(item, &rect);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
+    anchors_.push_back({control.id, client.right - rect.right, client.bottom - rect.bottom});
   }
 }
 

@@ -26,6 +26,7 @@ enum class TControlKind {
   kStatusBar  // at the bottom of the window, without panels
 };
 
+// Positions and sizes are in pixels at 96 DPI (see Scaled).
 struct TControlSpec {
   int id;
   TControlKind kind;
@@ -103,7 +104,14 @@ class TWin32Form {
   bool modal_ = false;
 };
 
-// The font of every window: Tahoma, height -11 (shared, freed at exit).
+// The layouts are drawn for 96 dots per inch. The program tells Windows that it scales its
+// windows itself (its manifest declares it DPI-aware, so the text stays sharp), and so it does:
+// positions, sizes and the font grow with the screen's DPI; at 96 nothing changes.
+inline constexpr int kDesignDpi = 96;
+int ScreenDpi();
+int Scaled(int pixels);
+
+// The font of every window: Tahoma, height -11 at 96 DPI (shared, freed at exit).
 HFONT FormFont();
 
 }  // namespace lw
