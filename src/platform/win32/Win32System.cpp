@@ -241,6 +241,10 @@ class Win32System : public ISystem {
         ::PostQuitMessage(static_cast<int>(message.wParam));
         return;
       }
+      // Keyboard navigation (Tab, Space on a button) inside the active window, as the program's
+      // message loop does it.
+      HWND active = ::GetActiveWindow();
+      if (active != nullptr && ::IsDialogMessageA(active, &message)) continue;
       ::TranslateMessage(&message);
       ::DispatchMessageA(&message);
     }
