@@ -1,6 +1,7 @@
 #include "platform/win32/Win32System.h"
 
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Messages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -241,12 +242,7 @@ class Win32System : public ISystem {
         ::PostQuitMessage(static_cast<int>(message.wParam));
         return;
       }
-      // Keyboard navigation (Tab, Space on a button) inside the active window, as the program's
-      // message loop does it.
-      HWND active = ::GetActiveWindow();
-      if (active != nullptr && ::IsDialogMessageA(active, &message)) continue;
-      ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
+      DispatchWindowMessage(message);
     }
   }
 };

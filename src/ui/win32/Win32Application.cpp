@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/Win32Messages.h"
 #include "ui/win32/Win32Dialogs.h"
 #include "util/Error.h"
 #include "util/UnitApplication.h"
@@ -14,23 +15,9 @@ constexpr char kApplicationClass[] = "TApplication";
 
 HWND applicationWindow = nullptr;
 
-// Keyboard navigation (Tab, Enter, Esc) inside the active window when it is one of the
-// program's forms.
-bool IsFormMessage(MSG& message) {
-  HWND active = ::GetActiveWindow();
-  if (active == nullptr || active == applicationWindow) return false;
-  return ::IsDialogMessageA(active, &message) != FALSE;
-}
-
 }  // namespace
 
 HWND ApplicationWindow() { return applicationWindow; }
-
-void DispatchOneMessage(MSG& message) {
-  if (IsFormMessage(message)) return;
-  ::TranslateMessage(&message);
-  ::DispatchMessageA(&message);
-}
 
 TWin32Application::TWin32Application() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
@@ -67,7 +54,7 @@ void TWin32Application::Run() {
   while (!ApplicationTerminating()) {
     const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
     if (got <= 0) break;
-    DispatchOneMessage(message);
+    DispatchWindowMessage(message);
   }
 }
 

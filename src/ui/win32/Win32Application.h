@@ -25,8 +25,4 @@ class TWin32Application {
 // The application's hidden window; null while no application object exists.
 HWND ApplicationWindow();
 
-// Handles one message the way every loop of the program does: keyboard navigation inside the
-// active form, then the window it is for.
-void DispatchOneMessage(MSG& message);
-
 }  // namespace lw

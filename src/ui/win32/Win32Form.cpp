@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/Win32Messages.h"
 #include "ui/UnitEventDispatch.h"
 #include "ui/win32/Win32Application.h"
 #include "util/Error.h"
@@ -214,7 +215,7 @@ int TWin32Form::ShowModal() {
       break;
     }
     if (got < 0) break;
-    DispatchOneMessage(message);
+    DispatchWindowMessage(message);
   }
   for (HWND window : disabled.windows) ::EnableWindow(window, TRUE);
   Hide();
