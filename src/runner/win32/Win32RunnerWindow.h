@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runner/UnitFrmDummyRunner.h"
+#include "ui/win32/Win32Application.h"
 #include "ui/win32/Win32Form.h"
 
 namespace lw {
@@ -21,8 +22,7 @@ inline constexpr int kRunnerLabel1Id = 104;
 inline constexpr int kRunnerCpuId = 105;
 inline constexpr int kRunnerImage2Id = 106;
 inline constexpr UINT_PTR kRunnerTimer1Id = 1;
-// The icon resources: the program's own, and the one shown when new items were found.
-inline constexpr int kApplicationIconId = 1;
+// The icon resource shown when new items were found (the program's own is kApplicationIconId).
 inline constexpr int kNewItemsIconId = 2;
 // The size of the notification-icon record the window passes (the version 5 record, without
 // the GUID and the balloon icon).

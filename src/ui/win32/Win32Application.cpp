@@ -19,23 +19,28 @@ HWND applicationWindow = nullptr;
 
 HWND ApplicationWindow() { return applicationWindow; }
 
+void RegisterWindowClass(const std::string& className, WNDPROC procedure) {
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
+  if (::GetClassInfoExA(instance, className.c_str(), &existing)) return;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(kApplicationIconId));
+  wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = className.c_str();
+  if (!::RegisterClassExA(&wc)) throw Error("Unable to register window class " + className);
+}
+
 TWin32Application::TWin32Application() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
-  HINSTANCE instance = ::GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = ::DefWindowProcA;
-  wc.hInstance = instance;
-  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
-  wc.lpszClassName = kApplicationClass;
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof existing;
-  if (!::GetClassInfoExA(instance, kApplicationClass, &existing) && !::RegisterClassExA(&wc)) {
-    throw Error("Unable to register the application window");
-  }
+  RegisterWindowClass(kApplicationClass, ::DefWindowProcA);
   applicationWindow = ::CreateWindowExA(0, kApplicationClass, kApplicationTitle, WS_POPUP, 0, 0, 0,
-                                        0, nullptr, nullptr, instance, nullptr);
+                                        0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   if (applicationWindow == nullptr) throw Error("Unable to create the application window");
   // The loop may be waiting for a message: a null message wakes it to see the request.
   SetTerminateHandler([] {

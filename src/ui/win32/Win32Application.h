@@ -5,9 +5,14 @@
 // which then returns; nothing posts WM_QUIT, so a message box shown while the program ends
 // still waits for its answer.
 
+#include <string>
+
 #include "platform/win32/Win32Api.h"
 
 namespace lw {
+
+// The program's own icon among the executable's resources.
+inline constexpr int kApplicationIconId = 1;
 
 class TWin32Application {
  public:
@@ -24,5 +29,9 @@ class TWin32Application {
 
 // The application's hidden window; null while no application object exists.
 HWND ApplicationWindow();
+
+// Registers a window class of the program (its icon, the arrow cursor, the dialog colour) unless
+// it is registered already. Raises lw::Error when Windows refuses.
+void RegisterWindowClass(const std::string& className, WNDPROC procedure);
 
 }  // namespace lw

@@ -24,22 +24,6 @@ struct Font {
   }
 };
 
-void RegisterFormClass(const std::string& className, WNDPROC proc) {
-  HINSTANCE instance = ::GetModuleHandleA(nullptr);
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof existing;
-  if (::GetClassInfoExA(instance, className.c_str(), &existing)) return;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
-  wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = className.c_str();
-  if (!::RegisterClassExA(&wc)) throw Error("Unable to register window class " + className);
-}
-
 // The window rectangle for a client area of the given size, centred in the work area.
 RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
   RECT rect{0, 0, clientWidth, clientHeight};
@@ -106,7 +90,7 @@ HFONT FormFont() {
 }
 
 TWin32Form::TWin32Form(const TFormSpec& form, const std::vector<TControlSpec>& controls) {
-  RegisterFormClass(form.className, &TWin32Form::WindowProc);
+  RegisterWindowClass(form.className, &TWin32Form::WindowProc);
   const DWORD style = form.style | WS_POPUP | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_CONTROLPARENT;
   const RECT rect =
