@@ -51,6 +51,8 @@ class TProcess {
   // Ends a running process (TerminateProcess with exitCode) and waits for the end; true when it
   // has ended (also when it had ended before).
   bool Terminate(UINT exitCode = 1);
+  // Lets the process go on its own: it is neither waited for nor ended by this object.
+  void Detach() { Release(); }
 
  private:
   void Release();
