@@ -1,7 +1,6 @@
 #include "win32/DemoLogon.h"
 
 #include <iostream>
-#include <memory>
 
 #include "DemoClock.h"
 #include "DemoItems.h"
