@@ -33,14 +33,14 @@
 #include <vector>
 
 #include "TimingPlatform.h"
-#include "entry/UnitInit.h"
-#include "runner/UnitStartupRunner.h"
-#include "store/UnitMyKeys.h"
-#include "store/UnitMyRegistry.h"
-#include "ui/UnitOptionsBinder.h"
+#include "entry/ProcessUnits.h"
+#include "runner/LogonRunner.h"
+#include "store/Registry.h"
+#include "store/SettingsStore.h"
+#include "ui/Options.h"
 #include "util/Error.h"
-#include "util/UnitSpecialPaths.h"
-#include "util/UnitText.h"
+#include "util/SpecialFolders.h"
+#include "util/Text.h"
 
 #ifdef _WIN32
 #include "ChildEnvironment.h"
@@ -161,8 +161,8 @@ std::vector<Start> CollectStarts(const Probe& probe, std::size_t seen) {
 
 // A machine where the program has never run, with the items stored as the take-over leaves them.
 void StageMachine(const Probe& probe) {
-  InitializeUnits();
-  TMyRegistry reg;
+  InitializeProcessUnits();
+  Registry reg;
   for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
     reg.SetRootKey(root);
     reg.DeleteKey(kTallowmereKey);
@@ -179,7 +179,7 @@ void StageMachine(const Probe& probe) {
   SaveSortOrder(kRunSortName, order);
   reg.PutIntegerAt(kHKeyLocalMachine, kProgramKey, true, kInitialPauseValue, 0);
   reg.PutIntegerAt(kHKeyLocalMachine, kProgramKey, true, kRunkeyDelayValue, kDefaultRunkeyDelay);
-  FinalizeUnits();
+  FinalizeProcessUnits();
 }
 
 struct Logon {
@@ -201,11 +201,11 @@ Logon RunLogon(const Probe& probe, bool autoTune) {
   const std::clock_t cpuStart = std::clock();
   const Clock::time_point start = Clock::now();
 
-  InitializeUnits();
+  InitializeProcessUnits();
   CreateOptions();
-  Options().SetChecked(kCbDisableAutoTune, !autoTune);
+  SharedOptions().SetChecked(kDisableAutoTuneOption, !autoTune);
   {
-    TStartupRunner runner([&logon](const std::string& text) { logon.status.push_back(text); });
+    LogonRunner runner([&logon](const std::string& text) { logon.status.push_back(text); });
     logon.initialPauseMs = runner.InitialPauseMs();
     runner.InitialPause();
     runner.RunRunkeyItems();
@@ -215,7 +215,7 @@ Logon RunLogon(const Probe& probe, bool autoTune) {
   // extremes that the next logon's tuning is scaled by.
   SaveCPUStats();
   FreeOptions();
-  FinalizeUnits();
+  FinalizeProcessUnits();
 
   logon.realMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   logon.cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;

@@ -24,11 +24,11 @@
 #include "ProcessWatch.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
-#include "store/UnitMyKeys.h"
-#include "store/UnitMyRegistry.h"
-#include "ui/UnitOptionsBinder.h"
+#include "store/Registry.h"
+#include "store/SettingsStore.h"
+#include "ui/Options.h"
 #include "util/Error.h"
-#include "util/UnitSpecialPaths.h"
+#include "util/SpecialFolders.h"
 
 namespace lw::bench {
 namespace {
@@ -78,7 +78,7 @@ std::uint64_t FileSize(const std::string& path) {
 
 // The program's keys under both roots and its Run and RunOnce values: what a run leaves behind.
 void ClearProgramState() {
-  TMyRegistry reg;
+  Registry reg;
   for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
     reg.SetRootKey(root);
     reg.DeleteKey(kTallowmereKey);
@@ -97,7 +97,7 @@ class Stage {
     launchward_ = CopyInto(launchwardSource, "Launchward", "launchward.exe");
     minimal_ = CopyInto(minimalSource, "Minimal", "minimal.exe");
     ClearProgramState();
-    TMyRegistry reg;
+    Registry reg;
     reg.PutIntegerAt(kHKeyLocalMachine, kProgramKey, true, kInitialPauseValue, 0);
     if (reg.GetIntegerAt(kHKeyLocalMachine, kProgramKey, kInitialPauseValue) != 0) {
       throw Error(std::string("Cannot write ") + kInitialPauseValue + " under " + kProgramKey);
@@ -159,7 +159,7 @@ ChildRun RunMinimal(const Stage& stage) {
 
 // The run did its work: the program registered itself again for the next logon.
 void CheckReRegistered(const Stage& stage) {
-  TMyRegistry reg;
+  Registry reg;
   const std::string run = reg.GetStringAt(kHKeyLocalMachine, kRunKey, kSelfRunValue);
   const std::string runOnce = reg.GetStringAt(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue);
   if (run.find(stage.Launchward()) == std::string::npos ||
@@ -279,7 +279,7 @@ void Report(const Stage& stage, const Timings& t, const PeakMemory& launchwardPe
   std::printf("  %-44s %8s %8s %8s\n", "", "median", "min", "max");
   PrintSeries("minimal.exe: its window exists", t.minimalWindow);
   PrintSeries("launchward -go: first window", t.firstWindow);
-  PrintSeries("launchward -go: runner window (TfrmDummyRunner)", t.runnerWindow);
+  PrintSeries("launchward -go: Startup Control window", t.runnerWindow);
   PrintSeries("minimal.exe: ended", t.minimalExit);
   PrintSeries("launchward -go: ended", t.launchwardExit);
   const auto shown = [](const std::string& classes) {

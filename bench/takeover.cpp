@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "CountingPlatform.h"
-#include "entry/UnitInit.h"
-#include "install/UnitStartupMover.h"
-#include "store/UnitMyKeys.h"
-#include "store/UnitMyRegistry.h"
-#include "ui/UnitOptionsBinder.h"
-#include "util/UnitSpecialPaths.h"
+#include "entry/ProcessUnits.h"
+#include "install/StartupMover.h"
+#include "store/Registry.h"
+#include "store/SettingsStore.h"
+#include "ui/Options.h"
+#include "util/SpecialFolders.h"
 
 #ifdef _WIN32
 #include "platform/win32/Win32Platform.h"
@@ -54,7 +54,7 @@ void EmptyFolder(const std::string& folder) {
 
 // A machine where the program has never run, with n items in each kind of place.
 void StageMachine(int n) {
-  TMyRegistry reg;
+  Registry reg;
   for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
     reg.SetRootKey(root);
     reg.DeleteKey(kTallowmereKey);
@@ -63,8 +63,8 @@ void StageMachine(int n) {
   std::string store = GetShortcutStoreFolder();
   EmptyFolder(store.substr(0, store.size() - 1));
   Files().RemoveDirectory(store.substr(0, store.size() - 1));
-  std::string folders[2] = {SpecialPaths().GetUserStartupFolder(),
-                            SpecialPaths().GetCommonStartupFolder()};
+  std::string folders[2] = {SharedSpecialFolders().GetUserStartupFolder(),
+                            SharedSpecialFolders().GetCommonStartupFolder()};
   for (const std::string& folder : folders) EmptyFolder(folder);
 
   for (int i = 0; i < n; ++i) {
@@ -81,14 +81,14 @@ void Measure(int n) {
   auto counting = std::make_unique<CountingPlatform>(MachinePlatform());
   CountingPlatform& platform = *counting;
   InstallPlatform(std::move(counting));
-  InitializeUnits();
+  InitializeProcessUnits();
   StageMachine(n);
   CreateOptions();
   platform.Reset();
 
   auto start = std::chrono::steady_clock::now();
   {
-    TStartupMover mover;
+    StartupMover mover;
     mover.DetectNewRunItems();
     mover.DetectNewStartupItems();
   }
@@ -102,7 +102,7 @@ void Measure(int n) {
               counts.registryCalls / items, counts.fileCalls / items,
               counts.filesChanged.size() / items, complete ? "" : "INCOMPLETE");
   FreeOptions();
-  FinalizeUnits();
+  FinalizeProcessUnits();
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include "DemoItems.h"
 #include "DemoMachine.h"
-#include "store/UnitMyKeys.h"
+#include "store/SettingsStore.h"
 #include "util/Error.h"
-#include "util/UnitText.h"
+#include "util/Text.h"
 
 namespace lw::demo {
 
@@ -34,7 +34,7 @@ std::string Registration(const std::string& launchward, const char* phaseSwitch)
 
 // The value data, or a text that no registration equals when it is missing.
 std::string SelfValue(const std::string& path) {
-  TMyRegistry reg;
+  Registry reg;
   std::string data = "(missing)";
   reg.GetStringIfPresentAt(kHKeyLocalMachine, path, kSelfRunValue, data);
   return data;
@@ -54,7 +54,7 @@ void CheckPlanted(const std::string& program, const std::string& launchward) {
   Faults faults("the demo items were not planted as they should be");
   for (const DemoItem& item : DemoItems()) {
     if (IsRunKeyPlace(item.place)) {
-      TMyRegistry reg;
+      Registry reg;
       faults.Expect(reg.GetStringAt(RunRootOf(item.place), kRunKey, item.name) ==
                         DemoCommandLine(program, item),
                     item.name + " is not in the " + PlaceText(item.place));

@@ -4,9 +4,9 @@
 
 #include "DemoMachine.h"
 #include "platform/Platform.h"
-#include "store/UnitMyKeys.h"
+#include "store/SettingsStore.h"
 #include "util/Error.h"
-#include "util/UnitText.h"
+#include "util/Text.h"
 
 namespace lw::demo {
 
@@ -23,7 +23,7 @@ std::vector<std::string> EmptyFolder(const std::string& folder) {
 }
 
 void EmptyKey(HKey root, const std::string& path) {
-  TMyRegistry reg;
+  Registry reg;
   for (const NamedValue& value : ReadValues(root, path)) {
     reg.RemoveValueAt(root, path, value.name);
     std::cout << "  removed " << (root == kHKeyLocalMachine ? "HKLM" : "HKCU") << path << " \""
@@ -97,7 +97,7 @@ void ResetMachine(const std::string& launchward) {
   for (const HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
     EmptyKey(root, kRunKey);
     EmptyKey(root, kRunOnceKey);
-    TMyRegistry reg;
+    Registry reg;
     reg.SetRootKey(root);
     if (reg.KeyExists(kProgramKey)) {
       if (!reg.DeleteKey(kProgramKey)) throw Error(std::string("cannot delete ") + kProgramKey);
@@ -114,7 +114,7 @@ void ResetMachine(const std::string& launchward) {
 }
 
 void PlantItems(const std::string& program) {
-  TMyRegistry reg;
+  Registry reg;
   for (const DemoItem& item : DemoItems()) {
     const std::string command = DemoCommandLine(program, item);
     if (IsRunKeyPlace(item.place)) {
@@ -133,14 +133,14 @@ void PlantItems(const std::string& program) {
 }
 
 void RegisterLaunchward(const std::string& launchward) {
-  TMyRegistry reg;
+  Registry reg;
   const std::string quoted = "\"" + launchward + "\"";
   reg.PutStringAt(kHKeyLocalMachine, kRunKey, true, kSelfRunValue, quoted + " -go ");
   reg.PutStringAt(kHKeyLocalMachine, kRunOnceKey, true, kSelfRunValue, quoted + " -pre ");
 }
 
 void SetPauses(std::int32_t initialMs, std::int32_t runkeyMs, std::int32_t startupMs) {
-  TMyRegistry reg;
+  Registry reg;
   const std::pair<const char*, std::int32_t> values[] = {{kInitialPauseValue, initialMs},
                                                          {kRunkeyDelayValue, runkeyMs},
                                                          {kStartupDelayValue, startupMs}};

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "platform/Platform.h"
-#include "store/UnitMyKeys.h"
+#include "store/SettingsStore.h"
 #include "util/Error.h"
-#include "util/UnitText.h"
+#include "util/Text.h"
 
 namespace lw::demo {
 
@@ -36,7 +36,7 @@ std::string StartupFolder(int csidl, const char* what) {
 }  // namespace
 
 std::vector<NamedValue> ReadValues(HKey root, const std::string& path) {
-  TMyRegistry reg;
+  Registry reg;
   std::vector<std::string> names;
   reg.ListValueNamesAt(root, path, names);
   std::vector<NamedValue> values;
@@ -77,7 +77,7 @@ bool HasFile(const std::string& folder, const std::string& name) {
 }
 
 std::vector<std::string> SortEntries(const std::string& sortKeyName) {
-  TMyRegistry reg;
+  Registry reg;
   const std::string path = std::string(kProgramKey) + "\\" + sortKeyName;
   const std::int32_t count = reg.GetIntegerAt(kHKeyLocalMachine, path, kSortIndexValue);
   std::vector<std::string> entries;

@@ -4,7 +4,7 @@
 
 #include "DemoMachine.h"
 #include "platform/Platform.h"
-#include "store/UnitMyKeys.h"
+#include "store/SettingsStore.h"
 
 namespace lw::demo {
 
@@ -56,7 +56,7 @@ std::string RunOrigin(const std::string& storedName) {
   return "origin not recorded";
 }
 
-void PrintPause(TMyRegistry& reg, const char* name, std::int32_t defaultMs) {
+void PrintPause(Registry& reg, const char* name, std::int32_t defaultMs) {
   std::int32_t ms = 0;
   const bool stored = reg.GetIntegerIfPresentAt(kHKeyLocalMachine, kProgramKey, name, ms);
   std::cout << " " << name << " " << (stored ? ms : defaultMs) << (stored ? "" : " (default)");
@@ -77,7 +77,7 @@ void PrintSystemPlaces() {
 }
 
 void PrintStore(const std::string& launchward) {
-  TMyRegistry reg;
+  Registry reg;
   std::cout << "  Launchward's store, HKLM" << kProgramKey << ":\n";
   if (!reg.KeyExists(kProgramKey)) {
     std::cout << "    (no program key: nothing has been taken over)\n";

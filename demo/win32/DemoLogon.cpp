@@ -8,10 +8,10 @@
 #include "driver/WindowDriver.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
-#include "runner/UnitFrmDummyRunner.h"
-#include "store/UnitMyKeys.h"
+#include "runner/StartupControl.h"
+#include "store/SettingsStore.h"
 #include "util/Error.h"
-#include "util/UnitText.h"
+#include "util/Text.h"
 
 namespace lw::demo {
 
@@ -25,8 +25,8 @@ constexpr DWORD kPollMs = 100;
 constexpr DWORD kStaysAfterMs = 2000;
 constexpr DWORD kEndAfterClickMs = 15000;
 
-driver::TProcess Start(const std::string& commandLine) {
-  driver::TProcess process;
+driver::ChildProcess Start(const std::string& commandLine) {
+  driver::ChildProcess process;
   if (!process.Start(commandLine, "")) {
     throw Error("cannot start " + commandLine + " (error " + std::to_string(::GetLastError()) +
                 ")");
@@ -37,19 +37,19 @@ driver::TProcess Start(const std::string& commandLine) {
 std::string RootName(HKey root) { return root == kHKeyLocalMachine ? "HKLM" : "HKCU"; }
 
 bool SelfRunOnceRegistered() {
-  TMyRegistry reg;
+  Registry reg;
   return reg.ValueExistsAt(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue);
 }
 
 void RunOnceValues() {
   for (const HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
     for (const NamedValue& value : ReadValues(root, kRunOnceKey)) {
-      TMyRegistry reg;
+      Registry reg;
       reg.RemoveValueAt(root, kRunOnceKey, value.name);
       std::cout << "  RunOnce " << RootName(root) << " \"" << value.name
                 << "\": deleted, then run and waited for: " << value.data << "\n";
       const std::int64_t begin = NowMs();
-      driver::TProcess process = Start(value.data);
+      driver::ChildProcess process = Start(value.data);
       DWORD code = 0;
       if (!process.WaitForExit(kRunOnceTimeoutMs, &code)) {
         process.Terminate();
@@ -64,12 +64,12 @@ void RunOnceValues() {
 
 // Starts the Run values; returns Launchward's "-go" process (none started when it was not
 // there). The other programs run on their own.
-driver::TProcess RunValues(std::int64_t logonStartMs, std::int64_t* goStartMs) {
-  driver::TProcess launchward;
+driver::ChildProcess RunValues(std::int64_t logonStartMs, std::int64_t* goStartMs) {
+  driver::ChildProcess launchward;
   for (const HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
     for (const NamedValue& value : ReadValues(root, kRunKey)) {
       const std::int64_t at = NowMs();
-      driver::TProcess process = Start(value.data);
+      driver::ChildProcess process = Start(value.data);
       std::cout << "  Run " << RootName(root) << " \"" << value.name << "\": started at +"
                 << SecondsText(at - logonStartMs) << ": " << value.data << "\n";
       if (root == kHKeyLocalMachine && value.name == kSelfRunValue) {
@@ -101,7 +101,7 @@ void OpenStartupFolders() {
 }
 
 // Waits for the "-go" start to end, or to stay with its new-items icon, which it then ends.
-void WatchLaunchward(driver::TProcess& launchward, std::int64_t goStartMs) {
+void WatchLaunchward(driver::ChildProcess& launchward, std::int64_t goStartMs) {
   const DWORD begin = ::GetTickCount();
   DWORD registeredAt = 0;
   std::int64_t registeredMs = 0;
@@ -167,7 +167,7 @@ LogonTimes RunLogon(const std::function<void()>& afterRunOnce) {
   std::cout << "  the logon begins at " << NowText() << "\n";
   RunOnceValues();
   afterRunOnce();
-  driver::TProcess go = RunValues(times.logonStartMs, &times.goStartMs);
+  driver::ChildProcess go = RunValues(times.logonStartMs, &times.goStartMs);
   OpenStartupFolders();
   if (!go.Started()) throw Error("Launchward's Run value was not there to start");
   WatchLaunchward(go, times.goStartMs);

@@ -32,7 +32,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Platform.h"
-#include "store/UnitMyKeys.h"
+#include "store/SettingsStore.h"
 #include "util/Error.h"
 #include "win32/DemoLogon.h"
 
@@ -140,9 +140,9 @@ int main(int argc, char** argv) {
   }
   try {
     lw::InstallPlatform(lw::MakeWin32Platform());
-    lw::InitializeUnitMyKeys();
+    lw::InitializeSettingsStore();
     for (int i = 2; i < argc; ++i) lw::demo::RunCommand(argv[i], argv[1]);
-    lw::FinalizeUnitMyKeys();
+    lw::FinalizeSettingsStore();
   } catch (const std::exception& error) {
     std::cout.flush();
     std::cerr << "\nlwdemo: FAILED: " << error.what() << "\n";

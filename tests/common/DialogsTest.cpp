@@ -1,6 +1,6 @@
 // The dialog service slot and the recording double that other tests rely on.
 
-#include "ui/UnitDialogs.h"
+#include "ui/Dialogs.h"
 
 #include <gtest/gtest-spi.h>
 
@@ -20,15 +20,15 @@ TEST(DialogsTest, MessagesGoToTheInstalledServiceAndNestedOnesRestoreTheOuter) {
     RecordingDialogs inner;
     inner.Answer(true);
     ShowMessage("two");
-    EXPECT_TRUE(Confirm("sure?", TConfirmButtons::kOkCancel));
+    EXPECT_TRUE(Confirm("sure?", ConfirmButtons::kOkCancel));
     ASSERT_EQ(inner.Questions().size(), 1u);
     EXPECT_EQ(inner.Questions()[0].text, "sure?");
-    EXPECT_EQ(inner.Questions()[0].buttons, TConfirmButtons::kOkCancel);
+    EXPECT_EQ(inner.Questions()[0].buttons, ConfirmButtons::kOkCancel);
     EXPECT_EQ(inner.Messages(), std::vector<std::string>{"two"});
   }
   outer.Answer(false);
   EXPECT_FALSE(Confirm("again?"));
-  EXPECT_EQ(outer.Questions()[0].buttons, TConfirmButtons::kYesNo);
+  EXPECT_EQ(outer.Questions()[0].buttons, ConfirmButtons::kYesNo);
   EXPECT_EQ(outer.Messages(), std::vector<std::string>{"one"});
 }
 

@@ -1,7 +1,7 @@
 // The error log on the simulation and on the real API: the exact line, creation then append,
 // Windows errors with the system's own text, and a log that cannot be written.
 
-#include "util/UnitErrorLog.h"
+#include "util/ErrorLog.h"
 
 #include <stdexcept>
 
@@ -17,9 +17,9 @@ class ErrorLogTest : public test::PlatformTest {
  protected:
   void SetUp() override {
     PlatformTest::SetUp();
-    InitializeUnitErrorLog();
+    InitializeErrorLog();
   }
-  void TearDown() override { FinalizeUnitErrorLog(); }
+  void TearDown() override { FinalizeErrorLog(); }
 
   // The line the log must hold for a moment (midnight is too rare to meet here).
   static std::string LineAt(const SystemTime& time, const std::string& text) {
@@ -47,11 +47,11 @@ TEST_F(ErrorLogTest, LivesBesideTheExecutable) {
 TEST_F(ErrorLogTest, FirstLineCreatesTheFileLaterLinesAppend) {
   ASSERT_EQ(Files().GetFileAttributes(ErrorLogPath()), kInvalidFileAttributes);
   ExpectLine(
-      "", [] { ErrorLog().Write("Counter Index 6 not found in - 1 2"); },
+      "", [] { SharedErrorLog().Write("Counter Index 6 not found in - 1 2"); },
       "Counter Index 6 not found in - 1 2");
   std::string first = ReadWholeFile(ErrorLogPath());
   ExpectLine(
-      first, [] { ErrorLog().Write("second"); }, "second");
+      first, [] { SharedErrorLog().Write("second"); }, "second");
 }
 
 TEST_F(ErrorLogTest, WindowsErrorCarriesTheSystemText) {
@@ -65,21 +65,21 @@ TEST_F(ErrorLogTest, WindowsErrorCarriesTheSystemText) {
   EXPECT_NE(trimmed.back(), '.');
   EXPECT_GT(static_cast<unsigned char>(trimmed.back()), ' ');
   ExpectLine(
-      "", [] { ErrorLog().WriteError(kErrorFileNotFound, "C:\\Tools\\x.exe"); },
+      "", [] { SharedErrorLog().WriteError(kErrorFileNotFound, "C:\\Tools\\x.exe"); },
       "2 : " + trimmed + " (C:\\Tools\\x.exe)");
 }
 
 TEST_F(ErrorLogTest, UnknownErrorHasAnEmptyText) {
   const std::uint32_t unknown = 0x2F0F0F0;
   ExpectLine(
-      "", [&] { ErrorLog().WriteError(unknown, "x"); }, "49344752 :  (x)");
+      "", [&] { SharedErrorLog().WriteError(unknown, "x"); }, "49344752 :  (x)");
 }
 
 TEST_F(ErrorLogTest, LogThatCannotBeWrittenRaisesAndLeavesNothingBehind) {
   // A folder in the log's place: the file can be neither created nor opened.
   ASSERT_TRUE(Files().CreateDirectory(ErrorLogPath()));
   try {
-    ErrorLog().Write("lost");
+    SharedErrorLog().Write("lost");
     FAIL() << "no error raised";
   } catch (const Error& error) {
     std::string text = error.what();
@@ -91,12 +91,12 @@ TEST_F(ErrorLogTest, LogThatCannotBeWrittenRaisesAndLeavesNothingBehind) {
 TEST(ErrorLogLifecycleTest, ThePathIsSetBetweenInitialiseAndFinalise) {
   test::ResetPlatform();
   EXPECT_EQ(ErrorLogPath(), "");
-  EXPECT_THROW(ErrorLog(), std::logic_error);
-  InitializeUnitErrorLog();
+  EXPECT_THROW(SharedErrorLog(), std::logic_error);
+  InitializeErrorLog();
   EXPECT_EQ(ErrorLogPath(), test::ExeFolder() + "error.txt");
-  FinalizeUnitErrorLog();
+  FinalizeErrorLog();
   EXPECT_EQ(ErrorLogPath(), "");
-  EXPECT_THROW(ErrorLog(), std::logic_error);
+  EXPECT_THROW(SharedErrorLog(), std::logic_error);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Version text of files with and without a version resource.
 
-#include "util/UnitFileVersion.h"
+#include "util/FileVersion.h"
 
 #include "support/TestEnv.h"
 

@@ -24,25 +24,25 @@ TEST(RunItemNamesTest, OnlyAKnownUsersOwnValuesCarryAPrefix) {
       {kUnknownUser, kHKeyCurrentUser, ""},
   };
   for (const Case& c : cases) {
-    TRunkeyItem item{"Tool", "tool.exe", c.user, c.root};
+    RunKeyItem item{"Tool", "tool.exe", c.user, c.root};
     EXPECT_EQ(RunItemUserPrefix(item), c.prefix) << c.user << " " << c.root;
     EXPECT_EQ(StoredItemName(item), c.prefix + "Tool") << c.user << " " << c.root;
   }
 }
 
-TEST(ItemManagerUnitTest, TheManagerExistsOnlyWhileItsUnitIsUp) {
-  EXPECT_THROW(ItemManager(), std::logic_error);
-  InitializeUnitItemManager();
-  EXPECT_NO_THROW(ItemManager());
-  FinalizeUnitItemManager();
-  EXPECT_THROW(ItemManager(), std::logic_error);
+TEST(ItemManagerLifeTest, TheManagerExistsOnlyWhileItsUnitIsUp) {
+  EXPECT_THROW(SharedItemManager(), std::logic_error);
+  InitializeItemManager();
+  EXPECT_NO_THROW(SharedItemManager());
+  FinalizeItemManager();
+  EXPECT_THROW(SharedItemManager(), std::logic_error);
 }
 
 // Commands as programs write them, names as they choose them: nothing is quoted, expanded,
 // trimmed or cut on the way into the store.
 TEST_F(ItemManagerTest, NewItemsMoveIntoTheStoreInOrderExactlyAsWritten) {
   const std::string longCommand = "C:\\tools\\long.exe " + std::string(16000, 'x');
-  const std::vector<TRunkeyItem> items = {
+  const std::vector<RunKeyItem> items = {
       MachineItem("Plain", "C:\\tools\\plain.exe"),
       UserItem("With Blanks", "\"C:\\Program Files\\With Blanks\\app.exe\" /min"),
       MachineItem("Quote\"d", "\"C:\\a b\\q.exe\" \"say \\\"hi\\\"\""),
@@ -51,12 +51,12 @@ TEST_F(ItemManagerTest, NewItemsMoveIntoTheStoreInOrderExactlyAsWritten) {
       UserItem("Long", longCommand),
   };
   Strings order;
-  for (const TRunkeyItem& item : items) {
+  for (const RunKeyItem& item : items) {
     TakeOver(item);
     order.push_back(StoredItemName(item));
   }
   EXPECT_EQ(SortOf(kRunSortKey), order);
-  for (const TRunkeyItem& item : items) {
+  for (const RunKeyItem& item : items) {
     SCOPED_TRACE(item.name);
     std::string stored = StoredItemName(item);
     EXPECT_FALSE(RawValueExists(item.root, kRunKey, item.name));
@@ -70,8 +70,8 @@ TEST_F(ItemManagerTest, NewItemsMoveIntoTheStoreInOrderExactlyAsWritten) {
 
 TEST_F(ItemManagerTest, TheSameNameInBothRunKeysGivesTwoItems) {
   if (CurrentUserPrefix().empty()) GTEST_SKIP() << "needs a known user";
-  TRunkeyItem user = UserItem("Tool", "user.exe");
-  TRunkeyItem machine = MachineItem("Tool", "machine.exe");
+  RunKeyItem user = UserItem("Tool", "user.exe");
+  RunKeyItem machine = MachineItem("Tool", "machine.exe");
   TakeOver(user);
   TakeOver(machine);
   EXPECT_EQ(SortOf(kRunSortKey), (Strings{StoredItemName(user), "Tool"}));
@@ -115,8 +115,8 @@ TEST_F(ItemManagerTest, KnownValuesAreHandledByTheirState) {
 }
 
 TEST_F(ItemManagerTest, AutoDisableLeavesANewItemDisabled) {
-  Options().SetChecked(kCbAutoDisable, true);
-  TRunkeyItem item = UserItem("Tool", "tool.exe -q");
+  SharedOptions().SetChecked(kAutoDisableOption, true);
+  RunKeyItem item = UserItem("Tool", "tool.exe -q");
   TakeOver(item);
   std::string stored = StoredItemName(item);
   EXPECT_EQ(RunValue(kHKeyCurrentUser, "Tool"), "<missing>");
@@ -251,7 +251,7 @@ TEST_F(ItemManagerTest, AnItemTheRunOrderRefusesStaysWhereItWas) {
   SetRawString(kHKeyLocalMachine, kRunSortKey, "1", "Squatter");
   SetRawString(kHKeyLocalMachine, kRunDisabledKey, "D", "d.exe");
 
-  TRunkeyItem item = MachineItem("New", "new.exe");
+  RunKeyItem item = MachineItem("New", "new.exe");
   StageRunValue(kHKeyLocalMachine, "New", "new.exe");
   EXPECT_EQ(ErrorOf([&] { Manager().TakeOverRunItem(item); }),
             "Unable to add New to the run order");

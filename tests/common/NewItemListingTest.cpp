@@ -1,7 +1,7 @@
 // What the runner window shows while a logon's first start looks for new items: the list of
 // what is still in the Windows places and not left to Windows, then the take-over itself.
 
-#include "install/UnitNewItemListing.h"
+#include "install/NewItemListing.h"
 
 #include <string>
 #include <vector>
@@ -34,7 +34,7 @@ TEST_F(NewItemListingTest, ListsWhatIsLeftThenTakesItOverAndPauses) {
                           {"second", "", "No new items."}};
   for (const Round& round : rounds) {
     SCOPED_TRACE(round.title);
-    TStartupMover mover;
+    StartupMover mover;
     EXPECT_EQ(NewItemListText(mover), round.list);
     std::vector<std::string> shown;
     std::uint32_t start = Sys().GetTickCount();

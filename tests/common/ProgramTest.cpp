@@ -2,18 +2,18 @@
 // dispatcher behind every event handler. The windows are recording ones; the mutex is the real
 // one under Wine.
 
-#include "entry/UnitProgram.h"
+#include "entry/Program.h"
 
 #include <memory>
 
-#include "runner/UnitFrmDummyRunner.h"
+#include "runner/StartupControl.h"
 #include "support/RecordingDialogs.h"
-#include "support/RecordingRunnerWindow.h"
+#include "support/RecordingStartupControlWindow.h"
 #include "support/TestEnv.h"
-#include "ui/UnitEventDispatch.h"
-#include "ui/UnitOptionsBinder.h"
+#include "ui/EventDispatch.h"
+#include "ui/Options.h"
 #include "util/Error.h"
-#include "util/UnitErrorLog.h"
+#include "util/ErrorLog.h"
 
 namespace lw::test {
 namespace {
@@ -21,29 +21,29 @@ namespace {
 class RecordingProgramWindows : public IProgramWindows {
  public:
   void InitializeApplication() override { calls.push_back("application"); }
-  void CreateOptionsForm() override {
+  void CreateOptionsDialog() override {
     // The options are up (and loaded) when their window is made.
-    Options();
+    SharedOptions();
     calls.push_back("options");
   }
-  void CreateAutoTuneErrorForm() override { calls.push_back("auto-tune error"); }
-  void CreateRunnerForm(const std::vector<std::string>& args) override {
+  void CreateAutoTuneErrorDialog() override { calls.push_back("auto-tune error"); }
+  void CreateStartupControlWindow(const std::vector<std::string>& args) override {
     calls.push_back("runner");
-    runner = std::make_unique<TfrmDummyRunner>(window);
-    runner->FormCreate(args);
+    runner = std::make_unique<StartupControl>(window);
+    runner->OnCreate(args);
   }
   void RunMessageLoop() override {
     calls.push_back(ApplicationTerminating() ? "loop ends at once" : "loop runs");
   }
-  void DestroyForms() override {
-    if (runner) runner->FormDestroy();
+  void DestroyWindows() override {
+    if (runner) runner->OnDestroy();
     runner.reset();
     calls.push_back("destroy");
   }
 
   std::vector<std::string> calls;
-  RecordingRunnerWindow window;
-  std::unique_ptr<TfrmDummyRunner> runner;
+  RecordingStartupControlWindow window;
+  std::unique_ptr<StartupControl> runner;
 };
 
 class ProgramTest : public PlatformTest {
@@ -79,7 +79,7 @@ TEST_F(ProgramTest, TheWindowsComeUpInTheirOrderAndOnlyAnUnknownArgumentKeepsThe
     EXPECT_TRUE(dialogs.Messages().empty());
     // Everything is released: the units, the options and the mutex.
     EXPECT_EQ(ErrorLogPath(), "");
-    EXPECT_THROW(Options(), std::logic_error);
+    EXPECT_THROW(SharedOptions(), std::logic_error);
     const Handle again = Sys().CreateMutex(true, InstanceMutexName());
     EXPECT_EQ(Sys().GetLastError(), kErrorSuccess);
     Sys().CloseHandle(again);

@@ -2,20 +2,20 @@
 // the Startup folders, the rights check, the program's own registration and the Install
 // command.
 
-#include "install/UnitStartupMover.h"
+#include "install/StartupMover.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "install/UnitInstallCommand.h"
-#include "store/UnitMyKeys.h"
+#include "install/InstallCommand.h"
+#include "store/SettingsStore.h"
 #include "support/RawRegistry.h"
 #include "support/RecordingDialogs.h"
 #include "support/StartupMoverFixture.h"
 #include "support/TestEnv.h"
-#include "util/UnitSpecialPaths.h"
-#include "util/UnitText.h"
+#include "util/SpecialFolders.h"
+#include "util/Text.h"
 
 namespace lw::test {
 namespace {
@@ -30,14 +30,14 @@ class StartupMoverTest : public StartupMoverFixture {
   }
 };
 
-std::string Describe(const TRunkeyItem& item) {
+std::string Describe(const RunKeyItem& item) {
   return "[" + item.name + "] " + item.command + " | " + item.user + " | " +
          (item.root == kHKeyCurrentUser    ? "HKCU"
           : item.root == kHKeyLocalMachine ? "HKLM"
                                            : std::to_string(item.root));
 }
 
-std::vector<std::string> Describe(const TStartupMover& mover) {
+std::vector<std::string> Describe(const StartupMover& mover) {
   std::vector<std::string> lines;
   for (int i = 0; i < mover.RunItemCount(); ++i) lines.push_back(Describe(mover.RunItem(i)));
   return lines;
@@ -76,7 +76,7 @@ TEST_F(StartupMoverTest, RunSnapshotListsStringValuesOfTheUserThenOfTheMachine) 
   SetRawString(kHKeyLocalMachine, kRunKey, "Machine", "C:\\m.exe -q");
   SetRawString(kHKeyLocalMachine, kRunKey, "Nothing", "");
 
-  TStartupMover mover;
+  StartupMover mover;
   const std::string user = User();
   const std::vector<std::string> expected = {
       "[ Lead] C:\\lead.exe | " + user + " | HKCU",
@@ -102,8 +102,9 @@ TEST_F(StartupMoverTest, RunSnapshotListsStringValuesOfTheUserThenOfTheMachine) 
 }
 
 TEST_F(StartupMoverTest, StartupSnapshotListsFilesOfEachFolderOnce) {
-  const std::string own = IncludeTrailingBackslash(SpecialPaths().GetUserStartupFolder());
-  const std::string common = IncludeTrailingBackslash(SpecialPaths().GetCommonStartupFolder());
+  const std::string own = IncludeTrailingBackslash(SharedSpecialFolders().GetUserStartupFolder());
+  const std::string common =
+      IncludeTrailingBackslash(SharedSpecialFolders().GetCommonStartupFolder());
   ASSERT_NE(own, common);
   MakeFolders(own);
   MakeFolders(common);
@@ -115,13 +116,13 @@ TEST_F(StartupMoverTest, StartupSnapshotListsFilesOfEachFolderOnce) {
   AddFile(own + "Folder\\inner.lnk");
   AddFile(common + "shared.lnk");
 
-  TStartupMover mover;
+  StartupMover mover;
   // Folder by folder in their order; within a folder the listing's order, which is the
   // file system's own (sorted here to compare).
   std::vector<std::string> ownFiles, commonFiles;
   std::vector<std::string> folders;
   for (int i = 0; i < mover.StartupItemCount(); ++i) {
-    const TStartupFolderItem& item = mover.StartupItem(i);
+    const StartupFolderItem& item = mover.StartupItem(i);
     EXPECT_EQ(item.path.substr(0, item.folder.size()), item.folder);
     if (folders.empty() || folders.back() != item.folder) folders.push_back(item.folder);
     if (item.folder == own) {
@@ -155,7 +156,7 @@ TEST_F(StartupMoverTest, PermissionCheckCreatesTheProgramKeyAndLeavesNoProbe) {
   const std::string runOnce = DumpTree(kHKeyLocalMachine, kRunOnceKey);
   ASSERT_FALSE(RawKeyExists(kHKeyLocalMachine, kProgramKey));
 
-  TStartupMover mover;
+  StartupMover mover;
   std::string location = "untouched";
   EXPECT_TRUE(mover.CheckPermissions(location));
   // Set on success too: the last key tested.
@@ -175,25 +176,25 @@ TEST_F(StartupMoverTest, RegistrationValuesAreExact) {
   const std::string pre = "\"" + Exe() + "\" -pre " + std::string(1, '\0');
   struct Case {
     const char* what;
-    void (*action)(TStartupMover&);
+    void (*action)(StartupMover&);
     HKey root;
     bool run;
     bool runOnce;
   };
   const Case cases[] = {
-      {"Run only", [](TStartupMover& m) { m.RegisterSelf(false, kHKeyLocalMachine); },
+      {"Run only", [](StartupMover& m) { m.RegisterSelf(false, kHKeyLocalMachine); },
        kHKeyLocalMachine, true, false},
-      {"Run and RunOnce", [](TStartupMover& m) { m.RegisterSelf(true, kHKeyLocalMachine); },
+      {"Run and RunOnce", [](StartupMover& m) { m.RegisterSelf(true, kHKeyLocalMachine); },
        kHKeyLocalMachine, true, true},
-      {"the user's", [](TStartupMover& m) { m.RegisterSelf(true, kHKeyCurrentUser); },
+      {"the user's", [](StartupMover& m) { m.RegisterSelf(true, kHKeyCurrentUser); },
        kHKeyCurrentUser, true, true},
-      {"RunOnce alone", [](TStartupMover& m) { m.RegisterRunOnce(kHKeyLocalMachine); },
+      {"RunOnce alone", [](StartupMover& m) { m.RegisterRunOnce(kHKeyLocalMachine); },
        kHKeyLocalMachine, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ResetPlatform();
-    TStartupMover mover;
+    StartupMover mover;
     c.action(mover);
     const HKey other = c.root == kHKeyLocalMachine ? kHKeyCurrentUser : kHKeyLocalMachine;
     for (HKey root : {c.root, other}) {
@@ -212,7 +213,7 @@ TEST_F(StartupMoverTest, RegistrationValuesAreExact) {
 }
 
 TEST_F(StartupMoverTest, UnregisteringTouchesOnlyTheMachinesOwnValues) {
-  TStartupMover mover;
+  StartupMover mover;
   EXPECT_FALSE(mover.IsSelfRegistered());
   mover.RegisterSelf(true, kHKeyLocalMachine);
   mover.RegisterSelf(true, kHKeyCurrentUser);
@@ -245,7 +246,7 @@ TEST_F(StartupMoverTest, UnregisteringTouchesOnlyTheMachinesOwnValues) {
 }
 
 TEST_F(StartupMoverTest, FirstInstallIsWhileThereIsNoShortcutStoreFolder) {
-  TStartupMover mover;
+  StartupMover mover;
   const std::string store = ExeFolder() + "Startup";
   EXPECT_TRUE(mover.IsFirstInstall());
   ASSERT_TRUE(Files().WriteFile(store, "not a folder"));
@@ -260,7 +261,7 @@ TEST_F(StartupMoverTest, FirstInstallIsWhileThereIsNoShortcutStoreFolder) {
 class InstallCommandTest : public StartupMoverTest {
  protected:
   // Runs the command and notes how many messages had been shown when each callback ran.
-  bool Install(TStartupMover& mover) {
+  bool Install(StartupMover& mover) {
     return InstallCommand(
         mover, [this] { reloadedAt = static_cast<int>(dialogs.Messages().size()); },
         [this] { refreshedAt = static_cast<int>(dialogs.Messages().size()); });
@@ -278,7 +279,7 @@ TEST_F(InstallCommandTest, RegistersForTheNextLogonAndMovesNothing) {
     dialogs.Clear();
     reloadedAt = refreshedAt = -1;
     SetRawString(kHKeyLocalMachine, kRunKey, "Other", "C:\\other.exe");
-    const std::string own = IncludeTrailingBackslash(SpecialPaths().GetUserStartupFolder());
+    const std::string own = IncludeTrailingBackslash(SharedSpecialFolders().GetUserStartupFolder());
     MakeFolders(own);
     AddFile(own + "tool.lnk");
     if (!firstInstall) {
@@ -286,7 +287,7 @@ TEST_F(InstallCommandTest, RegistersForTheNextLogonAndMovesNothing) {
     }
     if (firstInstall) dialogs.Answer(true);
 
-    TStartupMover mover;
+    StartupMover mover;
     EXPECT_TRUE(Install(mover));
 
     EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, "LAUNCHWARD"), "\"" + Exe() + "\" -go ");
@@ -304,7 +305,7 @@ TEST_F(InstallCommandTest, RegistersForTheNextLogonAndMovesNothing) {
       EXPECT_EQ(dialogs.Questions()[0].text,
                 "This is the first installation. Make sure Launchward is in its permanent "
                 "folder location before installing\r\n Continue?");
-      EXPECT_EQ(dialogs.Questions()[0].buttons, TConfirmButtons::kOkCancel);
+      EXPECT_EQ(dialogs.Questions()[0].buttons, ConfirmButtons::kOkCancel);
     }
     EXPECT_EQ(dialogs.Messages(),
               std::vector<std::string>{
@@ -323,7 +324,7 @@ TEST_F(InstallCommandTest, CancelOnFirstInstallWritesNothingButTheProgramKey) {
   }
   dialogs.Answer(false);
 
-  TStartupMover mover;
+  StartupMover mover;
   EXPECT_FALSE(Install(mover));
 
   std::string after;

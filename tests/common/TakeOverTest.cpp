@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "items/UnitItemManager.h"
+#include "items/ItemManager.h"
 #include "support/TakeOverFixture.h"
 
 namespace lw::test {
@@ -41,10 +41,10 @@ TEST_F(TakeOverTest, FirstTakeOverTakesEverythingInSnapshotOrderAndRecordsItAsNe
   ASSERT_TRUE(Files().SetFileAttributes(commonFolder + "desktop.ini",
                                         kFileAttributeSystem | kFileAttributeHidden));
 
-  TStartupMover mover;
+  StartupMover mover;
   std::vector<std::string> runOrder;
   ValueMap expectedRun;
-  for (const TRunkeyItem& item : mover.RunItems()) {
+  for (const RunKeyItem& item : mover.RunItems()) {
     if (item.name == kSelfRunValue) continue;
     runOrder.push_back(Stored(item.root, item.name));
     expectedRun[Stored(item.root, item.name)] = item.command;
@@ -52,7 +52,7 @@ TEST_F(TakeOverTest, FirstTakeOverTakesEverythingInSnapshotOrderAndRecordsItAsNe
   std::vector<std::string> startupOrder;
   ValueMap expectedNew;
   ValueMap expectedOrigins;
-  for (const TStartupFolderItem& item : mover.StartupItems()) {
+  for (const StartupFolderItem& item : mover.StartupItems()) {
     std::string name = ExtractFileName(item.path);
     startupOrder.push_back(store + name);
     expectedNew[name] = store + name;
@@ -117,9 +117,9 @@ TEST_P(TakeOverSecondPassTest, ReturningItemsAreRemovedAgainAndOnlyArrivalsAreNe
   Run(kHKeyCurrentUser, "Tray", "tray.exe");
   const std::string notes = Link(userFolder, "Notes.lnk", "C:\\Apps\\notes.exe");
   Pass();
-  ItemManager().DisableRunItem("Tray", user + "_");
+  SharedItemManager().DisableRunItem("Tray", user + "_");
   if (flagsConsumed) {
-    TStartupMover mover;
+    StartupMover mover;
     EXPECT_TRUE(mover.HasNewItems());
     EXPECT_FALSE(mover.HasNewItems());
   }
@@ -155,7 +155,7 @@ TEST_P(TakeOverSecondPassTest, ReturningItemsAreRemovedAgainAndOnlyArrivalsAreNe
 INSTANTIATE_TEST_SUITE_P(FlagsConsumedOrNot, TakeOverSecondPassTest, ::testing::Bool());
 
 TEST_F(TakeOverTest, AutoDisableLeavesNewItemsDisabledYetRecordedAsNew) {
-  Options().SetChecked(kCbAutoDisable, true);
+  SharedOptions().SetChecked(kAutoDisableOption, true);
   Run(kHKeyLocalMachine, "Agent", "agent.exe");
   Link(userFolder, "Notes.lnk", "C:\\Apps\\notes.exe");
   Pass();
@@ -222,7 +222,7 @@ TEST_F(TakeOverTest, AUserValueTooLongToStoreStaysWithWindows) {
 TEST_F(TakeOverTest, ItemsGoneSinceTheSnapshotAreLeftAlone) {
   Run(kHKeyLocalMachine, "Gone", "gone.exe");
   Link(userFolder, "Gone.lnk", "C:\\Apps\\gone.exe");
-  TStartupMover mover;
+  StartupMover mover;
   ASSERT_EQ(mover.RunItemCount(), 1);
   ASSERT_EQ(mover.StartupItemCount(), 1);
   Key run;

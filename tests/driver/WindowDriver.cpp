@@ -32,7 +32,7 @@ constexpr DWORD kNotifyIconRecordSize = NOTIFYICONDATAA_V2_SIZE;
 
 struct EnumContext {
   DWORD processId;
-  const TWindowQuery* query;
+  const WindowQuery* query;
   std::vector<HWND>* found;
 };
 
@@ -53,7 +53,7 @@ BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM param) {
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
   if (owner != context->processId) return TRUE;
-  const TWindowQuery& query = *context->query;
+  const WindowQuery& query = *context->query;
   if (!query.className.empty() && WindowClass(window) != query.className) return TRUE;
   if (!query.caption.empty() && CaptionOf(window) != query.caption) return TRUE;
   if (query.visibleOnly && !::IsWindowVisible(window)) return TRUE;
@@ -85,17 +85,17 @@ void HandleWaitingMessages() {
 
 }  // namespace
 
-// --- TProcess --------------------------------------------------------------------------------
+// --- ChildProcess --------------------------------------------------------------------------------
 
-TProcess::~TProcess() {
+ChildProcess::~ChildProcess() {
   Terminate();
   Release();
 }
 
-TProcess::TProcess(TProcess&& other) noexcept
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
 
-TProcess& TProcess::operator=(TProcess&& other) noexcept {
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
   if (this != &other) {
     Terminate();
     Release();
@@ -105,13 +105,13 @@ TProcess& TProcess::operator=(TProcess&& other) noexcept {
   return *this;
 }
 
-void TProcess::Release() {
+void ChildProcess::Release() {
   if (process_ != nullptr) ::CloseHandle(process_);
   process_ = nullptr;
   id_ = 0;
 }
 
-bool TProcess::Start(const std::string& commandLine, const std::string& folder) {
+bool ChildProcess::Start(const std::string& commandLine, const std::string& folder) {
   Release();
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -127,11 +127,11 @@ bool TProcess::Start(const std::string& commandLine, const std::string& folder) 
   return true;
 }
 
-bool TProcess::Running() const {
+bool ChildProcess::Running() const {
   return process_ != nullptr && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
 
-bool TProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
+bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
   if (process_ == nullptr || ::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
     return false;
   }
@@ -143,7 +143,7 @@ bool TProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
   return true;
 }
 
-bool TProcess::Terminate(UINT exitCode) {
+bool ChildProcess::Terminate(UINT exitCode) {
   if (process_ == nullptr) return true;
   if (Running()) ::TerminateProcess(process_, exitCode);
   return WaitForExit(kStartLimitMs);
@@ -151,14 +151,14 @@ bool TProcess::Terminate(UINT exitCode) {
 
 // --- Windows ---------------------------------------------------------------------------------
 
-std::vector<HWND> ProcessWindows(DWORD processId, const TWindowQuery& query) {
+std::vector<HWND> ProcessWindows(DWORD processId, const WindowQuery& query) {
   std::vector<HWND> found;
   EnumContext context{processId, &query, &found};
   ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&context));
   return found;
 }
 
-HWND WaitForProcessWindow(DWORD processId, const TWindowQuery& query, DWORD timeoutMs) {
+HWND WaitForProcessWindow(DWORD processId, const WindowQuery& query, DWORD timeoutMs) {
   HWND window = nullptr;
   WaitUntil(
       [&] {
@@ -171,11 +171,11 @@ HWND WaitForProcessWindow(DWORD processId, const TWindowQuery& query, DWORD time
 }
 
 std::vector<HWND> MessageBoxes(DWORD processId, const std::string& title) {
-  return ProcessWindows(processId, TWindowQuery{kMessageBoxClass, title, false});
+  return ProcessWindows(processId, WindowQuery{kMessageBoxClass, title, false});
 }
 
 HWND WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs) {
-  return WaitForProcessWindow(processId, TWindowQuery{kMessageBoxClass, title, false}, timeoutMs);
+  return WaitForProcessWindow(processId, WindowQuery{kMessageBoxClass, title, false}, timeoutMs);
 }
 
 std::string WindowText(HWND window) {
@@ -289,11 +289,11 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   }
 }
 
-// --- TWindowWatch ----------------------------------------------------------------------------
+// --- WindowWatch ----------------------------------------------------------------------------
 
-struct TWindowWatch::State {
+struct WindowWatch::State {
   DWORD processId = 0;
-  TWindowQuery query;
+  WindowQuery query;
   int controlId = 0;
   std::atomic<bool> stop{false};
   mutable std::mutex mutex;
@@ -344,7 +344,7 @@ struct TWindowWatch::State {
   }
 };
 
-TWindowWatch::TWindowWatch(DWORD processId, const TWindowQuery& query, int controlId)
+WindowWatch::WindowWatch(DWORD processId, const WindowQuery& query, int controlId)
     : state_(std::make_unique<State>()) {
   state_->processId = processId;
   state_->query = query;
@@ -352,22 +352,22 @@ TWindowWatch::TWindowWatch(DWORD processId, const TWindowQuery& query, int contr
   state_->thread = std::thread([state = state_.get()] { state->Run(); });
 }
 
-TWindowWatch::~TWindowWatch() {
+WindowWatch::~WindowWatch() {
   state_->stop = true;
   state_->thread.join();
 }
 
-HWND TWindowWatch::Window() const {
+HWND WindowWatch::Window() const {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->window;
 }
 
-std::vector<std::string> TWindowWatch::Texts() const {
+std::vector<std::string> WindowWatch::Texts() const {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->texts;
 }
 
-bool TWindowWatch::EverVisible() const {
+bool WindowWatch::EverVisible() const {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->everVisible;
 }

@@ -23,16 +23,16 @@ inline constexpr DWORD kStartLimitMs = 30000;
 inline constexpr DWORD kPollMs = 20;
 
 // A program started as a process of its own. Owns the process handle; a process still running
-// when its TProcess goes is ended (so a failed test leaves nothing behind, such as a program
+// when its ChildProcess goes is ended (so a failed test leaves nothing behind, such as a program
 // holding its single-instance mutex).
-class TProcess {
+class ChildProcess {
  public:
-  TProcess() = default;
-  ~TProcess();
-  TProcess(TProcess&& other) noexcept;
-  TProcess& operator=(TProcess&& other) noexcept;
-  TProcess(const TProcess&) = delete;
-  TProcess& operator=(const TProcess&) = delete;
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(ChildProcess&& other) noexcept;
+  ChildProcess& operator=(ChildProcess&& other) noexcept;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
 
   // CreateProcessA with no application name, the command line, the caller's environment and
   // folder as the working folder. False (with GetLastError set) when Windows refuses; a process
@@ -62,7 +62,7 @@ class TProcess {
 };
 
 // Which top-level windows to find; an empty field matches every window.
-struct TWindowQuery {
+struct WindowQuery {
   std::string className;
   std::string caption;
   bool visibleOnly = false;
@@ -70,9 +70,9 @@ struct TWindowQuery {
 
 // The top-level windows of the process (owned pop-ups, hidden windows and message boxes
 // included) that match, in the system's order.
-std::vector<HWND> ProcessWindows(DWORD processId, const TWindowQuery& query);
+std::vector<HWND> ProcessWindows(DWORD processId, const WindowQuery& query);
 // Polls until a matching window exists; null when none came within timeoutMs.
-HWND WaitForProcessWindow(DWORD processId, const TWindowQuery& query,
+HWND WaitForProcessWindow(DWORD processId, const WindowQuery& query,
                           DWORD timeoutMs = kStartLimitMs);
 
 // The system's message box class.
@@ -133,12 +133,12 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kStartL
 // process starts, while the program is still loading. Visibility is looked at between reads: a
 // window shown for less than a moment may be missed. A program that sits idle is read every few
 // milliseconds only.
-class TWindowWatch {
+class WindowWatch {
  public:
-  TWindowWatch(DWORD processId, const TWindowQuery& query, int controlId);
-  ~TWindowWatch();
-  TWindowWatch(const TWindowWatch&) = delete;
-  TWindowWatch& operator=(const TWindowWatch&) = delete;
+  WindowWatch(DWORD processId, const WindowQuery& query, int controlId);
+  ~WindowWatch();
+  WindowWatch(const WindowWatch&) = delete;
+  WindowWatch& operator=(const WindowWatch&) = delete;
 
   // The window once found; null before.
   HWND Window() const;

@@ -1,6 +1,6 @@
 // The error log at staged moments and with staged system texts.
 
-#include "util/UnitErrorLog.h"
+#include "util/ErrorLog.h"
 
 #include "support/TestEnv.h"
 #include "util/Error.h"
@@ -15,9 +15,9 @@ class ErrorLogSimTest : public test::PlatformTest {
  protected:
   void SetUp() override {
     PlatformTest::SetUp();
-    InitializeUnitErrorLog();
+    InitializeErrorLog();
   }
-  void TearDown() override { FinalizeUnitErrorLog(); }
+  void TearDown() override { FinalizeErrorLog(); }
 };
 
 TEST_F(ErrorLogSimTest, TimeIsLeftOutAtExactlyMidnight) {
@@ -35,7 +35,7 @@ TEST_F(ErrorLogSimTest, TimeIsLeftOutAtExactlyMidnight) {
   for (const Case& c : cases) {
     Files().DeleteFile(ErrorLogPath());
     Sim().SetLocalTime(c.time);
-    ErrorLog().Write("text");
+    SharedErrorLog().Write("text");
     EXPECT_EQ(ReadWholeFile(ErrorLogPath()), c.line);
   }
 }
@@ -57,7 +57,7 @@ TEST_F(ErrorLogSimTest, SystemTextLosesTrailingBreaksBlanksAndFullStops) {
   for (const Case& c : cases) {
     Files().DeleteFile(ErrorLogPath());
     Sim().SetMessageText(5, c.message);
-    ErrorLog().WriteError(5, "ctx");
+    SharedErrorLog().WriteError(5, "ctx");
     EXPECT_EQ(ReadWholeFile(ErrorLogPath()),
               std::string("02/01/2026 09:30:00 5 : ") + c.text + " (ctx)\r\n")
         << c.message;
@@ -66,21 +66,21 @@ TEST_F(ErrorLogSimTest, SystemTextLosesTrailingBreaksBlanksAndFullStops) {
 
 TEST_F(ErrorLogSimTest, ErrorCodesAreUnsignedDecimal) {
   Sim().SetLocalTime({2026, 1, 4, 2, 9, 30, 0, 0});
-  ErrorLog().WriteError(0x80070005u, "ctx");
+  SharedErrorLog().WriteError(0x80070005u, "ctx");
   EXPECT_EQ(ReadWholeFile(ErrorLogPath()), "02/01/2026 09:30:00 2147942405 :  (ctx)\r\n");
 }
 
 TEST_F(ErrorLogSimTest, RefusedWriteNamesTheFileAndTheReason) {
   Sim().DenyFolderWrites(test::ExeFolder());
   try {
-    ErrorLog().Write("lost");
+    SharedErrorLog().Write("lost");
     FAIL() << "no error raised";
   } catch (const Error& error) {
     EXPECT_EQ(std::string(error.what()),
               "Unable to write error log : " + ErrorLogPath() + " (5 : Access is denied)");
   }
   Sim().DenyFolderWrites(test::ExeFolder(), false);
-  ErrorLog().Write("kept");
+  SharedErrorLog().Write("kept");
   EXPECT_EQ(ReadWholeFile(ErrorLogPath()).find("lost"), std::string::npos);
 }
 

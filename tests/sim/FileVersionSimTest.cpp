@@ -1,6 +1,6 @@
 // Version text from staged version resources.
 
-#include "util/UnitFileVersion.h"
+#include "util/FileVersion.h"
 
 #include "support/TestEnv.h"
 

@@ -16,10 +16,10 @@ namespace {
 
 const char kUser[] = "bob";  // the simulated machine's user
 
-TRunkeyItem Machine(const std::string& name, const std::string& command) {
+RunKeyItem Machine(const std::string& name, const std::string& command) {
   return {name, command, "", kHKeyLocalMachine};
 }
-TRunkeyItem User(const std::string& name, const std::string& command) {
+RunKeyItem User(const std::string& name, const std::string& command) {
   return {name, command, kUser, kHKeyCurrentUser};
 }
 
@@ -64,24 +64,24 @@ struct World {
 
 struct Operation {
   const char* what;
-  std::function<void(TItemManager&, const World&)> run;
+  std::function<void(ItemManager&, const World&)> run;
   // The item of a take-over, which the next logon's pass takes over again while its value is
   // still in the Run key; the edit window's commands are repeated by nobody.
-  std::optional<TRunkeyItem> takenOver = std::nullopt;
+  std::optional<RunKeyItem> takenOver = std::nullopt;
 };
 
-void TakeOverAgain(TItemManager& manager, const TRunkeyItem& item) {
+void TakeOverAgain(ItemManager& manager, const RunKeyItem& item) {
   std::string command = RunValue(item.root, item.name);
   if (command == "<missing>" || command.empty()) return;
-  TRunkeyItem again = item;
+  RunKeyItem again = item;
   again.command = command;
   manager.TakeOverRunItem(again);
 }
 
-Operation TakeOverOperation(const char* what, const TRunkeyItem& item, bool autoDisable = false) {
+Operation TakeOverOperation(const char* what, const RunKeyItem& item, bool autoDisable = false) {
   return {what,
-          [item, autoDisable](TItemManager& m, const World&) {
-            Options().SetChecked(kCbAutoDisable, autoDisable);
+          [item, autoDisable](ItemManager& m, const World&) {
+            SharedOptions().SetChecked(kAutoDisableOption, autoDisable);
             m.TakeOverRunItem(item);
           },
           item};
@@ -94,24 +94,23 @@ const Operation kOperations[] = {
                       true),
     TakeOverOperation("take over a disabled item written back", Machine("E", "e.exe")),
     TakeOverOperation("take over a managed item written back", Machine("A", "a.exe")),
-    {"exclude a managed item", [](TItemManager& m, const World&) { m.ExcludeRunItem("bob_B"); }},
-    {"disable a managed item",
-     [](TItemManager& m, const World&) { m.DisableRunItem("B", "bob_"); }},
-    {"enable a disabled item", [](TItemManager& m, const World&) { m.EnableRunItem("D"); }},
+    {"exclude a managed item", [](ItemManager& m, const World&) { m.ExcludeRunItem("bob_B"); }},
+    {"disable a managed item", [](ItemManager& m, const World&) { m.DisableRunItem("B", "bob_"); }},
+    {"enable a disabled item", [](ItemManager& m, const World&) { m.EnableRunItem("D"); }},
     {"include an excluded item",
-     [](TItemManager& m, const World&) { m.IncludeRunItem("Ex", "", false); }},
+     [](ItemManager& m, const World&) { m.IncludeRunItem("Ex", "", false); }},
     {"include a user's value",
-     [](TItemManager& m, const World&) { m.IncludeRunItem("New2", "bob_", true); }},
+     [](ItemManager& m, const World&) { m.IncludeRunItem("New2", "bob_", true); }},
     {"include a shortcut",
-     [](TItemManager& m, const World& w) { m.IncludeStartupItem(w.userStartup + "u.lnk"); }},
+     [](ItemManager& m, const World& w) { m.IncludeStartupItem(w.userStartup + "u.lnk"); }},
     {"exclude a shortcut",
-     [](TItemManager& m, const World& w) { m.ExcludeStartupItem(w.store + "s.lnk"); }},
+     [](ItemManager& m, const World& w) { m.ExcludeStartupItem(w.store + "s.lnk"); }},
     {"disable a shortcut",
-     [](TItemManager& m, const World& w) { m.DisableStartupItem(w.store + "t.lnk"); }},
+     [](ItemManager& m, const World& w) { m.DisableStartupItem(w.store + "t.lnk"); }},
     {"enable a shortcut",
-     [](TItemManager& m, const World& w) { m.EnableStartupItem(w.store + "d.lnk"); }},
+     [](ItemManager& m, const World& w) { m.EnableStartupItem(w.store + "d.lnk"); }},
     {"move a shortcut to the Run key",
-     [](TItemManager& m, const World& w) {
+     [](ItemManager& m, const World& w) {
        std::string target;
        m.MoveShortcutToRunKey(w.store + "m.lnk", target, false);
      }},
@@ -122,9 +121,9 @@ class ItemManagerFaultTest : public ItemManagerTest {
   // A fresh machine with the world staged; returns the change count after staging.
   std::uint64_t Fresh() {
     FreeOptions();
-    FinalizeUnits();
+    FinalizeProcessUnits();
     ResetPlatform();
-    InitializeUnits();
+    InitializeProcessUnits();
     CreateOptions();
     EnsureFolder(store);
     world = World{store, userStartup, commonStartup};
@@ -176,7 +175,7 @@ TEST_F(ItemManagerFaultTest, AShortcutThatCannotMoveChangesNothing) {
 
   EXPECT_EQ(Manager().IncludeStartupItem(userStartup + "u.lnk"), "");
   EXPECT_EQ(ErrorOf([&] { Manager().ExcludeStartupItem(stored); }),
-            "Unable to move " + stored + " to " + SpecialPaths().GetCommonStartupFolder());
+            "Unable to move " + stored + " to " + SharedSpecialFolders().GetCommonStartupFolder());
 
   EXPECT_EQ(DumpTree(kHKeyLocalMachine, kProgramKey), before);
   EXPECT_TRUE(FileThere(userStartup + "u.lnk"));
@@ -214,7 +213,7 @@ TEST_F(ItemManagerFaultTest, GuardedValuesAreExcludedAndKeepTheirData) {
   for (const Case& c : cases) {
     const std::string name = "Guarded" + std::to_string(number++);
     SCOPED_TRACE(name);
-    TRunkeyItem item =
+    RunKeyItem item =
         c.root == kHKeyCurrentUser ? User(name, "g.exe /keep") : Machine(name, "g.exe /keep");
     StageRunValue(c.root, name, item.command);
     Sim().GuardValue(c.root, SeamPath(kRunKey), name, c.guard);

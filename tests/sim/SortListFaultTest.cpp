@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "store/UnitMyKeys.h"
+#include "store/SettingsStore.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
 
@@ -17,9 +17,9 @@ class SortListFaultTest : public PlatformTest {
  protected:
   void SetUp() override {
     PlatformTest::SetUp();
-    InitializeUnitMyKeys();
+    InitializeSettingsStore();
   }
-  void TearDown() override { FinalizeUnitMyKeys(); }
+  void TearDown() override { FinalizeSettingsStore(); }
 
   static std::vector<std::string> Listed() {
     std::vector<std::string> listed;
@@ -37,7 +37,7 @@ class SortListFaultTest : public PlatformTest {
   std::uint64_t RunWithFailure(std::uint64_t n, Stage stage, Action action) {
     TearDown();
     ResetPlatform();
-    InitializeUnitMyKeys();
+    InitializeSettingsStore();
     stage();
     std::uint64_t start = Sim().ChangeCount();
     if (n != 0) Sim().FailChange(start + n);

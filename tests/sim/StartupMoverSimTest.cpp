@@ -2,22 +2,22 @@
 // writes that fail, Startup folders that are missing or repeat each other, other users' hives,
 // a user name that cannot be had, and the pause on the virtual clock.
 
-#include "install/UnitStartupMover.h"
+#include "install/StartupMover.h"
 
 #include <climits>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "install/UnitInstallCommand.h"
-#include "store/UnitMyKeys.h"
-#include "store/UnitTokenPrivs.h"
+#include "install/InstallCommand.h"
+#include "store/HivePrivileges.h"
+#include "store/SettingsStore.h"
 #include "support/RawRegistry.h"
 #include "support/RecordingDialogs.h"
 #include "support/StartupMoverFixture.h"
 #include "support/TestEnv.h"
-#include "util/UnitApplication.h"
-#include "util/UnitSpecialPaths.h"
+#include "util/SpecialFolders.h"
+#include "util/Termination.h"
 
 namespace lw::test {
 namespace {
@@ -51,7 +51,7 @@ TEST_F(StartupMoverSimTest, PermissionCheckStopsAtTheFirstKeyThatRefuses) {
     for (const std::string& key : c.neverReached) DeleteKeyTree(kHKeyLocalMachine, SeamPath(key));
     Sim().DenyKeyWrites(kHKeyLocalMachine, SeamPath(c.denied));
 
-    TStartupMover mover;
+    StartupMover mover;
     std::string location;
     EXPECT_FALSE(mover.CheckPermissions(location));
     EXPECT_EQ(location, kMachineText + c.failed);
@@ -78,7 +78,7 @@ TEST_F(StartupMoverSimTest, AFailedProbeLeavesNothingBehind) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.change);
     ResetPlatform();
-    TStartupMover mover;
+    StartupMover mover;
     std::string location;
     ASSERT_TRUE(mover.CheckPermissions(location));  // the program key is there from now on
     if (c.failed != kRunOnceKey) DeleteKeyTree(kHKeyLocalMachine, SeamPath(kRunOnceKey));
@@ -101,7 +101,7 @@ TEST_F(StartupMoverSimTest, AFailedProbeLeavesNothingBehind) {
 // the question is on the screen.
 class ActingDialogs : public RecordingDialogs {
  public:
-  bool Confirm(const std::string& text, TConfirmButtons buttons) override {
+  bool Confirm(const std::string& text, ConfirmButtons buttons) override {
     if (onConfirm) onConfirm();
     return RecordingDialogs::Confirm(text, buttons);
   }
@@ -111,7 +111,7 @@ class ActingDialogs : public RecordingDialogs {
 TEST_F(StartupMoverSimTest, InstallWithoutRightsIsRefused) {
   Sim().DenyKeyWrites(kHKeyLocalMachine, "");
   RecordingDialogs dialogs;
-  TStartupMover mover;
+  StartupMover mover;
   bool called = false;
   EXPECT_FALSE(InstallCommand(
       mover, [&] { called = true; }, [&] { called = true; }));
@@ -132,7 +132,7 @@ TEST_F(StartupMoverSimTest, InstallStopsAtARegistrationThatFailsAndTakesItBack) 
     ActingDialogs dialogs;
     dialogs.Answer(true);
     dialogs.onConfirm = [&] { Sim().DenyKeyWrites(kHKeyLocalMachine, SeamPath(denied)); };
-    TStartupMover mover;
+    StartupMover mover;
     bool called = false;
     EXPECT_EQ(ErrorOf([&] {
                 InstallCommand(
@@ -150,10 +150,10 @@ TEST_F(StartupMoverSimTest, InstallStopsAtARegistrationThatFailsAndTakesItBack) 
 
 // --- Snapshots --------------------------------------------------------------------------------
 
-std::vector<std::string> StartupList(const TStartupMover& mover) {
+std::vector<std::string> StartupList(const StartupMover& mover) {
   std::vector<std::string> lines;
   for (int i = 0; i < mover.StartupItemCount(); ++i) {
-    const TStartupFolderItem& item = mover.StartupItem(i);
+    const StartupFolderItem& item = mover.StartupItem(i);
     lines.push_back(item.path + " | " + item.folder + " | " + item.user);
   }
   return lines;
@@ -188,7 +188,7 @@ TEST_F(StartupMoverSimTest, StartupFoldersAreListedOnceEachAndMissingOnesGiveNot
     Sim().SetSpecialFolder(kCsidlStartup, c.user);
     Sim().SetSpecialFolder(kCsidlCommonStartup, c.common);
     Sim().SetSpecialFolder(kCsidlAltStartup, c.alternate);
-    TStartupMover mover;
+    StartupMover mover;
     EXPECT_EQ(StartupList(mover), c.listed);
     EXPECT_EQ(Sim().OpenFindCount(), 0);
   }
@@ -202,7 +202,7 @@ TEST_F(StartupMoverSimTest, AUserNameThatCannotBeHadIsNoUser) {
     EXPECT_EQ(CurrentUserName(), "UnknownUser");
     SetRawString(kHKeyCurrentUser, kRunKey, "Tool", "C:\\tool.exe");
     Sim().AddFile(kBobStartup + "\\own.lnk");
-    TStartupMover mover;
+    StartupMover mover;
     ASSERT_EQ(mover.RunItemCount(), 1);
     EXPECT_EQ(mover.RunItem(0).user, "");
     EXPECT_EQ(mover.RunItem(0).root, kHKeyCurrentUser);
@@ -218,10 +218,10 @@ class UnregisterUserTest : public StartupMoverSimTest {
  protected:
   void SetUp() override {
     StartupMoverSimTest::SetUp();
-    InitializeUnitTokenPrivs();
+    InitializeHivePrivileges();
   }
   void TearDown() override {
-    FinalizeUnitTokenPrivs();
+    FinalizeHivePrivileges();
     StartupMoverSimTest::TearDown();
   }
 
@@ -259,7 +259,7 @@ class UnregisterUserTest : public StartupMoverSimTest {
 
 TEST_F(UnregisterUserTest, RemovesTheRegistrationFromTheUsersHive) {
   const std::string file = MakeProfile("alice");
-  TStartupMover mover;
+  StartupMover mover;
   mover.UnregisterUser("alice");
   EXPECT_FALSE(RawKeyExists(kHKeyUsers, "Launchward_alice"));
   EXPECT_EQ(Sim().OpenKeyCount(), 0);
@@ -268,7 +268,7 @@ TEST_F(UnregisterUserTest, RemovesTheRegistrationFromTheUsersHive) {
 
 TEST_F(UnregisterUserTest, AHiveThatDoesNotMountIsLeftAlone) {
   const std::string file = MakeProfile("alice");
-  TStartupMover mover;
+  StartupMover mover;
   mover.RegisterSelf(true, kHKeyCurrentUser);
   const std::string own =
       DumpTree(kHKeyCurrentUser, kRunKey) + DumpTree(kHKeyCurrentUser, kRunOnceKey);

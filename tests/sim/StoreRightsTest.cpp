@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "store/UnitMyKeys.h"
-#include "store/UnitTokenPrivs.h"
+#include "store/HivePrivileges.h"
+#include "store/SettingsStore.h"
 #include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
@@ -17,11 +17,11 @@ class StoreRightsTest : public PlatformTest {
  protected:
   void SetUp() override {
     PlatformTest::SetUp();
-    InitializeUnitMyKeys();
+    InitializeSettingsStore();
   }
   void TearDown() override {
-    FinalizeUnitMyKeys();
-    FinalizeUnitTokenPrivs();
+    FinalizeSettingsStore();
+    FinalizeHivePrivileges();
   }
 };
 
@@ -51,15 +51,15 @@ TEST_F(StoreRightsTest, WithoutAdministratorRightsStringWritesRaiseAndNothingCha
       {"SaveSortOrder", [] { SaveSortOrder(kStartupSortName, {"C:\\s\\a.lnk"}); },
        std::string("Unable to open : ") + kStartupSortKey},
       {"PutString to the Run key",
-       [] { MyKeysRegistry().PutStringAt(kHKeyLocalMachine, kRunKey, true, "X", "x.exe"); },
+       [] { SharedRegistry().PutStringAt(kHKeyLocalMachine, kRunKey, true, "X", "x.exe"); },
        std::string("Unable to open : ") + kRunKey},
       {"SetPriority", [] { SetPriority("A", 256); }, ""},
       {"SetCustomDelay", [] { SetCustomDelay("A", 1); }, ""},
       {"DeleteCustomDelay", [] { DeleteCustomDelay("A"); }, ""},
       {"SetRunLocationHKey", [] { SetRunLocationHKey("A", kHKeyLocalMachine); }, ""},
       {"ClearInstalled", [] { ClearInstalled(); }, ""},
-      {"RecreateSubKey", [] { MyKeysRegistry().RecreateSubKey(kProgramKey, kRunSortName); }, ""},
-      {"PutInteger", [] { MyKeysRegistry().PutInteger(kProgramKey, true, "FORM_WIDTH", 1); }, ""},
+      {"RecreateSubKey", [] { SharedRegistry().RecreateSubKey(kProgramKey, kRunSortName); }, ""},
+      {"PutInteger", [] { SharedRegistry().PutInteger(kProgramKey, true, "FORM_WIDTH", 1); }, ""},
       {"GetPriority of a new item",
        [] { EXPECT_EQ(GetPriority("New", kDefaultPriority), kDefaultPriority); }, ""},
       {"GetPriority of an item with a stored class",
@@ -80,7 +80,7 @@ TEST_F(StoreRightsTest, WithoutAdministratorRightsStringWritesRaiseAndNothingCha
   EXPECT_EQ(DumpTree(kHKeyLocalMachine, "SOFTWARE"), before);
 
   // What the runner learns per user is still kept.
-  TMyRegistry userReg;
+  Registry userReg;
   userReg.SetDefaultRoot(kHKeyCurrentUser);
   UpdateAutoTune(userReg, "A_PRE", 50);
   SetTunedDelay(userReg, "A", 2000);
@@ -92,12 +92,12 @@ TEST_F(StoreRightsTest, WithoutAdministratorRightsStringWritesRaiseAndNothingCha
 
 TEST_F(StoreRightsTest, PrivilegesAreEnabledAtStartAndDroppedAtTheEnd) {
   ASSERT_FALSE(Sim().PrivilegeEnabled("SeBackupPrivilege"));
-  InitializeUnitTokenPrivs();
-  EXPECT_TRUE(TokenPrivsEnabled());
+  InitializeHivePrivileges();
+  EXPECT_TRUE(HivePrivilegesEnabled());
   EXPECT_TRUE(Sim().PrivilegeEnabled("SeBackupPrivilege"));
   EXPECT_TRUE(Sim().PrivilegeEnabled("SeRestorePrivilege"));
-  FinalizeUnitTokenPrivs();
-  EXPECT_FALSE(TokenPrivsEnabled());
+  FinalizeHivePrivileges();
+  EXPECT_FALSE(HivePrivilegesEnabled());
   EXPECT_FALSE(Sim().PrivilegeEnabled("SeBackupPrivilege"));
   EXPECT_FALSE(Sim().PrivilegeEnabled("SeRestorePrivilege"));
 }
@@ -120,7 +120,7 @@ TEST_F(StoreRightsTest, AHiveThatCannotBeLoadedFailsSilently) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);
     ResetPlatform();
-    InitializeUnitTokenPrivs();  // saving a hive needs the backup privilege on Windows
+    InitializeHivePrivileges();  // saving a hive needs the backup privilege on Windows
     const std::string file = ScratchFolder() + "bob\\NTuser.dat";
     SetRawString(kHKeyCurrentUser,
                  "SOFTWARE\\Tallowmere\\Src\\SOFTWARE\\Microsoft\\Windows\\"
@@ -131,11 +131,11 @@ TEST_F(StoreRightsTest, AHiveThatCannotBeLoadedFailsSilently) {
     ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, "SOFTWARE\\Tallowmere\\Src", kKeyRead, &key), 0);
     ASSERT_EQ(Reg().SaveKey(key, file), 0);
     Reg().CloseKey(key);
-    FinalizeUnitTokenPrivs();
+    FinalizeHivePrivileges();
     c.stage(file);
 
-    InitializeUnitTokenPrivs();
-    TMyRegistry reg;
+    InitializeHivePrivileges();
+    Registry reg;
     reg.LoadUserHive("bob", ScratchFolder());
     EXPECT_EQ(reg.GetStringAt(kHKeyUsers, run, "Tool"), "");
     EXPECT_EQ(ErrorOf([&] { reg.PutStringAt(kHKeyUsers, run, true, "Tool", "x"); }),
@@ -143,7 +143,7 @@ TEST_F(StoreRightsTest, AHiveThatCannotBeLoadedFailsSilently) {
     reg.UnloadUserHive();
     EXPECT_FALSE(RawKeyExists(kHKeyUsers, "Launchward_bob"));
     EXPECT_EQ(Sim().OpenKeyCount(), 0);
-    FinalizeUnitTokenPrivs();
+    FinalizeHivePrivileges();
   }
 }
 

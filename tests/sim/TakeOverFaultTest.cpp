@@ -6,12 +6,12 @@
 #include <functional>
 #include <string>
 
-#include "items/UnitItemManager.h"
-#include "store/UnitMyKeys.h"
+#include "items/ItemManager.h"
+#include "store/SettingsStore.h"
 #include "support/ItemCensus.h"
 #include "support/TakeOverFixture.h"
 #include "util/Error.h"
-#include "util/UnitText.h"
+#include "util/Text.h"
 
 namespace lw::test {
 namespace {
@@ -39,8 +39,8 @@ class TakeOverFaultTest : public TakeOverFixture {
     StageFirstLogon();
     Pass();
     ASSERT_TRUE(NothingLost(TakeItemCensus()));
-    ItemManager().DisableRunItem("Machine item 5", "");
-    ItemManager().DisableStartupItem(store + "Shared 2.lnk");
+    SharedItemManager().DisableRunItem("Machine item 5", "");
+    SharedItemManager().DisableStartupItem(store + "Shared 2.lnk");
     Run(kHKeyLocalMachine, "Machine item 5", "C:\\Tools\\m5.exe %TEMP%");
     Run(kHKeyLocalMachine, "Machine item 6", "C:\\Tools\\m6.exe %TEMP%");
     Run(kHKeyCurrentUser, "Newcomer", "C:\\New\\n.exe");
@@ -52,7 +52,7 @@ class TakeOverFaultTest : public TakeOverFixture {
   // Stages, fails change n of the pass (none when n is 0), and returns the changes the pass made.
   std::uint64_t PassFailing(const std::function<void()>& stage, std::uint64_t n) {
     Restart();
-    Options().SetChecked(kCbAutoDisable, autoDisable);
+    SharedOptions().SetChecked(kAutoDisableOption, autoDisable);
     stage();
     census = TakeItemCensus();
     std::uint64_t start = Sim().ChangeCount();

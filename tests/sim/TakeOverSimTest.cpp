@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "install/UnitNewItemListing.h"
-#include "items/UnitItemManager.h"
+#include "install/NewItemListing.h"
+#include "items/ItemManager.h"
 #include "support/ItemCensus.h"
 #include "support/TakeOverFixture.h"
 
@@ -45,7 +45,7 @@ TEST_F(TakeOverSimTest, WithTheUserUnknownSameNamedValuesOfBothRootsAreBothKept)
   Pass();
   EXPECT_EQ(Store(kRunItemsKey), (ValueMap{{"Tray", "user-tray.exe"}}));
   EXPECT_EQ(Values(kHKeyLocalMachine, kRunKey), (ValueMap{{"Tray", "machine-tray.exe"}}));
-  ItemManager().DisableRunItem("Tray", "");
+  SharedItemManager().DisableRunItem("Tray", "");
   Pass();
   EXPECT_EQ(Store(kRunDisabledKey), (ValueMap{{"Tray", "user-tray.exe"}}));
   EXPECT_EQ(Values(kHKeyLocalMachine, kRunKey), (ValueMap{{"Tray", "machine-tray.exe"}}));
@@ -60,7 +60,7 @@ TEST_F(TakeOverSimTest, WithTheUserUnknownSameNamedValuesOfBothRootsAreBothKept)
 // folder, untouched and unrecorded, whether it was new or had been disabled; the next logon
 // tries again.
 TEST_F(TakeOverSimTest, ShortcutThatCannotBeCopiedStaysWhereItIs) {
-  Options().SetChecked(kCbAutoDisable, true);
+  SharedOptions().SetChecked(kAutoDisableOption, true);
   Link(userFolder, "Locked.lnk", "C:\\Apps\\locked.exe");
   Link(commonFolder, "Held.lnk", "C:\\Apps\\held.exe");
   SetRawString(kHKeyLocalMachine, kStartupDisableKey, "Held.lnk", store + "Held.lnk");
@@ -119,7 +119,7 @@ TEST_F(TakeOverSimTest, ItemsTakenBeforeAFailureAreRecordedAsNew) {
       // in no list (and joining the start order would have it started).
       {"the new shortcut cannot be disabled",
        [this] {
-         Options().SetChecked(kCbAutoDisable, true);
+         SharedOptions().SetChecked(kAutoDisableOption, true);
          Link(userFolder, "First.lnk", "C:\\first.exe");
          Sim().DenyKeyWrites(kHKeyLocalMachine, SeamPath(kStartupDisableKey));
        },
@@ -131,7 +131,7 @@ TEST_F(TakeOverSimTest, ItemsTakenBeforeAFailureAreRecordedAsNew) {
     const char* recordsKey = c.startupPass ? kStartupNewKey : kRunNewItemsKey;
     SetRawString(kHKeyLocalMachine, recordsKey, "Old", "old.exe");
     c.stage();
-    TStartupMover mover;
+    StartupMover mover;
     EXPECT_THROW(c.startupPass ? mover.DetectNewStartupItems() : mover.DetectNewRunItems(), Error);
     EXPECT_EQ(Store(recordsKey), c.recorded);
     EXPECT_EQ(ProgramValue(c.startupPass ? kNewStartupItemsValue : kNewRunItemsValue),
@@ -168,7 +168,7 @@ TEST_F(TakeOverSimTest, ListingPausesAndReportsErrors) {
     Run(kHKeyLocalMachine, "Agent", "agent.exe");
     Link(userFolder, "Notes.lnk", "C:\\notes.exe");
     c.stage();
-    TStartupMover mover;
+    StartupMover mover;
     std::vector<std::string> shown;
     std::size_t before = Sim().Sleeps().size();
     bool done = RunNewItemListing(mover, [&](const std::string& text) { shown.push_back(text); });

@@ -4,10 +4,10 @@
 #include <functional>
 
 #include "platform/Platform.h"
-#include "store/UnitMyKeys.h"
+#include "store/SettingsStore.h"
 #include "support/RawRegistry.h"
-#include "util/UnitSpecialPaths.h"
-#include "util/UnitText.h"
+#include "util/SpecialFolders.h"
+#include "util/Text.h"
 
 namespace lw::test {
 
@@ -37,7 +37,7 @@ std::string TextOf(HKey root, const std::string& key, const std::string& name) {
 
 std::vector<std::string> Folders() {
   std::vector<std::string> folders;
-  const TSpecialPaths& paths = SpecialPaths();
+  const SpecialFolders& paths = SharedSpecialFolders();
   for (const std::string& folder : {paths.GetUserStartupFolder(), paths.GetCommonStartupFolder(),
                                     paths.GetAltStartupFolder(), GetShortcutStoreFolder()}) {
     if (folder.empty()) continue;

@@ -6,8 +6,8 @@
 // Counted: each value of the Run key of HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, and of the
 // program key's "Run" and "RunDisabled" keys (values with empty data, blank names and the
 // program's own "LAUNCHWARD" are not items); each file of the user's, the All Users and the
-// alternate Startup folder and of the shortcut store. Uses SpecialPaths(), so the special-paths
-// unit must be initialised.
+// alternate Startup folder and of the shortcut store. Uses SharedSpecialFolders(), so the
+// special-paths unit must be initialised.
 
 #include <gtest/gtest.h>
 

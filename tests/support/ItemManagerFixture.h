@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "entry/UnitInit.h"
-#include "items/UnitItemManager.h"
-#include "store/UnitMyKeys.h"
+#include "entry/ProcessUnits.h"
+#include "items/ItemManager.h"
+#include "store/SettingsStore.h"
 #include "support/RawRegistry.h"
 #include "support/TestEnv.h"
-#include "ui/UnitOptionsBinder.h"
-#include "util/UnitCurrentUser.h"
-#include "util/UnitSpecialPaths.h"
-#include "util/UnitText.h"
+#include "ui/Options.h"
+#include "util/CurrentUser.h"
+#include "util/SpecialFolders.h"
+#include "util/Text.h"
 
 namespace lw::test {
 
@@ -81,28 +81,28 @@ class ItemManagerTest : public PlatformTest {
  protected:
   void SetUp() override {
     PlatformTest::SetUp();
-    InitializeUnits();
+    InitializeProcessUnits();
     CreateOptions();
     store = GetShortcutStoreFolder();
-    userStartup = IncludeTrailingBackslash(SpecialPaths().GetUserStartupFolder());
-    commonStartup = IncludeTrailingBackslash(SpecialPaths().GetCommonStartupFolder());
+    userStartup = IncludeTrailingBackslash(SharedSpecialFolders().GetUserStartupFolder());
+    commonStartup = IncludeTrailingBackslash(SharedSpecialFolders().GetCommonStartupFolder());
     for (const std::string& folder : {store, userStartup, commonStartup}) EnsureFolder(folder);
   }
   void TearDown() override {
     FreeOptions();
-    FinalizeUnits();
+    FinalizeProcessUnits();
   }
 
-  static TItemManager& Manager() { return ItemManager(); }
-  static TRunkeyItem MachineItem(const std::string& name, const std::string& command) {
+  static ItemManager& Manager() { return SharedItemManager(); }
+  static RunKeyItem MachineItem(const std::string& name, const std::string& command) {
     return {name, command, "", kHKeyLocalMachine};
   }
-  static TRunkeyItem UserItem(const std::string& name, const std::string& command) {
+  static RunKeyItem UserItem(const std::string& name, const std::string& command) {
     std::string user = CurrentUserName();
     return {name, command, user == kUnknownUser ? std::string() : user, kHKeyCurrentUser};
   }
   // A value of the item's Run key, then the take-over of it.
-  static void TakeOver(const TRunkeyItem& item) {
+  static void TakeOver(const RunKeyItem& item) {
     StageRunValue(item.root, item.name, item.command);
     Manager().TakeOverRunItem(item);
   }

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/UnitDialogs.h"
+#include "ui/Dialogs.h"
 
 namespace lw::test {
 
@@ -24,7 +24,7 @@ class RecordingDialogs : public IDialogService {
  public:
   struct Question {
     std::string text;
-    TConfirmButtons buttons;
+    ConfirmButtons buttons;
   };
 
   RecordingDialogs() : previous_(InstallDialogService(this)) {}
@@ -38,7 +38,7 @@ class RecordingDialogs : public IDialogService {
 
   void ShowMessage(const std::string& text) override { messages_.push_back(text); }
 
-  bool Confirm(const std::string& text, TConfirmButtons buttons) override {
+  bool Confirm(const std::string& text, ConfirmButtons buttons) override {
     questions_.push_back({text, buttons});
     if (answers_.empty()) {
       ADD_FAILURE() << "unexpected question: " << text;

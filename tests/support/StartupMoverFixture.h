@@ -2,9 +2,9 @@
 // The units the startup mover stands on (the settings store and the special folders), brought
 // up for each test on a fresh platform.
 
-#include "store/UnitMyKeys.h"
+#include "store/SettingsStore.h"
 #include "support/TestEnv.h"
-#include "util/UnitSpecialPaths.h"
+#include "util/SpecialFolders.h"
 
 namespace lw::test {
 
@@ -12,12 +12,12 @@ class StartupMoverFixture : public PlatformTest {
  protected:
   void SetUp() override {
     PlatformTest::SetUp();
-    InitializeUnitMyKeys();
-    InitializeUnitSpecialPaths();
+    InitializeSettingsStore();
+    InitializeSpecialFolders();
   }
   void TearDown() override {
-    FinalizeUnitSpecialPaths();
-    FinalizeUnitMyKeys();
+    FinalizeSpecialFolders();
+    FinalizeSettingsStore();
   }
 };
 

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "entry/UnitInit.h"
-#include "install/UnitStartupMover.h"
-#include "store/UnitMyKeys.h"
+#include "entry/ProcessUnits.h"
+#include "install/StartupMover.h"
+#include "store/SettingsStore.h"
 #include "support/RawRegistry.h"
 #include "support/TestEnv.h"
-#include "ui/UnitOptionsBinder.h"
-#include "util/UnitCurrentUser.h"
-#include "util/UnitSpecialPaths.h"
-#include "util/UnitText.h"
+#include "ui/Options.h"
+#include "util/CurrentUser.h"
+#include "util/SpecialFolders.h"
+#include "util/Text.h"
 
 namespace lw::test {
 
@@ -69,11 +69,11 @@ class TakeOverFixture : public PlatformTest {
  protected:
   void SetUp() override {
     PlatformTest::SetUp();
-    InitializeUnits();
+    InitializeProcessUnits();
     CreateOptions();
     user = CurrentUserName();
-    userFolder = IncludeTrailingBackslash(SpecialPaths().GetUserStartupFolder());
-    commonFolder = IncludeTrailingBackslash(SpecialPaths().GetCommonStartupFolder());
+    userFolder = IncludeTrailingBackslash(SharedSpecialFolders().GetUserStartupFolder());
+    commonFolder = IncludeTrailingBackslash(SharedSpecialFolders().GetCommonStartupFolder());
     store = GetShortcutStoreFolder();
     MakeFolders(userFolder);
     MakeFolders(commonFolder);
@@ -81,7 +81,7 @@ class TakeOverFixture : public PlatformTest {
   }
   void TearDown() override {
     FreeOptions();
-    FinalizeUnits();
+    FinalizeProcessUnits();
   }
   // A fresh machine within one test, for tables of cases that each need one.
   void Restart() {
@@ -110,7 +110,7 @@ class TakeOverFixture : public PlatformTest {
 
   // One logon's first start: a fresh snapshot, then both passes.
   static void Pass() {
-    TStartupMover mover;
+    StartupMover mover;
     mover.DetectNewRunItems();
     mover.DetectNewStartupItems();
   }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "util/UnitApplication.h"
+#include "util/Termination.h"
 
 #ifndef _WIN32
 #include "platform/sim/SimPlatform.h"

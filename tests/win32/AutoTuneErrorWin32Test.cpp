@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "driver/WindowDriver.h"
-#include "entry/UnitInit.h"
+#include "entry/ProcessUnits.h"
 #include "platform/ForwardingPlatform.h"
 #include "platform/PerfDataBlock.h"
 #include "platform/win32/Win32Platform.h"
-#include "runner/UnitCPUUsage.h"
-#include "runner/UnitFrmDummyRunner.h"
-#include "runner/win32/UnitFrmAutoTuneError.h"
-#include "store/UnitMyKeys.h"
+#include "runner/ProcessorLoad.h"
+#include "runner/StartupControl.h"
+#include "runner/win32/AutoTuneErrorDialog.h"
+#include "store/SettingsStore.h"
 #include "support/RawRegistry.h"
 #include "support/TestEnv.h"
-#include "ui/UnitOptionsBinder.h"
+#include "ui/Options.h"
 #include "ui/win32/Win32Application.h"
 
 namespace lw::test {
@@ -106,31 +106,31 @@ class AutoTuneErrorWin32Test : public PlatformTest {
       SetRawDword(kHKeyLocalMachine, kProgramKey, value, 100);
     }
     InstallPlatform(std::make_unique<NoLoadPlatform>());
-    InitializeUnits();
+    InitializeProcessUnits();
     CreateOptions();
-    application = std::make_unique<TWin32Application>();
+    application = std::make_unique<Win32Application>();
   }
   void TearDown() override {
     application.reset();
     FreeOptions();
-    FinalizeUnits();
+    FinalizeProcessUnits();
   }
 
-  std::unique_ptr<TWin32Application> application;
+  std::unique_ptr<Win32Application> application;
 };
 
 // The dialog shows its five lines once; auto-tune is then off and saved, and the lines are in
 // the error log. A second check shows nothing.
 TEST_F(AutoTuneErrorWin32Test, ShowsTheDialogOnceAndSwitchesAutoTuneOff) {
   ASSERT_TRUE(CpuSamplingFailed());
-  ASSERT_FALSE(Options().DisableAutoTune());
-  TFrmAutoTuneError dialog;
+  ASSERT_FALSE(SharedOptions().DisableAutoTune());
+  AutoTuneErrorDialog dialog;
 
   std::vector<std::string> lines;
   std::thread user([&] {
     const HWND shown = driver::WaitForProcessWindow(
         ::GetCurrentProcessId(), {"TFrmAutoTuneError", kAutoTuneErrorCaption, true});
-    if (shown != nullptr) lines = SplitLines(driver::ControlText(shown, kAutoTuneErrorMemoId));
+    if (shown != nullptr) lines = SplitLines(driver::ControlText(shown, kAutoTuneErrorTextId));
     // Closed in any case, so that a failing case does not hang.
     driver::PostWindowMessage(shown != nullptr ? shown : dialog.Handle(), WM_CLOSE, 0, 0);
   });
@@ -151,8 +151,8 @@ TEST_F(AutoTuneErrorWin32Test, ShowsTheDialogOnceAndSwitchesAutoTuneOff) {
   };
   EXPECT_EQ(shows, 1);
   EXPECT_EQ(lines, expected);
-  EXPECT_TRUE(Options().DisableAutoTune());
-  EXPECT_EQ(Files().GetPrivateProfileString(kCbDisableAutoTune, kCbDisableAutoTune, "",
+  EXPECT_TRUE(SharedOptions().DisableAutoTune());
+  EXPECT_EQ(Files().GetPrivateProfileString(kDisableAutoTuneOption, kDisableAutoTuneOption, "",
                                             ExeFolder() + kOptionsFileName),
             "1");
   const std::string log = ReadWholeFile(ExeFolder() + "error.txt");

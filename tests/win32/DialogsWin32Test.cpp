@@ -53,7 +53,7 @@ bool Shows(const SeenBox& seen, const std::string& text) {
 }
 
 TEST(DialogsWin32Test, MessageHasOneOkButtonAndTheTitle) {
-  TWin32Dialogs dialogs("Launchward test message");
+  Win32Dialogs dialogs("Launchward test message");
   SeenBox seen;
   std::atomic<bool> found{false};
   std::thread user = Answer("Launchward test message", IDOK, &seen, &found);
@@ -67,19 +67,19 @@ TEST(DialogsWin32Test, MessageHasOneOkButtonAndTheTitle) {
 
 TEST(DialogsWin32Test, QuestionsReturnTheButtonPressed) {
   struct Case {
-    TConfirmButtons buttons;
+    ConfirmButtons buttons;
     int press;
     int other;
     bool answer;
   };
   const Case cases[] = {
-      {TConfirmButtons::kYesNo, IDYES, IDNO, true},
-      {TConfirmButtons::kYesNo, IDNO, IDYES, false},
-      {TConfirmButtons::kOkCancel, IDOK, IDCANCEL, true},
-      {TConfirmButtons::kOkCancel, IDCANCEL, IDOK, false},
+      {ConfirmButtons::kYesNo, IDYES, IDNO, true},
+      {ConfirmButtons::kYesNo, IDNO, IDYES, false},
+      {ConfirmButtons::kOkCancel, IDOK, IDCANCEL, true},
+      {ConfirmButtons::kOkCancel, IDCANCEL, IDOK, false},
   };
   for (const Case& c : cases) {
-    TWin32Dialogs dialogs("Launchward test question");
+    Win32Dialogs dialogs("Launchward test question");
     SeenBox seen;
     std::atomic<bool> found{false};
     std::thread user = Answer("Launchward test question", c.press, &seen, &found);

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "support/TestEnv.h"
-#include "util/UnitFileVersion.h"
+#include "util/FileVersion.h"
 
 namespace lw {
 namespace {

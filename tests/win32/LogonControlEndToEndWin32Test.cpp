@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "entry/UnitProgram.h"
+#include "entry/Program.h"
 #include "support/win32/LogonFixture.h"
 
 namespace lw::test {
 namespace {
 
-using driver::TProcess;
+using driver::ChildProcess;
 
 // The window is shown, and every pause lasts as long as it is set (auto-tune would end it early
 // on an idle machine).
@@ -19,7 +19,7 @@ class LogonEndToEndButtonsTest : public LogonTest {
  protected:
   void SetUp() override {
     LogonTest::SetUp();
-    WriteOptions({{kCbShowStartupDialog, true}, {kCbDisableAutoTune, true}});
+    WriteOptions({{kShowStartupDialogOption, true}, {kDisableAutoTuneOption, true}});
     StageRunItems({{"ProbeA", ProbeCommand("a"), ""}, {"ProbeB", ProbeCommand("b"), ""}});
   }
 
@@ -37,7 +37,7 @@ TEST_F(LogonEndToEndButtonsTest, StopDuringTheInitialPauseStartsNothing) {
   SetDefaultPauses(600000, 0, 0);
   SetRawString(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue, kRunOnceMarkValue);
 
-  TProcess process = Start("-go");
+  ChildProcess process = Start("-go");
   const HWND runner = RunnerWindow(process);
   ASSERT_NE(runner, nullptr);
   ASSERT_TRUE(StatusBecomes(runner, "(Pausing 600 seconds before executing)"));
@@ -56,7 +56,7 @@ TEST_F(LogonEndToEndButtonsTest, StopDuringTheInitialPauseStartsNothing) {
 TEST_F(LogonEndToEndButtonsTest, PauseHoldsTheRunUntilUnpaused) {
   SetDefaultPauses(2000, 0, 0);
 
-  TProcess process = Start("-go");
+  ChildProcess process = Start("-go");
   const HWND runner = RunnerWindow(process);
   ASSERT_NE(runner, nullptr);
   ASSERT_TRUE(StatusBecomes(runner, "(Pausing 2 seconds before executing)"));
@@ -65,9 +65,10 @@ TEST_F(LogonEndToEndButtonsTest, PauseHoldsTheRunUntilUnpaused) {
 
   EXPECT_FALSE(process.WaitForExit(5000));
   EXPECT_TRUE(ProbeArguments(0).empty());
-  EXPECT_EQ(driver::ControlText(runner, kRunnerMemo1Id), "(Pausing 2 seconds before executing)");
+  EXPECT_EQ(driver::ControlText(runner, kRunnerStatusBoxId),
+            "(Pausing 2 seconds before executing)");
   // Meanwhile the window goes on showing the load.
-  const std::string load = driver::ControlText(runner, kRunnerCpuId);
+  const std::string load = driver::ControlText(runner, kRunnerLoadId);
   EXPECT_TRUE(!load.empty() && load.find_first_not_of("0123456789") == std::string::npos) << load;
 
   ASSERT_TRUE(driver::PressButtonByCaption(runner, kUnpauseCaption));
@@ -80,7 +81,7 @@ TEST_F(LogonEndToEndButtonsTest, PauseHoldsTheRunUntilUnpaused) {
 TEST_F(LogonEndToEndButtonsTest, StopWhilePausedHoldsUntilClickedAgain) {
   SetDefaultPauses(0, 3000, 0);
 
-  TProcess process = Start("-go");
+  ChildProcess process = Start("-go");
   const HWND runner = RunnerWindow(process);
   ASSERT_NE(runner, nullptr);
   // In the pause after the first item.
@@ -103,10 +104,10 @@ using LogonEndToEndInstanceTest = LogonTest;
 // A second start of the same executable is refused with one message and ends; the first one
 // goes on undisturbed.
 TEST_F(LogonEndToEndInstanceTest, ASecondCopyIsRefused) {
-  TProcess first = Start("-stay");
+  ChildProcess first = Start("-stay");
   ASSERT_NE(RunnerWindow(first), nullptr);
 
-  TProcess second = Start("-go");
+  ChildProcess second = Start("-go");
   const HWND box = driver::WaitForMessageBox(second.Id(), "Launchward");
   ASSERT_NE(box, nullptr);
   const std::vector<std::string> texts = driver::ChildTexts(box);
@@ -131,11 +132,11 @@ TEST_F(LogonEndToEndInstanceTest, ASecondCopyIsRefused) {
 TEST_F(LogonEndToEndInstanceTest, ACopyUnderAnotherNameRunsBeside) {
   const std::string other = folder + "launchward-other.exe";
   ASSERT_TRUE(Files().CopyFile(program, other, false));
-  TProcess first = Start("-stay");
+  ChildProcess first = Start("-stay");
   ASSERT_NE(RunnerWindow(first), nullptr);
 
-  TProcess second = Start("-go", other);
-  driver::TWindowWatch boxes(second.Id(), {driver::kMessageBoxClass, "", false}, 0xFFFF);
+  ChildProcess second = Start("-go", other);
+  driver::WindowWatch boxes(second.Id(), {driver::kMessageBoxClass, "", false}, 0xFFFF);
   EXPECT_EQ(ExitCode(second), 0);
   EXPECT_EQ(boxes.Window(), nullptr);
   EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go", other));

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "install/UnitNewItemListing.h"
+#include "install/NewItemListing.h"
 #include "support/win32/LogonFixture.h"
 
 namespace lw::test {
 namespace {
 
-using driver::TProcess;
-using driver::TWindowWatch;
+using driver::ChildProcess;
+using driver::WindowWatch;
 
 // The first phase, with the window shown (the default) and with the option that keeps it hidden:
 // the same take-over either way.
@@ -21,7 +21,7 @@ class LogonEndToEndPhase1Test : public LogonTest, public ::testing::WithParamInt
 
 TEST_P(LogonEndToEndPhase1Test, TakesTheItemsOverAndRegistersTheSecondPhase) {
   const bool windowHidden = GetParam();
-  WriteOptions({{kCbDisableMoveDialog, windowHidden}});
+  WriteOptions({{kDisableMoveDialogOption, windowHidden}});
   const std::string user = CurrentUserName();
   ASSERT_NE(user, kUnknownUser);
   StageRunValue(kHKeyLocalMachine, "ProbeMachine", ProbeCommand("machine"));
@@ -32,8 +32,8 @@ TEST_P(LogonEndToEndPhase1Test, TakesTheItemsOverAndRegistersTheSecondPhase) {
   SetRawString(kHKeyLocalMachine, kRunKey, kSelfRunValue, Registration("-go"));
   SetRawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue, Registration("-pre"));
 
-  TProcess process = Start("-pre");
-  TWindowWatch watch(process.Id(), kRunnerWindowQuery, kRunnerMemo1Id);
+  ChildProcess process = Start("-pre");
+  WindowWatch watch(process.Id(), kRunnerWindowQuery, kRunnerStatusBoxId);
   ASSERT_EQ(ExitCode(process), 0);
 
   // What the user saw.
@@ -82,7 +82,7 @@ using LogonEndToEndTest = LogonTest;
 TEST_F(LogonEndToEndTest, SecondPhaseStartsTheItemsInOrderAndEnds) {
   // A whole initial pause (auto-tune would end it early on an idle machine), long enough to
   // look at the icon.
-  WriteOptions({{kCbDisableAutoTune, true}});
+  WriteOptions({{kDisableAutoTuneOption, true}});
   SetDefaultPauses(4000, 0, 0);
   StageRunItems({{"ProbeA", ProbeCommand("a"), ""}, {"ProbeB", ProbeCommand("b"), ""}});
   EnsureFolder(store);
@@ -90,7 +90,7 @@ TEST_F(LogonEndToEndTest, SecondPhaseStartsTheItemsInOrderAndEnds) {
   SetRawString(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue, kRunOnceMarkValue);
   SetRawString(kHKeyLocalMachine, kRunKey, kSelfRunValue, Registration("-go"));
 
-  TProcess process = Start("-go");
+  ChildProcess process = Start("-go");
   const HWND runner = RunnerWindow(process);
   ASSERT_NE(runner, nullptr);
   ASSERT_TRUE(StatusBecomes(runner, "(Pausing 4 seconds before executing)"));
@@ -120,11 +120,11 @@ class LogonEndToEndNewItemsTest : public LogonTest, public ::testing::WithParamI
 
 TEST_P(LogonEndToEndNewItemsTest, TheNewItemsIconStaysUntilDoubleClicked) {
   const bool notificationOff = GetParam();
-  WriteOptions({{kCbDisableSysTrayNotification, notificationOff}});
+  WriteOptions({{kDisableSysTrayNotificationOption, notificationOff}});
   StageRunItems({{"ProbeA", ProbeCommand("a"), ""}});
   SetRawString(kHKeyLocalMachine, kProgramKey, kNewRunItemsValue, kNewRunItemsValue);
 
-  TProcess process = Start("-go");
+  ChildProcess process = Start("-go");
   const HWND runner = RunnerWindow(process);
   ASSERT_NE(runner, nullptr);
   EXPECT_EQ(ProbeArguments(1), std::vector<std::string>{"a"});
@@ -165,8 +165,8 @@ TEST_P(LogonEndToEndMasterTest, RegistersTheCurrentUser) {
   const bool machineRegistered = GetParam();
   if (machineRegistered) SetRawString(kHKeyLocalMachine, kRunKey, kSelfRunValue, "\"x.exe\" -go ");
 
-  TProcess process = Start("-master");
-  TWindowWatch watch(process.Id(), kRunnerWindowQuery, kRunnerMemo1Id);
+  ChildProcess process = Start("-master");
+  WindowWatch watch(process.Id(), kRunnerWindowQuery, kRunnerStatusBoxId);
   ASSERT_EQ(ExitCode(process), 0);
 
   EXPECT_EQ(watch.EverVisible(), !machineRegistered);
@@ -195,8 +195,8 @@ TEST_P(LogonEndToEndUnknownTest, DoesNothingAndKeepsRunning) {
   StageRunItems({{"ProbeA", ProbeCommand("a"), ""}});
   StageRunValue(kHKeyLocalMachine, "ProbeNew", ProbeCommand("new"));
 
-  TProcess process = Start(GetParam());
-  TWindowWatch watch(process.Id(), kRunnerWindowQuery, kRunnerMemo1Id);
+  ChildProcess process = Start(GetParam());
+  WindowWatch watch(process.Id(), kRunnerWindowQuery, kRunnerStatusBoxId);
   ASSERT_NE(RunnerWindow(process), nullptr);
   EXPECT_FALSE(process.WaitForExit(3000));
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/PerfDataBlock.h"
-#include "runner/UnitCPUUsage.h"
+#include "runner/ProcessorLoad.h"
 #include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 

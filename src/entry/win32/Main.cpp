@@ -6,17 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "entry/UnitProgram.h"
+#include "entry/Program.h"
 #include "entry/win32/Win32ProgramWindows.h"
 #include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Platform.h"
-#include "ui/UnitDialogs.h"
+#include "ui/Dialogs.h"
 #include "ui/win32/Win32Dialogs.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace lw;
   InstallPlatform(MakeWin32Platform());
-  TWin32Dialogs dialogs;
+  Win32Dialogs dialogs;
   InstallDialogService(&dialogs);
   // The runtime splits the command line the way Windows programs do (blanks separate, quotes
   // group); the first is the executable.
@@ -24,7 +24,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
   int code = 0;
   try {
-    TWin32ProgramWindows windows;
+    Win32ProgramWindows windows;
     code = RunProgram(args, windows);
   } catch (const std::exception& error) {
     // Only the start itself can get here (the units, the first windows); every event handler

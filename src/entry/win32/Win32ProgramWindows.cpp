@@ -1,34 +1,34 @@
 #include "entry/win32/Win32ProgramWindows.h"
 
-#include "runner/win32/UnitFrmAutoTuneError.h"
-#include "runner/win32/Win32RunnerWindow.h"
-#include "ui/win32/UnitFrmOptions.h"
+#include "runner/win32/AutoTuneErrorDialog.h"
+#include "runner/win32/StartupControlWindow.h"
+#include "ui/win32/OptionsDialog.h"
 #include "ui/win32/Win32Application.h"
 
 namespace lw {
 
-TWin32ProgramWindows::TWin32ProgramWindows() = default;
+Win32ProgramWindows::Win32ProgramWindows() = default;
 
-TWin32ProgramWindows::~TWin32ProgramWindows() { DestroyForms(); }
+Win32ProgramWindows::~Win32ProgramWindows() { DestroyWindows(); }
 
-void TWin32ProgramWindows::InitializeApplication() {
-  application_ = std::make_unique<TWin32Application>();
+void Win32ProgramWindows::InitializeApplication() {
+  application_ = std::make_unique<Win32Application>();
 }
 
-void TWin32ProgramWindows::CreateOptionsForm() { options_ = std::make_unique<TFrmOptions>(); }
+void Win32ProgramWindows::CreateOptionsDialog() { options_ = std::make_unique<OptionsDialog>(); }
 
-void TWin32ProgramWindows::CreateAutoTuneErrorForm() {
-  autoTuneError_ = std::make_unique<TFrmAutoTuneError>();
+void Win32ProgramWindows::CreateAutoTuneErrorDialog() {
+  autoTuneError_ = std::make_unique<AutoTuneErrorDialog>();
 }
 
-void TWin32ProgramWindows::CreateRunnerForm(const std::vector<std::string>& args) {
-  runner_ = std::make_unique<TRunnerWindow>(*autoTuneError_);
-  runner_->FormCreate(args);
+void Win32ProgramWindows::CreateStartupControlWindow(const std::vector<std::string>& args) {
+  runner_ = std::make_unique<StartupControlWindow>(*autoTuneError_);
+  runner_->OnCreate(args);
 }
 
-void TWin32ProgramWindows::RunMessageLoop() { application_->Run(); }
+void Win32ProgramWindows::RunMessageLoop() { application_->Run(); }
 
-void TWin32ProgramWindows::DestroyForms() {
+void Win32ProgramWindows::DestroyWindows() {
   runner_.reset();
   autoTuneError_.reset();
   options_.reset();

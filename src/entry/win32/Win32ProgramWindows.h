@@ -5,32 +5,32 @@
 #include <string>
 #include <vector>
 
-#include "entry/UnitProgram.h"
+#include "entry/Program.h"
 
 namespace lw {
 
-class TWin32Application;
-class TFrmOptions;
-class TFrmAutoTuneError;
-class TRunnerWindow;
+class Win32Application;
+class OptionsDialog;
+class AutoTuneErrorDialog;
+class StartupControlWindow;
 
-class TWin32ProgramWindows final : public IProgramWindows {
+class Win32ProgramWindows final : public IProgramWindows {
  public:
-  TWin32ProgramWindows();
-  ~TWin32ProgramWindows() override;
+  Win32ProgramWindows();
+  ~Win32ProgramWindows() override;
 
   void InitializeApplication() override;
-  void CreateOptionsForm() override;
-  void CreateAutoTuneErrorForm() override;
-  void CreateRunnerForm(const std::vector<std::string>& args) override;
+  void CreateOptionsDialog() override;
+  void CreateAutoTuneErrorDialog() override;
+  void CreateStartupControlWindow(const std::vector<std::string>& args) override;
   void RunMessageLoop() override;
-  void DestroyForms() override;
+  void DestroyWindows() override;
 
  private:
-  std::unique_ptr<TWin32Application> application_;
-  std::unique_ptr<TFrmOptions> options_;
-  std::unique_ptr<TFrmAutoTuneError> autoTuneError_;
-  std::unique_ptr<TRunnerWindow> runner_;
+  std::unique_ptr<Win32Application> application_;
+  std::unique_ptr<OptionsDialog> options_;
+  std::unique_ptr<AutoTuneErrorDialog> autoTuneError_;
+  std::unique_ptr<StartupControlWindow> runner_;
 };
 
 }  // namespace lw

@@ -5,7 +5,7 @@
 #include "platform/win32/Win32Messages.h"
 #include "ui/win32/Win32Dialogs.h"
 #include "util/Error.h"
-#include "util/UnitApplication.h"
+#include "util/Termination.h"
 
 namespace lw {
 
@@ -35,7 +35,7 @@ void RegisterWindowClass(const std::string& className, WNDPROC procedure) {
   if (!::RegisterClassExA(&wc)) throw Error("Unable to register window class " + className);
 }
 
-TWin32Application::TWin32Application() {
+Win32Application::Win32Application() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   RegisterWindowClass(kApplicationClass, ::DefWindowProcA);
@@ -48,13 +48,13 @@ TWin32Application::TWin32Application() {
   });
 }
 
-TWin32Application::~TWin32Application() {
+Win32Application::~Win32Application() {
   SetTerminateHandler({});
   ::DestroyWindow(applicationWindow);
   applicationWindow = nullptr;
 }
 
-void TWin32Application::Run() {
+void Win32Application::Run() {
   MSG message{};
   while (!ApplicationTerminating()) {
     const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);

@@ -14,14 +14,14 @@ namespace lw {
 // The program's own icon among the executable's resources.
 inline constexpr int kApplicationIconId = 1;
 
-class TWin32Application {
+class Win32Application {
  public:
   // Creates the hidden window and sets the terminate handler. Raises lw::Error when Windows
   // refuses the window.
-  TWin32Application();
-  ~TWin32Application();
-  TWin32Application(const TWin32Application&) = delete;
-  TWin32Application& operator=(const TWin32Application&) = delete;
+  Win32Application();
+  ~Win32Application();
+  Win32Application(const Win32Application&) = delete;
+  Win32Application& operator=(const Win32Application&) = delete;
 
   // Handles messages until the program is asked to end.
   void Run();

@@ -17,10 +17,10 @@ int ShowBox(const std::string& text, const std::string& title, UINT style) {
 
 }  // namespace
 
-void TWin32Dialogs::ShowMessage(const std::string& text) { ShowBox(text, title_, MB_OK); }
+void Win32Dialogs::ShowMessage(const std::string& text) { ShowBox(text, title_, MB_OK); }
 
-bool TWin32Dialogs::Confirm(const std::string& text, TConfirmButtons buttons) {
-  if (buttons == TConfirmButtons::kOkCancel) {
+bool Win32Dialogs::Confirm(const std::string& text, ConfirmButtons buttons) {
+  if (buttons == ConfirmButtons::kOkCancel) {
     return ShowBox(text, title_, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
   }
   return ShowBox(text, title_, MB_YESNO | MB_ICONQUESTION) == IDYES;

@@ -5,18 +5,18 @@
 #include <string>
 #include <utility>
 
-#include "ui/UnitDialogs.h"
+#include "ui/Dialogs.h"
 
 namespace lw {
 
 inline constexpr char kApplicationTitle[] = "Launchward";
 
-class TWin32Dialogs : public IDialogService {
+class Win32Dialogs : public IDialogService {
  public:
-  explicit TWin32Dialogs(std::string title = kApplicationTitle) : title_(std::move(title)) {}
+  explicit Win32Dialogs(std::string title = kApplicationTitle) : title_(std::move(title)) {}
 
   void ShowMessage(const std::string& text) override;
-  bool Confirm(const std::string& text, TConfirmButtons buttons) override;
+  bool Confirm(const std::string& text, ConfirmButtons buttons) override;
 
  private:
   std::string title_;

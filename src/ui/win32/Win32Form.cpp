@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include "platform/win32/Win32Messages.h"
-#include "ui/UnitEventDispatch.h"
+#include "ui/EventDispatch.h"
 #include "ui/win32/Win32Application.h"
 #include "util/Error.h"
-#include "util/UnitApplication.h"
+#include "util/Termination.h"
 
 namespace lw {
 
@@ -45,26 +45,26 @@ struct ControlClass {
   DWORD exStyle;
 };
 
-ControlClass ClassOf(TControlKind kind) {
+ControlClass ClassOf(ControlKind kind) {
   switch (kind) {
-    case TControlKind::kButton:
+    case ControlKind::kButton:
       return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
-    case TControlKind::kCheckBox:
+    case ControlKind::kCheckBox:
       return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
-    case TControlKind::kEdit:
+    case ControlKind::kEdit:
       return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
-    case TControlKind::kMemo:
+    case ControlKind::kTextBox:
       return {"EDIT",
               ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL |
                   WS_HSCROLL | WS_BORDER | WS_TABSTOP,
               0};
-    case TControlKind::kLabel:
+    case ControlKind::kLabel:
       return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
-    case TControlKind::kGroupBox:
+    case ControlKind::kGroupBox:
       return {"BUTTON", BS_GROUPBOX, 0};
-    case TControlKind::kIcon:
+    case ControlKind::kIcon:
       return {"STATIC", SS_ICON | SS_CENTERIMAGE, 0};
-    case TControlKind::kStatusBar:
+    case ControlKind::kStatusBar:
       return {STATUSCLASSNAMEA, 0, 0};
   }
   return {"STATIC", 0, 0};
@@ -89,8 +89,8 @@ HFONT FormFont() {
   return font.handle;
 }
 
-TWin32Form::TWin32Form(const TFormSpec& form, const std::vector<TControlSpec>& controls) {
-  RegisterWindowClass(form.className, &TWin32Form::WindowProc);
+Win32Form::Win32Form(const FormSpec& form, const std::vector<ControlSpec>& controls) {
+  RegisterWindowClass(form.className, &Win32Form::WindowProc);
   const DWORD style = form.style | WS_POPUP | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_CONTROLPARENT;
   const RECT rect =
@@ -99,19 +99,19 @@ TWin32Form::TWin32Form(const TFormSpec& form, const std::vector<TControlSpec>& c
                             rect.top, rect.right - rect.left, rect.bottom - rect.top,
                             ApplicationWindow(), nullptr, ::GetModuleHandleA(nullptr), this);
   if (hwnd_ == nullptr) throw Error("Unable to create the window " + form.className);
-  for (const TControlSpec& control : controls) CreateControl(control);
+  for (const ControlSpec& control : controls) CreateControl(control);
 }
 
-TWin32Form::~TWin32Form() {
+Win32Form::~Win32Form() {
   if (hwnd_ == nullptr) return;
   // Nothing reaches this object once it is being destroyed.
   ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   ::DestroyWindow(hwnd_);
 }
 
-void TWin32Form::CreateControl(const TControlSpec& control) {
+void Win32Form::CreateControl(const ControlSpec& control) {
   const ControlClass cls = ClassOf(control.kind);
-  const bool isIcon = control.kind == TControlKind::kIcon;
+  const bool isIcon = control.kind == ControlKind::kIcon;
   HWND item =
       ::CreateWindowExA(cls.exStyle, cls.windowClass, isIcon ? "" : control.caption.c_str(),
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, Scaled(control.left),
@@ -127,7 +127,7 @@ void TWin32Form::CreateControl(const TControlSpec& control) {
                      Scaled(control.width), Scaled(control.height), LR_DEFAULTCOLOR | LR_SHARED);
     ::SendMessageA(item, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   }
-  if (control.kind == TControlKind::kStatusBar) statusBar_ = control.id;
+  if (control.kind == ControlKind::kStatusBar) statusBar_ = control.id;
   if (control.anchoredAll) {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
@@ -138,7 +138,7 @@ void TWin32Form::CreateControl(const TControlSpec& control) {
   }
 }
 
-std::string TWin32Form::ItemText(int id) const {
+std::string Win32Form::ItemText(int id) const {
   HWND item = id == 0 ? hwnd_ : Item(id);
   const int length = ::GetWindowTextLengthA(item);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -147,23 +147,23 @@ std::string TWin32Form::ItemText(int id) const {
   return text;
 }
 
-void TWin32Form::SetItemText(int id, const std::string& text) {
+void Win32Form::SetItemText(int id, const std::string& text) {
   ::SetWindowTextA(Item(id), text.c_str());
 }
 
-bool TWin32Form::ItemChecked(int id) const {
+bool Win32Form::ItemChecked(int id) const {
   return ::SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TWin32Form::SetItemChecked(int id, bool checked) {
+void Win32Form::SetItemChecked(int id, bool checked) {
   ::SendMessageA(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void TWin32Form::Show() { ::ShowWindow(hwnd_, SW_SHOW); }
+void Win32Form::Show() { ::ShowWindow(hwnd_, SW_SHOW); }
 
-void TWin32Form::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
+void Win32Form::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
 
-bool TWin32Form::Visible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
+bool Win32Form::Visible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
 
 namespace {
 
@@ -183,7 +183,7 @@ BOOL CALLBACK DisableOne(HWND window, LPARAM param) {
 
 }  // namespace
 
-int TWin32Form::ShowModal() {
+int Win32Form::ShowModal() {
   DisabledWindows disabled{hwnd_, {}};
   ::EnumThreadWindows(::GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&disabled));
   modal_ = true;
@@ -207,14 +207,14 @@ int TWin32Form::ShowModal() {
   return modalResult_ == 0 ? IDCANCEL : modalResult_;
 }
 
-void TWin32Form::EndModal(int result) {
+void Win32Form::EndModal(int result) {
   modalResult_ = result;
   // The modal loop looks at the result after each message it takes from the queue; a handler
   // run for a message sent from another thread is not one of those, so the loop is woken.
   if (modal_) ::PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
-void TWin32Form::OnClose() {
+void Win32Form::OnClose() {
   if (modal_) {
     EndModal(IDCANCEL);
   } else {
@@ -222,7 +222,7 @@ void TWin32Form::OnClose() {
   }
 }
 
-void TWin32Form::KeepAnchors() {
+void Win32Form::KeepAnchors() {
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   for (const Anchor& anchor : anchors_) {
@@ -236,19 +236,19 @@ void TWin32Form::KeepAnchors() {
   if (statusBar_ != 0) ::SendMessageA(Item(statusBar_), WM_SIZE, 0, 0);
 }
 
-LRESULT CALLBACK TWin32Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    auto* form = static_cast<TWin32Form*>(create->lpCreateParams);
+    auto* form = static_cast<Win32Form*>(create->lpCreateParams);
     form->hwnd_ = hwnd;
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }
-  auto* form = reinterpret_cast<TWin32Form*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* form = reinterpret_cast<Win32Form*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (form == nullptr) return ::DefWindowProcA(hwnd, message, wParam, lParam);
   return form->Route(message, wParam, lParam);
 }
 
-LRESULT TWin32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
       const int id = LOWORD(wParam);

@@ -1,8 +1,9 @@
 #pragma once
 // The base of the program's windows: a top-level window built from a layout table (the
 // controls with their positions in pixels, captions and ids), owned by the application's
-// window, in the program's font (Tahoma, height -11). The window class is named after the form
-// (TfrmDummyRunner, TFrmOptions ...), which is how a test finds it.
+// window, in the program's font (Tahoma, height -11). Each window has a class name of its own
+// ("TfrmDummyRunner" for the Startup Control window, "TFrmOptions" ...): the names it has always
+// had, kept because tests and users' own scripts find the windows by them.
 //
 // Every message a form handles runs behind the event dispatcher: an error that escapes a
 // handler is shown in a message box and the window stays open. Closing a form hides it (or ends
@@ -15,11 +16,11 @@
 
 namespace lw {
 
-enum class TControlKind {
+enum class ControlKind {
   kButton,
   kCheckBox,
-  kEdit,  // one line, with a border
-  kMemo,  // multi-line, read-only, flat, both scroll bars
+  kEdit,     // one line, with a border
+  kTextBox,  // multi-line, read-only, flat, both scroll bars
   kLabel,
   kGroupBox,
   kIcon,      // a picture showing an icon of the executable (caption: the resource id)
@@ -27,9 +28,9 @@ enum class TControlKind {
 };
 
 // Positions and sizes are in pixels at 96 DPI (see Scaled).
-struct TControlSpec {
+struct ControlSpec {
   int id;
-  TControlKind kind;
+  ControlKind kind;
   std::string caption;
   int left;
   int top;
@@ -39,7 +40,7 @@ struct TControlSpec {
   bool anchoredAll = false;
 };
 
-struct TFormSpec {
+struct FormSpec {
   std::string className;
   std::string caption;
   int clientWidth;
@@ -49,14 +50,14 @@ struct TFormSpec {
   DWORD style;
 };
 
-class TWin32Form {
+class Win32Form {
  public:
   // Creates the window and its controls, hidden and centred on the screen. Raises lw::Error
   // when Windows refuses the window.
-  TWin32Form(const TFormSpec& form, const std::vector<TControlSpec>& controls);
-  virtual ~TWin32Form();
-  TWin32Form(const TWin32Form&) = delete;
-  TWin32Form& operator=(const TWin32Form&) = delete;
+  Win32Form(const FormSpec& form, const std::vector<ControlSpec>& controls);
+  virtual ~Win32Form();
+  Win32Form(const Win32Form&) = delete;
+  Win32Form& operator=(const Win32Form&) = delete;
 
   HWND Handle() const { return hwnd_; }
   HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
@@ -88,7 +89,7 @@ class TWin32Form {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateControl(const TControlSpec& control);
+  void CreateControl(const ControlSpec& control);
   void KeepAnchors();
 
   struct Anchor {

@@ -1,4 +1,4 @@
-#include "support/RunnerFixture.h"
+#include "support/LogonRunnerFixture.h"
 
 namespace lw::test {
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "driver/WindowDriver.h"
-#include "runner/UnitFrmDummyRunner.h"
-#include "runner/win32/Win32RunnerWindow.h"
+#include "runner/StartupControl.h"
+#include "runner/win32/StartupControlWindow.h"
+#include "support/LogonRunnerFixture.h"
 #include "support/ProbePrograms.h"
-#include "support/RunnerFixture.h"
-#include "util/UnitCurrentUser.h"
+#include "util/CurrentUser.h"
 
 namespace lw::test {
 
@@ -24,7 +24,7 @@ namespace lw::test {
 inline constexpr DWORD kEndLimitMs = 60000;
 
 // The runner window of a started copy.
-inline const driver::TWindowQuery kRunnerWindowQuery{"TfrmDummyRunner", kRunnerCaption, false};
+inline const driver::WindowQuery kRunnerWindowQuery{"TfrmDummyRunner", kRunnerCaption, false};
 
 class LogonTest : public RunnerTest {
  protected:
@@ -60,8 +60,9 @@ class LogonTest : public RunnerTest {
 
   // Starts the copy (or another executable of the scratch folder) with the arguments, in the
   // scratch folder.
-  driver::TProcess Start(const std::string& arguments, const std::string& executable = {}) const {
-    driver::TProcess process;
+  driver::ChildProcess Start(const std::string& arguments,
+                             const std::string& executable = {}) const {
+    driver::ChildProcess process;
     const std::string path = executable.empty() ? program : executable;
     EXPECT_TRUE(process.Start("\"" + path + "\" " + arguments, folder)) << path;
     return process;
@@ -78,19 +79,20 @@ class LogonTest : public RunnerTest {
   }
 
   // The runner window of the process, once it exists.
-  static HWND RunnerWindow(const driver::TProcess& process) {
+  static HWND RunnerWindow(const driver::ChildProcess& process) {
     return driver::WaitForProcessWindow(process.Id(), kRunnerWindowQuery);
   }
 
   // The exit code once the process ended; -1 when it still runs after kEndLimitMs.
-  static std::int64_t ExitCode(const driver::TProcess& process) {
+  static std::int64_t ExitCode(const driver::ChildProcess& process) {
     DWORD code = 0;
     return process.WaitForExit(kEndLimitMs, &code) ? static_cast<std::int64_t>(code) : -1;
   }
 
   // Whether the status box's text reaches the text.
   static bool StatusBecomes(HWND runner, const std::string& text) {
-    return driver::WaitUntil([&] { return driver::ControlText(runner, kRunnerMemo1Id) == text; });
+    return driver::WaitUntil(
+        [&] { return driver::ControlText(runner, kRunnerStatusBoxId) == text; });
   }
 
   // The arguments of the probe starts so far, in order (the last blank-separated word of each

@@ -1,5 +1,5 @@
 #include "platform/win32/Win32Api.h"
-#include "support/RunnerFixture.h"
+#include "support/LogonRunnerFixture.h"
 
 namespace lw::test {
 

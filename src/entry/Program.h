@@ -1,0 +1,41 @@
+#pragma once
+// The program block: the start and the end of the program. The units are set up; a second copy
+// of the same executable is refused; the windows are created in their fixed order, each running
+// its creation handler (the runner window runs a whole logon pass in its own); the message loop
+// runs until the program is asked to end; everything is released in reverse order.
+//
+// The windows themselves are the platform's: IProgramWindows builds the real ones, and a test
+// builds recording ones.
+
+#include <string>
+#include <vector>
+
+namespace lw {
+
+inline constexpr char kMsgOnlyOneInstance[] =
+    "Only one instance of Launchward can be run. Terminating.";
+
+class IProgramWindows {
+ public:
+  virtual ~IProgramWindows() = default;
+  // The application object (after the single-instance check, before any window).
+  virtual void InitializeApplication() = 0;
+  // The windows, in this order, once each. The options are created and loaded before
+  // CreateOptionsDialog; args are the command line's arguments (the executable's name left out).
+  virtual void CreateOptionsDialog() = 0;
+  virtual void CreateAutoTuneErrorDialog() = 0;
+  virtual void CreateStartupControlWindow(const std::vector<std::string>& args) = 0;
+  // Handles messages until the program is asked to end.
+  virtual void RunMessageLoop() = 0;
+  // Every window, in reverse order of creation, and the application object.
+  virtual void DestroyWindows() = 0;
+};
+
+// The name of the single-instance mutex: the file name of the running executable as the system
+// reports it ("launchward.exe"), so a copy under another name may run beside it.
+std::string InstanceMutexName();
+
+// Runs the program; returns its exit code (0).
+int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows);
+
+}  // namespace lw

@@ -1,0 +1,25 @@
+#pragma once
+// The Install command of the main window, as one routine: the rights check, the first-install
+// question, the registration for the next logon, the installed mark, and the messages. Its
+// questions and messages go through the dialog service.
+
+#include <functional>
+
+#include "install/StartupMover.h"
+
+namespace lw {
+
+inline constexpr char kMsgInstallNeedsAdmin[] = "Administrator access is required to Install";
+inline constexpr char kMsgFirstInstallQuestion[] =
+    "This is the first installation. Make sure Launchward is in its permanent folder location "
+    "before installing\r\n Continue?";
+inline constexpr char kMsgInstallComplete[] =
+    "Install complete. Launchward will manage your applications next reboot.";
+
+// Runs the command. reloadRunnerItems runs after the registration (the runner engine's lists);
+// refreshButtons at the end. Returns true when the program was registered. A registration
+// that fails raises the registry layer's error, and nothing after it is done.
+bool InstallCommand(StartupMover& mover, const std::function<void()>& reloadRunnerItems,
+                    const std::function<void()>& refreshButtons);
+
+}  // namespace lw

@@ -1,0 +1,103 @@
+#pragma once
+// Taking the start-up items of Windows over and registering the program itself.
+//
+// StartupMover keeps a snapshot of the values of both Run keys and of the files of the three
+// Startup folders, checks that the user may change the machine's settings, writes and removes
+// the program's own "LAUNCHWARD" values in the Run and RunOnce keys, and runs the take-over
+// passes that move every item it has never seen into the store (through the item manager) and
+// record it as new. Giving the items back (restore) joins it later.
+//
+// The take-over passes (DetectNewRunItems, DetectNewStartupItems, HasNewItems) live in
+// StartupMoverTakeOver.cpp.
+
+#include <cstdint>
+#include <string>
+
+#include "items/ItemManager.h"
+#include "platform/WinConst.h"
+#include "store/Registry.h"
+#include "util/CurrentUser.h"
+
+namespace lw {
+
+inline constexpr char kHKeyLocalMachineText[] = "HKEY_LOCAL_MACHINE";
+// The switches of the program's own Run and RunOnce values, each with one blank either side.
+inline constexpr char kGoSwitchData[] = " -go ";
+inline constexpr char kPreSwitchData[] = " -pre ";
+
+class StartupMover {
+ public:
+  // Takes both snapshots.
+  StartupMover();
+
+  // --- Snapshots ----------------------------------------------------------------------------
+  // The values of the Run key of HKEY_CURRENT_USER, then those of HKEY_LOCAL_MACHINE, in the
+  // order the registry returns them; values whose name is blank or whose data is empty are
+  // not items.
+  void LoadRunItems();
+  // The files (not folders, not system files) of the user's, the All Users and the alternate
+  // Startup folder, in that order and in listing order; a folder whose path equals one already
+  // listed is not listed again.
+  void LoadStartupItems();
+  const RunKeyItemList& RunItems() const { return runItems_; }
+  const StartupFolderItemList& StartupItems() const { return startupItems_; }
+  int RunItemCount() const { return static_cast<int>(runItems_.size()); }
+  const RunKeyItem& RunItem(int index) const { return runItems_.at(index); }
+  int StartupItemCount() const { return static_cast<int>(startupItems_.size()); }
+  const StartupFolderItem& StartupItem(int index) const { return startupItems_.at(index); }
+
+  // --- Rights and registration --------------------------------------------------------------
+  // Whether the program key, the Run key and the RunOnce key of HKEY_LOCAL_MACHINE can each be
+  // written (a probe value written, read and deleted; the key created when missing), tested in
+  // that order up to the first that cannot. failedLocation receives "HKEY_LOCAL_MACHINE" and
+  // the path of the last key tested (on success too).
+  bool CheckPermissions(std::string& failedLocation);
+  // "LAUNCHWARD" = the quoted executable path + " -go " in the Run key under root; with
+  // alsoRunOnce, then RegisterRunOnce(root). Raises "Unable to open : " + key.
+  void RegisterSelf(bool alsoRunOnce, HKey root);
+  // "LAUNCHWARD" = the quoted executable path + " -pre " in the RunOnce key under root.
+  void RegisterRunOnce(HKey root);
+  // Removes "LAUNCHWARD" from the Run key (and with alsoRunOnce the RunOnce key) of
+  // HKEY_LOCAL_MACHINE; a missing value or key is no error.
+  void UnregisterSelf(bool alsoRunOnce);
+  // Mounts the user's hive and removes "LAUNCHWARD" from its Run and RunOnce keys; nothing
+  // happens when the hive cannot be mounted (the current user's own, which is in use).
+  void UnregisterUser(const std::string& user);
+  bool IsSelfRegistered();
+  // True when the shortcut store does not exist yet.
+  bool IsFirstInstall();
+
+  // --- Take-over passes ---------------------------------------------------------------------
+  // Each item of the Run-key snapshot is taken over by its state (the item manager's
+  // TakeOverRunItem); the new ones are recorded in "RunNewItems" and flagged by "NewRunItems".
+  // The snapshot is taken again at the end.
+  void DetectNewRunItems();
+  // Each file of the Startup-folder snapshot: its origin recorded, then by its state moved into
+  // the shortcut store (new, disabled) or removed from the folder when the store holds it
+  // (managed); the new ones recorded in "StartupNew" and flagged by "NewStartupItems". A file
+  // whose stored namesake came from another folder is left where it is. The snapshot is taken
+  // again at the end.
+  void DetectNewStartupItems();
+  // True when either flag of new items is set; both flags are consumed.
+  bool HasNewItems();
+
+ private:
+  void AppendRunItems(HKey root);
+  void AppendStartupItems(const std::string& folder, const std::string& user);
+  // The quoted path of the running executable followed by the switch data.
+  static std::string SelfCommand(const char* switchData);
+
+  Registry registry_;
+  RunKeyItemList runItems_;
+  StartupFolderItemList startupItems_;
+};
+
+// The responsive pause: whole 100 ms sleeps (at least one) with the window messages handled
+// before each, until the time is used up, AbortPause is called or the program is terminating.
+// A pause of 0 or less only clears the abort request.
+void PauseMs(std::int32_t milliseconds);
+// Ends the running (or next) PauseMs after its current step.
+void AbortPause();
+// CurrentUserName (the logged-on user's name, or "UnknownUser") comes with CurrentUser.
+
+}  // namespace lw

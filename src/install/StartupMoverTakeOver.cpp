@@ -1,0 +1,203 @@
+// The take-over passes of a logon's first start ("-pre").
+//
+// Each pass walks its snapshot in order and hands every item to the item manager by the state
+// the store gives it; what the store has never seen is recorded as new ("RunNewItems",
+// "StartupNew", with the flags "NewRunItems" and "NewStartupItems") so that the edit window
+// can mark it and the "-go" start can announce it.
+//
+// The records are written item by item, right after each take-over: when a later item fails
+// half-way through the pass (a key that cannot be written), the items already moved are still
+// known as new. Whether the records of the last pass are dropped is decided once, before the
+// first item: they are dropped when the "-go" start consumed the flag, and added to when the
+// flag survived.
+
+#include <exception>
+#include <string>
+
+#include "install/StartupMover.h"
+#include "items/ItemManager.h"
+#include "platform/Platform.h"
+#include "store/SettingsStore.h"
+#include "ui/Options.h"
+#include "util/Error.h"
+#include "util/ErrorLog.h"
+#include "util/SpecialFolders.h"
+#include "util/Text.h"
+
+namespace lw {
+
+namespace {
+
+bool IsFile(const std::string& path) {
+  std::uint32_t attributes = Files().GetFileAttributes(path);
+  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+  std::uint32_t attributes = Files().GetFileAttributes(path);
+  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) != 0;
+}
+
+// The shortcut store with its trailing backslash, created when it is missing.
+std::string EnsureShortcutStore() {
+  std::string store = IncludeTrailingBackslash(GetShortcutStoreFolder());
+  std::string folder = store.substr(0, store.size() - 1);
+  if (!IsFolder(folder) && !Files().CreateDirectory(folder)) {
+    std::uint32_t code = Sys().GetLastError();
+    throw Error("Unable to create the folder " + folder + " : " + SystemErrorText(code));
+  }
+  return store;
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  return SameText(IncludeTrailingBackslash(a), IncludeTrailingBackslash(b));
+}
+
+// The store is flat: two Startup folders may hold files of the same name, and the store keeps
+// one of them. Once that one is stored (managed or disabled), a namesake from another folder
+// is left where it is; taking it would replace the stored copy or delete the namesake, and
+// one of the two programs would be lost.
+bool NamesakeStoredFromElsewhere(ItemState state, const std::string& storePath,
+                                 const std::string& folder) {
+  if (state != ItemState::kDisabled && state != ItemState::kSorted) return false;
+  if (!IsFile(storePath)) return false;
+  std::string origin = GetStartupLocation(storePath);
+  return !origin.empty() && !SameFolder(origin, folder);
+}
+
+// Runs the take-over of one item. When it raises half-way, the item is still recorded as new
+// if it already reached the store, so that nothing the user has not seen goes unannounced;
+// the error then goes on to the caller unchanged.
+template <class TakeOver, class Reached, class Record>
+void TakeOverNewItem(TakeOver takeOver, Reached reachedStore, Record record) {
+  try {
+    takeOver();
+  } catch (...) {
+    std::exception_ptr failure = std::current_exception();
+    try {
+      if (reachedStore()) record();
+    } catch (...) {
+      // The store cannot be written either: the first error is the one to tell.
+    }
+    std::rethrow_exception(failure);
+  }
+}
+
+// Moves the file into the store and disables it there. It does not join the start order on the
+// way (as including it and then disabling it would), so that no failure half-way can leave it
+// to be started. When the store cannot record it, the file goes back to its folder, where the
+// next pass finds it. False when the file could not be moved.
+bool StoreDisabled(ItemManager& manager, const StartupFolderItem& item, const std::string& store) {
+  if (!manager.MoveFileToFolder(item.path, store)) return false;
+  const std::string storePath = store + ExtractFileName(item.path);
+  try {
+    manager.DisableStartupItem(storePath);
+  } catch (...) {
+    manager.MoveFileToFolder(storePath, item.folder);
+    throw;
+  }
+  return true;
+}
+
+}  // namespace
+
+void StartupMover::DetectNewRunItems() {
+  if (registry_.GetStringAt(kProgramRoot, kProgramKey, kNewRunItemsValue).empty()) {
+    registry_.RecreateSubKeyAt(kProgramRoot, kProgramKey, kRunNewItemsName);
+  }
+  bool flagged = false;
+  auto record = [this, &flagged](const RunKeyItem& item) {
+    // A name too long to be stored (see TakeOverRunItem) stays with Windows, unrecorded.
+    const std::string storedName = StoredItemName(item);
+    if (storedName.size() > kMaxValueNameLength) return;
+    registry_.PutStringAt(kProgramRoot, kRunNewItemsKey, true, storedName, item.command);
+    if (flagged) return;
+    registry_.PutStringAt(kProgramRoot, kProgramKey, true, kNewRunItemsValue, kNewRunItemsValue);
+    flagged = true;
+  };
+  for (const RunKeyItem& item : runItems_) {
+    // The take-over of an earlier item may have removed this value already (a disabled item's
+    // namesake in the other Run key): taking it over from the snapshot would bring back what
+    // was just removed.
+    if (!registry_.ValueExistsAt(item.root, kRunKey, item.name)) continue;
+    const std::string prefix = RunItemUserPrefix(item);
+    const ItemState state = GetRunItemState(item.name, prefix);
+    if (state != ItemState::kNew) {
+      SharedItemManager().TakeOverRunItem(item, state);
+      continue;
+    }
+    // A new value that another program guards ends excluded, yet it is new all the same.
+    TakeOverNewItem([&] { SharedItemManager().TakeOverRunItem(item, state); },
+                    [&] { return GetRunItemState(item.name, prefix) != ItemState::kNew; },
+                    [&] { record(item); });
+    record(item);
+  }
+  LoadRunItems();
+}
+
+void StartupMover::DetectNewStartupItems() {
+  const std::string store = EnsureShortcutStore();
+  if (registry_.GetStringAt(kProgramRoot, kProgramKey, kNewStartupItemsValue).empty()) {
+    registry_.RecreateSubKeyAt(kProgramRoot, kProgramKey, kStartupNewName);
+  }
+  bool flagged = false;
+  auto record = [this, &flagged](const std::string& fileName, const std::string& storePath) {
+    registry_.PutStringAt(kProgramRoot, kStartupNewKey, true, fileName, storePath);
+    if (flagged) return;
+    registry_.PutStringAt(kProgramRoot, kProgramKey, true, kNewStartupItemsValue,
+                          kNewStartupItemsValue);
+    flagged = true;
+  };
+  ItemManager& manager = SharedItemManager();
+  for (const StartupFolderItem& item : startupItems_) {
+    // A file that left its folder since the snapshot is no longer there to take over.
+    if (!IsFile(item.path)) continue;
+    const std::string fileName = ExtractFileName(item.path);
+    const std::string storePath = store + fileName;
+    const ItemState state = GetStartupItemState(fileName);
+    if (NamesakeStoredFromElsewhere(state, storePath, item.folder)) continue;
+    SetStartupLocation(storePath, item.folder);
+    switch (state) {
+      case ItemState::kNew: {
+        // An empty path means the file could not be copied into the store: it stays in its
+        // folder, still new, and the next logon tries again.
+        std::string newPath;
+        TakeOverNewItem(
+            [&] {
+              if (!SharedOptions().AutoDisable()) {
+                newPath = manager.IncludeStartupItem(item.path);
+              } else if (StoreDisabled(manager, item, store)) {
+                newPath = storePath;
+              }
+            },
+            [&] { return IsFile(storePath) && !IsFile(item.path); },
+            [&] { record(fileName, storePath); });
+        if (!newPath.empty()) record(fileName, newPath);
+        break;
+      }
+      case ItemState::kExcluded:
+        break;
+      case ItemState::kDisabled:
+        StoreDisabled(manager, item, store);
+        break;
+      case ItemState::kSorted:
+        if (IsFile(storePath)) {
+          Files().DeleteFile(item.path);
+        } else {
+          manager.IncludeStartupItem(item.path);
+        }
+        break;
+    }
+  }
+  LoadStartupItems();
+}
+
+bool StartupMover::HasNewItems() {
+  bool found = registry_.ValueExistsAt(kProgramRoot, kProgramKey, kNewRunItemsValue) ||
+               registry_.ValueExistsAt(kProgramRoot, kProgramKey, kNewStartupItemsValue);
+  registry_.RemoveValueAt(kProgramRoot, kProgramKey, kNewRunItemsValue);
+  registry_.RemoveValueAt(kProgramRoot, kProgramKey, kNewStartupItemsValue);
+  return found;
+}
+
+}  // namespace lw

@@ -1,0 +1,134 @@
+#pragma once
+// The start-up items and the one component that moves them between their states.
+//
+// A run-key item is a value of a Run key (its data is a command line); a startup-folder item
+// is a file (normally a shortcut) in a Startup folder. Each is new (the store knows nothing of
+// it), excluded (left to Windows), disabled (nobody starts it) or managed (in the run order;
+// the runner starts it). ItemManager is the only code that changes those states: it writes
+// the store's lists and moves values between the system Run keys and the store's "Run" key,
+// and files between the Startup folders and the shortcut store.
+//
+// What the manager guarantees whatever fails half-way (a key that cannot be written, a file
+// that cannot be copied): an item is never dropped. Every move writes the new place first and
+// reads it back, and only then clears the old place, so a failure leaves the item where it
+// was (or in both places), never in neither. Errors of string writes (the registry layer's
+// "Unable to open : " + key, "Failed to set data for '...'") reach the caller, and the steps
+// after them are not done.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/WinConst.h"
+#include "store/Registry.h"
+#include "store/SettingsStore.h"
+
+namespace lw {
+
+struct RunKeyItem {
+  // The Run-key value name (in a snapshot of the Run keys) or the stored item name (in the
+  // runner's list of managed items).
+  std::string name;
+  // The value's data: the command line.
+  std::string command;
+  // The owning user for a value of the user's own Run key; empty for HKEY_LOCAL_MACHINE and
+  // when the user's name is unknown.
+  std::string user;
+  // The root the value was read from: kHKeyCurrentUser or kHKeyLocalMachine.
+  HKey root = 0;
+};
+
+struct StartupFolderItem {
+  // Folder + file name (snapshot), or the path in the shortcut store (runner's list).
+  std::string path;
+  // The folder the file was found in, with a trailing backslash (snapshot only).
+  std::string folder;
+  // The current user's name for the user's own Startup folder, empty otherwise (snapshot only).
+  std::string user;
+};
+
+// Owning lists: the items live and die with the list.
+using RunKeyItemList = std::vector<RunKeyItem>;
+using StartupFolderItemList = std::vector<StartupFolderItem>;
+
+// The user prefix of a run-key item: its user and "_" for a value of HKEY_CURRENT_USER with a
+// known user, else empty. The stored item name is the prefix followed by the value name.
+std::string RunItemUserPrefix(const RunKeyItem& item);
+std::string StoredItemName(const RunKeyItem& item);
+
+class ItemManager {
+ public:
+  ItemManager();
+
+  // --- Run-key items ------------------------------------------------------------------------
+  // One item of the Run-key snapshot, by its state: a new one is taken into the store (or
+  // excluded when its value is guarded), an excluded one excluded again, a disabled one
+  // disabled again (its value leaves the Run keys), a managed one has its value removed from
+  // the Run key (the stored command stays).
+  void TakeOverRunItem(const RunKeyItem& item);
+  // The same with the item's state already read (GetRunItemState of its value name and user
+  // prefix), so that a pass that looked at it need not scan the run order again.
+  void TakeOverRunItem(const RunKeyItem& item, ItemState state);
+  // Whether the value of the Run key under root is guarded: writing a probe into it does not
+  // stick, or deleting it does not stick, or the probe fails. The value keeps (or gets back)
+  // its data.
+  bool TestRunValue(HKey root, const std::string& name);
+  // Marks the item excluded; a stored command goes back into the HKEY_LOCAL_MACHINE Run key.
+  void ExcludeRunItem(const std::string& name);
+  // Moves the stored item prefix + name out of the run order into "RunDisabled" and deletes its
+  // value from the Run keys it belongs to.
+  void DisableRunItem(const std::string& name, const std::string& userPrefix);
+  // Moves a disabled item back to the end of the run order.
+  void EnableRunItem(const std::string& storedName);
+  // Takes the value name of a system Run key (the current user's when fromCurrentUser, else
+  // HKEY_LOCAL_MACHINE's) into the store at the end of the run order and clears its exclusion.
+  void IncludeRunItem(const std::string& name, const std::string& userPrefix, bool fromCurrentUser);
+  // Rewrites "RunSort" without the entries that have no command in "Run" (and without gaps),
+  // keeping the order of the others.
+  void RebuildRunSort();
+  // Appends an entry to a sort list of the program key (see SettingsStore); true when written.
+  bool AppendSortEntry(const std::string& sortKeyName, const std::string& entry);
+
+  // --- Startup-folder items -----------------------------------------------------------------
+  // Moves the file into the shortcut store, clears its exclusion and appends it to the start
+  // order. Returns the path in the store; empty when there was no file at path, and empty with
+  // nothing changed when the file could not be moved.
+  std::string IncludeStartupItem(const std::string& path);
+  // Moves the stored shortcut to the All Users Startup folder and marks it excluded. Raises
+  // "Unable to move " + storePath + " to " + folder, changing nothing, when it cannot be moved.
+  void ExcludeStartupItem(const std::string& storePath);
+  void DisableStartupItem(const std::string& path);
+  void EnableStartupItem(const std::string& path);
+  // Appends the path unless an entry with the same file name (any folder, any case) is there.
+  void AddToStartupSort(const std::string& path);
+  // Rewrites "StartupSort" without the entries equal to path (empty entries stay).
+  void RemoveFromStartupSort(const std::string& path);
+  // Rewrites "StartupSort" with the same entries.
+  void RewriteStartupSort();
+  // Records where an excluded shortcut of that file name lies now (user's, All Users' or the
+  // alternate Startup folder, the first that has it).
+  void RelocateExcludedStartupItem(const std::string& fileName);
+  // Moves the file into the folder (a file of that name there is replaced): copy, then delete
+  // the source only when the copy worked. True when the file is now in the folder (also when
+  // source already was that path).
+  bool MoveFileToFolder(const std::string& source, const std::string& folder);
+  // Reads the shortcut's target (short form). Unless resolveOnly, the shortcut becomes a
+  // run-key item: disabled as a startup item, and a value named after the target's file name
+  // with the target as command is written into the HKEY_LOCAL_MACHINE Run key and included.
+  // Returns false (target unchanged) when the file does not load as a shortcut. Before changing
+  // anything, raises "A start-up item named " + name + " already exists" when the machine's Run
+  // key or the store already holds an item of that name, and an error when the shortcut names
+  // no program.
+  bool MoveShortcutToRunKey(const std::string& shortcutPath, std::string& target, bool resolveOnly);
+
+ private:
+  Registry registry_;
+};
+
+// The process-wide manager, created when the unit is initialised (before any window) and freed
+// when it is finalised. Using it outside that span is a programming error (std::logic_error).
+void InitializeItemManager();
+void FinalizeItemManager();
+ItemManager& SharedItemManager();
+
+}  // namespace lw

@@ -1,0 +1,178 @@
+// The startup-folder half of the item manager, and the move of a shortcut into the Run key.
+//
+// A shortcut lives in exactly one folder at a time: a Startup folder (new or excluded items) or
+// the shortcut store (managed or disabled items). Moving it is a copy followed by the deletion
+// of the source only when the copy worked, and the store's lists are changed only once the file
+// is where they say it is.
+
+#include "items/ItemManager.h"
+
+#include "platform/Platform.h"
+#include "store/SettingsStore.h"
+#include "util/Error.h"
+#include "util/SpecialFolders.h"
+#include "util/Text.h"
+
+namespace lw {
+
+namespace {
+
+// Startup order entries never written by a user: a rewrite with it removes nothing.
+constexpr char kNoSuchEntry[] = "thisitemdoesnotexistever";
+
+bool FileExists(const std::string& path) {
+  std::uint32_t attributes = Files().GetFileAttributes(path);
+  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
+}
+
+std::string ReadStore(const std::string& path, const std::string& name) {
+  return SharedRegistry().GetStringAt(kProgramRoot, path, name);
+}
+
+std::string StartupSortEntry(std::int32_t index) {
+  return ReadStore(kStartupSortKey, std::to_string(index));
+}
+
+}  // namespace
+
+std::string ItemManager::IncludeStartupItem(const std::string& path) {
+  const std::string fileName = ExtractFileName(path);
+  const std::string store = IncludeTrailingBackslash(GetShortcutStoreFolder());
+  if (!FileExists(path)) {
+    registry_.TakeString(kStartupExcludeKey, fileName);
+    AddToStartupSort(store + fileName);
+    return std::string();
+  }
+  // A shortcut that cannot be moved stays in its folder, still new: nothing may refer to a
+  // store copy that is not there.
+  if (!MoveFileToFolder(path, store)) return std::string();
+  const std::string storedPath = store + fileName;
+  try {
+    registry_.TakeString(kStartupExcludeKey, fileName);
+    AddToStartupSort(storedPath);
+  } catch (const Error&) {
+    // In the store but in no list, nobody would ever see the shortcut again: back it goes to
+    // the folder it came from, where the next take-over pass finds it.
+    MoveFileToFolder(storedPath, path.substr(0, path.size() - fileName.size()));
+    throw;
+  }
+  return storedPath;
+}
+
+void ItemManager::ExcludeStartupItem(const std::string& storePath) {
+  const std::string fileName = ExtractFileName(storePath);
+  const std::string common = SharedSpecialFolders().GetCommonStartupFolder();
+  const std::string stored = IncludeTrailingBackslash(GetShortcutStoreFolder()) + fileName;
+  const bool moved = FileExists(stored);
+  if (moved && !MoveFileToFolder(stored, common)) {
+    throw Error("Unable to move " + storePath + " to " + common);
+  }
+  try {
+    registry_.PutString(kStartupExcludeKey, true, fileName,
+                        IncludeTrailingBackslash(common) + fileName);
+  } catch (const Error&) {
+    // Unmarked, the shortcut would be taken over again as if new: it goes back to the store,
+    // where its entries still are.
+    if (moved)
+      MoveFileToFolder(IncludeTrailingBackslash(common) + fileName, GetShortcutStoreFolder());
+    throw;
+  }
+  registry_.TakeString(kStartupDisableKey, fileName);
+  RemoveFromStartupSort(storePath);
+}
+
+void ItemManager::DisableStartupItem(const std::string& path) {
+  registry_.PutString(kStartupDisableKey, true, ExtractFileName(path), path);
+  std::int32_t count = GetStartupSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    try {
+      if (SameText(StartupSortEntry(index), path)) {
+        registry_.RemoveValue(kStartupSortKey, std::to_string(index));
+      }
+    } catch (const Error&) {
+      // An entry that cannot be read or removed stays; the item is disabled all the same,
+      // since disabled wins over sorted for shortcuts.
+    }
+  }
+  RewriteStartupSort();
+}
+
+void ItemManager::EnableStartupItem(const std::string& path) {
+  // Into the order first: the disable mark goes only when the item is listed again.
+  AddToStartupSort(path);
+  registry_.TakeString(kStartupDisableKey, ExtractFileName(path));
+}
+
+void ItemManager::AddToStartupSort(const std::string& path) {
+  const std::string wanted = LowerCase(ExtractFileName(path));
+  std::int32_t count = GetStartupSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    if (LowerCase(ExtractFileName(StartupSortEntry(index))) == wanted) return;
+  }
+  AppendSortEntry(kStartupSortName, path);
+}
+
+void ItemManager::RemoveFromStartupSort(const std::string& path) {
+  // An absent count walks nothing; missing entries are kept as empty ones so that the order
+  // keeps its shape.
+  std::int32_t count =
+      SharedRegistry().GetIntegerAt(kProgramRoot, kStartupSortKey, kSortIndexValue);
+  std::vector<std::string> entries;
+  for (std::int32_t index = 0; index < count; ++index) {
+    std::string entry = StartupSortEntry(index);
+    if (path.empty() || entry != path) entries.push_back(entry);
+  }
+  SaveSortOrder(registry_, kStartupSortName, entries);
+}
+
+void ItemManager::RewriteStartupSort() { RemoveFromStartupSort(kNoSuchEntry); }
+
+void ItemManager::RelocateExcludedStartupItem(const std::string& fileName) {
+  const SpecialFolders& paths = SharedSpecialFolders();
+  for (const std::string& folder : {paths.GetUserStartupFolder(), paths.GetCommonStartupFolder(),
+                                    paths.GetAltStartupFolder()}) {
+    if (folder.empty()) continue;
+    std::string candidate = IncludeTrailingBackslash(folder) + fileName;
+    if (FileExists(candidate)) {
+      registry_.PutString(kStartupExcludeKey, true, fileName, candidate);
+      return;
+    }
+  }
+}
+
+bool ItemManager::MoveFileToFolder(const std::string& source, const std::string& folder) {
+  const std::string target = IncludeTrailingBackslash(folder) + ExtractFileName(source);
+  if (SameText(target, source)) return FileExists(target);
+  if (FileExists(target)) Files().DeleteFile(target);
+  if (!Files().CopyFile(source, target, true)) return false;
+  Files().DeleteFile(source);
+  return true;
+}
+
+bool ItemManager::MoveShortcutToRunKey(const std::string& shortcutPath, std::string& target,
+                                       bool resolveOnly) {
+  std::string linkTarget;
+  std::string foundName;
+  if (Shell().LoadShellLink(shortcutPath, kSlgpShortPath, &linkTarget, &foundName) != kSOk) {
+    return false;
+  }
+  target = linkTarget;
+  if (resolveOnly) return true;
+  if (linkTarget.empty() || foundName.empty()) {
+    throw Error("Unable to find the program that " + shortcutPath + " starts");
+  }
+  // The new value is named after the program's file name: a value or a stored item (managed or
+  // disabled) of that name already belongs to another item, whose command it would overwrite.
+  Registry& store = SharedRegistry();
+  if (store.ValueExistsAt(kHKeyLocalMachine, kRunKey, foundName) ||
+      store.ValueExistsAt(kProgramRoot, kRunItemsKey, foundName) ||
+      store.ValueExistsAt(kProgramRoot, kRunDisabledKey, foundName)) {
+    throw Error("A start-up item named " + foundName + " already exists");
+  }
+  DisableStartupItem(shortcutPath);
+  registry_.PutStringAt(kHKeyLocalMachine, kRunKey, true, foundName, linkTarget);
+  IncludeRunItem(foundName, std::string(), false);
+  return true;
+}
+
+}  // namespace lw

@@ -1,0 +1,286 @@
+#include "runner/LogonRunner.h"
+
+#include <algorithm>
+
+#include "install/StartupMover.h"
+#include "platform/Platform.h"
+#include "runner/AutoTune.h"
+#include "runner/ProcessorLoad.h"
+#include "store/SettingsStore.h"
+#include "ui/Dialogs.h"
+#include "ui/Options.h"
+#include "util/CurrentUser.h"
+#include "util/Error.h"
+#include "util/ErrorLog.h"
+#include "util/SpecialFolders.h"
+#include "util/Text.h"
+
+// How a logon run goes, and why some steps are as they are:
+// - A pause is a loop of steps (a tenth of it, at least 300 ms); after each step a load sample
+//   decides whether the processor is idle enough to go on at once. A step itself sleeps in
+//   slices of 100 ms with the message queue pumped in between, so that the window answers and a
+//   Stop ends the step at once, also in the long steps of a long pause.
+// - One item that cannot be handled (a value of the wrong type in its settings, a key that
+//   cannot be written) is written to the error log and the run goes on with the next one: a
+//   logon must not lose the starts of every item after it.
+
+namespace lw {
+
+namespace {
+
+constexpr std::uint32_t kPauseSliceMs = 100;
+constexpr std::uint32_t kPausedPollMs = 10;
+constexpr char kAllUsers[] = "All Users";
+
+bool AutoTuneOn() { return !SharedOptions().DisableAutoTune(); }
+
+std::string ReadStartupEntry(Registry& registry, std::int32_t index) {
+  return registry.GetStringAt(kHKeyLocalMachine, kStartupSortKey, std::to_string(index));
+}
+
+}  // namespace
+
+LogonRunner::LogonRunner(StatusCallback showStatus, RunnerUse use)
+    : showStatus_(std::move(showStatus)) {
+  LoadRunkeyItems();
+  LoadStartupItems();
+  registry_.SetDefaultRoot(kHKeyCurrentUser);
+  LoadPauses();
+  initialPause_ = ComputeItemPause(kInitialPauseItemKey, PauseKind::kInitial,
+                                   use == RunnerUse::kLogon && AutoTuneOn());
+}
+
+void LogonRunner::ReloadItems() {
+  runkeyItems_.clear();
+  startupItems_.clear();
+  LoadRunkeyItems();
+  LoadStartupItems();
+}
+
+// An entry that cannot be read (another program wrote something else than text there) names
+// no item: it is left out and said in the error log, and the others load.
+void LogonRunner::LoadRunkeyItems() {
+  const std::int32_t count = GetRunSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    try {
+      std::string command = GetRunSortCommand(index);
+      if (command.empty()) continue;
+      RunKeyItem item;
+      item.name = GetRunSortName(index);
+      item.command = command;
+      runkeyItems_.push_back(item);
+    } catch (const Error& error) {
+      SharedErrorLog().TryWrite("Run order entry " + std::to_string(index) +
+                                " left out: " + error.what());
+    }
+  }
+}
+
+void LogonRunner::LoadStartupItems() {
+  startupItems_.clear();
+  const std::int32_t count = GetStartupSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    try {
+      std::string path = ReadStartupEntry(registry_, index);
+      if (path.empty()) continue;
+      StartupFolderItem item;
+      item.path = path;
+      startupItems_.push_back(item);
+    } catch (const Error& error) {
+      SharedErrorLog().TryWrite("Startup order entry " + std::to_string(index) +
+                                " left out: " + error.what());
+    }
+  }
+}
+
+// The default pauses live with the Options dialog's (HKEY_LOCAL_MACHINE). The value each one
+// holds is written back, so that the dialog shows what the runner used; a value that is not an
+// integer is replaced by the default. Without the right to write, nothing is written.
+void LogonRunner::LoadPauses() {
+  struct Pause {
+    const char* name;
+    std::int32_t* value;
+  };
+  for (const Pause& pause :
+       {Pause{kStartupDelayValue, &startupPause_}, Pause{kRunkeyDelayValue, &runkeyPause_},
+        Pause{kInitialPauseValue, &initialPause_}}) {
+    try {
+      registry_.GetIntegerIfPresentAt(kHKeyLocalMachine, kProgramKey, pause.name, *pause.value);
+    } catch (const Error&) {
+      // keeps the default
+    }
+    registry_.PutIntegerAt(kHKeyLocalMachine, kProgramKey, false, pause.name, *pause.value);
+  }
+}
+
+std::int32_t LogonRunner::ComputeItemPause(const std::string& itemKey, PauseKind kind) {
+  return ComputeItemPause(itemKey, kind, AutoTuneOn());
+}
+
+std::int32_t LogonRunner::ComputeItemPause(const std::string& itemKey, PauseKind kind, bool tune) {
+  // A pause the user set is used as it is: nothing is tuned or written.
+  std::int32_t pause = GetCustomDelay(itemKey);
+  if (pause != 0) return pause;
+  pause = GetTunedDelay(itemKey);
+  if (pause == 0) {
+    switch (kind) {
+      case PauseKind::kRunkey:
+        pause = runkeyPause_;
+        break;
+      case PauseKind::kStartup:
+        pause = startupPause_;
+        break;
+      case PauseKind::kInitial:
+        pause = initialPause_;
+        break;
+    }
+  }
+  if (tune) pause = TunePause(registry_, itemKey, pause);
+  return pause;
+}
+
+void LogonRunner::InitialPause() {
+  SampleBeforeItem(registry_, kInitialPauseItemKey);
+  SleepWithCpuCheck(initialPause_);
+  SampleAfterItem(registry_, kInitialPauseItemKey);
+}
+
+void LogonRunner::SleepStep(std::int64_t milliseconds) {
+  if (milliseconds <= 0) {
+    Sys().Sleep(0);
+    return;
+  }
+  for (;;) {
+    const auto slice =
+        static_cast<std::uint32_t>(std::min<std::int64_t>(milliseconds, kPauseSliceMs));
+    Sys().Sleep(slice);
+    milliseconds -= slice;
+    if (milliseconds <= 0 || stopped_) return;
+    Sys().ProcessMessages();
+  }
+}
+
+// A negative pause (the options accept any whole number) sleeps nothing.
+void LogonRunner::SleepWithCpuCheck(std::int32_t milliseconds) {
+  const std::int64_t total = std::max<std::int32_t>(milliseconds, 0);
+  const std::int64_t step = std::max<std::int64_t>(total / 10, kMinPauseStepMs);
+  std::int64_t remaining = total;
+  do {
+    SleepStep(std::min(step, remaining));
+    remaining -= step;
+    if (GetCpuUsage() < kIdleLoad && AutoTuneOn()) return;
+    Sys().ProcessMessages();
+  } while (remaining > 0 && !stopped_);
+}
+
+void LogonRunner::WaitWhilePaused() {
+  while (paused_) {
+    Sys().ProcessMessages();
+    Sys().Sleep(kPausedPollMs);
+  }
+}
+
+void LogonRunner::Show(const std::string& text) const {
+  if (showStatus_) showStatus_(text);
+}
+
+void LogonRunner::RunPass(std::size_t count,
+                          void (LogonRunner::*runItem)(std::size_t, const std::string&),
+                          const std::function<std::string(std::size_t)>& describe) {
+  const std::string me = CurrentUserName();
+  for (std::size_t index = 0; index < count; ++index) {
+    if (stopped_) return;
+    WaitWhilePaused();
+    if (stopped_) return;  // stopped while paused: the pass ends once it is unpaused
+    try {
+      (this->*runItem)(index, me);
+    } catch (const Error& error) {
+      SharedErrorLog().TryWrite(describe(index) + ": " + error.what());
+    }
+    WaitWhilePaused();
+  }
+}
+
+void LogonRunner::RunRunkeyItems() {
+  RunPass(runkeyItems_.size(), &LogonRunner::RunRunkeyItem,
+          [this](std::size_t index) { return "Run key item " + runkeyItems_[index].name; });
+}
+
+void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& me) {
+  const RunKeyItem& item = runkeyItems_[index];
+  // Another user's item: the Run key of that user's own logon starts it.
+  if (GetRunLocationHKey(item.name) == StoredRoot(kHKeyCurrentUser)) {
+    const std::string owner = GetRunLocation(item.name);
+    if (!owner.empty() && owner != me) return;
+  }
+  // The program wrote itself back into the machine's Run key: Windows starts it from there now,
+  // so it is handed back to Windows instead of being started twice.
+  if (!ReadRunKeyText(kHKeyLocalMachine, item.name).empty()) {
+    SharedItemManager().ExcludeRunItem(item.name);
+    Show(std::string(kMsgProblemProgram) + item.name + "\r\n" + kMsgAutoExcluding);
+    PauseMs(kAutoExcludePauseMs);
+    return;
+  }
+  SampleBeforeItem(registry_, item.name);
+  const std::string message = "Run key (" + std::to_string(index + 1) + "/" +
+                              std::to_string(runkeyItems_.size()) + ")\r\n" + item.name + ": " +
+                              item.command;
+  Show(message);
+  const std::uint32_t started = Sys().GetTickCount();
+  StartRunkeyItem(item.name, item.command);
+  const std::int64_t elapsed = static_cast<std::uint32_t>(Sys().GetTickCount() - started);
+  const std::int32_t pause = ComputeItemPause(item.name, PauseKind::kRunkey);
+  Show(message + "\r\n(sleeping " + std::to_string(pause) + " milliseconds)");
+  const bool last = index + 1 == runkeyItems_.size();
+  if (!last || !startupItems_.empty()) {
+    SleepWithCpuCheck(static_cast<std::int32_t>(std::max<std::int64_t>(pause - elapsed, 0)));
+  }
+  SampleAfterItem(registry_, item.name);
+}
+
+// The All Users and the alternate Startup folder are everyone's, whatever their path looks like;
+// any other folder belongs to the user it lies under.
+bool LogonRunner::StartupItemIsMine(const std::string& storePath, const std::string& me) const {
+  const std::string folder = GetStartupLocation(storePath);
+  const std::string owner = UserFromStartupFolder(folder);
+  if (owner.empty() || owner == kAllUsers || owner == me) return true;
+  const std::string normal = IncludeTrailingBackslash(TrimBlanks(folder));
+  for (int csidl : {kCsidlCommonStartup, kCsidlAltStartup, kCsidlCommonAltStartup}) {
+    const std::string shared = SharedSpecialFolders().GetSpecialFolder(csidl);
+    if (!shared.empty() && SameText(IncludeTrailingBackslash(TrimBlanks(shared)), normal)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void LogonRunner::RunStartupItems() {
+  RunPass(startupItems_.size(), &LogonRunner::RunStartupItem,
+          [this](std::size_t index) { return "Startup item " + startupItems_[index].path; });
+}
+
+void LogonRunner::RunStartupItem(std::size_t index, const std::string& me) {
+  const StartupFolderItem& item = startupItems_[index];
+  if (!StartupItemIsMine(item.path, me)) return;
+  SampleBeforeItem(registry_, item.path);
+  const std::string message = "Startup Folder (" + std::to_string(index + 1) + "/" +
+                              std::to_string(startupItems_.size()) + "): \r\n" +
+                              ExtractFileName(item.path);
+  Show(message);
+  const std::uint32_t started = Sys().GetTickCount();
+  std::intptr_t code = 0;
+  if (ShellOpenPath(item.path, code)) {
+    const std::int64_t elapsed = static_cast<std::uint32_t>(Sys().GetTickCount() - started);
+    const std::int32_t pause = ComputeItemPause(item.path, PauseKind::kStartup);
+    Show(message + "\r\n(sleeping " + std::to_string(pause) + " milliseconds)");
+    if (index + 1 != startupItems_.size()) {
+      SleepWithCpuCheck(static_cast<std::int32_t>(std::max<std::int64_t>(pause - elapsed, 0)));
+    }
+  } else {
+    ShowMessage(std::string(kMsgShortcutError) + item.path + "\r\n" +
+                SystemErrorText(static_cast<std::uint32_t>(code)));
+  }
+  SampleAfterItem(registry_, item.path);
+}
+
+}  // namespace lw

@@ -1,0 +1,122 @@
+#pragma once
+// The engine of a logon's second phase: it waits the initial pause, then starts every managed
+// run-key item in the run order and opens every managed startup-folder shortcut in the startup
+// order, pausing after each. A pause is the one the user set for the item, else the one
+// auto-tune learnt, else the default of its kind; it is shortened by the time the start took
+// and ends early when the processor is nearly idle. Each run-key item starts with its priority
+// class by the method that worked last time, or by the first of a chain of methods that works
+// (remembered per user). Items that wrote themselves back into the Run key are excluded, and
+// items that belong to another user are skipped.
+//
+// Everything runs on the window thread: every wait is made of short sleeps with the message
+// queue pumped in between, so the Pause and Stop buttons of the runner window take effect
+// during a run (a stop at the next item or pause step; a pause between items).
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "items/ItemManager.h"
+#include "store/Registry.h"
+
+namespace lw {
+
+// Where the runner's progress goes: the runner window's status box (a new message replaces the
+// one before). May be empty: nothing is shown.
+using StatusCallback = std::function<void(const std::string&)>;
+
+enum class PauseKind { kRunkey = 0, kStartup = 1, kInitial = 2 };
+
+inline constexpr char kMsgProblemProgram[] = "Problem program detected.\r\nRun key: ";
+inline constexpr char kMsgAutoExcluding[] = "Status - Auto-Excluding";
+inline constexpr char kMsgShortcutError[] = "Error execution shortcut: \r\n";
+inline constexpr std::int32_t kAutoExcludePauseMs = 1500;
+// Below this smoothed load (percent) a pause ends at once while auto-tune is on.
+inline constexpr std::int32_t kIdleLoad = 9;
+// A pause step is a tenth of the pause, never shorter than this.
+inline constexpr std::int32_t kMinPauseStepMs = 300;
+
+// What a runner is for: a logon's second phase, or starting single items on demand (the
+// management windows). Only a logon runner tunes its initial pause: tuning stores a new pause
+// each time, and a window opened ten times must not shorten the next logon's pause ten times.
+enum class RunnerUse { kLogon, kSingleItems };
+
+class LogonRunner {
+ public:
+  // Loads the managed items (the store under HKEY_LOCAL_MACHINE), reads the three default
+  // pauses (writing back the ones it used) and computes the initial pause.
+  explicit LogonRunner(StatusCallback showStatus = {}, RunnerUse use = RunnerUse::kLogon);
+  LogonRunner(const LogonRunner&) = delete;
+  LogonRunner& operator=(const LogonRunner&) = delete;
+
+  // Replaces both lists with the store's current managed items.
+  void ReloadItems();
+
+  // The three steps of a logon's second phase, in this order; each returns when done or
+  // stopped.
+  void InitialPause();
+  void RunRunkeyItems();
+  void RunStartupItems();
+
+  // Starts one run-key item (stored item name, command line); false when no method started it
+  // (each failure is in the error log).
+  bool StartRunkeyItem(const std::string& storedName, const std::string& command);
+  // Opens a file or folder through the shell; false (with the shell's result in code, and two
+  // lines in the error log) when it could not be opened.
+  bool ShellOpenPath(const std::string& path, std::intptr_t& code);
+
+  // The pause after an item (item key, kind) in milliseconds: the user's, else the tuned or
+  // default one, tuned again when auto-tune is on.
+  std::int32_t ComputeItemPause(const std::string& itemKey, PauseKind kind);
+  std::int32_t ComputeItemPause(const std::string& itemKey, PauseKind kind, bool tune);
+  // The pause between items: steps of a tenth (at least 300 ms), a load sample after each;
+  // ends early on a nearly idle processor (auto-tune on) and on Stop.
+  void SleepWithCpuCheck(std::int32_t milliseconds);
+
+  std::int32_t InitialPauseSeconds() const { return initialPause_ / 1000; }
+  std::int32_t InitialPauseMs() const { return initialPause_; }
+  std::int32_t RunkeyPauseMs() const { return runkeyPause_; }
+  std::int32_t StartupPauseMs() const { return startupPause_; }
+  void SetPaused(bool paused) { paused_ = paused; }
+  bool Paused() const { return paused_; }
+  void Stop() { stopped_ = true; }
+  bool Stopped() const { return stopped_; }
+
+  // The managed items in their order: run-key items with name (stored item name) and command,
+  // startup-folder items with path (in the shortcut store).
+  const RunKeyItemList& RunkeyItems() const { return runkeyItems_; }
+  const StartupFolderItemList& StartupItems() const { return startupItems_; }
+
+ private:
+  void LoadRunkeyItems();
+  void LoadStartupItems();
+  void LoadPauses();
+  void Show(const std::string& text) const;
+  void WaitWhilePaused();
+  void SleepStep(std::int64_t milliseconds);
+  bool StartupItemIsMine(const std::string& storePath, const std::string& me) const;
+  // A pass over count items: each run by runItem between the checks of Stop and Pause; an item
+  // that fails goes to the error log under describe(index) and the pass goes on.
+  void RunPass(std::size_t count, void (LogonRunner::*runItem)(std::size_t, const std::string&),
+               const std::function<std::string(std::size_t)>& describe);
+  // One item of each pass.
+  void RunRunkeyItem(std::size_t index, const std::string& me);
+  void RunStartupItem(std::size_t index, const std::string& me);
+  // The start methods; each false when it started nothing.
+  bool StartBy(const std::string& method, const std::string& command, std::uint32_t priority);
+  bool CreateItemProcess(const std::string& commandLine, std::uint32_t priority);
+  void RememberMethod(const std::string& storedName, const char* method);
+
+  Registry registry_;
+  RunKeyItemList runkeyItems_;
+  StartupFolderItemList startupItems_;
+  std::int32_t startupPause_ = 2000;
+  std::int32_t runkeyPause_ = 1000;
+  std::int32_t initialPause_ = 5000;
+  bool paused_ = false;
+  bool stopped_ = false;
+  StatusCallback showStatus_;
+};
+
+}  // namespace lw

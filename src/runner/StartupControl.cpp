@@ -1,0 +1,250 @@
+#include "runner/StartupControl.h"
+
+#include "install/NewItemListing.h"
+#include "install/StartupMover.h"
+#include "platform/Platform.h"
+#include "runner/LogonRunner.h"
+#include "runner/ProcessorLoad.h"
+#include "store/Registry.h"
+#include "store/SettingsStore.h"
+#include "ui/EventDispatch.h"
+#include "ui/Options.h"
+#include "util/Error.h"
+#include "util/ErrorLog.h"
+#include "util/Termination.h"
+
+namespace lw {
+
+namespace {
+
+// A vendor article on rebuilding the performance counters, which is what brings the
+// processor counter back.
+inline constexpr char kAutoTuneHelpAddress[] = "https://support.microsoft.com/kb/300956";
+
+}  // namespace
+
+std::vector<std::string> AutoTuneErrorLines() {
+  return {
+      "Auto-tune disabled - Failed to retreive [Processor\\% Processor Time]",
+      "",
+      "Make sure your PAGE FILE is not disabled and see the following address to fix the "
+      "problem:",
+      "",
+      kAutoTuneHelpAddress,
+  };
+}
+
+std::string AutoTuneErrorText() {
+  const std::vector<std::string> lines = AutoTuneErrorLines();
+  std::string text = lines.front();
+  for (std::size_t i = 1; i < lines.size(); ++i) text += "\r\n" + lines[i];
+  return text;
+}
+
+StartupControl::StartupControl(IStartupControlWindow& window) : window_(window) {}
+
+StartupControl::~StartupControl() = default;
+
+void StartupControl::OnCreate(const std::vector<std::string>& args) {
+  window_.SetLoadText("");
+  window_.MakeApplicationTopmost(true);
+  window_.MakeApplicationTopmost(false);
+  // Everything here runs behind the dispatcher like any event: an error that escapes is shown.
+  // A logon start must not then linger hidden for ever, so a pass that failed (or could not
+  // begin) ends the program as its normal end would.
+  const bool created = DispatchEvent([this] {
+    mover_ = std::make_unique<StartupMover>();
+    runner_ = std::make_unique<LogonRunner>([this](const std::string& text) { ShowStatus(text); });
+  });
+  if (args.empty()) return;
+  const std::string& what = args.front();
+  const bool known = what == kPreSwitch || what == kGoSwitch || what == kMasterSwitch;
+  if (!known) return;
+  if (!created) {
+    ApplicationTerminate();
+  } else if (what == kPreSwitch) {
+    DispatchEvent([this] { RunPhase1(); });
+    ApplicationTerminate();
+  } else if (what == kGoSwitch) {
+    if (!DispatchEvent([this] { RunPhase2(); })) ApplicationTerminate();
+  } else {
+    DispatchEvent([this] { RunMaster(); });
+    ApplicationTerminate();
+  }
+}
+
+void StartupControl::OnShow() {
+  if (!window_.TimerEnabled()) OnLoadTimer();
+  window_.EnableTimer();
+  window_.MakeApplicationTopmost(false);
+}
+
+void StartupControl::OnDestroy() {
+  mover_.reset();
+  runner_.reset();
+  // An icon left behind would stay in the notification area after the program ended.
+  if (trayIconShown_) RemoveTrayIcon();
+}
+
+void StartupControl::OnPauseClicked() {
+  if (!runner_) return;
+  const bool pause = window_.PauseCaption() == kPauseCaption;
+  window_.SetPauseCaption(pause ? kUnpauseCaption : kPauseCaption);
+  runner_->SetPaused(pause);
+  paused_ = pause;
+}
+
+void StartupControl::OnStopClicked() {
+  AbortPause();
+  if (runner_) runner_->Stop();
+  ApplicationTerminate();
+  Sys().ProcessMessages();
+}
+
+void StartupControl::OnLoadTimer() { window_.SetLoadText(std::to_string(GetCpuUsage())); }
+
+void StartupControl::OnTrayIconMessage(std::uint32_t message, std::intptr_t lParam) {
+  if (lParam != static_cast<std::intptr_t>(kWmLButtonDblClk)) return;
+  if (message == kProgressIconMessage) {
+    if (window_.Visible()) {
+      window_.HideForm();
+    } else {
+      ShowForm();
+    }
+  } else if (message == kNewItemsIconMessage) {
+    // The items are looked at in the edit window; until the program has one, the icon has
+    // done its job once the user answers it.
+    RemoveTrayIcon();
+    ApplicationTerminate();
+  }
+}
+
+void StartupControl::ShowStatus(const std::string& text) {
+  window_.SetStatusText(text);
+  Sys().ProcessMessages();
+}
+
+void StartupControl::ShowRunnerWindow() {
+  window_.BringToForeground();
+  ShowForm();
+}
+
+void StartupControl::RunPhase1() {
+  if (!SharedOptions().DisableMoveDialog()) ShowRunnerWindow();
+  mover_->UnregisterSelf(true);
+  RegisterForNextLogon(false);
+  std::string failedLocation;
+  if (mover_->CheckPermissions(failedLocation)) {
+    if (!RunNewItemListing(*mover_, [this](const std::string& text) { ShowStatus(text); })) {
+      ApplicationTerminate();
+    }
+    WaitWhilePaused();
+    SetRunOnceMark();
+    WaitWhilePaused();
+  } else {
+    ShowStatus(kMsgPermissionDenied + failedLocation);
+    PauseMs(kPermissionDeniedPauseMs);
+  }
+  WaitWhilePaused();
+  window_.HideForm();
+}
+
+void StartupControl::RunPhase2() {
+  ShowStatus(kMsgStarting);
+  std::string failedLocation;
+  const bool mayWrite = mover_->CheckPermissions(failedLocation);
+  mover_->UnregisterSelf(false);
+  if (SharedOptions().ShowStartupDialog()) ShowRunnerWindow();
+  RunManagedItems();
+  if (mayWrite) {
+    ClearRunOnceMark();
+    SaveCPUStats();
+  }
+  RegisterForNextLogon(true);
+  // Both flags of new items are consumed whether or not the icon is wanted.
+  const bool newItems = mover_->HasNewItems();
+  if (newItems && !SharedOptions().DisableSysTrayNotification()) {
+    AddTrayIcon(TrayIcon::kNewItems);
+  } else {
+    ApplicationTerminate();
+  }
+}
+
+void StartupControl::RunManagedItems() {
+  AddTrayIcon(TrayIcon::kProgress);
+  if (SharedOptions().ShowStartupDialog()) ShowForm();
+  // Two samples when the first reads 0, so the smoothing starts from a real load.
+  if (!SharedOptions().DisableAutoTune() && GetCpuUsage() == 0) GetCpuUsage();
+  ShowStatus("(Pausing " + std::to_string(runner_->InitialPauseSeconds()) +
+             " seconds before executing)");
+  Sys().ProcessMessages();
+  CheckAutoTuneFailure([this] { window_.ShowAutoTuneError(); });
+  runner_->InitialPause();
+  runner_->RunRunkeyItems();
+  runner_->RunStartupItems();
+  window_.HideForm();
+  RemoveTrayIcon();
+}
+
+void StartupControl::RunMaster() {
+  if (!mover_->IsSelfRegistered()) {
+    ShowStatus(kMsgInstallingForNextReboot);
+    ShowRunnerWindow();
+    PauseMs(kMasterPauseMs);
+  }
+  mover_->RegisterSelf(true, kHKeyCurrentUser);
+}
+
+void StartupControl::SetRunOnceMark() {
+  Registry registry;
+  registry.PutStringAt(kHKeyLocalMachine, kProgramKey, true, kRunOnceMarkValue, kRunOnceMarkValue);
+}
+
+void StartupControl::ClearRunOnceMark() {
+  Registry registry;
+  registry.TakeStringAt(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue);
+}
+
+void StartupControl::RegisterForNextLogon(bool alsoRunOnce) {
+  // A user without administrator rights cannot write the machine's Run keys. At logon that is
+  // no reason to stop the pass with a message box: the rights check says what is missing, and
+  // the failure goes to the error log.
+  try {
+    mover_->RegisterSelf(alsoRunOnce, kHKeyLocalMachine);
+  } catch (const Error& error) {
+    SharedErrorLog().TryWrite(error.what());
+  }
+}
+
+void StartupControl::ShowForm() {
+  if (window_.Visible()) return;
+  window_.ShowForm();
+  OnShow();
+}
+
+void StartupControl::WaitWhilePaused() {
+  while (IsPaused()) PauseMs(kPausedPollMs);
+}
+
+void StartupControl::AddTrayIcon(TrayIcon icon) {
+  // One record serves both icons: the one shown goes first.
+  if (trayIconShown_) RemoveTrayIcon();
+  trayIconShown_ = window_.AddTrayIcon(icon);
+}
+
+void StartupControl::RemoveTrayIcon() {
+  if (!trayIconShown_) return;
+  window_.RemoveTrayIcon();
+  trayIconShown_ = false;
+}
+
+void CheckAutoTuneFailure(const std::function<void()>& showDialog) {
+  if (!CpuSamplingFailed() || SharedOptions().DisableAutoTune()) return;
+  showDialog();
+  SharedOptions().ForceAutoTuneOff();
+  SharedOptions().Save();
+  // Logging must not stop a logon: a line that cannot be written is lost.
+  SharedErrorLog().TryWrite(AutoTuneErrorText());
+}
+
+}  // namespace lw

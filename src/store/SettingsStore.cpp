@@ -1,0 +1,343 @@
+#include "store/SettingsStore.h"
+
+#include "util/Error.h"
+#include "util/Text.h"
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+
+namespace lw {
+
+namespace {
+
+struct SettingsStoreState {
+  std::unique_ptr<Registry> registry;
+  std::int32_t lowestCPU = 100;
+  std::int32_t highestCPU = 0;
+};
+
+SettingsStoreState& State() {
+  static SettingsStoreState state;
+  return state;
+}
+
+std::string SubKeyPath(const std::string& name) { return std::string(kProgramKey) + "\\" + name; }
+
+// A sort entry's name: decimal digits only, as the lists write them.
+bool TryParseIndex(const std::string& name, std::int32_t* index) {
+  if (name.empty() || name.size() > 9) return false;
+  std::int32_t value = 0;
+  for (char c : name) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  *index = value;
+  return true;
+}
+
+std::int32_t ReadIntegerOrZero(HKey root, const std::string& path, const std::string& name) {
+  std::int32_t value = 0;
+  SharedRegistry().GetIntegerIfPresentAt(root, path, name, value);
+  return value;
+}
+
+bool HasValue(const std::string& path, const std::string& name) {
+  return SharedRegistry().ValueExistsAt(kProgramRoot, path, name);
+}
+
+std::int32_t SortCount(const std::string& path) {
+  std::int32_t count = ReadIntegerOrZero(kProgramRoot, path, kSortIndexValue);
+  return count < 0 ? 0 : count;
+}
+
+}  // namespace
+
+// --- Unit life --------------------------------------------------------------------------------
+
+void InitializeSettingsStore() {
+  SettingsStoreState& state = State();
+  state.registry = std::make_unique<Registry>();
+  state.registry->SetDefaultRoot(kProgramRoot);
+  state.lowestCPU = 100;
+  state.highestCPU = 0;
+}
+
+void FinalizeSettingsStore() { State().registry.reset(); }
+
+Registry& SharedRegistry() {
+  if (!State().registry) throw std::logic_error("the settings store is not initialised");
+  return *State().registry;
+}
+
+std::int32_t LowestCPUFigure() { return State().lowestCPU; }
+std::int32_t HighestCPUFigure() { return State().highestCPU; }
+
+void NoteCPUFigure(std::int32_t figure) {
+  SettingsStoreState& state = State();
+  if (figure < state.lowestCPU) state.lowestCPU = figure;
+  if (figure > state.highestCPU) state.highestCPU = figure;
+}
+
+// --- Install flag ------------------------------------------------------------------------------
+
+void MarkInstalled() {
+  SharedRegistry().PutStringAt(kProgramRoot, kProgramKey, true, kIsInstalledValue,
+                               kIsInstalledData);
+}
+
+bool IsInstalledMarked() {
+  return !SharedRegistry().GetStringAt(kProgramRoot, kProgramKey, kIsInstalledValue).empty();
+}
+
+void ClearInstalled() {
+  SharedRegistry().TakeStringAt(kProgramRoot, kProgramKey, kIsInstalledValue);
+}
+
+// --- Priorities and origins -------------------------------------------------------------------
+
+std::int32_t GetPriority(const std::string& itemKey, std::int32_t defaultValue) {
+  return SharedRegistry().GetIntegerOrCreateAt(kProgramRoot, kPriorityKey, itemKey, defaultValue);
+}
+
+void SetPriority(const std::string& itemKey, std::int32_t priorityClass) {
+  SharedRegistry().PutIntegerAt(kProgramRoot, kPriorityKey, true, itemKey, priorityClass);
+}
+
+void SetStartupLocation(const std::string& storePath, const std::string& folder) {
+  SharedRegistry().PutStringAt(kProgramRoot, kStartupLocationKey, true, storePath, folder);
+}
+
+std::string GetStartupLocation(const std::string& storePath) {
+  return SharedRegistry().GetStringAt(kProgramRoot, kStartupLocationKey, storePath);
+}
+
+void SetRunLocation(const std::string& storedName, const std::string& user) {
+  SharedRegistry().PutStringAt(kProgramRoot, kRunLocationKey, true, storedName, user);
+}
+
+void SetRunLocationHKey(const std::string& storedName, HKey root) {
+  SharedRegistry().PutIntegerAt(kProgramRoot, kRunLocationKey, true, storedName + kHKeySuffix,
+                                StoredRoot(root));
+}
+
+std::int32_t GetRunLocationHKey(const std::string& storedName) {
+  return SharedRegistry().GetIntegerAt(kProgramRoot, kRunLocationKey, storedName + kHKeySuffix);
+}
+
+std::string GetRunLocation(const std::string& storedName) {
+  return SharedRegistry().GetStringAt(kProgramRoot, kRunLocationKey, storedName);
+}
+
+// --- Auto-tune (per user) ---------------------------------------------------------------------
+
+std::int32_t GetHighCPUStat() {
+  return ReadIntegerOrZero(kPerUserRoot, kAutoTuneKey, kHighCPUStatValue);
+}
+
+void SaveCPUStats() {
+  Registry& reg = SharedRegistry();
+  reg.PutIntegerAt(kPerUserRoot, kAutoTuneKey, true, kLowCPUStatValue, LowestCPUFigure());
+  reg.PutIntegerAt(kPerUserRoot, kAutoTuneKey, true, kHighCPUStatValue, HighestCPUFigure());
+}
+
+std::int32_t GetAutoTune(const std::string& name) {
+  return ReadIntegerOrZero(kPerUserRoot, kAutoTuneKey, name);
+}
+
+void UpdateAutoTune(Registry& reg, const std::string& name, std::int32_t sample) {
+  std::int64_t previous = GetAutoTune(name);
+  // In whole numbers: sample * 0.6 + previous * 0.4 in floating point can land just below a
+  // whole result and truncate one too low.
+  std::int64_t blended = (static_cast<std::int64_t>(sample) * 6 + previous * 4) / 10;
+  std::int32_t figure = static_cast<std::int32_t>(blended);
+  NoteCPUFigure(figure);
+  reg.PutIntegerAt(kPerUserRoot, kAutoTuneKey, true, name, figure);
+}
+
+void SetAutoTunePrevious(Registry& reg, const std::string& name, std::int32_t value) {
+  reg.PutIntegerAt(kPerUserRoot, kAutoTuneKey, true, name + kPreviousSuffix, value);
+}
+
+std::int32_t GetAutoTunePrevious(const std::string& name) {
+  return GetAutoTune(name + kPreviousSuffix);
+}
+
+// --- Pauses -----------------------------------------------------------------------------------
+
+std::int32_t GetTunedDelay(const std::string& itemKey) {
+  return ReadIntegerOrZero(kPerUserRoot, kCustomDelaysKey, itemKey + kTunedSuffix);
+}
+
+void SetTunedDelay(Registry& reg, const std::string& itemKey, std::int32_t milliseconds) {
+  std::int32_t stored = milliseconds > 1000 ? milliseconds - 100 : milliseconds;
+  reg.PutIntegerAt(kPerUserRoot, kCustomDelaysKey, true, itemKey + kTunedSuffix, stored);
+}
+
+std::int32_t GetCustomDelay(const std::string& itemKey) {
+  return ReadIntegerOrZero(kProgramRoot, kCustomDelaysKey, itemKey);
+}
+
+void SetCustomDelay(const std::string& itemKey, std::int32_t milliseconds) {
+  SharedRegistry().PutIntegerAt(kProgramRoot, kCustomDelaysKey, true, itemKey, milliseconds);
+}
+
+void DeleteCustomDelay(const std::string& itemKey) {
+  SharedRegistry().RemoveValueAt(kProgramRoot, kCustomDelaysKey, itemKey);
+}
+
+// --- Classification ---------------------------------------------------------------------------
+
+std::string ReadRunKeyValue(HKey root, const std::string& valueName) {
+  return SharedRegistry().GetStringAt(root, kRunKey, valueName);
+}
+
+std::string ReadRunKeyText(HKey root, const std::string& valueName) {
+  try {
+    return ReadRunKeyValue(root, valueName);
+  } catch (const Error&) {
+    return std::string();
+  }
+}
+
+bool RunItemExcluded(const std::string& valueName) {
+  if (valueName == kSelfRunValue) return true;
+  return HasValue(kRunExcludeKey, valueName);
+}
+
+ItemState GetRunItemState(const std::string& valueName, const std::string& userPrefix) {
+  ItemState state = RunItemExcluded(valueName) ? ItemState::kExcluded : ItemState::kNew;
+  std::string storedName = userPrefix + valueName;
+  if (HasValue(kRunDisabledKey, storedName)) state = ItemState::kDisabled;
+  std::string wanted = LowerCase(storedName);
+  std::int32_t count = GetRunSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    if (LowerCase(GetRunSortName(index)) == wanted) return ItemState::kSorted;
+  }
+  return state;
+}
+
+bool StartupItemExcluded(const std::string& fileName) {
+  return HasValue(kStartupExcludeKey, fileName);
+}
+
+ItemState GetStartupItemState(const std::string& fileName) {
+  ItemState state = StartupItemExcluded(fileName) ? ItemState::kExcluded : ItemState::kNew;
+  std::string wanted = LowerCase(ExtractFileName(fileName));
+  std::int32_t count = GetStartupSortCount();
+  Registry& reg = SharedRegistry();
+  for (std::int32_t index = 0; index < count; ++index) {
+    std::string entry = reg.GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index));
+    if (LowerCase(ExtractFileName(entry)) == wanted) {
+      state = ItemState::kSorted;
+      break;
+    }
+  }
+  if (HasValue(kStartupDisableKey, fileName)) state = ItemState::kDisabled;
+  return state;
+}
+
+bool IsNewRunItem(const std::string& storedName) { return HasValue(kRunNewItemsKey, storedName); }
+
+bool IsNewStartupItem(const std::string& fileName) { return HasValue(kStartupNewKey, fileName); }
+
+// --- Orders -----------------------------------------------------------------------------------
+
+std::int32_t GetRunSortCount() { return SortCount(kRunSortKey); }
+
+std::int32_t GetStartupSortCount() { return SortCount(kStartupSortKey); }
+
+std::string GetRunSortName(std::int32_t index) {
+  return SharedRegistry().GetStringAt(kProgramRoot, kRunSortKey, std::to_string(index));
+}
+
+std::string GetRunSortCommand(std::int32_t index) {
+  std::string name = GetRunSortName(index);
+  return name.empty() ? std::string() : GetRunCommand(name);
+}
+
+std::string GetRunCommand(const std::string& storedName) {
+  return SharedRegistry().GetStringAt(kProgramRoot, kRunItemsKey, storedName);
+}
+
+bool AppendSortEntry(Registry& reg, const std::string& sortKeyName, const std::string& entry) {
+  std::string path = SubKeyPath(sortKeyName);
+  std::int32_t count = 0;
+  reg.GetIntegerIfPresent(path, kSortIndexValue, count);
+  std::string slot = std::to_string(count);
+  if (reg.ValueExistsAt(reg.DefaultRoot(), path, slot)) return false;
+  // The count goes first. Should writing the entry then fail, the list has a gap, which every
+  // reader skips; an entry written past the count would instead sit in the next free slot and
+  // refuse every later append.
+  reg.PutInteger(path, true, kSortIndexValue, count + 1);
+  std::int32_t written = -1;
+  if (!reg.GetIntegerIfPresent(path, kSortIndexValue, written) || written != count + 1) {
+    throw Error("Unable to open : " + path);
+  }
+  reg.PutString(path, true, slot, entry);
+  return true;
+}
+
+bool AppendSortEntry(const std::string& sortKeyName, const std::string& entry) {
+  return AppendSortEntry(SharedRegistry(), sortKeyName, entry);
+}
+
+// The list is rewritten in place rather than by deleting the key and writing it afresh: should
+// a write fail half-way, every entry of the old list that the new one keeps is still listed
+// (at its old place or its new one), where a fresh key would have lost the whole tail. When it
+// is done, the key holds exactly the new entries and the count, as a fresh key would.
+void SaveSortOrder(Registry& reg, const std::string& sortKeyName,
+                   const std::vector<std::string>& entries) {
+  std::string path = SubKeyPath(sortKeyName);
+  std::int32_t size = static_cast<std::int32_t>(entries.size());
+  std::int32_t oldCount = 0;
+  reg.GetIntegerIfPresent(path, kSortIndexValue, oldCount);
+  // A longer list: the count first, so that no entry is ever written past it.
+  if (size > oldCount) reg.PutInteger(path, true, kSortIndexValue, size);
+  for (std::int32_t index = 0; index < size; ++index) {
+    reg.PutString(path, true, std::to_string(index), entries[static_cast<std::size_t>(index)]);
+  }
+  std::vector<std::string> keep;
+  for (std::int32_t index = 0; index < size; ++index) keep.push_back(std::to_string(index));
+  keep.push_back(kSortIndexValue);
+  std::vector<std::string> names;
+  reg.ListValueNames(path, names);
+  for (const std::string& name : names) {
+    if (std::find(keep.begin(), keep.end(), name) == keep.end()) reg.RemoveValue(path, name);
+  }
+  std::vector<std::string> subKeys;
+  reg.ListKeyNames(path, subKeys);
+  reg.SetRootKey(reg.DefaultRoot());
+  for (const std::string& subKey : subKeys) reg.DeleteKey(path + "\\" + subKey);
+  reg.CloseKey();
+  // An old entry that could not be deleted is emptied (readers skip empty entries) and kept
+  // within the count: an entry at or past the count would refuse every later append.
+  std::int32_t count = size;
+  reg.ListValueNames(path, names);
+  for (const std::string& name : names) {
+    std::int32_t index = 0;
+    if (std::find(keep.begin(), keep.end(), name) != keep.end() || !TryParseIndex(name, &index)) {
+      continue;
+    }
+    try {
+      reg.PutString(path, false, name, std::string());
+    } catch (const Error&) {
+      // Left as it was; listed twice until the next rewrite, which is better than never.
+    }
+    count = std::max(count, index + 1);
+  }
+  reg.PutInteger(path, true, kSortIndexValue, count);
+}
+
+void SaveSortOrder(const std::string& sortKeyName, const std::vector<std::string>& entries) {
+  SaveSortOrder(SharedRegistry(), sortKeyName, entries);
+}
+
+bool GetFormValue(Registry& reg, const std::string& name, std::int32_t& value) {
+  std::int32_t stored = reg.GetInteger(kProgramKey, name);
+  if (stored == -1) return false;
+  value = stored;
+  return true;
+}
+
+}  // namespace lw

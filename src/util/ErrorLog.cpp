@@ -1,0 +1,93 @@
+#include "util/ErrorLog.h"
+
+#include <memory>
+#include <stdexcept>
+
+#include "platform/Platform.h"
+#include "util/Error.h"
+#include "util/SpecialFolders.h"
+
+namespace lw {
+
+namespace {
+
+struct LogState {
+  std::string path;
+  std::unique_ptr<ErrorLog> log;
+};
+
+LogState& State() {
+  static LogState state;
+  return state;
+}
+
+bool IsMidnight(const SystemTime& time) {
+  return time.hour == 0 && time.minute == 0 && time.second == 0 && time.milliseconds == 0;
+}
+
+}  // namespace
+
+std::string SystemErrorText(std::uint32_t code) {
+  std::string text = Sys().FormatMessage(code);
+  while (!text.empty()) {
+    unsigned char last = static_cast<unsigned char>(text.back());
+    if (last > ' ' && last != '.' && last != 0x7F) break;
+    text.pop_back();
+  }
+  return text;
+}
+
+void ErrorLog::Write(const std::string& text) const {
+  const std::string& path = State().path;
+  if (path.empty()) throw std::logic_error("the error log is not initialised");
+  SystemTime now = Sys().GetLocalTime();
+  std::string line = Sys().FormatShortDate(now);
+  if (!IsMidnight(now)) line.append(" ").append(Sys().FormatLongTime(now));
+  line.append(" ").append(text).append("\r\n");
+  if (!Files().AppendFile(path, line)) {
+    std::uint32_t code = Sys().GetLastError();
+    throw Error("Unable to write error log : " + path + " (" + std::to_string(code) + " : " +
+                SystemErrorText(code) + ")");
+  }
+}
+
+void ErrorLog::WriteError(std::uint32_t code, const std::string& text) const {
+  Write(std::to_string(code) + " : " + SystemErrorText(code) + " (" + text + ")");
+}
+
+bool ErrorLog::TryWrite(const std::string& text) const noexcept {
+  try {
+    Write(text);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool ErrorLog::TryWriteError(std::uint32_t code, const std::string& text) const noexcept {
+  try {
+    WriteError(code, text);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void InitializeErrorLog() {
+  State().path = GetExeFolder() + "error.txt";
+  State().log = std::make_unique<ErrorLog>();
+}
+
+void FinalizeErrorLog() {
+  State().log.reset();
+  State().path.clear();
+}
+
+const std::string& ErrorLogPath() { return State().path; }
+
+ErrorLog& SharedErrorLog() {
+  if (!State().log) throw std::logic_error("the error log is not initialised");
+  return *State().log;
+}
+
+}  // namespace lw

@@ -1,0 +1,146 @@
+// The runner with real programs: the probe program records its command line and priority, so
+// the tests see what Windows actually started.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "runner/LogonRunner.h"
+#include "support/LogonRunnerFixture.h"
+#include "support/ProbePrograms.h"
+#include "util/ErrorLog.h"
+
+namespace lw {
+namespace {
+
+using test::SetRawDword;
+using test::SetRawString;
+
+class LogonRunnerTest : public test::RunnerTest {
+ protected:
+  void TearDown() override {
+    for (const std::string& path : cleanup) {
+      Files().DeleteFile(path);
+    }
+    test::DeleteKeyTree(kHKeyLocalMachine,
+                        std::string(kAppPathsKey).substr(1) + "\\lwprobe-app.exe");
+    test::SetTestEnvironment("LW_PROBE_DIR", "");
+    RunnerTest::TearDown();
+  }
+  std::vector<std::string> cleanup;  // files outside the scratch folder
+};
+
+std::vector<std::string> LogLinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string::size_type start = 0;
+  for (std::string::size_type end = text.find("\r\n"); end != std::string::npos;
+       end = text.find("\r\n", start)) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The forms command lines take in real Run keys, each started in the run order with the
+// priority the user gave it, and a program that cannot be found anywhere.
+TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
+  SetAutoTune(false);
+  SetDefaultPauses(0, 600, 0);
+  const std::string folder = test::ScratchFolder() + "Probe Dir\\";
+  const std::string spaced = folder + "probe one.exe";
+  const std::string system = Sys().GetSystemDirectory() + "\\lwprobe-sys.exe";
+  const std::string registered = test::ScratchFolder() + "Apps\\lwprobe-app.exe";
+  test::InstallProbe(spaced);
+  test::InstallProbe(system);
+  cleanup.push_back(system);
+  test::InstallProbe(registered);
+  SetRawString(kHKeyLocalMachine, std::string(kAppPathsKey) + "\\lwprobe-app.exe", "", registered);
+  test::SetTestEnvironment("LW_PROBE_DIR", folder.substr(0, folder.size() - 1));
+
+  StageRunItems({{"Quoted", "\"" + spaced + "\" /quoted \"an arg\"", ""},
+                 {"Unquoted", spaced + " /unquoted", ""},
+                 {"Bare", "lwprobe-sys.exe /bare", ""},
+                 {"Missing", "lwprobe-missing.exe /x", ""},
+                 {"AppPath", "lwprobe-app.exe /apppath", ""},
+                 {"Variable", "%LW_PROBE_DIR%\\probe one.exe /env", ""}});
+  SetRawDword(kHKeyLocalMachine, kPriorityKey, "Quoted", kIdlePriorityClass);
+  SetRawDword(kHKeyLocalMachine, kPriorityKey, "Unquoted", kBelowNormalPriorityClass);
+  SetRawDword(kHKeyLocalMachine, kPriorityKey, "Bare", kIdlePriorityClass);  // normal at first
+  SetRawDword(kHKeyLocalMachine, kPriorityKey, "AppPath", kAboveNormalPriorityClass);
+  auto runner = MakeRunner();
+  RunPhase2(*runner);
+
+  std::vector<test::ProbeStart> starts = test::WaitForProbeStarts(5);
+  ASSERT_EQ(starts.size(), 5u);
+  std::stable_sort(starts.begin(), starts.end(),
+                   [](const auto& a, const auto& b) { return a.timeUs < b.timeUs; });
+  const std::vector<std::pair<std::string, std::uint32_t>> expected = {
+      {"\"" + spaced + "\" /quoted \"an arg\"", kIdlePriorityClass},
+      {"\"" + spaced + "\" /unquoted", kBelowNormalPriorityClass},
+      {"lwprobe-sys.exe /bare", kNormalPriorityClass},
+      {"\"" + registered + "\" /apppath", kAboveNormalPriorityClass},
+      // Wine puts quotes around a program it found through the blanks of an unquoted line.
+      {(test::IsRealWindows() ? "\"" + spaced + "\"" : spaced) + " /env", kNormalPriorityClass},
+  };
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(starts[i].commandLine, expected[i].first) << i;
+    EXPECT_EQ(starts[i].priorityClass, expected[i].second) << i;
+  }
+  EXPECT_EQ(test::RawString(kHKeyCurrentUser, kExecMethodKey, "Bare"), kExecCmdOriginal);
+  EXPECT_EQ(test::RawString(kHKeyCurrentUser, kExecMethodKey, "AppPath"), kExecAppPath);
+  EXPECT_EQ(test::RawString(kHKeyCurrentUser, kExecMethodKey, "Missing"), "<missing>");
+
+  // Each failed start is one line: date, time, the code, its text and the line started. The
+  // App Paths attempt of the bare name starts nothing: it has no entry.
+  const std::string text = SystemErrorText(kErrorFileNotFound);
+  std::vector<std::string> lines = LogLinesOf(test::ReadWholeFile(ErrorLogPath()));
+  const std::vector<std::string> tails = {
+      " 2 : " + text + " (lwprobe-missing.exe /x)",
+      " 2 : " + text + " (" + Sys().ExpandEnvironmentStrings("%SystemRoot%") +
+          "\\System32\\lwprobe-missing.exe /x)",
+      " 2 : " + text + " (lwprobe-app.exe /apppath)",
+  };
+  ASSERT_EQ(lines.size(), tails.size());
+  const std::string today = Sys().FormatShortDate(Sys().GetLocalTime());
+  for (std::size_t i = 0; i < tails.size(); ++i) {
+    EXPECT_EQ(lines[i].rfind(today + " ", 0), 0u) << lines[i];
+    EXPECT_TRUE(EndsWith(lines[i], tails[i])) << lines[i];
+  }
+}
+
+// A shortcut in the store is opened by the shell, which starts its target with its arguments;
+// a shortcut that is gone is reported in a message box and followed by no pause.
+TEST_F(LogonRunnerTest, StoredShortcutsOpenThroughTheShell) {
+  SetAutoTune(false);
+  SetDefaultPauses(0, 0, 3000);
+  const std::string probe = test::ScratchFolder() + "lwprobe-link.exe";
+  test::InstallProbe(probe);
+  const auto paths = StageShortcuts({{"gone.lnk", probe, "/gone", commonStartup},
+                                     {"probe.lnk", probe, "/from-shortcut", commonStartup}});
+  Files().DeleteFile(paths[0]);
+  auto runner = MakeRunner();
+  runner->RunStartupItems();
+
+  std::vector<test::ProbeStart> starts = test::WaitForProbeStarts(1);
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_NE(starts[0].commandLine.find("lwprobe-link.exe"), std::string::npos);
+  EXPECT_TRUE(EndsWith(starts[0].commandLine, " /from-shortcut")) << starts[0].commandLine;
+  ASSERT_EQ(dialogs->Messages().size(), 1u);
+  EXPECT_EQ(dialogs->Messages()[0], "Error execution shortcut: \r\n" + paths[0] + "\r\n" +
+                                        SystemErrorText(kErrorFileNotFound));
+  const std::vector<std::string> lines = LogLinesOf(test::ReadWholeFile(ErrorLogPath()));
+  ASSERT_EQ(lines.size(), 2u);
+  for (const std::string& line : lines) {
+    EXPECT_TRUE(
+        EndsWith(line, " 2 : " + SystemErrorText(kErrorFileNotFound) + " (" + paths[0] + ")"))
+        << line;
+  }
+}
+
+}  // namespace
+}  // namespace lw
