@@ -108,8 +108,13 @@ inline constexpr std::uint32_t kCreateSuspended = 0x4;
 inline constexpr std::uint32_t kCreateNewProcessGroup = 0x200;
 // ResumeThread's result when it fails.
 inline constexpr std::uint32_t kResumeThreadFailed = 0xFFFFFFFFu;
-// The size of the STARTUPINFOA record of 32-bit Windows.
+// The size of the STARTUPINFOA record: 68 bytes in the 32-bit program (and the simulation),
+// 104 in a 64-bit build of the tests.
+#ifdef _WIN64
+inline constexpr std::uint32_t kStartupInfoSize = 104;
+#else
 inline constexpr std::uint32_t kStartupInfoSize = 68;
+#endif
 
 // ShowWindow commands.
 inline constexpr int kSwShowNormal = 1;

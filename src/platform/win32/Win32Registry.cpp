@@ -33,7 +33,15 @@ HKEY ToHkey(HKey key) {
   }
 }
 
-HKey FromHkey(HKEY key) { return reinterpret_cast<HKey>(key); }
+// The way back: a predefined root (RegConnectRegistry gives the local performance data as one)
+// becomes the portable root value again.
+HKey FromHkey(HKEY key) {
+  for (HKey root : {kHKeyClassesRoot, kHKeyCurrentUser, kHKeyLocalMachine, kHKeyUsers,
+                    kHKeyPerformanceData, kHKeyCurrentConfig, kHKeyDynData}) {
+    if (ToHkey(root) == key) return root;
+  }
+  return reinterpret_cast<HKey>(key);
+}
 
 // The registry allows 255 characters in a key name and 16383 in a value name; in a double-byte
 // code page each character may take two bytes. A name that still does not fit (a system that

@@ -8,7 +8,9 @@ namespace lw {
 
 namespace {
 
-static_assert(NOTIFYICONDATAA_V2_SIZE == kNotifyIconDataSize);
+#ifndef _WIN64
+static_assert(kNotifyIconDataSize == 488);
+#endif
 
 FormSpec Form() {
   // No border icons: the window has a caption but no close box.

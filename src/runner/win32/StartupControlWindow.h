@@ -29,7 +29,8 @@ inline constexpr UINT_PTR kRunnerLoadTimerId = 1;
 inline constexpr int kNewItemsIconId = 2;
 // The size of the notification-icon record the window passes (the version 5 record, without
 // the GUID and the balloon icon).
-inline constexpr DWORD kNotifyIconDataSize = 488;
+// 488 bytes in the 32-bit program.
+inline constexpr DWORD kNotifyIconDataSize = NOTIFYICONDATAA_V2_SIZE;
 
 class StartupControlWindow final : public Win32Form, public IStartupControlWindow {
  public:
