@@ -2,6 +2,7 @@
 
 #include "entry/ProcessUnits.h"
 #include "platform/Platform.h"
+#include "runner/StartupControl.h"
 #include "ui/Dialogs.h"
 #include "ui/Options.h"
 #include "util/Termination.h"
@@ -55,6 +56,11 @@ std::string InstanceMutexName() {
 }
 
 int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
+  // A mistyped switch is answered at once, before the program takes its single-instance lock.
+  if (!args.empty() && !IsRunnerSwitch(args.front())) {
+    ShowMessage(UnknownArgumentText(args.front()));
+    return kExitUnknownArgument;
+  }
   ProgramScope program;
   if (!program.ClaimSingleInstance()) {
     ShowMessage(kMsgOnlyOneInstance);

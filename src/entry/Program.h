@@ -35,7 +35,8 @@ class IProgramWindows {
 // reports it ("launchward.exe"), so a copy under another name may run beside it.
 std::string InstanceMutexName();
 
-// Runs the program; returns its exit code (0).
+// Runs the program; returns its exit code: 0, or kExitUnknownArgument when the first argument
+// is none of the switches (the program then shows what it accepts and starts nothing).
 int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows);
 
 }  // namespace lw

@@ -179,6 +179,10 @@ void StartupMover::UnregisterUser(const std::string& user) {
   registry_.UnloadUserHive();
 }
 
+void StartupMover::UnregisterRunOnce() {
+  registry_.RemoveValueAt(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue);
+}
+
 bool StartupMover::IsSelfRegistered() {
   return registry_.ValueExistsAt(kHKeyLocalMachine, kRunKey, kSelfRunValue);
 }

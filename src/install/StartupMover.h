@@ -60,6 +60,8 @@ class StartupMover {
   // Removes "LAUNCHWARD" from the Run key (and with alsoRunOnce the RunOnce key) of
   // HKEY_LOCAL_MACHINE; a missing value or key is no error.
   void UnregisterSelf(bool alsoRunOnce);
+  // Removes "LAUNCHWARD" from the RunOnce key of HKEY_LOCAL_MACHINE alone.
+  void UnregisterRunOnce();
   // Mounts the user's hive and removes "LAUNCHWARD" from its Run and RunOnce keys; nothing
   // happens when the hive cannot be mounted (the current user's own, which is in use).
   void UnregisterUser(const std::string& user);

@@ -41,6 +41,20 @@ std::string AutoTuneErrorText() {
   return text;
 }
 
+bool IsRunnerSwitch(const std::string& argument) {
+  return argument == kPreSwitch || argument == kGoSwitch || argument == kMasterSwitch;
+}
+
+std::string UnknownArgumentText(const std::string& argument) {
+  return "Launchward does not know the argument \"" + argument +
+         "\".\r\n\r\n"
+         "It accepts one of these, written exactly so:\r\n" +
+         kPreSwitch + "\ttakes new start-up items over (at logon, from the RunOnce key)\r\n" +
+         kGoSwitch + "\tstarts the managed items (at logon, from the Run key)\r\n" + kMasterSwitch +
+         "\tregisters Launchward for the current user\r\n\r\n"
+         "Started without an argument, Launchward opens its main window.";
+}
+
 StartupControl::StartupControl(IStartupControlWindow& window) : window_(window) {}
 
 StartupControl::~StartupControl() = default;
@@ -52,14 +66,17 @@ void StartupControl::OnCreate(const std::vector<std::string>& args) {
   // Everything here runs behind the dispatcher like any event: an error that escapes is shown.
   // A logon start must not then linger hidden for ever, so a pass that failed (or could not
   // begin) ends the program as its normal end would.
-  const bool created = DispatchEvent([this] {
+  const std::string what = args.empty() ? std::string() : args.front();
+  // Only the second phase learns the initial pause: every other start that made a logon
+  // runner would shorten it once more.
+  const RunnerUse use = what == kGoSwitch ? RunnerUse::kLogon : RunnerUse::kSingleItems;
+  const bool created = DispatchEvent([this, use] {
     mover_ = std::make_unique<StartupMover>();
-    runner_ = std::make_unique<LogonRunner>([this](const std::string& text) { ShowStatus(text); });
+    runner_ =
+        std::make_unique<LogonRunner>([this](const std::string& text) { ShowStatus(text); }, use);
   });
-  if (args.empty()) return;
-  const std::string& what = args.front();
-  const bool known = what == kPreSwitch || what == kGoSwitch || what == kMasterSwitch;
-  if (!known) return;
+  if (!IsRunnerSwitch(what)) return;
+  pass_ = what;
   if (!created) {
     ApplicationTerminate();
   } else if (what == kPreSwitch) {
@@ -101,6 +118,20 @@ void StartupControl::OnStopClicked() {
   Sys().ProcessMessages();
 }
 
+void StartupControl::OnTaskbarCreated() {
+  if (trayIconShown_) trayIconShown_ = window_.AddTrayIcon(trayIcon_);
+}
+
+void StartupControl::OnEndSession() {
+  // Nothing is registered here: the passes keep the registration in place all along. The
+  // message queue is not pumped either, since Windows may end the process as soon as this
+  // returns.
+  AbortPause();
+  if (runner_) runner_->Stop();
+  RemoveTrayIcon();
+  ApplicationTerminate();
+}
+
 void StartupControl::OnLoadTimer() { window_.SetLoadText(std::to_string(GetCpuUsage())); }
 
 void StartupControl::OnTrayIconMessage(std::uint32_t message, std::intptr_t lParam) {
@@ -131,8 +162,10 @@ void StartupControl::ShowRunnerWindow() {
 
 void StartupControl::RunPhase1() {
   if (!SharedOptions().DisableMoveDialog()) ShowRunnerWindow();
-  mover_->UnregisterSelf(true);
+  // The second phase's Run value is written before the RunOnce value goes, so that an
+  // interrupted logon never leaves Launchward unregistered.
   RegisterForNextLogon(false);
+  mover_->UnregisterRunOnce();
   std::string failedLocation;
   if (mover_->CheckPermissions(failedLocation)) {
     if (!RunNewItemListing(*mover_, [this](const std::string& text) { ShowStatus(text); })) {
@@ -151,23 +184,23 @@ void StartupControl::RunPhase1() {
 
 void StartupControl::RunPhase2() {
   ShowStatus(kMsgStarting);
+  // Both passes are registered for the next logon before anything else happens, and stay so:
+  // a logoff, a crash or an error during the run (which easily lasts a minute) must not leave
+  // the managed items without anyone to start them.
+  RegisterForNextLogon(true);
   std::string failedLocation;
   const bool mayWrite = mover_->CheckPermissions(failedLocation);
-  mover_->UnregisterSelf(false);
   if (SharedOptions().ShowStartupDialog()) ShowRunnerWindow();
   RunManagedItems();
   if (mayWrite) {
     ClearRunOnceMark();
     SaveCPUStats();
   }
-  RegisterForNextLogon(true);
   // Both flags of new items are consumed whether or not the icon is wanted.
   const bool newItems = mover_->HasNewItems();
-  if (newItems && !SharedOptions().DisableSysTrayNotification()) {
-    AddTrayIcon(TrayIcon::kNewItems);
-  } else {
-    ApplicationTerminate();
-  }
+  if (newItems && !SharedOptions().DisableSysTrayNotification()) AddTrayIcon(TrayIcon::kNewItems);
+  // Without its icon the program would stay on, invisible, holding its single-instance lock.
+  if (!trayIconShown_) ApplicationTerminate();
 }
 
 void StartupControl::RunManagedItems() {
@@ -229,6 +262,7 @@ void StartupControl::WaitWhilePaused() {
 void StartupControl::AddTrayIcon(TrayIcon icon) {
   // One record serves both icons: the one shown goes first.
   if (trayIconShown_) RemoveTrayIcon();
+  trayIcon_ = icon;
   trayIconShown_ = window_.AddTrayIcon(icon);
 }
 

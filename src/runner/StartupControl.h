@@ -30,6 +30,14 @@ inline constexpr char kCpuCaption[] = "CPU%";
 inline constexpr char kPreSwitch[] = "-pre";
 inline constexpr char kGoSwitch[] = "-go";
 inline constexpr char kMasterSwitch[] = "-master";
+// True for the three switches, written exactly (letter case counts).
+bool IsRunnerSwitch(const std::string& argument);
+// What a start with any other first argument shows before it ends: the argument and the
+// switches that are accepted. The program then ends with kExitUnknownArgument
+// (ERROR_INVALID_PARAMETER), so that a script or a shortcut with a mistyped switch fails
+// visibly instead of leaving a hidden copy that refuses every later start.
+std::string UnknownArgumentText(const std::string& argument);
+inline constexpr int kExitUnknownArgument = 87;
 
 inline constexpr char kMsgStarting[] = "Starting...";
 inline constexpr char kMsgPermissionDenied[] = "ERROR: Permission Denied on :\r\n";
@@ -104,6 +112,12 @@ class StartupControl {
   // A notification icon's callback message (kProgressIconMessage or kNewItemsIconMessage) with
   // the mouse message in lParam.
   void OnTrayIconMessage(std::uint32_t message, std::intptr_t lParam);
+  // Explorer started again ("TaskbarCreated"): the notification area is new and empty, so the
+  // icon shown before is added again.
+  void OnTaskbarCreated();
+  // The session ends (WM_ENDSESSION): the pass stops where it is, as Stop does, and the program
+  // stays registered for the next logon, which Windows may not let it finish otherwise.
+  void OnEndSession();
 
   void ShowStatus(const std::string& text);
   void ShowRunnerWindow();
@@ -127,10 +141,13 @@ class StartupControl {
   void RemoveTrayIcon();
 
   IStartupControlWindow& window_;
+  // The pass this start runs ("-pre", "-go", "-master"), empty for none.
+  std::string pass_;
   std::unique_ptr<StartupMover> mover_;
   std::unique_ptr<LogonRunner> runner_;
   bool paused_ = false;
   bool trayIconShown_ = false;
+  TrayIcon trayIcon_ = TrayIcon::kProgress;
 };
 
 // When the processor load cannot be sampled and auto-tune is on: shows the auto-tune error

@@ -58,31 +58,45 @@ class ProgramTest : public PlatformTest {
   IDialogService* previous = nullptr;
 };
 
-TEST_F(ProgramTest, TheWindowsComeUpInTheirOrderAndOnlyAnUnknownArgumentKeepsTheProgramRunning) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* loop;
-  };
-  const Case cases[] = {
-      {{}, "loop ends at once"},    // management mode has no window to show yet
-      {{"-unknown"}, "loop runs"},  // nothing to do, and nothing ends it but the user
-      {{"-GO"}, "loop runs"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.loop);
-    ResetApplicationTerminate();
+// Checks that everything the program block set up is released: the units, the options and the
+// single-instance mutex.
+void ExpectEverythingReleased() {
+  EXPECT_EQ(ErrorLogPath(), "");
+  EXPECT_THROW(SharedOptions(), std::logic_error);
+  const Handle again = Sys().CreateMutex(true, InstanceMutexName());
+  EXPECT_EQ(Sys().GetLastError(), kErrorSuccess);
+  Sys().CloseHandle(again);
+}
+
+TEST_F(ProgramTest, TheWindowsComeUpInTheirOrder) {
+  RecordingProgramWindows windows;
+  EXPECT_EQ(RunProgram({}, windows), 0);
+  // Management mode has no window to show yet: the loop ends at once.
+  EXPECT_EQ(windows.calls, (std::vector<std::string>{"application", "options", "auto-tune error",
+                                                     "runner", "loop ends at once", "destroy"}));
+  EXPECT_FALSE(windows.window.EverShown());
+  EXPECT_TRUE(dialogs.Messages().empty());
+  ExpectEverythingReleased();
+}
+
+// An argument that is no switch (letter case counts) is answered with what the program accepts,
+// and the program ends with an error code without a window, the lock or any pass: a hidden copy
+// that held the lock would refuse every later start, logon passes included.
+TEST_F(ProgramTest, AnUnknownArgumentIsAnsweredAndEndsTheProgramWithAnError) {
+  for (const char* argument : {"-GO", "-Pre", "/?", "-unknown", ""}) {
+    SCOPED_TRACE(argument);
+    dialogs.Clear();
     RecordingProgramWindows windows;
-    EXPECT_EQ(RunProgram(c.args, windows), 0);
-    EXPECT_EQ(windows.calls, (std::vector<std::string>{"application", "options", "auto-tune error",
-                                                       "runner", c.loop, "destroy"}));
-    EXPECT_FALSE(windows.window.EverShown());
-    EXPECT_TRUE(dialogs.Messages().empty());
-    // Everything is released: the units, the options and the mutex.
-    EXPECT_EQ(ErrorLogPath(), "");
-    EXPECT_THROW(SharedOptions(), std::logic_error);
-    const Handle again = Sys().CreateMutex(true, InstanceMutexName());
-    EXPECT_EQ(Sys().GetLastError(), kErrorSuccess);
-    Sys().CloseHandle(again);
+    EXPECT_EQ(RunProgram({argument, "-go"}, windows), kExitUnknownArgument);
+    EXPECT_TRUE(windows.calls.empty());
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    const std::string& text = dialogs.Messages().front();
+    EXPECT_EQ(text, UnknownArgumentText(argument));
+    for (const char* accepted : {kPreSwitch, kGoSwitch, kMasterSwitch}) {
+      EXPECT_NE(text.find(std::string("\r\n") + accepted + "\t"), std::string::npos) << accepted;
+    }
+    EXPECT_NE(text.find("\"" + std::string(argument) + "\""), std::string::npos);
+    ExpectEverythingReleased();
   }
 }
 
@@ -108,7 +122,7 @@ TEST_F(ProgramTest, ACopyUnderAnotherNameRunsBesideTheFirst) {
   const Handle first = Sys().CreateMutex(true, "launchward.exe");
   Sim().SetModuleFileName("C:\\Program Files\\Launchward\\launchward-copy.exe");
   RecordingProgramWindows windows;
-  EXPECT_EQ(RunProgram({"-unknown"}, windows), 0);
+  EXPECT_EQ(RunProgram({"-master"}, windows), 0);
   EXPECT_EQ(windows.calls.size(), 6u);
   EXPECT_TRUE(dialogs.Messages().empty());
   Sys().CloseHandle(first);

@@ -3,6 +3,8 @@
 
 #include "runner/StartupControl.h"
 
+#include <stdexcept>
+
 #include "install/NewItemListing.h"
 #include "platform/PerfDataBlock.h"
 #include "runner/ProcessorLoad.h"
@@ -311,6 +313,116 @@ TEST_F(StartupControlGoTest, PauseHoldsTheRunAndStopWhilePausedWaitsForTheButton
   EXPECT_EQ(Started().size(), 1u);
   EXPECT_TRUE(ApplicationTerminating());
   EXPECT_EQ(SelfValue(kHKeyLocalMachine, kRunOnceKey), kSelfPath + " -pre ");
+}
+
+// The second phase never leaves Launchward unregistered: both values are in place at every turn
+// of the run (a logoff or a crash may end it at any of them), and an error that escapes the run
+// leaves them too.
+TEST_F(StartupControlGoTest, TheRegistrationIsInPlaceThroughoutTheRunAndAfterAnError) {
+  for (bool failing : {false, true}) {
+    SCOPED_TRACE(failing);
+    ResetApplicationTerminate();
+    dialogs->Clear();
+    window = RecordingStartupControlWindow();
+    form = std::make_unique<StartupControl>(window);
+    Sim().FailChange(0);
+    RemoveRawValue(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue);
+    const std::size_t startsBefore = Sim().ProcessStarts().size();
+    int turns = 0;
+    int turnsUnregistered = 0;
+    Sim().OnProcessMessages([&] {
+      // The first turn comes with "Starting...", before anything is written.
+      if (++turns > 1 && (!RawValueExists(kHKeyLocalMachine, kRunKey, kSelfRunValue) ||
+                          !RawValueExists(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue))) {
+        ++turnsUnregistered;
+      }
+      if (failing && Sim().ProcessStarts().size() == startsBefore + 1) {
+        // Not an item's error (those go to the error log and the run goes on): one that
+        // escapes the run.
+        throw std::runtime_error("the run broke down");
+      }
+    });
+
+    Start("-go");
+    Sim().OnProcessMessages({});
+
+    EXPECT_GT(turns, 2);
+    EXPECT_EQ(turnsUnregistered, 0);
+    EXPECT_EQ(SelfValue(kHKeyLocalMachine, kRunKey), kSelfPath + " -go ");
+    EXPECT_EQ(SelfValue(kHKeyLocalMachine, kRunOnceKey), kSelfPath + " -pre ");
+    EXPECT_TRUE(ApplicationTerminating());
+    EXPECT_EQ(dialogs->Messages(), failing ? std::vector<std::string>{"the run broke down"}
+                                           : std::vector<std::string>{});
+  }
+}
+
+// The end of the session stops the run where it is, as Stop does, with nothing left to register.
+TEST_F(StartupControlGoTest, TheEndOfTheSessionStopsTheRun) {
+  const std::uint64_t begin = Sim().Now();
+  Sim().At(begin + 1000, [&] { form->OnEndSession(); });
+
+  Start("-go");
+
+  EXPECT_TRUE(Sim().ProcessStarts().empty());
+  EXPECT_LE(Sim().Now(), begin + 1000 + 500);
+  EXPECT_TRUE(ApplicationTerminating());
+  EXPECT_EQ(window.trayIcon, "");
+  EXPECT_EQ(SelfValue(kHKeyLocalMachine, kRunKey), kSelfPath + " -go ");
+  EXPECT_EQ(SelfValue(kHKeyLocalMachine, kRunOnceKey), kSelfPath + " -pre ");
+}
+
+// After Explorer restarts, the icon shown before comes back (and none when none was shown);
+// when the new-items icon cannot be added at all, the program ends rather than staying on
+// invisible.
+TEST_F(StartupControlGoTest, TheIconComesBackWithTheTaskbarAndAMissingOneEndsTheProgram) {
+  std::string iconAfterRestart;
+  const std::uint64_t begin = Sim().Now();
+  Sim().At(begin + 1000, [&] {
+    window.trayIcon.clear();  // a new, empty notification area
+    form->OnTaskbarCreated();
+    iconAfterRestart = window.trayIcon;
+  });
+  SetRawString(kHKeyLocalMachine, kProgramKey, kNewRunItemsValue, kNewRunItemsValue);
+  Start("-go");
+  EXPECT_EQ(iconAfterRestart, "progress");
+  ASSERT_EQ(window.trayIcon, "new items");
+  window.trayIcon.clear();
+  form->OnTaskbarCreated();
+  EXPECT_EQ(window.trayIcon, "new items");
+  EXPECT_FALSE(ApplicationTerminating());
+
+  // No icon, no restore.
+  form->OnTrayIconMessage(kNewItemsIconMessage, kWmLButtonDblClk);
+  const std::size_t events = window.events.size();
+  form->OnTaskbarCreated();
+  EXPECT_EQ(window.events.size(), events);
+
+  // A notification area that refuses the icon.
+  ResetApplicationTerminate();
+  window = RecordingStartupControlWindow();
+  window.trayAvailable = false;
+  form = std::make_unique<StartupControl>(window);
+  SetRawString(kHKeyLocalMachine, kProgramKey, kNewRunItemsValue, kNewRunItemsValue);
+  Start("-go");
+  EXPECT_TRUE(ApplicationTerminating());
+}
+
+// Only the second phase learns the initial pause: the other starts leave it as it is, and one
+// logon shortens it once.
+TEST_F(StartupControlGoTest, OnlyTheSecondPhaseTunesTheInitialPause) {
+  SetAutoTune(true);
+  const std::string tuned = std::string(kInitialPauseItemKey) + kTunedSuffix;
+  for (const char* argument : {"-pre", "-master", "", "-x"}) {
+    SCOPED_TRACE(argument);
+    window = RecordingStartupControlWindow();
+    form = std::make_unique<StartupControl>(window);
+    Start(argument);
+    EXPECT_FALSE(RawValueExists(kHKeyCurrentUser, kCustomDelaysKey, tuned));
+  }
+  window = RecordingStartupControlWindow();
+  form = std::make_unique<StartupControl>(window);
+  Start("-go");
+  EXPECT_TRUE(RawValueExists(kHKeyCurrentUser, kCustomDelaysKey, tuned));
 }
 
 TEST_F(StartupControlGoTest, WithoutRightsTheItemsRunButNothingOfTheMachineIsWritten) {

@@ -99,15 +99,84 @@ TEST_F(LogonEndToEndButtonsTest, StopWhilePausedHoldsUntilClickedAgain) {
   EXPECT_EQ(ProbeArguments(0), std::vector<std::string>{"a"});
 }
 
-using LogonEndToEndInstanceTest = LogonTest;
+// A logon ended in the middle of the run (the process killed, as a crash or a shutdown that
+// does not wait would end it) leaves Launchward registered for both passes of the next logon.
+TEST_F(LogonEndToEndButtonsTest, ARunEndedFromOutsideLeavesTheRegistration) {
+  SetDefaultPauses(0, 600000, 0);
+  ChildProcess process = Start("-go");
+  ASSERT_NE(RunnerWindow(process), nullptr);
+  ASSERT_EQ(ProbeArguments(1), std::vector<std::string>{"a"});  // in the pause after it
+  ASSERT_TRUE(process.Terminate());
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre"));
+}
+
+// A logoff during the run: the program agrees to it, stops the run where it is and ends, with
+// both passes registered.
+TEST_F(LogonEndToEndButtonsTest, TheEndOfTheSessionStopsTheRunCleanly) {
+  SetDefaultPauses(0, 600000, 0);
+  ChildProcess process = Start("-go");
+  const HWND runner = RunnerWindow(process);
+  ASSERT_NE(runner, nullptr);
+  ASSERT_EQ(ProbeArguments(1), std::vector<std::string>{"a"});
+  DWORD_PTR agreed = 0;
+  ASSERT_NE(::SendMessageTimeoutA(runner, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                                  driver::kStartLimitMs, &agreed),
+            0);
+  EXPECT_EQ(agreed, static_cast<DWORD_PTR>(TRUE));
+  ASSERT_TRUE(driver::PostWindowMessage(runner, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+
+  EXPECT_EQ(ExitCode(process), 0);
+  EXPECT_EQ(ProbeArguments(0), std::vector<std::string>{"a"});
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre"));
+}
+
+// Explorer started again comes with an empty notification area: the icon is added again.
+TEST_F(LogonEndToEndButtonsTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
+  SetDefaultPauses(600000, 0, 0);
+  ChildProcess process = Start("-go");
+  const HWND runner = RunnerWindow(process);
+  ASSERT_NE(runner, nullptr);
+  ASSERT_TRUE(StatusBecomes(runner, "(Pausing 600 seconds before executing)"));
+  ASSERT_TRUE(driver::NotifyIconExists(runner));
+  NOTIFYICONDATAA record{};
+  record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  record.hWnd = runner;
+  record.uID = 0;
+  ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &record));
+  ASSERT_FALSE(driver::NotifyIconExists(runner));
+
+  ASSERT_TRUE(driver::PostWindowMessage(runner, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0));
+  EXPECT_TRUE(driver::WaitUntil([&] { return driver::NotifyIconExists(runner); }));
+  ASSERT_TRUE(driver::PressButtonByCaption(runner, kStopCaption));
+  EXPECT_EQ(ExitCode(process), 0);
+}
+
+// A first copy that keeps running: a second phase in a long initial pause.
+class LogonEndToEndInstanceTest : public LogonTest {
+ protected:
+  ChildProcess StartFirstCopy() {
+    SetDefaultPauses(600000, 0, 0);
+    ChildProcess first = Start("-go");
+    const HWND runner = RunnerWindow(first);
+    EXPECT_NE(runner, nullptr);
+    if (runner != nullptr) {
+      EXPECT_TRUE(driver::WaitUntil([&] {
+        return driver::ControlText(runner, kRunnerStatusBoxId).rfind("(Pausing", 0) == 0;
+      }));
+    }
+    return first;
+  }
+};
 
 // A second start of the same executable is refused with one message and ends; the first one
 // goes on undisturbed.
 TEST_F(LogonEndToEndInstanceTest, ASecondCopyIsRefused) {
-  ChildProcess first = Start("-stay");
-  ASSERT_NE(RunnerWindow(first), nullptr);
+  StageRunValue(kHKeyLocalMachine, "ProbeNew", ProbeCommand("new"));
+  ChildProcess first = StartFirstCopy();
 
-  ChildProcess second = Start("-go");
+  ChildProcess second = Start("-pre");
   const HWND box = driver::WaitForMessageBox(second.Id(), "Launchward");
   ASSERT_NE(box, nullptr);
   const std::vector<std::string> texts = driver::ChildTexts(box);
@@ -124,7 +193,8 @@ TEST_F(LogonEndToEndInstanceTest, ASecondCopyIsRefused) {
   ASSERT_TRUE(driver::PressButton(box, IDOK));
   EXPECT_EQ(ExitCode(second), 0);
   EXPECT_TRUE(first.Running());
-  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kSelfRunValue));
+  // The second copy took nothing over.
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "ProbeNew"), ProbeCommand("new"));
 }
 
 // The single-instance rule goes by the executable's file name: a copy under another name does
@@ -132,15 +202,14 @@ TEST_F(LogonEndToEndInstanceTest, ASecondCopyIsRefused) {
 TEST_F(LogonEndToEndInstanceTest, ACopyUnderAnotherNameRunsBeside) {
   const std::string other = folder + "launchward-other.exe";
   ASSERT_TRUE(Files().CopyFile(program, other, false));
-  ChildProcess first = Start("-stay");
-  ASSERT_NE(RunnerWindow(first), nullptr);
+  ChildProcess first = StartFirstCopy();
 
-  ChildProcess second = Start("-go", other);
+  ChildProcess second = Start("-master", other);
   driver::WindowWatch boxes(second.Id(), {driver::kMessageBoxClass, "", false}, 0xFFFF);
   EXPECT_EQ(ExitCode(second), 0);
   EXPECT_EQ(boxes.Window(), nullptr);
-  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go", other));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre", other));
+  EXPECT_EQ(RunValue(kHKeyCurrentUser, kSelfRunValue), Registration("-go", other));
+  EXPECT_EQ(RawString(kHKeyCurrentUser, kRunOnceKey, kSelfRunValue), Registration("-pre", other));
   EXPECT_TRUE(first.Running());
 }
 

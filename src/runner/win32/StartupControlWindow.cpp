@@ -39,6 +39,9 @@ StartupControlWindow::StartupControlWindow(Win32Form& autoTuneError)
   trayRecord_.hWnd = Handle();
   trayRecord_.uID = 0;
   trayRecord_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  // Explorer broadcasts this message when it starts again (after a crash, say), with a new,
+  // empty notification area.
+  taskbarCreated_ = ::RegisterWindowMessageA(kTaskbarCreatedMessage);
 }
 
 StartupControlWindow::~StartupControlWindow() {
@@ -105,6 +108,14 @@ bool StartupControlWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
     logic_.OnLoadTimer();
   } else if (message == kProgressIconMessage || message == kNewItemsIconMessage) {
     logic_.OnTrayIconMessage(message, lParam);
+  } else if (taskbarCreated_ != 0 && message == taskbarCreated_) {
+    logic_.OnTaskbarCreated();
+  } else if (message == WM_QUERYENDSESSION) {
+    // Launchward never holds a logoff up: its registration is in place all along.
+    result = TRUE;
+    return true;
+  } else if (message == WM_ENDSESSION) {
+    if (wParam != FALSE) logic_.OnEndSession();
   } else {
     return false;
   }

@@ -17,6 +17,9 @@ class AutoTuneErrorDialog;
 // The window class name that other programs find the window by.
 inline constexpr char kStartupControlWindowClass[] = "TfrmDummyRunner";
 
+// The message Explorer broadcasts when its taskbar comes up again.
+inline constexpr char kTaskbarCreatedMessage[] = "TaskbarCreated";
+
 // The control ids (a test finds the controls by them).
 inline constexpr int kRunnerStatusBoxId = 101;
 inline constexpr int kRunnerPauseId = 102;
@@ -67,6 +70,7 @@ class StartupControlWindow final : public Win32Form, public IStartupControlWindo
   StartupControl logic_;
   bool timerEnabled_ = false;
   NOTIFYICONDATAA trayRecord_{};
+  UINT taskbarCreated_ = 0;
 };
 
 }  // namespace lw
