@@ -68,14 +68,14 @@ void StartupMover::AppendRunItems(HKey root) {
     // Windows starts only the string values of a Run key. Another program may leave a number
     // or binary data there; it names nothing to start, so it is not an item, and it must not
     // stop the listing of the values after it.
-    std::string command;
+    StringValue command;
     try {
-      command = registry_.GetStringAt(root, kRunKey, name);
+      command = registry_.GetStringValueAt(root, kRunKey, name);
     } catch (const Error&) {
       continue;
     }
-    if (command.empty()) continue;
-    runItems_.push_back(RunKeyItem{name, command, user, root});
+    if (command.text.empty()) continue;
+    runItems_.push_back(RunKeyItem{name, command.text, user, root, command.type});
   }
 }
 

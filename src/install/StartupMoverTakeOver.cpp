@@ -99,6 +99,33 @@ bool StoreDisabled(ItemManager& manager, const StartupFolderItem& item, const st
   return true;
 }
 
+// The file a shortcut starts; empty when it does not load as a shortcut.
+std::string ShortcutTarget(const std::string& path) {
+  std::string target;
+  if (Shell().LoadShellLink(path, 0, &target, nullptr) != kSOk) return std::string();
+  return target;
+}
+
+// Whether a program re-created its shortcut for a new place (an update moved it): the stored
+// shortcut starts a file that is gone, the new one a file that is there.
+bool ProgramMoved(const std::string& storePath, const std::string& newPath) {
+  const std::string stored = ShortcutTarget(storePath);
+  const std::string now = ShortcutTarget(newPath);
+  return !stored.empty() && !now.empty() && !SameText(stored, now) && !IsFile(stored) &&
+         IsFile(now);
+}
+
+// The new shortcut takes the stored one's place, which keeps its entries in the lists. It is
+// copied over the stored one, so that a failed copy leaves both as they were.
+void ReplaceStoredShortcut(const std::string& newPath, const std::string& storePath) {
+  const std::string before = ShortcutTarget(storePath);
+  if (!Files().CopyFile(newPath, storePath, false)) return;
+  Files().DeleteFile(newPath);
+  SharedErrorLog().TryWrite("Startup item " + storePath + ": the program of " + before +
+                            " is gone; the shortcut to " + ShortcutTarget(storePath) +
+                            " replaces it");
+}
+
 }  // namespace
 
 void StartupMover::DetectNewRunItems() {
@@ -110,7 +137,8 @@ void StartupMover::DetectNewRunItems() {
     // A name too long to be stored (see TakeOverRunItem) stays with Windows, unrecorded.
     const std::string storedName = StoredItemName(item);
     if (storedName.size() > kMaxValueNameLength) return;
-    registry_.PutStringAt(kProgramRoot, kRunNewItemsKey, true, storedName, item.command);
+    registry_.PutStringAt(kProgramRoot, kRunNewItemsKey, true, storedName,
+                          StringValue{item.command, item.type});
     if (flagged) return;
     registry_.PutStringAt(kProgramRoot, kProgramKey, true, kNewRunItemsValue, kNewRunItemsValue);
     flagged = true;
@@ -181,10 +209,12 @@ void StartupMover::DetectNewStartupItems() {
         StoreDisabled(manager, item, store);
         break;
       case ItemState::kSorted:
-        if (IsFile(storePath)) {
-          Files().DeleteFile(item.path);
-        } else {
+        if (!IsFile(storePath)) {
           manager.IncludeStartupItem(item.path);
+        } else if (ProgramMoved(storePath, item.path)) {
+          ReplaceStoredShortcut(item.path, storePath);
+        } else {
+          Files().DeleteFile(item.path);
         }
         break;
     }

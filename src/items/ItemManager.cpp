@@ -10,10 +10,14 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/Platform.h"
 #include "store/SettingsStore.h"
 #include "ui/Options.h"
 #include "util/CurrentUser.h"
 #include "util/Error.h"
+#include "util/ErrorLog.h"
+#include "util/ExecutablePath.h"
+#include "util/SpecialFolders.h"
 #include "util/Text.h"
 
 namespace lw {
@@ -43,6 +47,34 @@ void RequireInRunOrder(const std::string& storedName) {
 
 std::string ReadStore(const std::string& path, const std::string& name) {
   return SharedRegistry().GetStringAt(kProgramRoot, path, name);
+}
+
+StringValue ReadStoreValue(const std::string& path, const std::string& name) {
+  return SharedRegistry().GetStringValueAt(kProgramRoot, path, name);
+}
+
+bool StartsWithText(const std::string& text, const std::string& start) {
+  return text.size() > start.size() && SameText(text.substr(0, start.size()), start);
+}
+
+bool IsCurrentUser(const std::string& user) {
+  return user.empty() || SameText(user, CurrentUserName());
+}
+
+// The command line with its environment references expanded, as the runner starts it.
+std::string ExpandedLine(const std::string& command) {
+  return command.find('%') == std::string::npos ? command : Sys().ExpandEnvironmentStrings(command);
+}
+
+bool ProgramFound(const std::string& command) {
+  return !ResolveExecutable(ExpandedLine(command)).empty();
+}
+
+// Whether the program a command line starts is known to be gone: the command names an
+// executable that neither its path, nor App Paths, nor the search path finds. A command that
+// names no ".exe" cannot be checked and counts as present.
+bool ProgramGone(const std::string& command) {
+  return !ExtractExePath(ExpandedLine(command)).empty() && !ProgramFound(command);
 }
 
 // Whether the Run key under root holds the value with exactly that data. A value that cannot be
@@ -79,6 +111,24 @@ std::string RunItemUserPrefix(const RunKeyItem& item) {
 
 std::string StoredItemName(const RunKeyItem& item) { return RunItemUserPrefix(item) + item.name; }
 
+RunOrigin RunItemOrigin(const std::string& storedName) {
+  const std::int32_t recorded = GetRunLocationHKey(storedName);
+  if (recorded == StoredRoot(kHKeyLocalMachine)) return {kHKeyLocalMachine, "", storedName};
+  if (recorded == StoredRoot(kHKeyCurrentUser)) {
+    const std::string user = GetRunLocation(storedName);
+    // With the user's name unknown at the take-over, the value kept its plain name.
+    if (user.empty() || !StartsWithText(storedName, user + "_")) {
+      return {kHKeyCurrentUser, user, storedName};
+    }
+    return {kHKeyCurrentUser, user, storedName.substr(user.size() + 1)};
+  }
+  const std::string prefix = CurrentUserPrefix();
+  if (!prefix.empty() && StartsWithText(storedName, prefix)) {
+    return {kHKeyCurrentUser, "", storedName.substr(prefix.size())};
+  }
+  return {kHKeyLocalMachine, "", storedName};
+}
+
 ItemManager::ItemManager() { registry_.SetDefaultRoot(kProgramRoot); }
 
 // --- Run-key items ------------------------------------------------------------------------------
@@ -90,24 +140,28 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item) {
 void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
   const std::string prefix = RunItemUserPrefix(item);
   const std::string storedName = prefix + item.name;
+  // This value's own stored item: a user's value never touches the machine's item of the same
+  // plain name.
+  const RunOrigin origin{item.root, item.user, item.name};
+  const StringValue command{item.command, item.type};
   switch (state) {
     case ItemState::kNew: {
       const bool autoDisable = SharedOptions().AutoDisable();
       // The user prefix can make the stored name longer than the registry takes a value name:
       // such an item stays with Windows, excluded, instead of stopping every take-over.
       if (storedName.size() > kMaxValueNameLength || TestRunValue(item.root, item.name)) {
-        ExcludeRunItem(item.name);
+        ExcludeStoredRunItem(storedName, origin);
         return;
       }
       // The command goes into the store before the item joins the run order, and both are in
       // place before the value leaves the Run key: a sort entry without a command would make
       // the next pass treat the value as managed and delete it.
-      registry_.PutString(kRunItemsKey, true, storedName, item.command);
+      registry_.PutString(kRunItemsKey, true, storedName, command);
       if (autoDisable) {
         // A new item the user wants disabled goes straight to "RunDisabled" (where disabling it
         // would have put it) and never joins the run order on the way, so that no failure
         // half-way can leave it to be started.
-        registry_.PutString(kRunDisabledKey, true, storedName, item.command);
+        registry_.PutString(kRunDisabledKey, true, storedName, command);
       } else if (!AppendSortEntry(kRunSortName, storedName)) {
         // A new item is in no order yet: only a written entry puts it there. (The check costs
         // nothing; a scan of the order would cost a read per managed item.)
@@ -119,21 +173,29 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
       return;
     }
     case ItemState::kExcluded:
-      ExcludeRunItem(item.name);
+      ExcludeStoredRunItem(storedName, origin);
       return;
     case ItemState::kDisabled: {
       std::string stored = ReadStore(kRunDisabledKey, storedName);
       if (NamesakeFromOtherRoot(storedName, item, stored)) return;
-      if (stored.empty()) registry_.PutString(kRunDisabledKey, true, storedName, item.command);
+      if (stored.empty()) registry_.PutString(kRunDisabledKey, true, storedName, command);
       DisableRunItem(item.name, prefix);
       return;
     }
     case ItemState::kSorted: {
-      // The program wrote itself back into the Run key: the stored command stays as it is,
-      // unless the store lost it, in which case this value is the only copy left.
+      // The program wrote itself back into the Run key. The stored command stays as it is,
+      // unless the store lost it (this value is then the only copy left), or unless its program
+      // is gone while the new command's is there: an update moved the program, and the stored
+      // command would start nothing.
       std::string stored = GetRunCommand(storedName);
       if (NamesakeFromOtherRoot(storedName, item, stored)) return;
-      if (stored.empty()) registry_.PutString(kRunItemsKey, true, storedName, item.command);
+      const bool moved = !stored.empty() && stored != item.command && ProgramGone(stored) &&
+                         ProgramFound(item.command);
+      if (stored.empty() || moved) registry_.PutString(kRunItemsKey, true, storedName, command);
+      if (moved) {
+        SharedErrorLog().TryWrite("Run key item " + storedName + ": the program of " + stored +
+                                  " is gone; its new command " + item.command + " replaces it");
+      }
       registry_.TakeStringAt(item.root, kRunKey, item.name);
       return;
     }
@@ -141,10 +203,10 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
 }
 
 bool ItemManager::TestRunValue(HKey root, const std::string& name) {
-  std::string original;
+  StringValue original;
   bool touched = false;
   try {
-    original = registry_.GetStringAt(root, kRunKey, name);
+    original = registry_.GetStringValueAt(root, kRunKey, name);
     registry_.PutStringAt(root, kRunKey, true, name, kProbeData);
     touched = true;  // from here on the value holds the probe or is gone
     // Another program rewrote it at once: it guards the value; leave the value as it stands.
@@ -155,7 +217,7 @@ bool ItemManager::TestRunValue(HKey root, const std::string& name) {
     return !afterDelete.empty();
   } catch (const Error&) {
     // A probe cut short must not leave the value holding the probe, or gone.
-    if (touched && !original.empty()) {
+    if (touched && !original.text.empty()) {
       try {
         registry_.PutStringAt(root, kRunKey, true, name, original);
       } catch (const Error&) {
@@ -165,26 +227,58 @@ bool ItemManager::TestRunValue(HKey root, const std::string& name) {
   }
 }
 
-void ItemManager::ExcludeRunItem(const std::string& name) {
-  registry_.PutString(kRunExcludeKey, true, name, kExcludeMark);
-  std::string command = ReadStore(kRunItemsKey, name);
-  if (command.empty()) return;
-  // Back into the machine's Run key before the store lets go of it. A command line that the
-  // program wrote there itself since it was taken over is its current one (an update may have
-  // moved it) and stays as it is.
-  if (ReadRunKeyText(kHKeyLocalMachine, name).empty()) {
-    registry_.PutStringAt(kHKeyLocalMachine, kRunKey, true, name, command);
-  }
-  registry_.RemoveValue(kRunItemsKey, name);
+void ItemManager::ExcludeRunItem(const std::string& storedName) {
+  ExcludeStoredRunItem(storedName, RunItemOrigin(storedName));
+}
+
+void ItemManager::ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin) {
+  registry_.PutString(kRunExcludeKey, true, origin.valueName, kExcludeMark);
+  // A name too long for the store has nothing stored under it.
+  if (storedName.size() > kMaxValueNameLength) return;
+  StringValue command = ReadStoreValue(kRunItemsKey, storedName);
+  if (command.text.empty()) return;
+  // Back into its Run key before the store lets go of it.
+  GiveBackRunValue(origin, command);
+  registry_.RemoveValue(kRunItemsKey, storedName);
   RebuildRunSort();
-  registry_.TakeString(kRunDisabledKey, name);
+  registry_.TakeString(kRunDisabledKey, storedName);
+}
+
+void ItemManager::GiveBackRunValue(const RunOrigin& origin, const StringValue& command) {
+  // A command line that the program wrote there itself since it was taken over is its current
+  // one (an update may have moved it) and stays as it is.
+  auto giveBack = [&](HKey root, const std::string& runKey) {
+    std::string present;
+    try {
+      present = registry_.GetStringAt(root, runKey, origin.valueName);
+    } catch (const Error&) {
+      // Not text: no command line of anybody's, and no reason to keep the item from Windows.
+    }
+    if (present.empty()) registry_.PutStringAt(root, runKey, true, origin.valueName, command);
+  };
+  if (origin.root != kHKeyCurrentUser) return giveBack(kHKeyLocalMachine, kRunKey);
+  if (IsCurrentUser(origin.user)) return giveBack(kHKeyCurrentUser, kRunKey);
+  // Another user's value goes back into that user's own hive, which is mounted for the while
+  // (it is not, and the item stays stored, while the user is logged on and holds it).
+  registry_.LoadUserHive(origin.user, SharedSpecialFolders().GetProfilesFolder());
+  const std::string mount = registry_.HiveMountName();
+  try {
+    if (!registry_.KeyExistsAt(kHKeyUsers, mount))
+      throw Error("Unable to open : " + mount + kRunKey);
+    giveBack(kHKeyUsers, mount + kRunKey);
+  } catch (...) {
+    registry_.UnloadUserHive();
+    throw;
+  }
+  registry_.UnloadUserHive();
 }
 
 void ItemManager::DisableRunItem(const std::string& name, const std::string& userPrefix) {
   const std::string storedName = userPrefix + name;
-  std::string command = GetRunCommand(storedName);
+  const StringValue stored = ReadStoreValue(kRunItemsKey, storedName);
+  const std::string& command = stored.text;
   if (!command.empty()) {
-    registry_.PutString(kRunDisabledKey, true, storedName, command);
+    registry_.PutString(kRunDisabledKey, true, storedName, stored);
     std::int32_t count = GetRunSortCount();
     for (std::int32_t index = 0; index < count; ++index) {
       if (GetRunSortName(index) == storedName) {
@@ -213,8 +307,8 @@ void ItemManager::DisableRunItem(const std::string& name, const std::string& use
 }
 
 void ItemManager::EnableRunItem(const std::string& storedName) {
-  std::string command = ReadStore(kRunDisabledKey, storedName);
-  if (!command.empty()) {
+  StringValue command = ReadStoreValue(kRunDisabledKey, storedName);
+  if (!command.text.empty()) {
     registry_.PutString(kRunItemsKey, true, storedName, command);
     AppendSortEntry(kRunSortName, storedName);
     RebuildRunSort();
@@ -227,12 +321,18 @@ void ItemManager::IncludeRunItem(const std::string& name, const std::string& use
                                  bool fromCurrentUser) {
   const HKey root = fromCurrentUser ? kHKeyCurrentUser : kHKeyLocalMachine;
   const std::string storedName = userPrefix + name;
-  std::string command = registry_.GetStringAt(root, kRunKey, name);
-  if (!command.empty()) {
+  StringValue command = registry_.GetStringValueAt(root, kRunKey, name);
+  if (!command.text.empty()) {
     registry_.PutString(kRunItemsKey, true, storedName, command);
     AppendSortEntry(kRunSortName, storedName);
     RebuildRunSort();
     RequireInRunOrder(storedName);
+    // Where it came from, so that excluding it gives it back to the same Run key: a user's
+    // prefix names the user; without one, the value is the current user's own.
+    const std::string user =
+        fromCurrentUser && !userPrefix.empty() ? userPrefix.substr(0, userPrefix.size() - 1) : "";
+    registry_.PutString(kRunLocationKey, true, storedName, user);
+    registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix, StoredRoot(root));
     registry_.RemoveValueAt(root, kRunKey, name);
   }
   registry_.TakeString(kRunExcludeKey, name);

@@ -36,6 +36,17 @@ struct RunKeyItem {
   std::string user;
   // The root the value was read from: kHKeyCurrentUser or kHKeyLocalMachine.
   HKey root = 0;
+  // The value's type: kRegSz, or kRegExpandSz for a command Windows expands before it starts it.
+  std::uint32_t type = kRegSz;
+};
+
+// Where a stored run-key item lives when Windows has it: the Run key of root (for
+// HKEY_CURRENT_USER, the one of user; empty for the current user, also when the name was
+// unknown) and the value's own name there, without the user prefix the store adds.
+struct RunOrigin {
+  HKey root = kHKeyLocalMachine;
+  std::string user;
+  std::string valueName;
 };
 
 struct StartupFolderItem {
@@ -55,6 +66,10 @@ using StartupFolderItemList = std::vector<StartupFolderItem>;
 // known user, else empty. The stored item name is the prefix followed by the value name.
 std::string RunItemUserPrefix(const RunKeyItem& item);
 std::string StoredItemName(const RunKeyItem& item);
+// The origin of a stored item, from the root and user recorded when it was taken over. Without
+// a record (items the store got before it kept them), a name that starts with the current
+// user's prefix is the current user's value, and any other name the machine's.
+RunOrigin RunItemOrigin(const std::string& storedName);
 
 class ItemManager {
  public:
@@ -64,7 +79,9 @@ class ItemManager {
   // One item of the Run-key snapshot, by its state: a new one is taken into the store (or
   // excluded when its value is guarded), an excluded one excluded again, a disabled one
   // disabled again (its value leaves the Run keys), a managed one has its value removed from
-  // the Run key (the stored command stays).
+  // the Run key. The stored command stays, unless its program can no longer be found while the
+  // written-back command's can (an update moved the program): then the new command replaces
+  // it, and the error log says so.
   void TakeOverRunItem(const RunKeyItem& item);
   // The same with the item's state already read (GetRunItemState of its value name and user
   // prefix), so that a pass that looked at it need not scan the run order again.
@@ -73,15 +90,21 @@ class ItemManager {
   // stick, or deleting it does not stick, or the probe fails. The value keeps (or gets back)
   // its data.
   bool TestRunValue(HKey root, const std::string& name);
-  // Marks the item excluded; a stored command goes back into the HKEY_LOCAL_MACHINE Run key.
-  void ExcludeRunItem(const std::string& name);
+  // Marks the stored item excluded (under its value name) and gives its stored command back to
+  // the Run key it came from (RunItemOrigin), with its type and under its own name: the
+  // machine's, the current user's, or another user's, through that user's hive. A value of that
+  // name already there is the program's current one and stays. Raises "Unable to open : " +
+  // key, with the item still stored, when that Run key cannot be written (another user's hive
+  // that is in use).
+  void ExcludeRunItem(const std::string& storedName);
   // Moves the stored item prefix + name out of the run order into "RunDisabled" and deletes its
   // value from the Run keys it belongs to.
   void DisableRunItem(const std::string& name, const std::string& userPrefix);
   // Moves a disabled item back to the end of the run order.
   void EnableRunItem(const std::string& storedName);
   // Takes the value name of a system Run key (the current user's when fromCurrentUser, else
-  // HKEY_LOCAL_MACHINE's) into the store at the end of the run order and clears its exclusion.
+  // HKEY_LOCAL_MACHINE's) into the store at the end of the run order, records where it came
+  // from, and clears its exclusion.
   void IncludeRunItem(const std::string& name, const std::string& userPrefix, bool fromCurrentUser);
   // Rewrites "RunSort" without the entries that have no command in "Run" (and without gaps),
   // keeping the order of the others.
@@ -122,6 +145,10 @@ class ItemManager {
   bool MoveShortcutToRunKey(const std::string& shortcutPath, std::string& target, bool resolveOnly);
 
  private:
+  void ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin);
+  // Writes the command into the origin's Run key unless a value of that name is there.
+  void GiveBackRunValue(const RunOrigin& origin, const StringValue& command);
+
   Registry registry_;
 };
 

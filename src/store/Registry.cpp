@@ -170,13 +170,15 @@ bool RegistryBase::DeleteValue(const std::string& name) {
   return Reg().DeleteValue(currentKey_, name) == kErrorSuccess;
 }
 
-std::string RegistryBase::ReadString(const std::string& name) {
+std::string RegistryBase::ReadString(const std::string& name) { return ReadStringValue(name).text; }
+
+StringValue RegistryBase::ReadStringValue(const std::string& name) {
   std::uint32_t type = 0;
   std::uint32_t size = 0;
   if (Reg().QueryValueEx(currentKey_, name, &type, nullptr, &size) != kErrorSuccess) {
     throw GetDataError(name);
   }
-  if (size < 1) return std::string();
+  if (size < 1) return StringValue{};
   if (!IsStringType(type)) throw DataTypeError(name);
   // The value may grow or shrink between asking for its size and reading it (another program
   // writes it): a read that finds the buffer too small starts again with the new size.
@@ -196,13 +198,18 @@ std::string RegistryBase::ReadString(const std::string& name) {
   if (!IsStringType(type)) throw DataTypeError(name);
   std::size_t end = data.find('\0');
   if (end != std::string::npos) data.resize(end);
-  return data;
+  return StringValue{data, type};
 }
 
 void RegistryBase::WriteString(const std::string& name, const std::string& text) {
+  WriteString(name, StringValue{text, kRegSz});
+}
+
+void RegistryBase::WriteString(const std::string& name, const StringValue& value) {
+  const std::uint32_t type = IsStringType(value.type) ? value.type : kRegSz;
   // The terminating zero is part of the data.
-  if (Reg().SetValueEx(currentKey_, name, kRegSz, text.c_str(),
-                       static_cast<std::uint32_t>(text.size() + 1)) != kErrorSuccess) {
+  if (Reg().SetValueEx(currentKey_, name, type, value.text.c_str(),
+                       static_cast<std::uint32_t>(value.text.size() + 1)) != kErrorSuccess) {
     throw SetDataError(name);
   }
 }
@@ -275,15 +282,25 @@ bool Registry::OpenFull(const std::string& path, bool canCreate) {
 
 void Registry::PutStringAt(HKey root, const std::string& path, bool canCreate,
                            const std::string& name, const std::string& text) {
-  Begin(root);
-  if (!OpenFull(path, canCreate)) throw Error("Unable to open : " + path);
-  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
-  WriteString(name, text);
+  PutStringAt(root, path, canCreate, name, StringValue{text, kRegSz});
 }
 
 void Registry::PutString(const std::string& path, bool canCreate, const std::string& name,
                          const std::string& text) {
   PutStringAt(defaultRoot_, path, canCreate, name, text);
+}
+
+void Registry::PutStringAt(HKey root, const std::string& path, bool canCreate,
+                           const std::string& name, const StringValue& value) {
+  Begin(root);
+  if (!OpenFull(path, canCreate)) throw Error("Unable to open : " + path);
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  WriteString(name, value);
+}
+
+void Registry::PutString(const std::string& path, bool canCreate, const std::string& name,
+                         const StringValue& value) {
+  PutStringAt(defaultRoot_, path, canCreate, name, value);
 }
 
 void Registry::PutIntegerAt(HKey root, const std::string& path, bool canCreate,
@@ -300,9 +317,16 @@ void Registry::PutInteger(const std::string& path, bool canCreate, const std::st
 }
 
 std::string Registry::GetStringAt(HKey root, const std::string& path, const std::string& name) {
-  std::string result;
-  GetStringIfPresentAt(root, path, name, result);
-  return result;
+  return GetStringValueAt(root, path, name).text;
+}
+
+StringValue Registry::GetStringValueAt(HKey root, const std::string& path,
+                                       const std::string& name) {
+  Begin(root);
+  if (!OpenKeyReadOnly(path)) return StringValue{};
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  if (!ValueExists(name)) return StringValue{};
+  return ReadStringValue(name);
 }
 
 std::string Registry::GetString(const std::string& path, const std::string& name) {
@@ -310,11 +334,16 @@ std::string Registry::GetString(const std::string& path, const std::string& name
 }
 
 std::string Registry::TakeStringAt(HKey root, const std::string& path, const std::string& name) {
+  return TakeStringValueAt(root, path, name).text;
+}
+
+StringValue Registry::TakeStringValueAt(HKey root, const std::string& path,
+                                        const std::string& name) {
   Begin(root);
-  if (!OpenFull(path, false)) return std::string();
+  if (!OpenFull(path, false)) return StringValue{};
   AtScopeEnd closeOnExit([this] { CloseAndReset(); });
-  if (!ValueExists(name)) return std::string();
-  std::string result = ReadString(name);
+  if (!ValueExists(name)) return StringValue{};
+  StringValue result = ReadStringValue(name);
   DeleteValue(name);
   return result;
 }
@@ -372,6 +401,11 @@ bool Registry::GetStringIfPresentAt(HKey root, const std::string& path, const st
 bool Registry::GetStringIfPresent(const std::string& path, const std::string& name,
                                   std::string& value) {
   return GetStringIfPresentAt(defaultRoot_, path, name, value);
+}
+
+bool Registry::KeyExistsAt(HKey root, const std::string& path) {
+  Begin(root);
+  return KeyExists(path);
 }
 
 bool Registry::ValueExistsAt(HKey root, const std::string& path, const std::string& name) {

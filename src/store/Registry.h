@@ -16,6 +16,14 @@
 
 namespace lw {
 
+// A string value with its type. An expandable value (REG_EXPAND_SZ) asks Windows to expand the
+// environment references in it ("%ProgramFiles%") when it uses it; a command line moved from a
+// Run key to the store and back must come back expandable, or it may no longer start.
+struct StringValue {
+  std::string text;
+  std::uint32_t type = kRegSz;  // kRegSz or kRegExpandSz
+};
+
 class RegistryBase {
  public:
   RegistryBase() = default;
@@ -59,8 +67,12 @@ class RegistryBase {
   // get data for '%s'" when the query fails (a missing value included). Values of any size
   // are read whole, also when another program changes their size while they are read.
   std::string ReadString(const std::string& name);
-  // Raises "Failed to set data for '%s'".
+  // The same with the value's type (REG_SZ for a value with no data).
+  StringValue ReadStringValue(const std::string& name);
+  // Raises "Failed to set data for '%s'". The first writes REG_SZ; the second the value's own
+  // type (REG_SZ for any type that is not a string type).
   void WriteString(const std::string& name, const std::string& text);
+  void WriteString(const std::string& name, const StringValue& value);
   // Raises "Failed to get data for '%s'" (query failed, or longer than 4 bytes) and "Invalid
   // data type for '%s'" (not REG_DWORD).
   std::int32_t ReadInteger(const std::string& name);
@@ -99,6 +111,11 @@ class Registry : public RegistryBase {
                    const std::string& text);
   void PutString(const std::string& path, bool canCreate, const std::string& name,
                  const std::string& text);
+  // The same keeping the value's type.
+  void PutStringAt(HKey root, const std::string& path, bool canCreate, const std::string& name,
+                   const StringValue& value);
+  void PutString(const std::string& path, bool canCreate, const std::string& name,
+                 const StringValue& value);
   // Does nothing when the key cannot be opened.
   void PutIntegerAt(HKey root, const std::string& path, bool canCreate, const std::string& name,
                     std::int32_t value);
@@ -107,9 +124,12 @@ class Registry : public RegistryBase {
   // Empty when the key or the value is missing.
   std::string GetStringAt(HKey root, const std::string& path, const std::string& name);
   std::string GetString(const std::string& path, const std::string& name);
+  // The same with the value's type; empty text and REG_SZ when missing.
+  StringValue GetStringValueAt(HKey root, const std::string& path, const std::string& name);
   // Reads and deletes the value; empty (and nothing deleted) when it is missing.
   std::string TakeStringAt(HKey root, const std::string& path, const std::string& name);
   std::string TakeString(const std::string& path, const std::string& name);
+  StringValue TakeStringValueAt(HKey root, const std::string& path, const std::string& name);
   void RemoveValueAt(HKey root, const std::string& path, const std::string& name);
   void RemoveValue(const std::string& path, const std::string& name);
   // -1 when the key or the value is missing.
@@ -122,6 +142,8 @@ class Registry : public RegistryBase {
   bool GetStringIfPresentAt(HKey root, const std::string& path, const std::string& name,
                             std::string& value);
   bool GetStringIfPresent(const std::string& path, const std::string& name, std::string& value);
+  // True when the key opens for reading.
+  bool KeyExistsAt(HKey root, const std::string& path);
   // True when the key opens for reading and holds the value (of any type).
   bool ValueExistsAt(HKey root, const std::string& path, const std::string& name);
   // On the key already open: writes the default when the value is absent and returns it.

@@ -46,6 +46,22 @@ bool HasValue(const std::string& path, const std::string& name) {
   return SharedRegistry().ValueExistsAt(kProgramRoot, path, name);
 }
 
+// Rewrites a sort list with its entries "0".."count-1" (missing ones as empty entries); false,
+// with nothing changed, when one of them cannot be read as text.
+bool RewriteSortList(Registry& reg, const std::string& sortKeyName, std::int32_t count) {
+  const std::string path = SubKeyPath(sortKeyName);
+  std::vector<std::string> entries;
+  try {
+    for (std::int32_t index = 0; index < count; ++index) {
+      entries.push_back(reg.GetString(path, std::to_string(index)));
+    }
+  } catch (const Error&) {
+    return false;
+  }
+  SaveSortOrder(reg, sortKeyName, entries);
+  return true;
+}
+
 std::int32_t SortCount(const std::string& path) {
   std::int32_t count = ReadIntegerOrZero(kProgramRoot, path, kSortIndexValue);
   return count < 0 ? 0 : count;
@@ -265,7 +281,16 @@ bool AppendSortEntry(Registry& reg, const std::string& sortKeyName, const std::s
   std::int32_t count = 0;
   reg.GetIntegerIfPresent(path, kSortIndexValue, count);
   std::string slot = std::to_string(count);
-  if (reg.ValueExistsAt(reg.DefaultRoot(), path, slot)) return false;
+  if (reg.ValueExistsAt(reg.DefaultRoot(), path, slot)) {
+    // A value already sits where the entry goes (left by a crash or by another program). Past
+    // the count, no reader sees it: the list is rewritten with the entries it holds, which
+    // clears it away, and the entry goes after them. Refusing would refuse every later append
+    // too, and with it every take-over.
+    if (!RewriteSortList(reg, sortKeyName, count)) return false;
+    reg.GetIntegerIfPresent(path, kSortIndexValue, count);
+    slot = std::to_string(count);
+    if (reg.ValueExistsAt(reg.DefaultRoot(), path, slot)) return false;
+  }
   // The count goes first. Should writing the entry then fail, the list has a gap, which every
   // reader skips; an entry written past the count would instead sit in the next free slot and
   // refuse every later append.

@@ -194,9 +194,10 @@ std::string GetRunSortCommand(std::int32_t index);
 std::string GetRunCommand(const std::string& storedName);
 
 // Sort lists ("RunSort", "StartupSort" or any sub-key of the program key holding entries
-// "0".."N-1" and "SortIndex" = N). Append writes entry "N" and SortIndex N + 1 only when no
-// value "N" exists yet; it returns whether it wrote. Save deletes the whole sub-key, creates
-// it again and writes the entries and then SortIndex.
+// "0".."N-1" and "SortIndex" = N). Append writes SortIndex N + 1 and entry "N"; when a value
+// "N" is already there (past the count, which no reader sees), the list is first rewritten
+// with its entries, which clears it away. It returns whether it wrote. Save leaves the key
+// holding exactly the entries and then SortIndex.
 bool AppendSortEntry(Registry& reg, const std::string& sortKeyName, const std::string& entry);
 bool AppendSortEntry(const std::string& sortKeyName, const std::string& entry);
 void SaveSortOrder(Registry& reg, const std::string& sortKeyName,

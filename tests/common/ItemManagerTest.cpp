@@ -1,11 +1,13 @@
 // The item manager's run-key operations on the store and the system Run keys: taking items
 // over by their state, excluding, disabling, enabling and including them, and the run order.
 
+#include <cctype>
 #include <string>
 #include <vector>
 
 #include "support/ItemManagerFixture.h"
 #include "util/Error.h"
+#include "util/ErrorLog.h"
 
 namespace lw::test {
 namespace {
@@ -130,18 +132,124 @@ TEST_F(ItemManagerTest, AProbeLeavesAnOrdinaryValueAsItWas) {
   StageRunValue(kHKeyCurrentUser, "Tool", "\"C:\\a b\\tool.exe\" 50%");
   EXPECT_FALSE(Manager().TestRunValue(kHKeyCurrentUser, "Tool"));
   EXPECT_EQ(RunValue(kHKeyCurrentUser, "Tool"), "\"C:\\a b\\tool.exe\" 50%");
+  EXPECT_EQ(RawType(kHKeyCurrentUser, kRunKey, "Tool"), kRegSz);
+  SetRawExpandString(kHKeyCurrentUser, kRunKey, "Expand", "%ProgramFiles%\\x.exe");
+  EXPECT_FALSE(Manager().TestRunValue(kHKeyCurrentUser, "Expand"));
+  EXPECT_EQ(RunValue(kHKeyCurrentUser, "Expand"), "%ProgramFiles%\\x.exe");
+  EXPECT_EQ(RawType(kHKeyCurrentUser, kRunKey, "Expand"), kRegExpandSz);
 }
 
-TEST_F(ItemManagerTest, ExcludingGivesTheCommandBackToTheMachineRunKey) {
-  StageSort(kRunSortKey, {"A", "bob_Tool", "C"});
-  for (const char* name : {"A", "bob_Tool", "C"}) StageCommand(name, std::string(name) + ".exe");
-  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "bob_Tool", "bob_Tool.exe");
+// A managed program that writes itself back with another command: the stored command stays,
+// unless its program is gone while the new command's is there (an update moved the program);
+// then the new command takes its place and the error log says so.
+TEST_F(ItemManagerTest, AWrittenBackCommandReplacesTheStoredOneOnlyWhenItsProgramMoved) {
+  const std::string folder = ScratchFolder();
+  EnsureFolder(folder + "new");
+  EnsureFolder(folder + "old");
+  const std::string there = folder + "new\\tool.exe";
+  const std::string alsoThere = folder + "old\\tool.exe";
+  const std::string gone = folder + "gone\\tool.exe";
+  ASSERT_TRUE(Files().WriteFile(there, "MZ"));
+  ASSERT_TRUE(Files().WriteFile(alsoThere, "MZ"));
+  struct Case {
+    const char* what;
+    std::string stored;
+    std::string written;
+    bool replaced;
+  };
+  std::vector<Case> cases = {
+      {"old one gone, new one there", "\"" + gone + "\" /tray", "\"" + there + "\" /tray", true},
+      {"both there", "\"" + alsoThere + "\" /tray", "\"" + there + "\" /tray", false},
+      {"both gone", gone, folder + "gone\\other.exe", false},
+      {"old one names no program", "rundll32 shell32,Options_RunDLL", there, false},
+  };
+#ifndef _WIN32
+  // The program part is found as the runner finds it, with its environment references expanded.
+  Sim().SetEnvironmentVariable("LWAPPS", folder);
+  cases.push_back({"new one expandable", gone, "%LWAPPS%new\\tool.exe", true});
+  cases.push_back({"old one expandable", "%LWAPPS%old\\tool.exe", there, false});
+#endif
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = "Tool" + std::to_string(number++);
+    StageSort(kRunSortKey, {name});
+    StageCommand(name, c.stored);
+    TakeOver(MachineItem(name, c.written));
+    EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, name));
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, name), c.replaced ? c.written : c.stored);
+    EXPECT_EQ(SortOf(kRunSortKey), Strings{name});
+    const std::string log = ReadWholeFile(ErrorLogPath());
+    EXPECT_EQ(log.find("Run key item " + name + ":") != std::string::npos, c.replaced) << log;
+    if (c.replaced) {
+      EXPECT_NE(log.find(c.written), std::string::npos) << log;
+    }
+  }
+}
 
-  Manager().ExcludeRunItem("bob_Tool");
-  EXPECT_EQ(RunValue(kHKeyLocalMachine, "bob_Tool"), "bob_Tool.exe");
-  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "bob_Tool"));
-  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "bob_Tool"));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "bob_Tool"), kExcludeMark);
+// An excluded item goes back to the Run key it came from, under its own name, so that Windows
+// starts it for the same accounts as before it was taken over.
+TEST_F(ItemManagerTest, ExcludingGivesTheCommandBackToTheRunKeyItCameFrom) {
+  const std::string user = CurrentUserName();
+  if (CurrentUserPrefix().empty()) GTEST_SKIP() << "needs a known user";
+  std::string upperUser = user;
+  for (char& c : upperUser) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  struct Case {
+    const char* what;
+    std::string stored;
+    HKey recordedRoot;  // 0: nothing recorded
+    std::string recordedUser;
+    HKey root;
+    std::string valueName;
+  } cases[] = {
+      {"a machine item", "Machine", kHKeyLocalMachine, "", kHKeyLocalMachine, "Machine"},
+      {"the user's item", user + "_Mine", kHKeyCurrentUser, user, kHKeyCurrentUser, "Mine"},
+      {"the user's item, spelt otherwise", LowerCase(user) + "_Low", kHKeyCurrentUser, upperUser,
+       kHKeyCurrentUser, "Low"},
+      {"the user's item, name unknown then", "Plain", kHKeyCurrentUser, "", kHKeyCurrentUser,
+       "Plain"},
+      {"no record, the user's prefix", user + "_Old", 0, "", kHKeyCurrentUser, "Old"},
+      {"no record, a plain name", "OldMachine", 0, "", kHKeyLocalMachine, "OldMachine"},
+  };
+  std::vector<std::string> order{"A"};
+  StageCommand("A", "a.exe");
+  for (const Case& c : cases) {
+    order.push_back(c.stored);
+    StageCommand(c.stored, c.stored + ".exe");
+    if (c.recordedRoot != 0) {
+      SetRawString(kHKeyLocalMachine, kRunLocationKey, c.stored, c.recordedUser);
+      SetRawDword(kHKeyLocalMachine, kRunLocationKey, c.stored + kHKeySuffix,
+                  static_cast<std::uint32_t>(StoredRoot(c.recordedRoot)));
+    }
+  }
+  StageSort(kRunSortKey, order);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Manager().ExcludeRunItem(c.stored);
+    const HKey other = c.root == kHKeyLocalMachine ? kHKeyCurrentUser : kHKeyLocalMachine;
+    EXPECT_EQ(RunValue(c.root, c.valueName), c.stored + ".exe");
+    EXPECT_FALSE(RawValueExists(other, kRunKey, c.valueName));
+    if (c.valueName != c.stored) {
+      EXPECT_FALSE(RawValueExists(c.root, kRunKey, c.stored));
+    }
+    EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, c.stored));
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, c.valueName), kExcludeMark);
+    EXPECT_EQ(GetRunItemState(c.valueName, c.root == kHKeyCurrentUser ? CurrentUserPrefix() : ""),
+              ItemState::kExcluded);
+  }
+  EXPECT_EQ(SortOf(kRunSortKey), Strings{"A"});
+}
+
+TEST_F(ItemManagerTest, ExcludingDropsTheDisabledRecordAndKeepsAValueAlreadyThere) {
+  StageSort(kRunSortKey, {"A", "Tool", "C"});
+  for (const char* name : {"A", "Tool", "C"}) StageCommand(name, std::string(name) + ".exe");
+  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "Tool", "Tool.exe");
+  StageRunValue(kHKeyLocalMachine, "Tool", "C:\\Updated\\tool.exe");
+
+  Manager().ExcludeRunItem("Tool");
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "Tool"), "C:\\Updated\\tool.exe");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "Tool"));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "Tool"));
   EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "C"}));
 
   // Without a stored command only the mark is written.
@@ -149,6 +257,26 @@ TEST_F(ItemManagerTest, ExcludingGivesTheCommandBackToTheMachineRunKey) {
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "Ghost"), kExcludeMark);
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "Ghost"));
   EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "C"}));
+}
+
+// The user's item and a machine item of the same plain name are two items: excluding the one,
+// and taking its value over again at the next logon, leaves the other managed.
+TEST_F(ItemManagerTest, AUsersExcludedValueNeverEvictsTheMachinesNamesake) {
+  if (CurrentUserPrefix().empty()) GTEST_SKIP() << "needs a known user";
+  const RunKeyItem machine = MachineItem("Tool", "machine.exe");
+  const RunKeyItem mine = UserItem("Tool", "mine.exe");
+  TakeOver(machine);
+  TakeOver(mine);
+
+  Manager().ExcludeRunItem(StoredItemName(mine));
+  EXPECT_EQ(RunValue(kHKeyCurrentUser, "Tool"), "mine.exe");
+  Manager().TakeOverRunItem(mine);  // the next logon finds it in the user's Run key
+
+  EXPECT_EQ(RunValue(kHKeyCurrentUser, "Tool"), "mine.exe");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "Tool"));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "Tool"), "machine.exe");
+  EXPECT_EQ(SortOf(kRunSortKey), Strings{"Tool"});
+  EXPECT_EQ(GetRunItemState("Tool", ""), ItemState::kSorted);
 }
 
 TEST_F(ItemManagerTest, DisablingClosesTheGapAndKeepsTheCommand) {
@@ -235,32 +363,19 @@ TEST_F(ItemManagerTest, IncludingTakesTheSystemValueAndDropsTheExclusion) {
   EXPECT_EQ(SortOf(kRunSortKey), Strings{"bob_Tool"});
 }
 
-TEST_F(ItemManagerTest, AppendingNeverOverwritesAnEntry) {
-  StageSort(kRunSortKey, {"A", "B"});
-  SetRawString(kHKeyLocalMachine, kRunSortKey, "2", "Squatter");
-  EXPECT_FALSE(Manager().AppendSortEntry(kRunSortName, "C"));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunSortKey, "2"), "Squatter");
-  EXPECT_EQ(RawDword(kHKeyLocalMachine, kRunSortKey, kSortIndexValue), 2);
-}
-
-// When the order cannot take the item, the item stays where it was rather than vanish from
-// every list.
-TEST_F(ItemManagerTest, AnItemTheRunOrderRefusesStaysWhereItWas) {
+// A stray value where the run order's next entry goes refuses no item.
+TEST_F(ItemManagerTest, AStrayValueInTheRunOrderStopsNoItem) {
   StageSort(kRunSortKey, {"A"});
   StageCommand("A", "a.exe");
   SetRawString(kHKeyLocalMachine, kRunSortKey, "1", "Squatter");
-  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "D", "d.exe");
 
-  RunKeyItem item = MachineItem("New", "new.exe");
-  StageRunValue(kHKeyLocalMachine, "New", "new.exe");
-  EXPECT_EQ(ErrorOf([&] { Manager().TakeOverRunItem(item); }),
-            "Unable to add New to the run order");
-  EXPECT_EQ(RunValue(kHKeyLocalMachine, "New"), "new.exe");
-
+  TakeOver(MachineItem("New", "new.exe"));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "New"));
+  SetRawString(kHKeyLocalMachine, kRunSortKey, "3", "Squatter");
   StageRunValue(kHKeyCurrentUser, "Inc", "inc.exe");
-  EXPECT_EQ(ErrorOf([&] { Manager().IncludeRunItem("Inc", "", true); }),
-            "Unable to add Inc to the run order");
-  EXPECT_EQ(RunValue(kHKeyCurrentUser, "Inc"), "inc.exe");
+  Manager().IncludeRunItem("Inc", "", true);
+  EXPECT_FALSE(RawValueExists(kHKeyCurrentUser, kRunKey, "Inc"));
+  EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "New", "Inc"}));
 }
 
 TEST_F(ItemManagerTest, RebuildingDropsEntriesWithoutCommandsAndKeepsTheOrder) {

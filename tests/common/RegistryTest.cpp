@@ -43,6 +43,31 @@ TEST_F(RegistryTest, StringsAndIntegersRoundTripUnderOddNames) {
   }
 }
 
+// An expandable value keeps its type and its unexpanded text through a read and a write, and
+// a take; a plain string write stays REG_SZ.
+TEST_F(RegistryTest, StringValuesKeepTheirType) {
+  const std::string text = "\"%ProgramFiles%\\Tool\\tool.exe\" /dir %TEMP%";
+  for (std::uint32_t type : {kRegSz, kRegExpandSz}) {
+    SCOPED_TRACE(type);
+    SetRaw(kHKeyLocalMachine, kBase, "Source", type, text + std::string(1, '\0'));
+    StringValue read = reg.GetStringValueAt(kHKeyLocalMachine, kBase, "Source");
+    EXPECT_EQ(read.text, text);
+    EXPECT_EQ(read.type, type);
+    reg.PutString(kBase, true, "Copy", read);
+    EXPECT_EQ(RawType(kHKeyLocalMachine, kBase, "Copy"), type);
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kBase, "Copy"), text);
+    StringValue taken = reg.TakeStringValueAt(kHKeyLocalMachine, kBase, "Copy");
+    EXPECT_EQ(taken.text, text);
+    EXPECT_EQ(taken.type, type);
+    EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kBase, "Copy"));
+    reg.PutString(kBase, true, "Plain", read.text);
+    EXPECT_EQ(RawType(kHKeyLocalMachine, kBase, "Plain"), kRegSz);
+  }
+  StringValue missing = reg.GetStringValueAt(kHKeyLocalMachine, kBase, "Missing");
+  EXPECT_EQ(missing.text, "");
+  EXPECT_EQ(missing.type, kRegSz);
+}
+
 TEST_F(RegistryTest, OperationsUseTheirRootOrTheDefaultRoot) {
   EXPECT_EQ(reg.DefaultRoot(), kHKeyLocalMachine);
   reg.PutString(kBase, true, "Where", "machine");

@@ -101,11 +101,36 @@ TEST_F(SettingsStoreTest, AppendWritesOnlyIntoAFreeSlot) {
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunSortKey, "0"), "A");
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunSortKey, "1"), "B");
   EXPECT_EQ(GetRunSortCount(), 2);
+}
 
-  SetRawString(kHKeyLocalMachine, kRunSortKey, "2", "Squatter");
-  EXPECT_FALSE(AppendSortEntry(kRunSortName, "C"));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunSortKey, "2"), "Squatter");
-  EXPECT_EQ(GetRunSortCount(), 2);
+// A value where the next entry goes (left by a crash or another program) lies past the count,
+// where no reader sees it: the list is rewritten without it, and the entry goes in after the
+// entries it holds, gaps included. Refusing would refuse every later append, and with it
+// every take-over.
+TEST_F(SettingsStoreTest, AStrayValueAtTheCountGivesWayToTheAppend) {
+  for (const char* name : {kRunSortName, kStartupSortName}) {
+    SCOPED_TRACE(name);
+    const std::string key = std::string(kProgramKey) + "\\" + name;
+    SetRawString(kHKeyLocalMachine, key, "0", "A");
+    SetRawString(kHKeyLocalMachine, key, "2", "B");
+    SetRawDword(kHKeyLocalMachine, key, "SortIndex", 3);
+    SetRawString(kHKeyLocalMachine, key, "3", "Squatter");
+    SetRawDword(kHKeyLocalMachine, key, "4", 7);
+    EXPECT_TRUE(AppendSortEntry(name, "C"));
+    EXPECT_TRUE(AppendSortEntry(name, "D"));
+    const std::vector<std::string> entries = {"A", "", "B", "C", "D"};
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+      EXPECT_EQ(RawString(kHKeyLocalMachine, key, std::to_string(index)), entries[index]);
+    }
+    EXPECT_EQ(RawDword(kHKeyLocalMachine, key, "SortIndex"), 5);
+    EXPECT_EQ(RawValueNames(kHKeyLocalMachine, key).size(), 6u);
+  }
+  // An entry within the count that is no text cannot be carried over: nothing changes.
+  SetRawDword(kHKeyLocalMachine, kRunSortKey, "1", 7);
+  SetRawString(kHKeyLocalMachine, kRunSortKey, "5", "Squatter");
+  const std::string before = DumpTree(kHKeyLocalMachine, kRunSortKey);
+  EXPECT_FALSE(AppendSortEntry(kRunSortName, "E"));
+  EXPECT_EQ(DumpTree(kHKeyLocalMachine, kRunSortKey), before);
 }
 
 TEST_F(SettingsStoreTest, SavingAnOrderReplacesTheWholeKey) {

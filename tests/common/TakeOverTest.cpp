@@ -9,6 +9,7 @@
 
 #include "items/ItemManager.h"
 #include "support/TakeOverFixture.h"
+#include "util/ErrorLog.h"
 
 namespace lw::test {
 namespace {
@@ -217,6 +218,103 @@ TEST_F(TakeOverTest, AUserValueTooLongToStoreStaysWithWindows) {
   EXPECT_EQ(Store(kRunItemsKey)[Stored(kHKeyCurrentUser, "After")], "after.exe");
   // The machine's value of that name is left to Windows too, as an excluded name is.
   EXPECT_EQ(Values(kHKeyLocalMachine, kRunKey), (ValueMap{{longest, "machine-long.exe"}}));
+}
+
+// Windows expands an expandable command line ("%ProgramFiles%") only when its value says so:
+// the type goes with the command into the store and every way back out of it, and a plain
+// value stays plain.
+TEST_F(TakeOverTest, RunValuesKeepTheirTypeThroughEveryMove) {
+  const std::string command = "\"%ProgramFiles%\\Tool\\tool.exe\" /tray";
+  for (std::uint32_t type : {kRegSz, kRegExpandSz}) {
+    SCOPED_TRACE(type);
+    Restart();
+    const std::string stored = Stored(kHKeyCurrentUser, "Tool");
+    SetRaw(kHKeyCurrentUser, kRunKey, "Tool", type, command + std::string(1, '\0'));
+    Pass();
+    EXPECT_EQ(RawType(kHKeyLocalMachine, kRunItemsKey, stored), type);
+    EXPECT_EQ(RawType(kHKeyLocalMachine, kRunNewItemsKey, stored), type);
+
+    ItemManager& manager = SharedItemManager();
+    manager.DisableRunItem("Tool", user + "_");
+    EXPECT_EQ(RawType(kHKeyLocalMachine, kRunDisabledKey, stored), type);
+    SetRawString(kHKeyLocalMachine, kRunItemsKey, stored, "stale");
+    manager.EnableRunItem(stored);
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored), command);
+    EXPECT_EQ(RawType(kHKeyLocalMachine, kRunItemsKey, stored), type);
+
+    manager.ExcludeRunItem(stored);
+    EXPECT_EQ(Values(kHKeyCurrentUser, kRunKey), (ValueMap{{"Tool", command}}));
+    EXPECT_EQ(RawType(kHKeyCurrentUser, kRunKey, "Tool"), type);
+    manager.IncludeRunItem("Tool", user + "_", true);
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored), command);
+    EXPECT_EQ(RawType(kHKeyLocalMachine, kRunItemsKey, stored), type);
+  }
+}
+
+// A value left where the next entry of a sort list goes (by a crash, or another program) stops
+// no take-over: both passes go on and take everything over.
+TEST_F(TakeOverTest, AStrayValueInASortListStopsNoPass) {
+  for (const char* key : {kRunSortKey, kStartupSortKey}) {
+    SetRawString(kHKeyLocalMachine, key, "0", "Squatter");
+    SetRawDword(kHKeyLocalMachine, key, kSortIndexValue, 0);
+  }
+  Run(kHKeyLocalMachine, "Agent", "agent.exe");
+  Link(userFolder, "Notes.lnk", "C:\\Apps\\notes.exe");
+  Pass();
+  EXPECT_TRUE(Values(kHKeyLocalMachine, kRunKey).empty());
+  EXPECT_TRUE(FolderNames(userFolder).empty());
+  EXPECT_EQ(SortEntries(kRunSortKey), std::vector<std::string>{"Agent"});
+  EXPECT_EQ(SortEntries(kStartupSortKey), std::vector<std::string>{store + "Notes.lnk"});
+  for (const char* key : {kRunSortKey, kStartupSortKey}) {
+    EXPECT_EQ(RawValueNames(kHKeyLocalMachine, key).size(), 2u) << key;  // "0" and the count
+  }
+}
+
+// A shortcut that its program re-creates for another target, while the store holds the old
+// one: the stored one stays unless its target is gone and the new one's is there (an update
+// moved the program); then the new shortcut takes its place and the error log says so.
+TEST_F(TakeOverTest, ARecreatedShortcutReplacesTheStoredOneOnlyWhenItsProgramMoved) {
+  struct Case {
+    const char* what;
+    bool storedTargetThere;
+    bool newTargetThere;
+    bool replaced;
+  } cases[] = {
+      {"old target gone, new one there", false, true, true},
+      {"both there", true, true, false},
+      {"both gone", false, false, false},
+      {"new one gone", true, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Restart();
+    const std::string folder = ScratchFolder();
+    MakeFolders(folder);
+    const std::string oldTarget = folder + "old.exe";
+    const std::string newTarget = folder + "new.exe";
+    for (const auto& [there, target] :
+         {std::pair{c.storedTargetThere, oldTarget}, std::pair{c.newTargetThere, newTarget}}) {
+      if (there) {
+        ASSERT_TRUE(Files().WriteFile(target, "MZ"));
+      }
+    }
+    MakeFolders(store);
+    const std::string stored = Link(store, "Tool.lnk", oldTarget);
+    SetRawString(kHKeyLocalMachine, kStartupSortKey, "0", store + "Tool.lnk");
+    SetRawDword(kHKeyLocalMachine, kStartupSortKey, kSortIndexValue, 1);
+    const std::string incoming = Link(userFolder, "Tool.lnk", newTarget);
+
+    Pass();
+    EXPECT_TRUE(FolderNames(userFolder).empty());
+    EXPECT_EQ(ReadWholeFile(store + "Tool.lnk"), c.replaced ? incoming : stored);
+    EXPECT_EQ(SortEntries(kStartupSortKey), std::vector<std::string>{store + "Tool.lnk"});
+    EXPECT_TRUE(Store(kStartupNewKey).empty());
+    const std::string log = ReadWholeFile(ErrorLogPath());
+    EXPECT_EQ(log.find("Startup item " + store + "Tool.lnk") != std::string::npos, c.replaced)
+        << log;
+    Files().DeleteFile(oldTarget);
+    Files().DeleteFile(newTarget);
+  }
 }
 
 TEST_F(TakeOverTest, ItemsGoneSinceTheSnapshotAreLeftAlone) {

@@ -215,10 +215,11 @@ TEST_F(ItemManagerFaultTest, GuardedValuesAreExcludedAndKeepTheirData) {
     SCOPED_TRACE(name);
     RunKeyItem item =
         c.root == kHKeyCurrentUser ? User(name, "g.exe /keep") : Machine(name, "g.exe /keep");
-    StageRunValue(c.root, name, item.command);
+    SetRawExpandString(c.root, kRunKey, name, item.command);
     Sim().GuardValue(c.root, SeamPath(kRunKey), name, c.guard);
     Manager().TakeOverRunItem(item);
     EXPECT_EQ(RunValue(c.root, name), "g.exe /keep");
+    EXPECT_EQ(RawType(c.root, kRunKey, name), kRegExpandSz);
     EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, name), kExcludeMark);
     EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, StoredItemName(item)));
     EXPECT_EQ(SortOf(kRunSortKey), std::vector<std::string>{});
@@ -238,6 +239,52 @@ TEST_F(ItemManagerFaultTest, AProbeCutShortRestoresTheValue) {
     Sim().FailChange(0);
     EXPECT_EQ(RunValue(kHKeyLocalMachine, "Tool"), "tool.exe 100%");
   }
+}
+
+// Another user's item goes back into that user's own Run key, through the user's hive, with
+// its type. While the hive cannot be mounted (its user is logged on and holds it), the item
+// stays stored and the error says where it could not go.
+TEST_F(ItemManagerFaultTest, AnotherUsersExcludedItemGoesBackIntoThatUsersHive) {
+  const std::string profile = "C:\\Documents and Settings\\alice";
+  const std::string hive = profile + "\\NTuser.dat";
+  const std::string source = "\\SOFTWARE\\Tallowmere\\Source";
+  SetRawString(kHKeyCurrentUser, source + kRunKey, "Other", "other.exe");
+  Sim().AddFolder(profile);
+  {
+    Key key;
+    ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, SeamPath(source), kKeyRead, &key.handle), kOk);
+    ASSERT_EQ(Reg().SaveKey(key.handle, hive), kOk);
+  }
+  DeleteKeyTree(kHKeyCurrentUser, SeamPath(source));
+  const std::string command = "\"%ProgramFiles%\\Tool\\tool.exe\" /tray";
+  StageSort(kRunSortKey, {"alice_Tool"});
+  SetRawExpandString(kHKeyLocalMachine, kRunItemsKey, "alice_Tool", command);
+  SetRawString(kHKeyLocalMachine, kRunLocationKey, "alice_Tool", "alice");
+  SetRawDword(kHKeyLocalMachine, kRunLocationKey, "alice_Tool_HKEY",
+              static_cast<std::uint32_t>(StoredRoot(kHKeyCurrentUser)));
+
+  Sim().LockFile(hive);
+  EXPECT_EQ(ErrorOf([] { SharedItemManager().ExcludeRunItem("alice_Tool"); }),
+            std::string("Unable to open : Launchward_alice") + kRunKey);
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "alice_Tool"), command);
+  EXPECT_EQ(SortOf(kRunSortKey), std::vector<std::string>{"alice_Tool"});
+  EXPECT_FALSE(RawKeyExists(kHKeyUsers, "Launchward_alice"));
+  Sim().LockFile(hive, false);
+
+  Manager().ExcludeRunItem("alice_Tool");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "alice_Tool"));
+  EXPECT_EQ(SortOf(kRunSortKey), std::vector<std::string>{});
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "Tool"), kExcludeMark);
+  for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
+    EXPECT_TRUE(RawValueNames(root, kRunKey).empty()) << root;
+  }
+  EXPECT_FALSE(RawKeyExists(kHKeyUsers, "Launchward_alice"));
+  EXPECT_EQ(Sim().OpenKeyCount(), 0);
+  ASSERT_EQ(Reg().LoadKey(kHKeyUsers, "Check", hive), kOk);
+  EXPECT_EQ(RawString(kHKeyUsers, std::string("Check") + kRunKey, "Tool"), command);
+  EXPECT_EQ(RawType(kHKeyUsers, std::string("Check") + kRunKey, "Tool"), kRegExpandSz);
+  EXPECT_EQ(RawString(kHKeyUsers, std::string("Check") + kRunKey, "Other"), "other.exe");
+  EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, "Check"), kOk);
 }
 
 // Without the right to write the machine's keys nothing moves, files included.

@@ -90,5 +90,24 @@ TEST_F(SortListFaultTest, AFailedAppendLeavesRoomForTheNextOne) {
   }
 }
 
+// A stray value where the entry goes makes the append rewrite the list first: whichever change
+// of that fails, the listed entries stay and the next append goes in.
+TEST_F(SortListFaultTest, AnAppendOverAStrayValueLosesNoEntry) {
+  auto stage = [] {
+    SaveSortOrder(kRunSortName, {"A", "B"});
+    SharedRegistry().PutString(kRunSortKey, true, "2", "Stray");
+  };
+  auto action = [] { AppendSortEntry(kRunSortName, "C"); };
+  std::uint64_t changes = RunWithFailure(0, stage, action);
+  EXPECT_EQ(Listed(), (std::vector<std::string>{"A", "B", "C"}));
+  for (std::uint64_t n = 1; n <= changes; ++n) {
+    RunWithFailure(n, stage, action);
+    EXPECT_TRUE(IsListed("A")) << "change " << n;
+    EXPECT_TRUE(IsListed("B")) << "change " << n;
+    EXPECT_TRUE(AppendSortEntry(kRunSortName, "D")) << "change " << n;
+    EXPECT_TRUE(IsListed("D")) << "change " << n;
+  }
+}
+
 }  // namespace
 }  // namespace lw::test

@@ -76,6 +76,11 @@ inline void SetRawString(HKey root, const std::string& path, const std::string& 
   SetRaw(root, path, name, kRegSz, text + std::string(1, '\0'));
 }
 
+inline void SetRawExpandString(HKey root, const std::string& path, const std::string& name,
+                               const std::string& text) {
+  SetRaw(root, path, name, kRegExpandSz, text + std::string(1, '\0'));
+}
+
 inline void SetRawDword(HKey root, const std::string& path, const std::string& name,
                         std::uint32_t value) {
   std::string bytes;
@@ -104,6 +109,13 @@ inline bool GetRaw(HKey root, const std::string& path, const std::string& name, 
   }
   Reg().CloseKey(key);
   return found;
+}
+
+// The value's type; 0 when the key or the value is missing.
+inline std::uint32_t RawType(HKey root, const std::string& path, const std::string& name) {
+  std::uint32_t type = 0;
+  std::string bytes;
+  return GetRaw(root, path, name, &type, &bytes) ? type : 0;
 }
 
 inline bool RawValueExists(HKey root, const std::string& path, const std::string& name) {
