@@ -76,9 +76,9 @@ class StartupMover {
   void DetectNewRunItems();
   // Each file of the Startup-folder snapshot: its origin recorded, then by its state moved into
   // the shortcut store (new, disabled) or removed from the folder when the store holds it
-  // (managed); the new ones recorded in "StartupNew" and flagged by "NewStartupItems". A file
-  // whose stored namesake came from another folder is left where it is. The snapshot is taken
-  // again at the end.
+  // (managed, disabled; the stored one is never replaced); the new ones recorded in "StartupNew"
+  // and flagged by "NewStartupItems". A file whose stored namesake came from another folder is left
+  // where it is. The snapshot is taken again at the end.
   void DetectNewStartupItems();
   // True when either flag of new items is set; both flags are consumed.
   bool HasNewItems();

@@ -21,6 +21,7 @@
 #include "ui/Options.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
+#include "util/FileIdentity.h"
 #include "util/SpecialFolders.h"
 #include "util/Text.h"
 
@@ -83,12 +84,22 @@ void TakeOverNewItem(TakeOver takeOver, Reached reachedStore, Record record) {
   }
 }
 
+// A shortcut that cannot be moved stays where it is for the next logon; the log says why (a
+// namesake in the store, a file another program holds open).
+void LogMoveFailure(const std::string& failure) {
+  if (!failure.empty()) SharedErrorLog().TryWrite(failure);
+}
+
 // Moves the file into the store and disables it there. It does not join the start order on the
 // way (as including it and then disabling it would), so that no failure half-way can leave it
 // to be started. When the store cannot record it, the file goes back to its folder, where the
 // next pass finds it. False when the file could not be moved.
 bool StoreDisabled(ItemManager& manager, const StartupFolderItem& item, const std::string& store) {
-  if (!manager.MoveFileToFolder(item.path, store)) return false;
+  std::string failure;
+  if (!manager.MoveFileToFolder(item.path, store, &failure)) {
+    LogMoveFailure(failure);
+    return false;
+  }
   const std::string storePath = store + ExtractFileName(item.path);
   try {
     manager.DisableStartupItem(storePath);
@@ -193,7 +204,9 @@ void StartupMover::DetectNewStartupItems() {
         TakeOverNewItem(
             [&] {
               if (!SharedOptions().AutoDisable()) {
-                newPath = manager.IncludeStartupItem(item.path);
+                std::string failure;
+                newPath = manager.IncludeStartupItem(item.path, &failure);
+                LogMoveFailure(failure);
               } else if (StoreDisabled(manager, item, store)) {
                 newPath = storePath;
               }
@@ -205,16 +218,25 @@ void StartupMover::DetectNewStartupItems() {
       }
       case ItemState::kExcluded:
         break;
+      // Put back while the store holds the item's shortcut: the copy in the folder goes, and
+      // the stored one stays, unless its program is gone and the new one's is there (an update
+      // that moved the program). When the folder is the store spelt otherwise, the "copy" is
+      // the stored file itself and stays.
       case ItemState::kDisabled:
-        StoreDisabled(manager, item, store);
-        break;
       case ItemState::kSorted:
-        if (!IsFile(storePath)) {
-          manager.IncludeStartupItem(item.path);
-        } else if (ProgramMoved(storePath, item.path)) {
-          ReplaceStoredShortcut(item.path, storePath);
+        if (IsFile(storePath)) {
+          if (SameFile(item.path, storePath)) break;
+          if (ProgramMoved(storePath, item.path)) {
+            ReplaceStoredShortcut(item.path, storePath);
+          } else {
+            Files().DeleteFile(item.path);
+          }
+        } else if (state == ItemState::kDisabled) {
+          StoreDisabled(manager, item, store);
         } else {
-          Files().DeleteFile(item.path);
+          std::string failure;
+          manager.IncludeStartupItem(item.path, &failure);
+          LogMoveFailure(failure);
         }
         break;
     }

@@ -115,10 +115,12 @@ class ItemManager {
   // --- Startup-folder items -----------------------------------------------------------------
   // Moves the file into the shortcut store, clears its exclusion and appends it to the start
   // order. Returns the path in the store; empty when there was no file at path, and empty with
-  // nothing changed when the file could not be moved.
-  std::string IncludeStartupItem(const std::string& path);
-  // Moves the stored shortcut to the All Users Startup folder and marks it excluded. Raises
-  // "Unable to move " + storePath + " to " + folder, changing nothing, when it cannot be moved.
+  // nothing changed when the file could not be moved (failure, when given, then says why; see
+  // MoveFileToFolder).
+  std::string IncludeStartupItem(const std::string& path, std::string* failure = nullptr);
+  // Moves the stored shortcut to the All Users Startup folder and marks it excluded. Raises the
+  // move's failure (see MoveFileToFolder), changing nothing, when it cannot be moved: another
+  // program's All Users shortcut of the same name stays as it is.
   void ExcludeStartupItem(const std::string& storePath);
   void DisableStartupItem(const std::string& path);
   void EnableStartupItem(const std::string& path);
@@ -131,10 +133,17 @@ class ItemManager {
   // Records where an excluded shortcut of that file name lies now (user's, All Users' or the
   // alternate Startup folder, the first that has it).
   void RelocateExcludedStartupItem(const std::string& fileName);
-  // Moves the file into the folder (a file of that name there is replaced): copy, then delete
-  // the source only when the copy worked. True when the file is now in the folder (also when
-  // source already was that path).
-  bool MoveFileToFolder(const std::string& source, const std::string& folder);
+  // Moves the file into the folder: a copy that refuses to overwrite, checked against the
+  // source, then the source deleted (a copy whose source cannot be deleted is removed again).
+  // True when the file is now in the folder: also when source already is the target under
+  // another spelling (nothing is touched), and when the target already holds the same bytes (a
+  // move cut short; the source goes). A different file of that name at the target is never
+  // replaced. False when the file stays where it was (or, when even a copy cannot be removed,
+  // is in both places); failure, when given, then receives "Unable to move " + source + " to "
+  // + folder, followed by " : another file named " + the file name + " is already there" when
+  // that is the reason.
+  bool MoveFileToFolder(const std::string& source, const std::string& folder,
+                        std::string* failure = nullptr);
   // Reads the shortcut's target (short form). Unless resolveOnly, the shortcut becomes a
   // run-key item: disabled as a startup item, and a value named after the target's file name
   // with the target as command is written into the HKEY_LOCAL_MACHINE Run key and included.

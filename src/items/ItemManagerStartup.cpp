@@ -1,15 +1,16 @@
 // The startup-folder half of the item manager, and the move of a shortcut into the Run key.
 //
 // A shortcut lives in exactly one folder at a time: a Startup folder (new or excluded items) or
-// the shortcut store (managed or disabled items). Moving it is a copy followed by the deletion
-// of the source only when the copy worked, and the store's lists are changed only once the file
-// is where they say it is.
+// the shortcut store (managed or disabled items). Moving it is a copy that never replaces what
+// is at the target, followed by the deletion of the source only when the copy is whole, and the
+// store's lists are changed only once the file is where they say it is.
 
 #include "items/ItemManager.h"
 
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
 #include "util/Error.h"
+#include "util/FileIdentity.h"
 #include "util/SpecialFolders.h"
 #include "util/Text.h"
 
@@ -33,9 +34,22 @@ std::string StartupSortEntry(std::int32_t index) {
   return ReadStore(kStartupSortKey, std::to_string(index));
 }
 
+bool SameContent(const std::string& a, const std::string& b) {
+  std::string first;
+  std::string second;
+  return Files().ReadFile(a, &first) && Files().ReadFile(b, &second) && first == second;
+}
+
+// Removes a copy the move itself made. It carries its source's attributes, and a read-only one
+// would not go otherwise.
+void DiscardCopy(const std::string& copy) {
+  Files().SetFileAttributes(copy, kFileAttributeNormal);
+  Files().DeleteFile(copy);
+}
+
 }  // namespace
 
-std::string ItemManager::IncludeStartupItem(const std::string& path) {
+std::string ItemManager::IncludeStartupItem(const std::string& path, std::string* failure) {
   const std::string fileName = ExtractFileName(path);
   const std::string store = IncludeTrailingBackslash(GetShortcutStoreFolder());
   if (!FileExists(path)) {
@@ -45,7 +59,7 @@ std::string ItemManager::IncludeStartupItem(const std::string& path) {
   }
   // A shortcut that cannot be moved stays in its folder, still new: nothing may refer to a
   // store copy that is not there.
-  if (!MoveFileToFolder(path, store)) return std::string();
+  if (!MoveFileToFolder(path, store, failure)) return std::string();
   const std::string storedPath = store + fileName;
   try {
     registry_.TakeString(kStartupExcludeKey, fileName);
@@ -64,9 +78,8 @@ void ItemManager::ExcludeStartupItem(const std::string& storePath) {
   const std::string common = SharedSpecialFolders().GetCommonStartupFolder();
   const std::string stored = IncludeTrailingBackslash(GetShortcutStoreFolder()) + fileName;
   const bool moved = FileExists(stored);
-  if (moved && !MoveFileToFolder(stored, common)) {
-    throw Error("Unable to move " + storePath + " to " + common);
-  }
+  std::string failure;
+  if (moved && !MoveFileToFolder(stored, common, &failure)) throw Error(failure);
   try {
     registry_.PutString(kStartupExcludeKey, true, fileName,
                         IncludeTrailingBackslash(common) + fileName);
@@ -140,12 +153,35 @@ void ItemManager::RelocateExcludedStartupItem(const std::string& fileName) {
   }
 }
 
-bool ItemManager::MoveFileToFolder(const std::string& source, const std::string& folder) {
-  const std::string target = IncludeTrailingBackslash(folder) + ExtractFileName(source);
-  if (SameText(target, source)) return FileExists(target);
-  if (FileExists(target)) Files().DeleteFile(target);
-  if (!Files().CopyFile(source, target, true)) return false;
-  Files().DeleteFile(source);
+bool ItemManager::MoveFileToFolder(const std::string& source, const std::string& folder,
+                                   std::string* failure) {
+  const std::string fileName = ExtractFileName(source);
+  const std::string target = IncludeTrailingBackslash(folder) + fileName;
+  const auto fail = [&](const std::string& reason) {
+    if (failure != nullptr) *failure = "Unable to move " + source + " to " + folder + reason;
+    return false;
+  };
+  if (!FileExists(source)) return fail(std::string());
+  // The file is there already, spelt another way (letter case, a short name, a mapped drive):
+  // there is nothing to copy, and deleting the "source" would delete the file itself.
+  if (SameFile(source, target)) return true;
+  if (Files().GetFileAttributes(target) != kInvalidFileAttributes) {
+    // A whole copy of this very file, left by a move cut short after its copy: the move is
+    // finished by removing the source. Anything else there belongs to somebody else (another
+    // program's shortcut of the same name) and is never replaced.
+    if (!FileExists(target) || !SameContent(source, target)) {
+      return fail(" : another file named " + fileName + " is already there");
+    }
+    return Files().DeleteFile(source) || fail(std::string());
+  }
+  // Refusing to overwrite: a file that appears at the target meanwhile is left alone.
+  if (!Files().CopyFile(source, target, true)) return fail(std::string());
+  // The source goes only once its copy is whole; otherwise the copy goes, and the file stays
+  // where it was.
+  if (!SameContent(source, target) || !Files().DeleteFile(source)) {
+    DiscardCopy(target);
+    return fail(std::string());
+  }
   return true;
 }
 

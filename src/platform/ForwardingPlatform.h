@@ -143,6 +143,10 @@ class ForwardingFiles : public IFileSystem {
     NoteRead(path);
     return inner_.GetShortPathName(path, shortPath);
   }
+  bool GetFileId(const std::string& path, FileId* id) override {
+    NoteRead(path);
+    return inner_.GetFileId(path, id);
+  }
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                       const std::string& defaultValue,
                                       const std::string& file) override {

@@ -78,6 +78,17 @@ class IToken {
   virtual bool CloseHandle(Handle handle) = 0;
 };
 
+// Which file a path reaches: the volume's serial number and the file's index on it, as
+// GetFileInformationByHandle gives them. Two paths reach one file exactly when both are equal,
+// whatever the spelling (letter case, short (8.3) names, a mapped or substituted drive).
+struct FileId {
+  std::uint32_t volumeSerial = 0;
+  std::uint64_t fileIndex = 0;
+  bool operator==(const FileId& other) const {
+    return volumeSerial == other.volumeSerial && fileIndex == other.fileIndex;
+  }
+};
+
 struct FindData {
   std::string fileName;  // name only, no folder
   std::uint32_t attributes = 0;
@@ -114,6 +125,11 @@ class IFileSystem {
   // GetShortPathName: the short (8.3) form of an existing path; where the volume keeps no short
   // names, the path as it is. False (with the last error) when the path does not exist.
   virtual bool GetShortPathName(const std::string& path, std::string* shortPath) = 0;
+  // CreateFile(path, FILE_READ_ATTRIBUTES, sharing everything, OPEN_EXISTING, backup semantics so
+  // that folders open too), GetFileInformationByHandle, CloseHandle. Opening for the attributes
+  // only is not refused by another holder's sharing mode. False (with the last error, *id
+  // unchanged) when the path cannot be opened.
+  virtual bool GetFileId(const std::string& path, FileId* id) = 0;
   // The profile-file (INI) functions.
   virtual std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                               const std::string& defaultValue,
@@ -193,8 +209,7 @@ class ISystem {
   virtual std::uint32_t ResumeThread(Handle thread) = 0;
   // GetSystemTimes: the idle, kernel (idle included) and user time of all processors together,
   // in 100-nanosecond units, since the system started.
-  virtual bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel,
-                              std::uint64_t* user) = 0;
+  virtual bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) = 0;
   virtual std::uint32_t GetLastError() = 0;
   virtual void SetLastError(std::uint32_t code) = 0;
   // Handles the window messages that are waiting, so that a wait made of short sleeps keeps

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/TestEnv.h"
+#include "util/Text.h"
 
 namespace lw::test {
 namespace {
@@ -176,6 +177,31 @@ TEST_F(FileFacts, FindListsDotEntriesAndMatchesPatterns) {
   EXPECT_EQ(Files().FindFirstFile(dir + "\\no such folder\\*", &data), kInvalidHandle);
   EXPECT_EQ(Sys().GetLastError(), kErrorPathNotFound);
   EXPECT_EQ(data.fileName, "kept");
+}
+
+// A file's id is the file, whatever path reaches it: equal under another spelling (a short
+// name, a mapped drive) and in any letter case, different for a copy; a missing file has none.
+TEST_F(FileFacts, FileIdNamesOneFileWhateverTheSpelling) {
+  const std::string folder = dir + "\\Long Folder Name\\";
+  ASSERT_TRUE(Files().CreateDirectory(folder.substr(0, folder.size() - 1)));
+  ASSERT_TRUE(Files().WriteFile(folder + "Long File Name.lnk", "link"));
+  ASSERT_TRUE(Files().CopyFile(folder + "Long File Name.lnk", folder + "copy.lnk", true));
+  FileId id;
+  ASSERT_TRUE(Files().GetFileId(folder + "Long File Name.lnk", &id));
+  for (const std::string& path :
+       {OtherSpelling(folder) + "Long File Name.lnk", LowerCase(folder) + "LONG FILE NAME.LNK"}) {
+    FileId same;
+    ASSERT_TRUE(Files().GetFileId(path, &same)) << path;
+    EXPECT_TRUE(same == id) << path;
+  }
+  FileId copy;
+  ASSERT_TRUE(Files().GetFileId(folder + "copy.lnk", &copy));
+  EXPECT_FALSE(copy == id);
+
+  FileId unchanged = id;
+  EXPECT_FALSE(Files().GetFileId(folder + "missing.lnk", &unchanged));
+  EXPECT_EQ(Sys().GetLastError(), kErrorFileNotFound);
+  EXPECT_TRUE(unchanged == id);
 }
 
 }  // namespace

@@ -137,9 +137,10 @@ TEST_F(ItemManagerTest, MovingAFileReportsWhetherItArrived) {
     bool moved;
   } cases[] = {
       {"into another folder", from + "plain.lnk", to, "", true},
-      {"replacing a file of that name", from + "old.lnk", to, "older", true},
       {"onto itself", from + "Self.lnk", from, "", true},
       {"into a folder that is not there", from + "lost.lnk", from + "none\\", "", false},
+      // A move cut short after its copy is finished.
+      {"onto a whole copy of itself", from + "again.lnk", to, "onto a whole copy of itself", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -153,6 +154,84 @@ TEST_F(ItemManagerTest, MovingAFileReportsWhetherItArrived) {
     }
   }
   EXPECT_FALSE(Manager().MoveFileToFolder(from + "missing.lnk", to));
+}
+
+// Another program's file of the same name at the target is never replaced, nor deleted: the
+// move fails, saying why, and both files stay as they were.
+TEST_F(ItemManagerTest, MovingNeverReplacesAnotherFileOfTheSameName) {
+  const std::string to = ScratchFolder() + "to\\";
+  EnsureFolder(to);
+  for (const char* theirs : {"their shortcut", "", "a longer shortcut of theirs"}) {
+    SCOPED_TRACE(theirs);
+    PutFile(ScratchFolder() + "Same.lnk", "my shortcut");
+    PutFile(to + "Same.lnk", theirs);
+    std::string failure;
+    EXPECT_FALSE(Manager().MoveFileToFolder(ScratchFolder() + "Same.lnk", to, &failure));
+    EXPECT_EQ(failure, "Unable to move " + ScratchFolder() + "Same.lnk to " + to +
+                           " : another file named Same.lnk is already there");
+    EXPECT_EQ(ReadWholeFile(ScratchFolder() + "Same.lnk"), "my shortcut");
+    EXPECT_EQ(ReadWholeFile(to + "Same.lnk"), theirs);
+  }
+  // A folder of that name is no place for the file either.
+  EnsureFolder(to + "Folder.lnk");
+  PutFile(ScratchFolder() + "Folder.lnk", "mine");
+  EXPECT_FALSE(Manager().MoveFileToFolder(ScratchFolder() + "Folder.lnk", to));
+  EXPECT_EQ(ReadWholeFile(ScratchFolder() + "Folder.lnk"), "mine");
+}
+
+// One file reached under two spellings (a short name, a mapped drive) is already where it is
+// to go: the move leaves it alone instead of deleting it as the "source".
+TEST_F(ItemManagerTest, AFileUnderTwoSpellingsIsLeftAlone) {
+  const std::string folder = ScratchFolder() + "Long Folder Name\\";
+  EnsureFolder(folder);
+  const std::string other = OtherSpelling(folder);
+  ASSERT_FALSE(SameText(other, folder)) << other;
+  const std::string name = "Long Shortcut Name.lnk";
+  PutFile(folder + name, "the only copy");
+  const struct {
+    std::string source;
+    std::string folder;
+  } spellings[] = {{other + name, folder}, {folder + name, other}};
+  for (const auto& spelling : spellings) {
+    SCOPED_TRACE(spelling.source + " into " + spelling.folder);
+    std::string failure;
+    EXPECT_TRUE(Manager().MoveFileToFolder(spelling.source, spelling.folder, &failure)) << failure;
+    EXPECT_EQ(ReadWholeFile(folder + name), "the only copy");
+  }
+}
+
+// The shortcut store already holds a stray file of the name (left there by a restore): the
+// Startup folder's shortcut is not taken over, and neither file changes.
+TEST_F(ItemManagerTest, IncludingBesideAStoredNamesakeChangesNothing) {
+  PutFile(userStartup + "Tray.lnk", "the new one");
+  PutFile(store + "Tray.lnk", "a stray one");
+  const std::string before = DumpTree(kHKeyLocalMachine, kProgramKey);
+  std::string failure;
+  EXPECT_EQ(Manager().IncludeStartupItem(userStartup + "Tray.lnk", &failure), "");
+  EXPECT_EQ(failure, "Unable to move " + userStartup + "Tray.lnk to " + store +
+                         " : another file named Tray.lnk is already there");
+  EXPECT_EQ(ReadWholeFile(userStartup + "Tray.lnk"), "the new one");
+  EXPECT_EQ(ReadWholeFile(store + "Tray.lnk"), "a stray one");
+  EXPECT_EQ(DumpTree(kHKeyLocalMachine, kProgramKey), before);
+}
+
+// Excluding sends a stored shortcut to the All Users folder; another program's shortcut of the
+// same name there stays, and so does the stored one, still managed.
+TEST_F(ItemManagerTest, ExcludingKeepsAnAllUsersShortcutOfTheSameName) {
+  ASSERT_EQ(Shell().SaveShellLink(store + "Agent.lnk", "C:\\Mine\\agent.exe", ""), kSOk);
+  ASSERT_EQ(Shell().SaveShellLink(commonStartup + "Agent.lnk", "C:\\Theirs\\agent.exe", ""), kSOk);
+  const std::string mine = ReadWholeFile(store + "Agent.lnk");
+  const std::string theirs = ReadWholeFile(commonStartup + "Agent.lnk");
+  StageSort(kStartupSortKey, {store + "Agent.lnk"});
+  const std::string before = DumpTree(kHKeyLocalMachine, kProgramKey);
+
+  EXPECT_EQ(ErrorOf([&] { Manager().ExcludeStartupItem(store + "Agent.lnk"); }),
+            "Unable to move " + store + "Agent.lnk to " +
+                SharedSpecialFolders().GetCommonStartupFolder() +
+                " : another file named Agent.lnk is already there");
+  EXPECT_EQ(ReadWholeFile(commonStartup + "Agent.lnk"), theirs);
+  EXPECT_EQ(ReadWholeFile(store + "Agent.lnk"), mine);
+  EXPECT_EQ(DumpTree(kHKeyLocalMachine, kProgramKey), before);
 }
 
 // A real shortcut, made by the shell, becomes a run-key item named after its program.

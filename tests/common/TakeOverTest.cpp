@@ -359,7 +359,7 @@ TEST_F(TakeOverTest, NamesakeFromAnotherFolderStaysWhereItIs) {
 
 // A shortcut that reappears while the store holds its namesake: removed from its folder when
 // the stored one came from that folder (whatever the spelling) or from no known folder; left
-// alone when it came from another one.
+// alone when it came from another one. The stored one is never replaced.
 enum class StoredAs { kManaged, kDisabled };
 enum class RecordedOrigin { kAllUsersFolder, kThisFolderSpeltOtherwise, kNone };
 struct NamesakeCase {
@@ -412,10 +412,33 @@ const NamesakeCase kNamesakeCases[] = {
     {"ManagedFromAnotherFolder", StoredAs::kManaged, RecordedOrigin::kAllUsersFolder, true},
     {"DisabledFromAnotherFolder", StoredAs::kDisabled, RecordedOrigin::kAllUsersFolder, true},
     {"ManagedFromThisFolder", StoredAs::kManaged, RecordedOrigin::kThisFolderSpeltOtherwise, false},
+    {"DisabledFromThisFolder", StoredAs::kDisabled, RecordedOrigin::kThisFolderSpeltOtherwise,
+     false},
     {"ManagedFromNoKnownFolder", StoredAs::kManaged, RecordedOrigin::kNone, false},
 };
 INSTANTIATE_TEST_SUITE_P(Cases, TakeOverNamesakeTest, ::testing::ValuesIn(kNamesakeCases),
                          [](const auto& info) { return std::string(info.param.title); });
+
+// A new shortcut whose name a stray file of the store already has (left there by a restore)
+// stays in its folder, new, and the log says why; the stray file is not replaced.
+TEST_F(TakeOverTest, NewShortcutBesideAStrayStoredNamesakeStaysNew) {
+  MakeFolders(store);
+  const std::string stray = Link(store, "Tray.lnk", "C:\\Old\\tray.exe");
+  const std::string incoming = Link(userFolder, "Tray.lnk", "C:\\New\\tray.exe");
+  for (bool autoDisable : {false, true}) {
+    SCOPED_TRACE(autoDisable ? "auto-disable" : "plain");
+    SharedOptions().SetChecked(kAutoDisableOption, autoDisable);
+    Pass();
+    EXPECT_EQ(ReadWholeFile(userFolder + "Tray.lnk"), incoming);
+    EXPECT_EQ(ReadWholeFile(store + "Tray.lnk"), stray);
+    EXPECT_EQ(GetStartupItemState("Tray.lnk"), ItemState::kNew);
+    EXPECT_TRUE(Store(kStartupNewKey).empty());
+    EXPECT_NE(ReadWholeFile(ErrorLogPath())
+                  .find("Unable to move " + userFolder + "Tray.lnk to " + store +
+                        " : another file named Tray.lnk is already there"),
+              std::string::npos);
+  }
+}
 
 }  // namespace
 }  // namespace lw::test

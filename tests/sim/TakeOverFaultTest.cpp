@@ -100,7 +100,7 @@ class TakeOverFaultTest : public TakeOverFixture {
   void CheckEveryFailure(const std::function<void()>& stage, bool disable) {
     autoDisable = disable;
     std::uint64_t changes = PassFailing(stage, 0);
-    ASSERT_GT(changes, 50u);
+    ASSERT_GT(changes, 40u);
     for (std::uint64_t n = 1; n <= changes; ++n) {
       PassFailing(stage, n);
       EXPECT_TRUE(NothingLost(census)) << "change " << n << " of " << changes;

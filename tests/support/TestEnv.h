@@ -34,6 +34,10 @@ void RemoveTree(const std::string& folder);
 void DeleteKeyTree(HKey root, const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 
+// Another spelling of an existing folder (with a trailing backslash) that reaches the same
+// folder: under Wine its short (8.3) form, on the simulation a drive mapped onto it.
+std::string OtherSpelling(const std::string& folder);
+
 #ifndef _WIN32
 SimPlatform& Sim();
 #endif

@@ -105,8 +105,16 @@ std::uint32_t ParsePath(const SimPlatform::State& state, const std::string& path
 FileNode* FindNode(FileState& files, const FilePath& path, std::uint32_t* error) {
   auto drive = files.drives.find(path.drive);
   if (drive == files.drives.end()) {
-    *error = kErrorPathNotFound;
-    return nullptr;
+    auto mapped = files.mappedDrives.find(path.drive);
+    FilePath reached;
+    if (mapped == files.mappedDrives.end() ||
+        ParsePath(mapped->second, std::string(), &reached) != kErrorSuccess ||
+        files.mappedDrives.count(reached.drive) != 0) {
+      *error = kErrorPathNotFound;
+      return nullptr;
+    }
+    reached.parts.insert(reached.parts.end(), path.parts.begin(), path.parts.end());
+    return FindNode(files, reached, error);
   }
   FileNode* node = drive->second.get();
   for (std::size_t i = 0; i < path.parts.size(); ++i) {

@@ -26,8 +26,9 @@ std::string CurrentFolder(const SimPlatform::State& state);
 // ParsePath against the process's current folder.
 std::uint32_t ParsePath(const SimPlatform::State& state, const std::string& path, FilePath* result);
 
-// The node the path names; null with kErrorFileNotFound when only the last name is missing,
-// kErrorPathNotFound when a folder on the way is missing (or is a file).
+// The node the path names (through a mapped drive, too); null with kErrorFileNotFound when only
+// the last name is missing, kErrorPathNotFound when a folder on the way is missing (or is a
+// file).
 FileNode* FindNode(FileState& files, const FilePath& path, std::uint32_t* error);
 // The folder that holds (or would hold) the path's last name; null with kErrorPathNotFound.
 FileNode* FindParent(FileState& files, const FilePath& path, std::uint32_t* error);

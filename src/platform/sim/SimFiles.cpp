@@ -1,5 +1,8 @@
 #include "platform/sim/SimFiles.h"
 
+#include <cstdint>
+#include <functional>
+
 #include "platform/sim/SimFileTree.h"
 #include "platform/sim/SimFind.h"
 #include "platform/sim/SimProfile.h"
@@ -242,6 +245,16 @@ bool SimFileSystem::GetShortPathName(const std::string& path, std::string* short
     return false;
   }
   if (shortPath != nullptr) *shortPath = path;
+  return true;
+}
+
+bool SimFileSystem::GetFileId(const std::string& path, FileId* id) {
+  const FileNode* node = Lookup(path);
+  if (node == nullptr) return false;
+  const FileNode* drive = node;
+  while (drive->parent != nullptr) drive = drive->parent;
+  id->volumeSerial = static_cast<std::uint32_t>(std::hash<std::string>()(drive->name));
+  id->fileIndex = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(node));
   return true;
 }
 

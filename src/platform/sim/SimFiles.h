@@ -25,6 +25,8 @@ class SimFileSystem : public IFileSystem {
   bool ReadFile(const std::string& path, std::string* bytes) override;
   // The volume keeps no short names: an existing path comes back as it was given.
   bool GetShortPathName(const std::string& path, std::string* shortPath) override;
+  // The node is the file: its address is the index, its drive's name gives the serial number.
+  bool GetFileId(const std::string& path, FileId* id) override;
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                       const std::string& defaultValue,
                                       const std::string& file) override;

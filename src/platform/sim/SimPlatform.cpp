@@ -144,6 +144,10 @@ void SimPlatform::LockFile(const std::string& path, bool locked) {
   StagedNode(*state_, path)->lockedByTest = locked;
 }
 
+void SimPlatform::MapDrive(const std::string& drive, const std::string& folder) {
+  state_->files.mappedDrives[drive] = folder;
+}
+
 void SimPlatform::DenyFolderWrites(const std::string& path, bool denied) {
   sim::EnsureFolder(state_->files, StagingPath(*state_, path))->denyWrites = denied;
 }

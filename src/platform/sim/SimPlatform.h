@@ -68,6 +68,9 @@ class SimPlatform : public IPlatform {
   void LockFile(const std::string& path, bool locked = true);
   // A folder where files cannot be created, written or deleted (kErrorAccessDenied).
   void DenyFolderWrites(const std::string& path, bool denied = true);
+  // A drive letter ("S:") that reaches the folder, as subst or a mapped network drive do:
+  // "S:\x" is the folder's "x", one file under two spellings.
+  void MapDrive(const std::string& drive, const std::string& folder);
   void SetFileVersion(const std::string& path, const FixedFileVersion& version);
   int OpenFindCount() const;
 

@@ -85,6 +85,9 @@ struct FindSearch {
 
 struct FileState {
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> drives;  // "C:" ...
+  // Drive letters that reach a folder of another drive (subst, a mapped network drive): "S:"
+  // -> the folder's path.
+  std::map<std::string, std::string, NameLess> mappedDrives;
   std::map<Handle, FindSearch> finds;
 };
 

@@ -134,6 +134,18 @@ class Win32Files : public IFileSystem {
     return true;
   }
 
+  bool GetFileId(const std::string& path, FileId* id) override {
+    ScopedHandle file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.IsValid()) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file.Get(), &info)) return false;
+    id->volumeSerial = info.dwVolumeSerialNumber;
+    id->fileIndex = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+  }
+
   // Windows cuts a value that does not fit and then returns the buffer size less one; the
   // buffer grows until the whole value fits.
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,

@@ -17,4 +17,9 @@ bool IsRealWindows() { return false; }
 
 SimPlatform& Sim() { return *current; }
 
+std::string OtherSpelling(const std::string& folder) {
+  Sim().MapDrive("S:", folder);
+  return "S:\\";
+}
+
 }  // namespace lw::test

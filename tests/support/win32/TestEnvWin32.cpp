@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "util/Text.h"
+
 namespace lw::test {
 
 namespace {
@@ -43,5 +45,11 @@ void ResetPlatform() {
 }
 
 bool IsRealWindows() { return true; }
+
+std::string OtherSpelling(const std::string& folder) {
+  std::string shortPath;
+  if (!Files().GetShortPathName(folder, &shortPath)) return folder;
+  return IncludeTrailingBackslash(shortPath);
+}
 
 }  // namespace lw::test
