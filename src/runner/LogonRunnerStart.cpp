@@ -67,13 +67,9 @@ CommandParts SplitProgram(const std::string& command) {
     }
     line.erase(0, 1);
   }
-  std::string exe = ExtractExePath(line);
-  if (exe.empty()) exe = line.substr(0, line.find(' '));
-  std::string::size_type at = LowerCase(line).find(LowerCase(exe));
-  std::string rest = line;
-  if (at != std::string::npos) rest.erase(at, exe.size());
-  parts.program = exe;
-  parts.arguments = TrimBlanks(rest);
+  parts.program = ExtractExePath(line);
+  if (parts.program.empty()) parts.program = line.substr(0, line.find(' '));
+  parts.arguments = TrimBlanks(line.substr(parts.program.size()));
   return parts;
 }
 
