@@ -42,8 +42,6 @@ constexpr std::size_t kCounterDetailLevel = 24;
 constexpr std::size_t kCounterType = 28;
 constexpr std::size_t kCounterSizeField = 32;
 constexpr std::size_t kInstanceUniqueId = 12;
-constexpr std::size_t kInstanceNameOffset = 16;
-constexpr std::size_t kInstanceNameLength = 20;
 
 std::size_t Align8(std::size_t size) { return (size + 7) & ~std::size_t{7}; }
 

@@ -35,9 +35,12 @@ inline constexpr std::size_t kCounterSize = 40;
 inline constexpr std::size_t kCounterByteLength = 0;
 inline constexpr std::size_t kCounterNameTitleIndex = 4;
 inline constexpr std::size_t kCounterOffset = 36;
-// PERF_INSTANCE_DEFINITION
+// PERF_INSTANCE_DEFINITION; the name (UTF-16, NameLength bytes with its terminating zero) lies
+// NameOffset bytes after the start of the definition.
 inline constexpr std::size_t kInstanceSize = 24;
 inline constexpr std::size_t kInstanceByteLength = 0;
+inline constexpr std::size_t kInstanceNameOffset = 16;
+inline constexpr std::size_t kInstanceNameLength = 20;
 
 // What to put in a block. Every counter is a 64-bit value.
 struct CounterSpec {

@@ -103,9 +103,10 @@ class LogonRunner {
   // One item of each pass.
   void RunRunkeyItem(std::size_t index, const std::string& me);
   void RunStartupItem(std::size_t index, const std::string& me);
-  // The start methods; each false when it started nothing.
-  bool StartBy(const std::string& method, const std::string& command, std::uint32_t priority);
-  bool CreateItemProcess(const std::string& commandLine, std::uint32_t priority);
+  // The start methods, on a line already read as Windows reads a Run key (trimmed, its
+  // program's variables expanded); each false when it started nothing.
+  bool StartBy(const std::string& method, const std::string& line, std::uint32_t priority);
+  bool CreateItemProcess(const std::string& line, std::uint32_t priority);
   void RememberMethod(const std::string& storedName, const char* method);
 
   Registry registry_;

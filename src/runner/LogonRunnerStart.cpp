@@ -16,9 +16,14 @@
 //   CMDALTERED  the program part of a line with a drive letter quoted, the arguments after it
 //   CMDORIGNAL  the line as it is (a bare name first, at normal priority)
 //   APPPATH     the program as App Paths registers it, with the line's arguments
-//   SYSTEMROOT  the line below "%SystemRoot%\System32\"
-// Environment variables in the line are expanded before it is started, as Windows does for the
-// Run keys; CreateProcess itself would take "%ProgramFiles%" literally and never find it.
+//   SYSTEMROOT  the program below "%SystemRoot%\System32\", with the line's arguments
+// Every method works on the line as Windows would read it from the Run key: without the blanks
+// around it, and with the environment variables of its program part expanded before anything
+// looks at it ("%ProgramFiles%\Tool\tool.exe" has a drive letter once expanded). CreateProcess
+// itself would take "%ProgramFiles%" literally and never find it; and a program whose expansion
+// holds a blank is quoted, or CreateProcess would cut it at the blank and start
+// "C:\Program.exe" where that file exists. The arguments are the program's own business and
+// stay as written.
 
 namespace lw {
 
@@ -40,48 +45,74 @@ bool IsPriorityClass(std::int32_t value) {
   }
 }
 
-// The line with the quotes around its program removed: the first double quote and the next.
-std::string WithoutProgramQuotes(std::string line) {
-  if (!line.empty() && line.front() == '"') {
-    line.erase(0, 1);
-    std::string::size_type next = line.find('"');
-    if (next != std::string::npos) line.erase(next, 1);
-  }
-  return line;
-}
+// A line split into its program and arguments.
+struct CommandParts {
+  std::string program;
+  std::string arguments;
+  bool quoted = false;  // the program was in double quotes
+};
 
-// The line without the first occurrence of part (any letter case), trimmed of blanks.
-std::string Remainder(const std::string& line, const std::string& part) {
-  std::string::size_type at = LowerCase(line).find(LowerCase(part));
-  std::string rest = line;
-  if (at != std::string::npos) rest.erase(at, part.size());
-  return TrimBlanks(rest);
-}
-
-// "CMDALTERED": empty when the line names no ".exe" to quote.
-std::string AlteredLine(const std::string& command) {
-  const std::string line = WithoutProgramQuotes(command);
-  const std::string exe = ExtractExePath(line);
-  if (exe.empty()) return std::string();
-  return "\"" + exe + "\" " + Remainder(line, exe);
-}
-
-// The program part of a line and its arguments: up to the first ".exe", else up to the first
-// blank (a quoted program up to its closing quote).
-void SplitProgram(const std::string& command, std::string* program, std::string* arguments) {
+// A quoted program runs up to its closing quote; an unquoted one up to the first ".exe", else
+// up to the first blank. (A quote that is never closed is dropped, and the rest read unquoted.)
+CommandParts SplitProgram(const std::string& command) {
+  CommandParts parts;
   std::string line = TrimBlanks(command);
   if (!line.empty() && line.front() == '"') {
     std::string::size_type close = line.find('"', 1);
     if (close != std::string::npos) {
-      *program = line.substr(1, close - 1);
-      *arguments = TrimBlanks(line.substr(close + 1));
-      return;
+      parts.program = line.substr(1, close - 1);
+      parts.arguments = TrimBlanks(line.substr(close + 1));
+      parts.quoted = true;
+      return parts;
     }
+    line.erase(0, 1);
   }
-  std::string exe = ExtractExePath(line);
-  if (exe.empty()) exe = line.substr(0, line.find(' '));
-  *program = exe;
-  *arguments = Remainder(line, exe);
+  parts.program = ExtractExePath(line);
+  if (parts.program.empty()) parts.program = line.substr(0, line.find(' '));
+  parts.arguments = TrimBlanks(line.substr(parts.program.size()));
+  return parts;
+}
+
+// A program and its arguments as one line; a program with a blank in double quotes.
+std::string JoinProgram(const std::string& program, const std::string& arguments, bool quote) {
+  std::string line =
+      quote || program.find(' ') != std::string::npos ? "\"" + program + "\"" : program;
+  if (!arguments.empty()) line += " " + arguments;
+  return line;
+}
+
+// The line as Windows reads it from a Run key: trimmed, its program part expanded (see above).
+std::string ReadAsRunKeyLine(const std::string& command) {
+  const std::string line = TrimBlanks(command);
+  const CommandParts parts = SplitProgram(line);
+  if (parts.program.find('%') == std::string::npos) return line;
+  return JoinProgram(Sys().ExpandEnvironmentStrings(parts.program), parts.arguments, parts.quoted);
+}
+
+bool HasExe(const std::string& text) { return LowerCase(text).find(".exe") != std::string::npos; }
+
+// "CMDALTERED": the program in double quotes, a blank, the arguments; empty when the program
+// part names no ".exe" to quote. An ".exe" in the arguments of a quoted program (a batch file
+// given a program to work on) is no program part.
+std::string AlteredLine(const std::string& line) {
+  const CommandParts parts = SplitProgram(line);
+  if (!HasExe(parts.program)) return std::string();
+  return "\"" + parts.program + "\" " + parts.arguments;
+}
+
+// A path that says where it is from the drive or the root: no folder is put in front of it.
+bool IsAbsolutePath(const std::string& path) {
+  const bool drive = path.size() >= 2 && path[1] == ':' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return drive || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}
+
+// "SYSTEMROOT": empty when the program part already says where it is.
+std::string SystemFolderLine(const std::string& line) {
+  const CommandParts parts = SplitProgram(line);
+  if (parts.program.empty() || IsAbsolutePath(parts.program)) return std::string();
+  return JoinProgram(Sys().ExpandEnvironmentStrings(kSystemRootPrefix) + parts.program,
+                     parts.arguments, false);
 }
 
 }  // namespace
@@ -89,36 +120,32 @@ void SplitProgram(const std::string& command, std::string* program, std::string*
 // "APPPATH": App Paths is looked up by the program's file name, the user's registration before
 // the machine's, as the shell does; the line's arguments follow the registered path. (A key
 // named after the whole line, arguments and all, would exist for no program.)
-bool LogonRunner::StartBy(const std::string& method, const std::string& command,
+bool LogonRunner::StartBy(const std::string& method, const std::string& line,
                           std::uint32_t priority) {
-  if (method == kExecCmdOriginal) return CreateItemProcess(command, priority);
+  if (method == kExecCmdOriginal) return CreateItemProcess(line, priority);
   if (method == kExecCmdAltered) {
-    const std::string altered = AlteredLine(command);
+    const std::string altered = AlteredLine(line);
     return !altered.empty() && CreateItemProcess(altered, priority);
   }
   if (method == kExecAppPath) {
-    std::string program;
-    std::string arguments;
-    SplitProgram(command, &program, &arguments);
-    if (program.empty() || program.find('\\') != std::string::npos) return false;
+    const CommandParts parts = SplitProgram(line);
+    if (parts.program.empty() || parts.program.find('\\') != std::string::npos) return false;
     std::string registered;
     for (HKey root : {kHKeyCurrentUser, kHKeyLocalMachine}) {
-      registered = AppPathsEntry(root, program);
+      registered = AppPathsEntry(root, parts.program);
       if (!registered.empty()) break;
     }
     if (registered.empty()) return false;
-    std::string line = "\"" + registered + "\"";
-    if (!arguments.empty()) line += " " + arguments;
-    return CreateItemProcess(line, priority);
+    return CreateItemProcess(JoinProgram(registered, parts.arguments, true), priority);
   }
-  if (method == kExecSystemRoot) return CreateItemProcess(kSystemRootPrefix + command, priority);
+  if (method == kExecSystemRoot) {
+    const std::string below = SystemFolderLine(line);
+    return !below.empty() && CreateItemProcess(below, priority);
+  }
   return false;
 }
 
-bool LogonRunner::CreateItemProcess(const std::string& commandLine, std::uint32_t priority) {
-  const std::string line = commandLine.find('%') == std::string::npos
-                               ? commandLine
-                               : Sys().ExpandEnvironmentStrings(commandLine);
+bool LogonRunner::CreateItemProcess(const std::string& line, std::uint32_t priority) {
   ProcessInformation process;
   if (!Sys().CreateProcess(line, priority | kCreateNewProcessGroup | kCreateSuspended, &process)) {
     SharedErrorLog().TryWriteError(Sys().GetLastError(), line);
@@ -155,6 +182,7 @@ bool LogonRunner::StartRunkeyItem(const std::string& storedName, const std::stri
   const std::uint32_t priority =
       IsPriorityClass(stored) ? static_cast<std::uint32_t>(stored) : kNormalPriorityClass;
 
+  const std::string line = ReadAsRunKeyLine(command);
   std::string remembered;
   try {
     remembered = registry_.GetString(kExecMethodKey, storedName);
@@ -163,31 +191,31 @@ bool LogonRunner::StartRunkeyItem(const std::string& storedName, const std::stri
   }
   for (const char* method : {kExecCmdOriginal, kExecCmdAltered, kExecAppPath, kExecSystemRoot}) {
     if (remembered == method) {
-      if (StartBy(method, command, priority)) return true;
+      if (StartBy(method, line, priority)) return true;
       break;
     }
   }
 
-  if (command.find(':') != std::string::npos) {
-    if (StartBy(kExecCmdAltered, command, priority)) {
+  if (line.find(':') != std::string::npos) {
+    if (StartBy(kExecCmdAltered, line, priority)) {
       RememberMethod(storedName, kExecCmdAltered);
       return true;
     }
     // A line with a drive letter but no ".exe" to quote (a batch file, "javaw -jar C:\x.jar")
     // is started as it is.
-    if (AlteredLine(command).empty() && StartBy(kExecCmdOriginal, command, priority)) {
+    if (AlteredLine(line).empty() && StartBy(kExecCmdOriginal, line, priority)) {
       RememberMethod(storedName, kExecCmdOriginal);
       return true;
     }
-  } else if (StartBy(kExecCmdOriginal, command, kNormalPriorityClass)) {
+  } else if (StartBy(kExecCmdOriginal, line, kNormalPriorityClass)) {
     RememberMethod(storedName, kExecCmdOriginal);
     return true;
   }
-  if (StartBy(kExecAppPath, command, priority)) {
+  if (StartBy(kExecAppPath, line, priority)) {
     RememberMethod(storedName, kExecAppPath);
     return true;
   }
-  if (StartBy(kExecSystemRoot, command, priority)) {
+  if (StartBy(kExecSystemRoot, line, priority)) {
     RememberMethod(storedName, kExecSystemRoot);
     return true;
   }

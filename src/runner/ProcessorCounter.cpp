@@ -1,4 +1,4 @@
-// The search for processor 0's idle counter in a performance-data block (ProcessorLoad).
+// The search for the machine's idle counter in a performance-data block (ProcessorLoad).
 //
 // The block comes from the system, but its lengths are not taken on trust: every part must
 // lie inside what holds it (the objects inside the block, the counter definitions inside their
@@ -6,7 +6,8 @@
 // its counter block), and every length that moves the search on must move it at least one
 // whole record, so a zero or a lie can neither loop nor read past the end. Each object seen
 // adds a few characters to the diagnostic, and the objects cannot be more than the block
-// holds, so the text stays small.
+// holds, so the text stays small. The instances are walked the same way, each name inside its
+// definition and each counter block inside the object.
 
 #include <string>
 
@@ -37,6 +38,9 @@ class BlockView {
     for (std::size_t i = 0; i < 4; ++i)
       value |= static_cast<std::uint32_t>(data_[at + i]) << (8 * i);
     return value;
+  }
+  std::uint32_t U16(std::size_t at) const {
+    return static_cast<std::uint32_t>(data_[at]) | static_cast<std::uint32_t>(data_[at + 1]) << 8;
   }
   std::uint64_t U64(std::size_t at) const {
     return static_cast<std::uint64_t>(U32(at)) | static_cast<std::uint64_t>(U32(at + 4)) << 32;
@@ -98,19 +102,10 @@ bool FindIdleCounter(const BlockView& block, std::size_t object, std::size_t obj
   return false;
 }
 
-// The counter's value in the object's first instance (or in the object's own counter block
-// when it has no instances).
-bool ReadFirstValue(const BlockView& block, std::size_t object, std::size_t objectEnd,
-                    std::uint32_t counterOffset, std::uint64_t* value) {
-  std::size_t at = object + block.U32(object + perf::kObjectDefinitionLength);
-  const std::uint32_t instances = block.U32(object + perf::kObjectNumInstances);
-  if (instances == 0) return false;
-  if (instances != kNoInstances) {
-    if (!BlockView::Within(at, perf::kInstanceSize, objectEnd)) return false;
-    const std::uint32_t length = block.U32(at + perf::kInstanceByteLength);
-    if (length < perf::kInstanceSize || !BlockView::Within(at, length, objectEnd)) return false;
-    at += length;
-  }
+// The counter in the counter block at `at`; false when the block does not lie inside the
+// object or does not hold the counter.
+bool ReadCounter(const BlockView& block, std::size_t at, std::size_t objectEnd,
+                 std::uint32_t counterOffset, std::uint64_t* value, std::size_t* next) {
   if (!BlockView::Within(at, kCounterBlockLengthSize, objectEnd)) return false;
   const std::uint32_t length = block.U32(at);
   if (!BlockView::Within(at, length, objectEnd) ||
@@ -118,6 +113,59 @@ bool ReadFirstValue(const BlockView& block, std::size_t object, std::size_t obje
     return false;
   }
   *value = block.U64(at + counterOffset);
+  *next = at + length;
+  return true;
+}
+
+// Whether the instance definition at `at` (ByteLength bytes) is named "_Total"; false with
+// *lies set when its name does not lie inside it.
+bool IsTotalInstance(const BlockView& block, std::size_t at, std::uint32_t byteLength, bool* lies) {
+  static constexpr char kTotal[] = "_Total";
+  const std::uint32_t offset = block.U32(at + perf::kInstanceNameOffset);
+  const std::uint32_t length = block.U32(at + perf::kInstanceNameLength);
+  if (length == 0) return false;  // no name
+  if (!BlockView::Within(offset, length, byteLength)) {
+    *lies = true;
+    return false;
+  }
+  if (length < sizeof kTotal * 2) return false;
+  for (std::size_t i = 0; i < sizeof kTotal; ++i) {
+    if (block.U16(at + offset + 2 * i) != static_cast<unsigned char>(kTotal[i])) return false;
+  }
+  return true;
+}
+
+// The counter for the whole machine: the "_Total" instance's, else (a block without one) the
+// mean of every instance's, or the object's own when it has no instances. Every processor
+// counts: one idle processor says nothing of a machine whose others are busy.
+bool ReadMachineValue(const BlockView& block, std::size_t object, std::size_t objectEnd,
+                      std::uint32_t counterOffset, std::uint64_t* value) {
+  std::size_t at = object + block.U32(object + perf::kObjectDefinitionLength);
+  const std::uint32_t instances = block.U32(object + perf::kObjectNumInstances);
+  if (instances == 0) return false;
+  std::size_t next = 0;
+  if (instances == kNoInstances) {
+    return ReadCounter(block, at, objectEnd, counterOffset, value, &next);
+  }
+  std::uint64_t sum = 0;
+  for (std::uint32_t i = 0; i < instances; ++i) {
+    if (!BlockView::Within(at, perf::kInstanceSize, objectEnd)) return false;
+    const std::uint32_t length = block.U32(at + perf::kInstanceByteLength);
+    if (length < perf::kInstanceSize || !BlockView::Within(at, length, objectEnd)) return false;
+    bool lies = false;
+    const bool total = IsTotalInstance(block, at, length, &lies);
+    std::uint64_t counter = 0;
+    if (lies || !ReadCounter(block, at + length, objectEnd, counterOffset, &counter, &next)) {
+      return false;
+    }
+    if (total) {
+      *value = counter;
+      return true;
+    }
+    sum += counter;
+    at = next;
+  }
+  *value = sum / instances;
   return true;
 }
 
@@ -144,7 +192,7 @@ bool ParseProcessorCounter(const std::uint8_t* data, std::size_t size, std::int6
       std::uint32_t counterOffset = 0;
       found = objectLength >= perf::kObjectSize && BlockView::Within(object, objectLength, end) &&
               FindIdleCounter(block, object, object + objectLength, &counterOffset, &seen) &&
-              ReadFirstValue(block, object, object + objectLength, counterOffset, &counter);
+              ReadMachineValue(block, object, object + objectLength, counterOffset, &counter);
     }
   }
   if (!found) {

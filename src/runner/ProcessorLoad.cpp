@@ -9,9 +9,11 @@
 
 // How the load is read.
 //
-// NT family: the performance data's Processor object carries processor 0's idle time
-// ("% Processor Time" is an inverse timer) and the block carries the time it was taken; two
-// readings 100 ms apart give the idle share of that span. Systems whose performance data lack
+// NT family: the performance data's Processor object carries the idle time of each processor
+// and, as "_Total", of the whole machine ("% Processor Time" is an inverse timer), and the
+// block carries the time it was taken; two readings 100 ms apart give the machine's idle share
+// of that span. One processor would not do: an idle first processor would end every pause
+// while the others are busy. Systems whose performance data lack
 // the object (Wine, machines with broken counters) fall back to GetSystemTimes, whose idle and
 // busy times cover every processor. A sample only compares two readings of the same kind.
 //

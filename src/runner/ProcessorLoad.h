@@ -1,11 +1,11 @@
 #pragma once
 // The processor-load reader.
 //
-// The reader measures the load in percent: on the Windows 9x family from the kernel's
-// statistics under HKEY_DYN_DATA, on the NT family from the performance data (the Processor
-// object's "% Processor Time" of processor 0, read twice 100 ms apart). When the performance
-// data lack that counter, the load of the whole machine comes from GetSystemTimes instead;
-// only when neither works is the reading failed (the runner window then switches auto-tune off
+// The reader measures the load of the whole machine in percent: on the Windows 9x family from
+// the kernel's statistics under HKEY_DYN_DATA, on the NT family from the performance data (the
+// Processor object's "% Processor Time" of its "_Total" instance, read twice 100 ms apart).
+// When the performance data lack that counter, GetSystemTimes measures it instead; only when
+// neither works is the reading failed (the runner window then switches auto-tune off
 // and says so). Its state (the smoothed load, the failed flag) is process-wide and shared by
 // every caller.
 
@@ -34,12 +34,12 @@ void StopCpuStats();
 
 // Finds the Processor object (238) and its counter 6 in a performance-data block. Every length
 // is checked against the block: a block that lies (a length pointing outside it, a length too
-// small to move on) is treated as lacking the counter. On success *value is processor 0's
-// counter (the first instance's, or the object's own without instances) and *time the block's
-// PerfTime100nSec. On failure *diag is the text for the error log: "NumObjectTypes: " + count +
-// "Performance Objects - 238 not found in \r\n" followed by "-" + each object index seen, or,
-// when the object was found, "Counter Index 6 not found in - \r\n" followed by "-" + each counter
-// index seen.
+// small to move on) is treated as lacking the counter. On success *value is the whole
+// machine's counter (the "_Total" instance's; without one, the mean of the instances'; without
+// instances, the object's own) and *time the block's PerfTime100nSec. On failure *diag is the text
+// for the error log: "NumObjectTypes: " + count + "Performance Objects - 238 not found in \r\n"
+// followed by "-" + each object index seen, or, when the object was found, "Counter Index 6 not
+// found in - \r\n" followed by "-" + each counter index seen.
 bool ParseProcessorCounter(const std::uint8_t* block, std::size_t size, std::int64_t* value,
                            std::int64_t* time, std::string* diag);
 

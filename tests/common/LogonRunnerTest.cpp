@@ -55,7 +55,11 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
   const std::string spaced = folder + "probe one.exe";
   const std::string system = Sys().GetSystemDirectory() + "\\lwprobe-sys.exe";
   const std::string registered = test::ScratchFolder() + "Apps\\lwprobe-app.exe";
+  // Where CreateProcess looks first for the unquoted "...\\Probe Dir\\probe one.exe".
+  const std::string decoy = test::ScratchFolder() + "Probe.exe";
+  const std::string gone = test::ScratchFolder() + "lwprobe-gone.exe";
   test::InstallProbe(spaced);
+  test::InstallProbe(decoy);
   test::InstallProbe(system);
   cleanup.push_back(system);
   test::InstallProbe(registered);
@@ -67,7 +71,9 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
                  {"Bare", "lwprobe-sys.exe /bare", ""},
                  {"Missing", "lwprobe-missing.exe /x", ""},
                  {"AppPath", "lwprobe-app.exe /apppath", ""},
-                 {"Variable", "%LW_PROBE_DIR%\\probe one.exe /env", ""}});
+                 {"Variable", "%LW_PROBE_DIR%\\probe one.exe /env", ""},
+                 {"Padded", "   " + spaced + " /padded  ", ""},
+                 {"Gone", gone + " /x", ""}});
   SetRawDword(kHKeyLocalMachine, kPriorityKey, "Quoted", kIdlePriorityClass);
   SetRawDword(kHKeyLocalMachine, kPriorityKey, "Unquoted", kBelowNormalPriorityClass);
   SetRawDword(kHKeyLocalMachine, kPriorityKey, "Bare", kIdlePriorityClass);  // normal at first
@@ -75,8 +81,8 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
   auto runner = MakeRunner();
   RunPhase2(*runner);
 
-  std::vector<test::ProbeStart> starts = test::WaitForProbeStarts(5);
-  ASSERT_EQ(starts.size(), 5u);
+  std::vector<test::ProbeStart> starts = test::WaitForProbeStarts(6);
+  ASSERT_EQ(starts.size(), 6u);
   std::stable_sort(starts.begin(), starts.end(),
                    [](const auto& a, const auto& b) { return a.timeUs < b.timeUs; });
   const std::vector<std::pair<std::string, std::uint32_t>> expected = {
@@ -84,8 +90,9 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
       {"\"" + spaced + "\" /unquoted", kBelowNormalPriorityClass},
       {"lwprobe-sys.exe /bare", kNormalPriorityClass},
       {"\"" + registered + "\" /apppath", kAboveNormalPriorityClass},
-      // Wine puts quotes around a program it found through the blanks of an unquoted line.
-      {(test::IsRealWindows() ? "\"" + spaced + "\"" : spaced) + " /env", kNormalPriorityClass},
+      // The path the variable gives has a blank: quoted, or the decoy would start.
+      {"\"" + spaced + "\" /env", kNormalPriorityClass},
+      {"\"" + spaced + "\" /padded", kNormalPriorityClass},
   };
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(starts[i].commandLine, expected[i].first) << i;
@@ -96,7 +103,8 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
   EXPECT_EQ(test::RawString(kHKeyCurrentUser, kExecMethodKey, "Missing"), "<missing>");
 
   // Each failed start is one line: date, time, the code, its text and the line started. The
-  // App Paths attempt of the bare name starts nothing: it has no entry.
+  // App Paths attempt of the bare name starts nothing: it has no entry; a program given with
+  // its drive is not looked for below the system folder.
   const std::string text = SystemErrorText(kErrorFileNotFound);
   std::vector<std::string> lines = LogLinesOf(test::ReadWholeFile(ErrorLogPath()));
   const std::vector<std::string> tails = {
@@ -104,12 +112,38 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
       " 2 : " + text + " (" + Sys().ExpandEnvironmentStrings("%SystemRoot%") +
           "\\System32\\lwprobe-missing.exe /x)",
       " 2 : " + text + " (lwprobe-app.exe /apppath)",
+      " 2 : " + text + " (\"" + gone + "\" /x)",
   };
   ASSERT_EQ(lines.size(), tails.size());
   const std::string today = Sys().FormatShortDate(Sys().GetLocalTime());
   for (std::size_t i = 0; i < tails.size(); ++i) {
     EXPECT_EQ(lines[i].rfind(today + " ", 0), 0u) << lines[i];
     EXPECT_TRUE(EndsWith(lines[i], tails[i])) << lines[i];
+  }
+}
+
+// A quoted batch file whose argument names a program: the batch file starts, with that
+// argument (the ".exe" in it is no part of the program).
+TEST_F(LogonRunnerTest, QuotedBatchFileStartsWithAProgramAsItsArgument) {
+  SetAutoTune(false);
+  SetDefaultPauses(0, 0, 0);
+  const std::string batch = test::ScratchFolder() + "run probe.bat";
+  const std::string probe = test::ScratchFolder() + "lwprobe-bat.exe";
+  const std::string argument = test::ScratchFolder() + "Apps\\a.exe";
+  test::InstallProbe(probe);
+  ASSERT_TRUE(Files().WriteFile(batch, "@\"" + probe + "\" /bat %1\r\n"));
+  StageRunItems({{"Batch", "\"" + batch + "\" " + argument, ""}});
+  auto runner = MakeRunner();
+  runner->RunRunkeyItems();
+
+  EXPECT_EQ(test::RawString(kHKeyCurrentUser, kExecMethodKey, "Batch"), kExecCmdOriginal);
+  EXPECT_EQ(test::ReadWholeFile(ErrorLogPath()), "");
+  // Only Windows runs what the batch file says.
+  if (test::IsRealWindows()) {
+    const std::vector<test::ProbeStart> starts = test::WaitForProbeStarts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_NE(starts[0].commandLine.find("lwprobe-bat.exe"), std::string::npos);
+    EXPECT_TRUE(EndsWith(starts[0].commandLine, " /bat " + argument)) << starts[0].commandLine;
   }
 }
 

@@ -21,6 +21,7 @@ using perf::PutU32;
 
 constexpr std::uint64_t kTime = 0x0123456789ABCDEFull;
 constexpr std::uint64_t kIdle0 = 0x1111222233334444ull;
+constexpr std::uint64_t kIdleTotal = 0x0888911119999222ull;
 
 std::uint32_t U32(const std::vector<std::uint8_t>& block, std::size_t at) {
   return static_cast<std::uint32_t>(block[at]) | static_cast<std::uint32_t>(block[at + 1]) << 8 |
@@ -31,10 +32,11 @@ std::uint32_t U32(const std::vector<std::uint8_t>& block, std::size_t at) {
 ObjectSpec SystemObject() { return {2, {{146, {7}}}, {}}; }
 
 // The Processor object as Windows serves it: "% User Time" before "% Processor Time", the
-// processors and "_Total" as instances.
+// processors and "_Total" as instances. Processor 0 is idle, processor 1 busy; "_Total" holds
+// their mean.
 ObjectSpec ProcessorObject() {
   return {kPerfProcessorObject,
-          {{142, {11, 12, 13}}, {kPerfProcessorTimeCounter, {kIdle0, 21, 22}}},
+          {{142, {11, 12, 13}}, {kPerfProcessorTimeCounter, {kIdle0, 0, kIdleTotal}}},
           {"0", "1", "_Total"}};
 }
 
@@ -55,7 +57,7 @@ Parsed Parse(const std::vector<std::uint8_t>& block) {
   return parsed;
 }
 
-TEST(CpuUsageParseTest, FindsProcessorZerosIdleCounterOrSaysWhatItSaw) {
+TEST(CpuUsageParseTest, FindsTheWholeMachinesIdleCounterOrSaysWhatItSaw) {
   struct Case {
     const char* what;
     std::vector<ObjectSpec> objects;
@@ -70,17 +72,30 @@ TEST(CpuUsageParseTest, FindsProcessorZerosIdleCounterOrSaysWhatItSaw) {
   noIdle.counters[1].titleIndex = 144;
   ObjectSpec noCounters = ProcessorObject();
   noCounters.counters.clear();
+  ObjectSpec totalFirst = ProcessorObject();
+  totalFirst.instances = {"_Total", "0", "1"};
+  totalFirst.counters[1].values = {kIdleTotal, kIdle0, 0};
+  // Without "_Total" every processor counts alike; a name that only begins like it is none.
+  ObjectSpec noTotal = ProcessorObject();
+  noTotal.instances = {"0", "1", "_Totals"};
+  noTotal.counters[1].values = {100, 300, 800};
   const Case cases[] = {
       {"after another object",
        {SystemObject(), ProcessorObject()},
        true,
-       static_cast<std::int64_t>(kIdle0),
+       static_cast<std::int64_t>(kIdleTotal),
        ""},
       {"first of several",
        {ProcessorObject(), SystemObject()},
        true,
-       static_cast<std::int64_t>(kIdle0),
+       static_cast<std::int64_t>(kIdleTotal),
        ""},
+      {"_Total before the processors",
+       {SystemObject(), totalFirst},
+       true,
+       static_cast<std::int64_t>(kIdleTotal),
+       ""},
+      {"without _Total: the mean", {SystemObject(), noTotal}, true, 400, ""},
       {"without instances", {SystemObject(), noInstances}, true, 77, ""},
       {"objects 2, 4 and 230 only",
        {SystemObject(), {4, {{10, {1}}}, {}}, {230, {{6, {1}}}, {"x"}}},
@@ -117,19 +132,24 @@ struct Layout {
     idleCounter = userCounter + perf::kCounterSize;
     instance = processor + U32(block, processor + perf::kObjectDefinitionLength);
     counterBlock = instance + U32(block, instance + perf::kInstanceByteLength);
-    valueEnd = counterBlock + U32(block, counterBlock);
+    total = counterBlock + U32(block, counterBlock);
+    total += U32(block, total + perf::kInstanceByteLength);
+    total += U32(block, total);
+    valueEnd = total + U32(block, total + perf::kInstanceByteLength);
+    valueEnd += U32(block, valueEnd);
   }
   std::size_t system;
   std::size_t processor;
   std::size_t userCounter;
   std::size_t idleCounter;
-  std::size_t instance;
-  std::size_t counterBlock;
-  std::size_t valueEnd;  // the end of processor 0's counter block
+  std::size_t instance;      // processor 0's
+  std::size_t counterBlock;  // processor 0's
+  std::size_t total;         // the "_Total" instance
+  std::size_t valueEnd;      // the end of its counter block
 };
 
 // A block cut short is refused, also when its own lengths are made to agree with the cut;
-// then only a cut that keeps processor 0's counter block whole can still be read.
+// then only a cut that keeps the "_Total" counter block whole can still be read.
 TEST(CpuUsageParseTest, ATruncatedBlockIsNeverReadPastItsEnd) {
   const std::vector<std::uint8_t> block =
       BuildPerfDataBlock({SystemObject(), ProcessorObject()}, kTime);
@@ -148,7 +168,7 @@ TEST(CpuUsageParseTest, ATruncatedBlockIsNeverReadPastItsEnd) {
     const Parsed parsed = Parse(prefix);
     EXPECT_EQ(parsed.ok, cut >= at.valueEnd);
     if (parsed.ok) {
-      EXPECT_EQ(parsed.value, static_cast<std::int64_t>(kIdle0));
+      EXPECT_EQ(parsed.value, static_cast<std::int64_t>(kIdleTotal));
     }
   }
 }
@@ -194,6 +214,7 @@ TEST(CpuUsageParseTest, LyingLengthsMakeTheCounterMissingNotARead) {
       {"NumCounters too small", at.processor + perf::kObjectNumCounters, {0, 1}, false},
       {"NumCounters too large", at.processor + perf::kObjectNumCounters, {3, kTop}, true},
       {"NumInstances", at.processor + perf::kObjectNumInstances, {0}, false},
+      {"NumInstances too large", at.processor + perf::kObjectNumInstances, {4, 1000}, true},
       {"first counter ByteLength",
        at.userCounter + perf::kCounterByteLength,
        {0, 39, kTop - 3},
@@ -207,6 +228,8 @@ TEST(CpuUsageParseTest, LyingLengthsMakeTheCounterMissingNotARead) {
        {0, 23, size, kTop - 7},
        false},
       {"counter block ByteLength", at.counterBlock, {0, 8 * 3 - 1, size, kTop}, false},
+      {"_Total NameOffset", at.total + perf::kInstanceNameOffset, {27, 0x7FFFFFFF, kTop}, false},
+      {"_Total NameLength", at.total + perf::kInstanceNameLength, {17, kTop}, false},
   };
   for (const Case& c : cases) {
     for (std::uint32_t lie : c.lies) {
@@ -216,7 +239,7 @@ TEST(CpuUsageParseTest, LyingLengthsMakeTheCounterMissingNotARead) {
       const Parsed parsed = Parse(patched);
       EXPECT_EQ(parsed.ok, c.ok);
       if (parsed.ok) {
-        EXPECT_EQ(parsed.value, static_cast<std::int64_t>(kIdle0));
+        EXPECT_EQ(parsed.value, static_cast<std::int64_t>(kIdleTotal));
       }
       EXPECT_LT(parsed.diag.size(), 200u);
     }

@@ -119,6 +119,18 @@ TEST_F(LogonRunnerSimTest, IdleProcessorEndsEveryPauseAfterOneStep) {
             (std::vector<std::uint64_t>{first, first + item, first + 2 * item, first + 3 * item}));
 }
 
+// Only a nearly idle machine ends a pause early: an idle first processor beside a busy one
+// leaves the machine half busy, and the pause runs its ten steps.
+TEST_F(LogonRunnerSimTest, AnIdleFirstProcessorBesideABusyOneDoesNotEndAPause) {
+  SetAutoTune(true);
+  Sim().SetProcessorLoad(0, 0);
+  Sim().SetProcessorLoad(1, 100);
+  auto runner = MakeRunner(RunnerUse::kSingleItems);
+  const std::uint64_t begin = Sim().Now();
+  runner->SleepWithCpuCheck(3000);
+  EXPECT_EQ(Sim().Now() - begin, 3000 + 10 * kSample);
+}
+
 // Without items only the initial pause passes. A negative pause (the options take any whole
 // number) sleeps nothing: one step of 0 ms and its sample.
 TEST_F(LogonRunnerSimTest, NoItemsOnlyWaitsTheInitialPause) {

@@ -30,6 +30,9 @@ std::size_t LogLines() {
 
 class LogonRunnerStartSimTest : public test::RunnerTest {};
 
+// Where CreateProcess looks first for an unquoted "C:\Program Files\...".
+constexpr char kDecoy[] = "C:\\Program.exe";
+
 struct StartCase {
   const char* label;
   const char* command;
@@ -71,9 +74,38 @@ TEST_F(LogonRunnerStartSimTest, EachFormStartsByTheFirstMethodThatWorks) {
                       "\"C:\\Apps\\appt.exe\"");
        },
        "APPPATH", 32, true, "\"C:\\Apps\\appt.exe\" /x", kNormalPriorityClass, "APPPATH", 0},
-      {"environment variables are expanded", "%ProgramFiles%\\Tool\\tool.exe /min",
+      // The program's variables are expanded before the drive letter is looked for, and the
+      // path they give is quoted: unquoted, CreateProcess would start the decoy C:\Program.exe.
+      {"variable in the program", "%ProgramFiles%\\Tool\\tool.exe /min",
+       program("C:\\Program Files\\Tool\\tool.exe"), "", 64, true,
+       "\"C:\\Program Files\\Tool\\tool.exe\" /min", kIdlePriorityClass, "CMDALTERED", 0},
+      {"variable in a quoted program", "\"%ProgramFiles%\\Tool\\tool.exe\" /min",
        program("C:\\Program Files\\Tool\\tool.exe"), "", 32, true,
-       "C:\\Program Files\\Tool\\tool.exe /min", kNormalPriorityClass, "CMDORIGNAL", 0},
+       "\"C:\\Program Files\\Tool\\tool.exe\" /min", kNormalPriorityClass, "CMDALTERED", 0},
+      {"variable in an argument stays as written",
+       "%ProgramFiles%\\Tool\\tool.exe /in=%ProgramFiles%",
+       program("C:\\Program Files\\Tool\\tool.exe"), "", 32, true,
+       "\"C:\\Program Files\\Tool\\tool.exe\" /in=%ProgramFiles%", kNormalPriorityClass,
+       "CMDALTERED", 0},
+      {"variable in the program, remembered as started unchanged",
+       "%ProgramFiles%\\Tool\\tool.exe /min", program("C:\\Program Files\\Tool\\tool.exe"),
+       "CMDORIGNAL", 32, true, "\"C:\\Program Files\\Tool\\tool.exe\" /min", kNormalPriorityClass,
+       "CMDORIGNAL", 0},
+      {"blanks around a path with a blank", "  C:\\Program Files\\Tool\\tool.exe /min  ",
+       program("C:\\Program Files\\Tool\\tool.exe"), "", 32, true,
+       "\"C:\\Program Files\\Tool\\tool.exe\" /min", kNormalPriorityClass, "CMDALTERED", 0},
+      {"blanks before a quoted path", "  \"C:\\Program Files\\Tool\\tool.exe\" /min",
+       program("C:\\Program Files\\Tool\\tool.exe"), "", 32, true,
+       "\"C:\\Program Files\\Tool\\tool.exe\" /min", kNormalPriorityClass, "CMDALTERED", 0},
+      {"blanks around a bare name", "  tool2.exe /x  ", program("C:\\WINDOWS\\system32\\tool2.exe"),
+       "", 64, true, "tool2.exe /x", kNormalPriorityClass, "CMDORIGNAL", 0},
+      {"quoted batch file given a program", "\"C:\\Scripts\\run.bat\" C:\\Apps\\a.exe",
+       [] {
+         Sim().AddFile("C:\\Scripts\\run.bat", "@echo off");
+         Sim().AddFile("C:\\Apps\\a.exe", "MZ");
+       },
+       "", 16384, true, "\"C:\\Scripts\\run.bat\" C:\\Apps\\a.exe", kBelowNormalPriorityClass,
+       "CMDORIGNAL", 0},
       {"drive letter without .exe: as it is, with its priority", "C:\\Scripts\\go.bat now",
        program("C:\\Scripts\\go.bat"), "", 16384, true, "C:\\Scripts\\go.bat now",
        kBelowNormalPriorityClass, "CMDORIGNAL", 0},
@@ -84,6 +116,13 @@ TEST_F(LogonRunnerStartSimTest, EachFormStartsByTheFirstMethodThatWorks) {
        program("C:\\Tools\\a.exe"), "APPPATH", 32, true, "\"C:\\Tools\\a.exe\" -r",
        kNormalPriorityClass, "CMDALTERED", 0},
       {"nothing works", "nothere.exe /x", [] {}, "", 32, false, "", 0, "<missing>", 2},
+      // A program given with its drive is not looked for below the system folder.
+      {"missing program with its drive", "C:\\Gone\\gone.exe /x", [] {}, "", 32, false, "", 0,
+       "<missing>", 1},
+      {"missing quoted program with its drive", "\"C:\\Gone Dir\\gone.exe\" /x", [] {}, "", 32,
+       false, "", 0, "<missing>", 1},
+      {"missing batch file with its drive", "C:\\Gone\\gone.bat now", [] {}, "", 32, false, "", 0,
+       "<missing>", 1},
   };
   for (const StartCase& each : cases) {
     SCOPED_TRACE(each.label);
@@ -92,6 +131,7 @@ TEST_F(LogonRunnerStartSimTest, EachFormStartsByTheFirstMethodThatWorks) {
     test::ResetPlatform();
     InitializeProcessUnits();
     CreateOptions();
+    Sim().AddFile(kDecoy, "MZ");
     each.stage();
     SetRawDword(kHKeyLocalMachine, kPriorityKey, "Item",
                 static_cast<std::uint32_t>(each.storedPriority));
@@ -100,15 +140,18 @@ TEST_F(LogonRunnerStartSimTest, EachFormStartsByTheFirstMethodThatWorks) {
 
     EXPECT_EQ(runner->StartRunkeyItem("Item", each.command), each.starts);
     const auto starts = Sim().ProcessStarts();
-    if (each.starts) {
-      ASSERT_FALSE(starts.empty());
+    // A row that started nothing says so and lets the next rows run.
+    if (each.starts && starts.empty()) ADD_FAILURE() << "nothing started";
+    if (each.starts && !starts.empty()) {
       EXPECT_EQ(starts.back().commandLine, each.startedLine);
       EXPECT_EQ(starts.back().priorityClass, each.priority);
       EXPECT_EQ(starts.back().creationFlags & kCreateNewProcessGroup, kCreateNewProcessGroup);
       EXPECT_FALSE(starts.back().suspended) << "left suspended";
     }
+    for (const SimPlatform::ProcessStart& start : starts) EXPECT_NE(start.image, kDecoy);
     EXPECT_EQ(RawString(kHKeyCurrentUser, kExecMethodKey, "Item"), each.method);
     EXPECT_EQ(LogLines(), each.failures);
+    EXPECT_EQ(test::ReadWholeFile(ErrorLogPath()).find("System32\\C:"), std::string::npos);
     EXPECT_EQ(Sim().OpenProcessHandleCount(), 0);
   }
 }

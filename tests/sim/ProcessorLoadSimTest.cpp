@@ -32,7 +32,7 @@ std::vector<std::uint8_t> NoProcessorBlock() {
   return perf::BuildPerfDataBlock({Object(2), Object(4), Object(230)}, 1);
 }
 
-// Performance data whose processor 0 has been idle for idle100ns at the clock's moment ms,
+// Performance data whose one processor has been idle for idle100ns at the clock's moment ms,
 // behind `before` other objects.
 std::vector<std::uint8_t> IdleBlock(std::uint64_t idle100ns, std::uint64_t ms, int before = 1) {
   std::vector<perf::ObjectSpec> objects(static_cast<std::size_t>(before), Object(2));
@@ -77,7 +77,7 @@ class ProcessorLoadSimTest : public PlatformTest {
 // --- The simulated processors ---------------------------------------------------------------
 
 // Idle time grows by (100 - load) % of the time that passes, in 100 ns units; the performance
-// data count processor 0, GetSystemTimes both processors.
+// data's "_Total" counts the mean of the processors, GetSystemTimes their sum.
 TEST_F(ProcessorLoadSimTest, TheProcessorsIdleForWhatTheLoadLeaves) {
   ResetPlatform();
   const std::uint64_t start = Sim().Now();  // 20 % since the machine started
@@ -110,6 +110,30 @@ TEST_F(ProcessorLoadSimTest, TheProcessorsIdleForWhatTheLoadLeaves) {
   EXPECT_FALSE(Sys().GetSystemTimes(&idle, &kernel, &user));
   EXPECT_EQ(Sys().GetLastError(), kErrorNotEnoughMemory);
   EXPECT_EQ(idle, 2 * idleMs * 10000);
+}
+
+// The load is the whole machine's: an idle first processor beside a busy one is a half-busy
+// machine, read from the performance data and from GetSystemTimes alike.
+TEST_F(ProcessorLoadSimTest, EveryProcessorCountsTowardsTheLoad) {
+  struct Case {
+    double first;
+    double second;
+    double load;
+  };
+  const Case cases[] = {{0, 100, 50}, {100, 0, 50}, {0, 90, 45}, {30, 30, 30}};
+  // The performance data first: once they have failed, the reader keeps to GetSystemTimes.
+  for (const bool performanceData : {true, false}) {
+    if (!performanceData) Sim().SetPerformanceData(NoProcessorBlock());
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << (performanceData ? "performance data " : "times ")
+                                        << c.first << " and " << c.second);
+      Sim().SetProcessorLoad(0, c.first);
+      Sim().SetProcessorLoad(1, c.second);
+      EXPECT_EQ(SampleCpuUsage(), c.load);
+      EXPECT_FALSE(CpuSamplingFailed());
+    }
+  }
+  EXPECT_EQ(Log(), "");
 }
 
 // --- Sampling and smoothing -----------------------------------------------------------------

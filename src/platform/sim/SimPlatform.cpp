@@ -25,7 +25,7 @@
 //   "%SystemDrive%\Documents and Settings", HKEY_CURRENT_USER as bob's key under HKEY_USERS,
 //   HKEY_CLASSES_ROOT as HKEY_LOCAL_MACHINE\SOFTWARE\Classes, an empty HKEY_DYN_DATA.
 // - Two processors at 20 percent load since start-up, seen through GetSystemTimes and the
-//   performance data (a System object, then the Processor object with instances "0" and
+//   performance data (a System object, then the Processor object with instances "0", "1" and
 //   "_Total").
 // - The clock at one minute after start-up; the local time Tuesday 12 May 2026 18:07:08,
 //   running on with the clock; dates as dd/MM/yyyy, times as HH:mm:ss.
@@ -227,8 +227,17 @@ bool SimPlatform::PrivilegeEnabled(const std::string& name) const {
 // --- Processors and processes --------------------------------------------------------------
 
 void SimPlatform::SetProcessorLoad(double percent) {
+  for (int processor = 0; processor < sim::ProcessorState::kCount; ++processor) {
+    SetProcessorLoad(processor, percent);
+  }
+}
+
+void SimPlatform::SetProcessorLoad(int processor, double percent) {
   if (percent < 0.0 || percent > 100.0) throw std::invalid_argument("a load is 0 to 100 percent");
-  sim::SetProcessorLoad(*state_, percent);
+  if (processor < 0 || processor >= sim::ProcessorState::kCount) {
+    throw std::invalid_argument("the machine has two processors, 0 and 1");
+  }
+  sim::SetProcessorLoad(*state_, processor, percent);
 }
 
 void SimPlatform::SetSystemTimesAvailable(bool available) {

@@ -48,10 +48,10 @@ class SimPlatform : public IPlatform {
 
   // The performance data (RegQueryValueEx under HKEY_PERFORMANCE_DATA, any value name). A fresh
   // machine serves a block made from its processors' load: a Processor object (238) with its
-  // "% Processor Time" counter (6, the idle time in 100 ns) and the instances "0" and
-  // "_Total", timed by the clock. SetPerformanceData serves a fixed block instead (an empty
-  // block makes the query fail with kErrorFileNotFound); SetPerformanceDataSource a block made
-  // by the function from the clock (milliseconds) at each query.
+  // "% Processor Time" counter (6, the idle time in 100 ns) and the instances "0", "1" and
+  // "_Total" (their mean), timed by the clock. SetPerformanceData serves a fixed block instead (an
+  // empty block makes the query fail with kErrorFileNotFound); SetPerformanceDataSource a block
+  // made by the function from the clock (milliseconds) at each query.
   void SetPerformanceData(std::vector<std::uint8_t> block);
   void SetPerformanceDataSource(std::function<std::vector<std::uint8_t>(std::uint64_t)> source);
 
@@ -98,9 +98,11 @@ class SimPlatform : public IPlatform {
   bool PrivilegeEnabled(const std::string& name) const;
 
   // --- Processors -------------------------------------------------------------------------
-  // Two processors; from now on both run at this load, in percent (a fresh machine: 20). Their
-  // idle and busy times feed GetSystemTimes and the performance data.
+  // Two processors; from now on both run at this load, in percent (a fresh machine: 20), or
+  // the one processor (0 or 1) does. Their idle and busy times feed GetSystemTimes and the
+  // performance data.
   void SetProcessorLoad(double percent);
+  void SetProcessorLoad(int processor, double percent);
   // GetSystemTimes fails (kErrorNotEnoughMemory) while this is false.
   void SetSystemTimesAvailable(bool available);
 

@@ -1,17 +1,19 @@
 #include "platform/sim/SimProcessor.h"
 
 #include <cmath>
+#include <string>
 
 #include "platform/PerfDataBlock.h"
 
-// Both processors always run at the same load, so one processor's idle time is enough: it
-// grows by (100 - load) percent of the virtual time that passes. The time up to the last
-// change of load is kept as a sum (idleBefore); the time since is worked out when asked, so the
-// clock can move by any means (Sleep, Advance, due actions) without the processors being told.
+// Each processor's idle time grows by (100 - its load) percent of the virtual time that
+// passes. The time up to the last change of its load is kept as a sum (idleBefore); the time
+// since is worked out when asked, so the clock can move by any means (Sleep, Advance, due
+// actions) without the processors being told.
 //
 // The performance data mirror what Windows serves for the Processor object: the "% Processor
-// Time" counter holds the idle time in 100 ns (the load is 100 minus its rate), for processor
-// "0" and for "_Total"; another object comes first, as on a real system.
+// Time" counter holds the idle time in 100 ns (the load is 100 minus its rate), for each
+// processor ("0", "1") and for "_Total", their mean; another object comes first, as on a real
+// system.
 
 namespace lw::sim {
 
@@ -23,8 +25,8 @@ constexpr std::uint32_t kContextSwitchesCounter = 146;
 constexpr std::uint32_t kUserTimeCounter = 142;
 
 // The idle time of one processor, in milliseconds, up to the clock's present moment.
-double IdleMs(const SimPlatform::State& state) {
-  const ProcessorState& cpu = state.processors;
+double IdleMs(const SimPlatform::State& state, int processor) {
+  const ProcessorState::Processor& cpu = state.processors.each[processor];
   const double since = static_cast<double>(state.clock.now - cpu.loadSince);
   return cpu.idleBefore + since * (100.0 - cpu.load) / 100.0;
 }
@@ -35,9 +37,9 @@ std::uint64_t To100ns(double milliseconds) {
 
 }  // namespace
 
-void SetProcessorLoad(SimPlatform::State& state, double percent) {
-  ProcessorState& cpu = state.processors;
-  cpu.idleBefore = IdleMs(state);
+void SetProcessorLoad(SimPlatform::State& state, int processor, double percent) {
+  ProcessorState::Processor& cpu = state.processors.each[processor];
+  cpu.idleBefore = IdleMs(state, processor);
   cpu.loadSince = state.clock.now;
   cpu.load = percent;
 }
@@ -48,9 +50,11 @@ bool SystemTimes(SimPlatform::State& state, std::uint64_t* idle, std::uint64_t* 
     state.system.lastError = kErrorNotEnoughMemory;
     return false;
   }
-  const std::uint64_t count = ProcessorState::kCount;
-  const std::uint64_t idleAll = To100ns(IdleMs(state)) * count;
-  const std::uint64_t elapsedAll = state.clock.now * k100nsPerMs * count;
+  std::uint64_t idleAll = 0;
+  for (int processor = 0; processor < ProcessorState::kCount; ++processor) {
+    idleAll += To100ns(IdleMs(state, processor));
+  }
+  const std::uint64_t elapsedAll = state.clock.now * k100nsPerMs * ProcessorState::kCount;
   const std::uint64_t busy = elapsedAll > idleAll ? elapsedAll - idleAll : 0;
   // A quarter of the busy time goes to the system itself, the rest to programs; Windows counts
   // the idle time as kernel time.
@@ -64,19 +68,30 @@ bool SystemTimes(SimPlatform::State& state, std::uint64_t* idle, std::uint64_t* 
 std::vector<std::uint8_t> PerformanceBlock(const SimPlatform::State& state) {
   if (state.processors.performanceSource)
     return state.processors.performanceSource(state.clock.now);
-  const std::uint64_t idle = To100ns(IdleMs(state));
   const std::uint64_t elapsed = state.clock.now * k100nsPerMs;
-  const std::uint64_t userTime = elapsed > idle ? (elapsed - idle) * 3 / 4 : 0;
+  perf::ObjectSpec processor;
+  processor.titleIndex = kPerfProcessorObject;
+  perf::CounterSpec user{kUserTimeCounter, {}};
+  perf::CounterSpec idle{kPerfProcessorTimeCounter, {}};
+  std::uint64_t idleAll = 0;
+  std::uint64_t userAll = 0;
+  for (int each = 0; each < ProcessorState::kCount; ++each) {
+    const std::uint64_t idleOne = To100ns(IdleMs(state, each));
+    const std::uint64_t userOne = elapsed > idleOne ? (elapsed - idleOne) * 3 / 4 : 0;
+    processor.instances.push_back(std::to_string(each));
+    idle.values.push_back(idleOne);
+    user.values.push_back(userOne);
+    idleAll += idleOne;
+    userAll += userOne;
+  }
+  processor.instances.push_back("_Total");
+  idle.values.push_back(idleAll / ProcessorState::kCount);
+  user.values.push_back(userAll / ProcessorState::kCount);
+  processor.counters = {user, idle};
 
   perf::ObjectSpec system;
   system.titleIndex = kSystemObject;
   system.counters.push_back({kContextSwitchesCounter, {state.clock.now * 3}});
-
-  perf::ObjectSpec processor;
-  processor.titleIndex = kPerfProcessorObject;
-  processor.instances = {"0", "_Total"};
-  processor.counters.push_back({kUserTimeCounter, {userTime, userTime}});
-  processor.counters.push_back({kPerfProcessorTimeCounter, {idle, idle}});
   return perf::BuildPerfDataBlock({system, processor}, elapsed);
 }
 

@@ -9,8 +9,8 @@
 
 namespace lw::sim {
 
-// From the clock's present moment on, both processors run at the load (percent).
-void SetProcessorLoad(SimPlatform::State& state, double percent);
+// From the clock's present moment on, the processor runs at the load (percent).
+void SetProcessorLoad(SimPlatform::State& state, int processor, double percent);
 
 // GetSystemTimes of the machine at the clock's present moment; false (kErrorNotEnoughMemory in
 // the last error) while the staging says it is unavailable.

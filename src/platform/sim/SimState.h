@@ -3,6 +3,7 @@
 // shell parts of SimPlatform. Everything lives here so that staging calls and the seam calls
 // see one machine.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -124,9 +125,12 @@ struct SystemState {
 // --- Processors and processes ------------------------------------------------------------
 struct ProcessorState {
   static constexpr int kCount = 2;
-  double load = 20.0;           // percent, both processors, since loadSince
-  std::uint64_t loadSince = 0;  // clock (ms) of the last change
-  double idleBefore = 0.0;      // idle ms of one processor up to loadSince
+  struct Processor {
+    double load = 20.0;           // percent, since loadSince
+    std::uint64_t loadSince = 0;  // clock (ms) of the last change
+    double idleBefore = 0.0;      // idle ms up to loadSince
+  };
+  std::array<Processor, kCount> each;
   bool systemTimesAvailable = true;
   // Empty: the block made from the load. Set: the staged block or source.
   std::function<std::vector<std::uint8_t>(std::uint64_t)> performanceSource;

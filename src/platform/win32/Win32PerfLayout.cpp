@@ -32,6 +32,8 @@ static_assert(offsetof(PERF_COUNTER_DEFINITION, CounterOffset) == kCounterOffset
 
 static_assert(sizeof(PERF_INSTANCE_DEFINITION) == kInstanceSize);
 static_assert(offsetof(PERF_INSTANCE_DEFINITION, ByteLength) == kInstanceByteLength);
+static_assert(offsetof(PERF_INSTANCE_DEFINITION, NameOffset) == kInstanceNameOffset);
+static_assert(offsetof(PERF_INSTANCE_DEFINITION, NameLength) == kInstanceNameLength);
 
 // The counter block starts with its own length, which the reader checks values against.
 static_assert(offsetof(PERF_COUNTER_BLOCK, ByteLength) == 0);
