@@ -213,9 +213,11 @@ void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& me) {
     const std::string owner = GetRunLocation(item.name);
     if (!owner.empty() && owner != me) return;
   }
-  // The program wrote itself back into the machine's Run key: Windows starts it from there now,
-  // so it is handed back to Windows instead of being started twice.
-  if (!ReadRunKeyText(kHKeyLocalMachine, item.name).empty()) {
+  // The program wrote itself back into the Run key it came from (the machine's, or this user's
+  // under its plain name): Windows starts it from there now, so it is handed back to Windows
+  // instead of being started twice.
+  const RunOrigin origin = RunItemOrigin(item.name);
+  if (!ReadRunKeyText(origin.root, origin.valueName).empty()) {
     SharedItemManager().ExcludeRunItem(item.name);
     Show(std::string(kMsgProblemProgram) + item.name + "\r\n" + kMsgAutoExcluding);
     PauseMs(kAutoExcludePauseMs);

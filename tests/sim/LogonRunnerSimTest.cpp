@@ -254,5 +254,26 @@ TEST_F(LogonRunnerSimTest, ProgramBackInTheRunKeyIsExcludedNotStarted) {
   EXPECT_EQ(Sim().Now() - begin, 1500 + 2 * kStartCost + kSample);
 }
 
+// The same for the user's own item, which writes itself back into the user's Run key under its
+// plain name: it goes back there, and is not started a second time.
+TEST_F(LogonRunnerSimTest, UsersProgramBackInItsRunKeyIsExcludedNotStarted) {
+  SetDefaultPauses(0, 0, 0);
+  SetAutoTune(false);
+  StageRunItems({{"bob_B", "C:\\Tools\\b.exe", "bob"}, {"C", "C:\\Tools\\a.exe c", ""}});
+  test::StageRunValue(kHKeyCurrentUser, "B", "C:\\Tools\\New\\b.exe");
+  auto runner = MakeRunner();
+  runner->RunRunkeyItems();
+
+  std::vector<std::string> lines;
+  for (const auto& start : Sim().ProcessStarts()) lines.push_back(start.commandLine);
+  EXPECT_EQ(lines, std::vector<std::string>{"\"C:\\Tools\\a.exe\" c"});
+  ASSERT_FALSE(status.empty());
+  EXPECT_EQ(status.front(),
+            "Problem program detected.\r\nRun key: bob_B\r\nStatus - Auto-Excluding");
+  EXPECT_EQ(test::RunValue(kHKeyCurrentUser, "B"), "C:\\Tools\\New\\b.exe");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "bob_B"), "<missing>");
+  EXPECT_EQ(test::SortOf(kRunSortKey), std::vector<std::string>{"C"});
+}
+
 }  // namespace
 }  // namespace lw
