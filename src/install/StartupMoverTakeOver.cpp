@@ -126,11 +126,26 @@ bool ProgramMoved(const std::string& storePath, const std::string& newPath) {
          IsFile(now);
 }
 
+// Where a new shortcut is copied and checked before it takes a stored one's place.
+constexpr char kStagedSuffix[] = ".launchward-new";
+
 // The new shortcut takes the stored one's place, which keeps its entries in the lists. It is
-// copied over the stored one, so that a failed copy leaves both as they were.
+// copied beside the stored one and checked first, then put in its place in one step: a copy that
+// fails half-way never damages the stored shortcut, and the new one leaves its folder only once
+// it is stored whole.
 void ReplaceStoredShortcut(const std::string& newPath, const std::string& storePath) {
   const std::string before = ShortcutTarget(storePath);
-  if (!Files().CopyFile(newPath, storePath, false)) return;
+  const std::string staged = storePath + kStagedSuffix;
+  // Left by a replacement cut short: it is the program's own, and never in any list.
+  if (Files().GetFileAttributes(staged) != kInvalidFileAttributes) DiscardCopy(staged);
+  if (!Files().CopyFile(newPath, staged, true)) {
+    DiscardCopy(staged);
+    return;
+  }
+  if (!SameContent(newPath, staged) || !Files().MoveFileReplacing(staged, storePath)) {
+    DiscardCopy(staged);
+    return;
+  }
   Files().DeleteFile(newPath);
   SharedErrorLog().TryWrite("Startup item " + storePath + ": the program of " + before +
                             " is gone; the shortcut to " + ShortcutTarget(storePath) +

@@ -34,19 +34,6 @@ std::string StartupSortEntry(std::int32_t index) {
   return ReadStore(kStartupSortKey, std::to_string(index));
 }
 
-bool SameContent(const std::string& a, const std::string& b) {
-  std::string first;
-  std::string second;
-  return Files().ReadFile(a, &first) && Files().ReadFile(b, &second) && first == second;
-}
-
-// Removes a copy the move itself made. It carries its source's attributes, and a read-only one
-// would not go otherwise.
-void DiscardCopy(const std::string& copy) {
-  Files().SetFileAttributes(copy, kFileAttributeNormal);
-  Files().DeleteFile(copy);
-}
-
 }  // namespace
 
 std::string ItemManager::IncludeStartupItem(const std::string& path, std::string* failure) {

@@ -107,6 +107,11 @@ class ForwardingFiles : public IFileSystem {
     NoteChange(path);
     return inner_.DeleteFile(path);
   }
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override {
+    NoteChange(from);
+    NoteChange(to);
+    return inner_.MoveFileReplacing(from, to);
+  }
   bool CreateDirectory(const std::string& path) override {
     NoteChange(path);
     return inner_.CreateDirectory(path);

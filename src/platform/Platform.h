@@ -111,6 +111,10 @@ class IFileSystem {
   virtual bool SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
   virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
+  // MoveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH): the file takes the
+  // place of the one at `to` (which may be missing) in one step, within one volume. Fails, with
+  // both files as they were, for a folder or a read-only file at `to`.
+  virtual bool MoveFileReplacing(const std::string& from, const std::string& to) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
   virtual bool RemoveDirectory(const std::string& path) = 0;
   // FindFirstFile with a pattern such as "C:\dir\*"; kInvalidHandle when nothing matches.

@@ -204,5 +204,28 @@ TEST_F(FileFacts, FileIdNamesOneFileWhateverTheSpelling) {
   EXPECT_TRUE(unchanged == id);
 }
 
+// A file put in another's place in one step: the other's bytes are gone, the source name is
+// free, a missing target is no obstacle, and a read-only target refuses with both files kept.
+TEST_F(FileFacts, MoveFileReplacingPutsAFileInAnothersPlaceInOneStep) {
+  const std::string a = dir + "\\a.txt";
+  const std::string b = dir + "\\b.txt";
+  const std::string c = dir + "\\c.txt";
+  ASSERT_TRUE(Files().WriteFile(b, "bravo"));
+  ASSERT_TRUE(Files().MoveFileReplacing(a, b));
+  EXPECT_EQ(ReadWholeFile(b), "alpha");
+  EXPECT_EQ(Files().GetFileAttributes(a), kInvalidFileAttributes);
+
+  ASSERT_TRUE(Files().MoveFileReplacing(b, c));
+  EXPECT_EQ(ReadWholeFile(c), "alpha");
+
+  ASSERT_TRUE(Files().WriteFile(a, "again"));
+  ASSERT_TRUE(Files().SetFileAttributes(c, kFileAttributeReadOnly));
+  EXPECT_FALSE(Files().MoveFileReplacing(a, c));
+  EXPECT_EQ(Sys().GetLastError(), kErrorAccessDenied);
+  EXPECT_EQ(ReadWholeFile(a), "again");
+  EXPECT_EQ(ReadWholeFile(c), "alpha");
+  ASSERT_TRUE(Files().SetFileAttributes(c, kFileAttributeNormal));
+}
+
 }  // namespace
 }  // namespace lw::test

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "install/StartupMover.h"
 #include "support/ItemCensus.h"
 #include "support/ItemManagerFixture.h"
 #include "util/Error.h"
@@ -92,6 +93,51 @@ TEST_F(FileMoveFaultTest, AFailureAtAnyChangeLosesNoFile) {
       Sim().FailChange(0);
       EXPECT_TRUE(NothingLost(before));
     }
+  }
+}
+
+// A shortcut re-created by its program with another target replaces the stored one whose
+// program is gone. Whatever change fails, the stored shortcut is the old one or the new one,
+// whole; the new one leaves its folder only once it is stored; nothing staged stays behind.
+TEST_F(FileMoveFaultTest, AReplacedStoredShortcutIsNeverDamagedOrLost) {
+  const auto stage = [this] {
+    Fresh(kMoves[0]);
+    Files().DeleteFile(userStartup + "Tray.lnk");
+    Sim().AddFile("C:\\Tools\\new.exe", "MZ");
+    EXPECT_EQ(Shell().SaveShellLink(store + "Tool.lnk", "C:\\Tools\\old.exe", ""), kSOk);
+    EXPECT_EQ(Shell().SaveShellLink(userStartup + "Tool.lnk", "C:\\Tools\\new.exe", ""), kSOk);
+    StageSort(kStartupSortKey, {store + "Tool.lnk"});
+  };
+  const auto pass = [] {
+    StartupMover mover;
+    mover.DetectNewStartupItems();
+  };
+  stage();
+  std::string oldLink;
+  std::string newLink;
+  ASSERT_TRUE(Files().ReadFile(store + "Tool.lnk", &oldLink));
+  ASSERT_TRUE(Files().ReadFile(userStartup + "Tool.lnk", &newLink));
+  std::uint64_t start = Sim().ChangeCount();
+  pass();
+  const std::uint64_t changes = Sim().ChangeCount() - start;
+  ASSERT_GT(changes, 2u);
+  std::string stored;
+  ASSERT_TRUE(Files().ReadFile(store + "Tool.lnk", &stored));
+  ASSERT_EQ(stored, newLink);  // nothing failing: replaced
+  for (std::uint64_t n = 1; n <= changes; ++n) {
+    SCOPED_TRACE("failing change " + std::to_string(n) + " of " + std::to_string(changes));
+    stage();
+    start = Sim().ChangeCount();
+    Sim().FailChange(start + n);
+    ErrorOf(pass);
+    Sim().FailChange(0);
+    stored.clear();
+    ASSERT_TRUE(Files().ReadFile(store + "Tool.lnk", &stored));
+    EXPECT_TRUE(stored == oldLink || stored == newLink);
+    if (stored == oldLink) {
+      EXPECT_NE(Files().GetFileAttributes(userStartup + "Tool.lnk"), kInvalidFileAttributes);
+    }
+    EXPECT_EQ(Files().GetFileAttributes(store + "Tool.lnk.launchward-new"), kInvalidFileAttributes);
   }
 }
 

@@ -135,6 +135,36 @@ bool SimFileSystem::DeleteFile(const std::string& path) {
   return true;
 }
 
+bool SimFileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  FileNode* source = Lookup(from);
+  if (source == nullptr) return false;
+  if (source->folder || source->runningImage || WritesDenied(*source)) {
+    return Fail(kErrorAccessDenied);
+  }
+  if (SharingBlocked(*source)) return Fail(kErrorSharingViolation);
+  FilePath target;
+  std::uint32_t error = ParsePath(state_, to, &target);
+  if (error != kErrorSuccess) return Fail(error);
+  FileNode* existing = FindNode(state_.files, target, &error);
+  if (existing == source) return true;
+  if (existing != nullptr) {
+    if (existing->folder || ReadOnly(*existing)) return Fail(kErrorAccessDenied);
+    if (SharingBlocked(*existing) || existing->runningImage) return Fail(kErrorSharingViolation);
+  }
+  FileNode* folder = FindParent(state_.files, target, &error);
+  if (folder == nullptr) return Fail(error);
+  if (WritesDenied(*folder)) return Fail(kErrorAccessDenied);
+  if (!state_.CountChange(&error)) return Fail(error);
+  FileNode* moved = existing != nullptr ? existing : AddNode(*folder, target.parts.back(), false);
+  moved->content = source->content;
+  moved->attributes = source->attributes;
+  moved->hasVersion = source->hasVersion;
+  moved->version = source->version;
+  const std::string name = source->name;  // the node and its name go with the erase
+  source->parent->children.erase(name);
+  return true;
+}
+
 bool SimFileSystem::CreateDirectory(const std::string& path) {
   FilePath parsed;
   std::uint32_t error = ParsePath(state_, path, &parsed);

@@ -15,6 +15,7 @@ class SimFileSystem : public IFileSystem {
   bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   bool DeleteFile(const std::string& path) override;
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override;
   bool CreateDirectory(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
   Handle FindFirstFile(const std::string& pattern, FindData* data) override;

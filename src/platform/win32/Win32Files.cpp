@@ -63,6 +63,11 @@ class Win32Files : public IFileSystem {
 
   bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != FALSE; }
 
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override {
+    return ::MoveFileExA(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+
   bool CreateDirectory(const std::string& path) override {
     return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
   }
