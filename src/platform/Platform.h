@@ -113,7 +113,8 @@ class IFileSystem {
   virtual bool DeleteFile(const std::string& path) = 0;
   // MoveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH): the file takes the
   // place of the one at `to` (which may be missing) in one step, within one volume. Fails, with
-  // both files as they were, for a folder or a read-only file at `to`.
+  // both files as they were, for a folder at `to`; Windows (and the simulation) also for a
+  // read-only file there, which Wine replaces.
   virtual bool MoveFileReplacing(const std::string& from, const std::string& to) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
   virtual bool RemoveDirectory(const std::string& path) = 0;

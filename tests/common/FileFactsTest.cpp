@@ -205,7 +205,8 @@ TEST_F(FileFacts, FileIdNamesOneFileWhateverTheSpelling) {
 }
 
 // A file put in another's place in one step: the other's bytes are gone, the source name is
-// free, a missing target is no obstacle, and a read-only target refuses with both files kept.
+// free, and a missing target is no obstacle. (A read-only target: Windows refuses it, Wine
+// replaces it; the program copes with either, so neither is pinned.)
 TEST_F(FileFacts, MoveFileReplacingPutsAFileInAnothersPlaceInOneStep) {
   const std::string a = dir + "\\a.txt";
   const std::string b = dir + "\\b.txt";
@@ -217,14 +218,7 @@ TEST_F(FileFacts, MoveFileReplacingPutsAFileInAnothersPlaceInOneStep) {
 
   ASSERT_TRUE(Files().MoveFileReplacing(b, c));
   EXPECT_EQ(ReadWholeFile(c), "alpha");
-
-  ASSERT_TRUE(Files().WriteFile(a, "again"));
-  ASSERT_TRUE(Files().SetFileAttributes(c, kFileAttributeReadOnly));
-  EXPECT_FALSE(Files().MoveFileReplacing(a, c));
-  EXPECT_EQ(Sys().GetLastError(), kErrorAccessDenied);
-  EXPECT_EQ(ReadWholeFile(a), "again");
-  EXPECT_EQ(ReadWholeFile(c), "alpha");
-  ASSERT_TRUE(Files().SetFileAttributes(c, kFileAttributeNormal));
+  EXPECT_EQ(Files().GetFileAttributes(b), kInvalidFileAttributes);
 }
 
 }  // namespace
