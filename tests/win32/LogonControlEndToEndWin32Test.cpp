@@ -29,6 +29,16 @@ class LogonEndToEndButtonsTest : public LogonTest {
   static bool PauseButtonReads(HWND runner, const std::string& caption) {
     return driver::WaitUntil([&] { return PauseButtonText(runner) == caption; });
   }
+
+  // A second phase held in a long pause after its first item; its runner window in *runner.
+  ChildProcess StartInThePauseAfterTheFirstItem(HWND* runner) {
+    SetDefaultPauses(0, 600000, 0);
+    ChildProcess process = Start("-go");
+    *runner = RunnerWindow(process);
+    EXPECT_NE(*runner, nullptr);
+    EXPECT_EQ(ProbeArguments(1), std::vector<std::string>{"a"});
+    return process;
+  }
 };
 
 // Stop ends the initial pause at its next step: no item starts, the rest of the phase runs
@@ -47,8 +57,7 @@ TEST_F(LogonEndToEndButtonsTest, StopDuringTheInitialPauseStartsNothing) {
   EXPECT_EQ(ExitCode(process), 0);
   EXPECT_TRUE(ProbeArguments(0).empty());
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue));
-  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre"));
+  ExpectRegisteredForBothPhases();
 }
 
 // Pause holds the run before its first item, well past the initial pause; Unpause lets it
@@ -102,23 +111,19 @@ TEST_F(LogonEndToEndButtonsTest, StopWhilePausedHoldsUntilClickedAgain) {
 // A logon ended in the middle of the run (the process killed, as a crash or a shutdown that
 // does not wait would end it) leaves Launchward registered for both passes of the next logon.
 TEST_F(LogonEndToEndButtonsTest, ARunEndedFromOutsideLeavesTheRegistration) {
-  SetDefaultPauses(0, 600000, 0);
-  ChildProcess process = Start("-go");
-  ASSERT_NE(RunnerWindow(process), nullptr);
-  ASSERT_EQ(ProbeArguments(1), std::vector<std::string>{"a"});  // in the pause after it
+  HWND runner = nullptr;
+  ChildProcess process = StartInThePauseAfterTheFirstItem(&runner);
+  ASSERT_FALSE(HasFailure());
   ASSERT_TRUE(process.Terminate());
-  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre"));
+  ExpectRegisteredForBothPhases();
 }
 
 // A logoff during the run: the program agrees to it, stops the run where it is and ends, with
 // both passes registered.
 TEST_F(LogonEndToEndButtonsTest, TheEndOfTheSessionStopsTheRunCleanly) {
-  SetDefaultPauses(0, 600000, 0);
-  ChildProcess process = Start("-go");
-  const HWND runner = RunnerWindow(process);
-  ASSERT_NE(runner, nullptr);
-  ASSERT_EQ(ProbeArguments(1), std::vector<std::string>{"a"});
+  HWND runner = nullptr;
+  ChildProcess process = StartInThePauseAfterTheFirstItem(&runner);
+  ASSERT_FALSE(HasFailure());
   DWORD_PTR agreed = 0;
   ASSERT_NE(::SendMessageTimeoutA(runner, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
                                   driver::kStartLimitMs, &agreed),
@@ -128,8 +133,7 @@ TEST_F(LogonEndToEndButtonsTest, TheEndOfTheSessionStopsTheRunCleanly) {
 
   EXPECT_EQ(ExitCode(process), 0);
   EXPECT_EQ(ProbeArguments(0), std::vector<std::string>{"a"});
-  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre"));
+  ExpectRegisteredForBothPhases();
 }
 
 // Explorer started again comes with an empty notification area: the icon is added again.

@@ -104,8 +104,7 @@ TEST_F(LogonEndToEndTest, SecondPhaseStartsTheItemsInOrderAndEnds) {
   EXPECT_FALSE(driver::NotifyIconExists(runner, 1));  // the window has one icon, id 0
   EXPECT_FALSE(driver::IsVisible(runner));
   // Both passes are registered for the next logon before the items run.
-  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre"));
+  ExpectRegisteredForBothPhases();
   const HWND icon = OnlyWineTrayIcon();
   ASSERT_NE(icon, nullptr);
   EXPECT_TRUE(driver::DoubleClickWineTrayIcon(icon));
@@ -117,8 +116,7 @@ TEST_F(LogonEndToEndTest, SecondPhaseStartsTheItemsInOrderAndEnds) {
   ASSERT_EQ(ExitCode(process), 0);
   EXPECT_EQ(ProbeArguments(3), (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue));
-  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre"));
+  ExpectRegisteredForBothPhases();
 }
 
 // When the first phase found new items, the second stays in the notification area after the

@@ -78,6 +78,12 @@ class LogonTest : public RunnerTest {
     return "\"" + (executable.empty() ? program : executable) + "\" " + theSwitch + " ";
   }
 
+  // Both phases are registered in the machine's keys for this test's copy.
+  void ExpectRegisteredForBothPhases() const {
+    EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre"));
+  }
+
   // The runner window of the process, once it exists.
   static HWND RunnerWindow(const driver::ChildProcess& process) {
     return driver::WaitForProcessWindow(process.Id(), kRunnerWindowQuery);
