@@ -29,6 +29,12 @@ class StartupControlSimTest : public RunnerTest {
     RunnerTest::TearDown();
   }
 
+  // A new window with its logic, as a new start of the program has.
+  void NewStart() {
+    window = RecordingStartupControlWindow();
+    form = std::make_unique<StartupControl>(window);
+  }
+
   void Start(const std::string& argument) {
     std::vector<std::string> args;
     if (!argument.empty()) args.push_back(argument);
@@ -235,8 +241,7 @@ TEST_F(StartupControlGoTest, NewItemsLeaveTheirIconWhoseDoubleClickEndsTheProgra
   for (const Case c : {Case{false, true}, Case{true, false}}) {
     SCOPED_TRACE(c.notificationOff);
     ResetApplicationTerminate();
-    window = RecordingStartupControlWindow();
-    form = std::make_unique<StartupControl>(window);
+    NewStart();
     SetRawString(kHKeyLocalMachine, kProgramKey, kNewRunItemsValue, kNewRunItemsValue);
     SharedOptions().SetChecked(kDisableSysTrayNotificationOption, c.notificationOff);
 
@@ -323,8 +328,7 @@ TEST_F(StartupControlGoTest, TheRegistrationIsInPlaceThroughoutTheRunAndAfterAnE
     SCOPED_TRACE(failing);
     ResetApplicationTerminate();
     dialogs->Clear();
-    window = RecordingStartupControlWindow();
-    form = std::make_unique<StartupControl>(window);
+    NewStart();
     Sim().FailChange(0);
     RemoveRawValue(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue);
     const std::size_t startsBefore = Sim().ProcessStarts().size();
@@ -399,9 +403,8 @@ TEST_F(StartupControlGoTest, TheIconComesBackWithTheTaskbarAndAMissingOneEndsThe
 
   // A notification area that refuses the icon.
   ResetApplicationTerminate();
-  window = RecordingStartupControlWindow();
+  NewStart();
   window.trayAvailable = false;
-  form = std::make_unique<StartupControl>(window);
   SetRawString(kHKeyLocalMachine, kProgramKey, kNewRunItemsValue, kNewRunItemsValue);
   Start("-go");
   EXPECT_TRUE(ApplicationTerminating());
@@ -414,13 +417,11 @@ TEST_F(StartupControlGoTest, OnlyTheSecondPhaseTunesTheInitialPause) {
   const std::string tuned = std::string(kInitialPauseItemKey) + kTunedSuffix;
   for (const char* argument : {"-pre", "-master", "", "-x"}) {
     SCOPED_TRACE(argument);
-    window = RecordingStartupControlWindow();
-    form = std::make_unique<StartupControl>(window);
+    NewStart();
     Start(argument);
     EXPECT_FALSE(RawValueExists(kHKeyCurrentUser, kCustomDelaysKey, tuned));
   }
-  window = RecordingStartupControlWindow();
-  form = std::make_unique<StartupControl>(window);
+  NewStart();
   Start("-go");
   EXPECT_TRUE(RawValueExists(kHKeyCurrentUser, kCustomDelaysKey, tuned));
 }
