@@ -105,16 +105,24 @@ void StartupMover::LoadStartupItems() {
 void StartupMover::AppendStartupItems(const std::string& folder, const std::string& user) {
   std::string path = ListingFolder(folder);
   if (path.empty()) return;
+  for (const std::string& name : ListItemFiles(path)) {
+    startupItems_.push_back(StartupFolderItem{path + name, path, user});
+  }
+}
+
+std::vector<std::string> StartupMover::ListItemFiles(const std::string& folder) {
+  std::vector<std::string> names;
   FindData data;
-  Handle find = Files().FindFirstFile(path + "*.*", &data);
-  if (find == kInvalidHandle) return;
+  Handle find = Files().FindFirstFile(IncludeTrailingBackslash(folder) + "*.*", &data);
+  if (find == kInvalidHandle) return names;
   FindScope closeFind(find);
   do {
     // Normal and hidden files only: no folders ("." and ".." among them), no system files
     // (such as the folder's desktop.ini).
     if ((data.attributes & (kFileAttributeDirectory | kFileAttributeSystem)) != 0) continue;
-    startupItems_.push_back(StartupFolderItem{path + data.fileName, path, user});
+    names.push_back(data.fileName);
   } while (Files().FindNextFile(find, &data));
+  return names;
 }
 
 // --- Rights and registration ----------------------------------------------------------------

@@ -5,13 +5,14 @@
 // Startup folders, checks that the user may change the machine's settings, writes and removes
 // the program's own "LAUNCHWARD" values in the Run and RunOnce keys, and runs the take-over
 // passes that move every item it has never seen into the store (through the item manager) and
-// record it as new. Giving the items back (restore) joins it later.
+// record it as new, and gives stored items back to Windows (restore).
 //
 // The take-over passes (DetectNewRunItems, DetectNewStartupItems, HasNewItems) live in
-// StartupMoverTakeOver.cpp.
+// StartupMoverTakeOver.cpp, the restore operations in StartupMoverRestore.cpp.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "items/ItemManager.h"
 #include "platform/WinConst.h"
@@ -24,6 +25,21 @@ inline constexpr char kHKeyLocalMachineText[] = "HKEY_LOCAL_MACHINE";
 // The switches of the program's own Run and RunOnce values, each with one blank either side.
 inline constexpr char kGoSwitchData[] = " -go ";
 inline constexpr char kPreSwitchData[] = " -pre ";
+
+// A run-key item of the store: its stored name, its command with the value's type, and the user
+// recorded for it (empty for the machine's items).
+struct ManagedRunValue {
+  std::string name;
+  StringValue command;
+  std::string user;
+};
+
+// A file of the shortcut store and the Startup folder it came from (the All Users one when
+// none was recorded).
+struct StoredShortcut {
+  std::string path;
+  std::string folder;
+};
 
 class StartupMover {
  public:
@@ -83,13 +99,46 @@ class StartupMover {
   // True when either flag of new items is set; both flags are consumed.
   bool HasNewItems();
 
+  // --- Restore ------------------------------------------------------------------------------
+  // Every value of the store's "Run" key, in the order the registry returns them. A value that
+  // is not text is listed with empty data (and so never written back).
+  std::vector<ManagedRunValue> ManagedRunItems();
+  // Every file of the shortcut store (not folders, not system files), in listing order.
+  std::vector<StoredShortcut> StoredShortcuts();
+  // Writes the stored item back into the Run key it came from (the machine's, the current
+  // user's, or another user's through that user's hive) and reads it back. A value of that
+  // name already there with other data is another program's (or a newer one of the same
+  // program's) and is never replaced: the item is then not restored. False, with LastError()
+  // saying why, when the item is not in its Run key now; the store is not changed either way.
+  bool RestoreRunItem(const std::string& storedName, const StringValue& command);
+  // Moves the stored shortcut into the Startup folder it came from, or into the All Users
+  // Startup folder when that cannot be done (the folder is gone, or another file of that name
+  // is there). A file at the target is never replaced. False, with LastError() set, when the
+  // shortcut stays in the store.
+  bool RestoreStartupItem(const std::string& fileName);
+  const std::string& LastError() const { return lastError_; }
+  // Forgets the restored items: their commands leave the store's "Run" key, their entries the
+  // run order; the start order loses the shortcuts that are no longer in the store. What was
+  // not restored stays where it was, and every other record (disabled, excluded, locations,
+  // pauses, priorities) stays too. The snapshots are taken again.
+  void ForgetRestoredItems(const std::vector<std::string>& restoredRunItems);
+  // The full uninstall: deletes the program key with everything below it and creates it again
+  // empty, except the records of the items that stay stored (the store's "Run" values, their
+  // order, disabled marks and origins, and the start order and origins of the shortcuts still
+  // in the store), so that nothing that was not given back is lost.
+  void DeleteProgramKey();
+
  private:
   void AppendRunItems(HKey root);
   void AppendStartupItems(const std::string& folder, const std::string& user);
+  // The names of the files of the folder that can be start-up items: not folders, not system
+  // files; empty when the folder cannot be listed.
+  static std::vector<std::string> ListItemFiles(const std::string& folder);
   // The quoted path of the running executable followed by the switch data.
   static std::string SelfCommand(const char* switchData);
 
   Registry registry_;
+  std::string lastError_;
   RunKeyItemList runItems_;
   StartupFolderItemList startupItems_;
 };

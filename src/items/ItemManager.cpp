@@ -245,32 +245,43 @@ void ItemManager::ExcludeStoredRunItem(const std::string& storedName, const RunO
 }
 
 void ItemManager::GiveBackRunValue(const RunOrigin& origin, const StringValue& command) {
+  WriteBackRunValue(origin, command);
+}
+
+StringValue ItemManager::WriteBackRunValue(const RunOrigin& origin, const StringValue& command) {
   // A command line that the program wrote there itself since it was taken over is its current
   // one (an update may have moved it) and stays as it is.
-  auto giveBack = [&](HKey root, const std::string& runKey) {
-    std::string present;
+  auto writeBack = [&](HKey root, const std::string& runKey) {
+    StringValue present;
     try {
-      present = registry_.GetStringAt(root, runKey, origin.valueName);
+      present = registry_.GetStringValueAt(root, runKey, origin.valueName);
     } catch (const Error&) {
       // Not text: no command line of anybody's, and no reason to keep the item from Windows.
     }
-    if (present.empty()) registry_.PutStringAt(root, runKey, true, origin.valueName, command);
+    if (present.text.empty()) registry_.PutStringAt(root, runKey, true, origin.valueName, command);
+    try {
+      return registry_.GetStringValueAt(root, runKey, origin.valueName);
+    } catch (const Error&) {
+      return StringValue{};  // replaced at once by something that is not text
+    }
   };
-  if (origin.root != kHKeyCurrentUser) return giveBack(kHKeyLocalMachine, kRunKey);
-  if (IsCurrentUser(origin.user)) return giveBack(kHKeyCurrentUser, kRunKey);
-  // Another user's value goes back into that user's own hive, which is mounted for the while
-  // (it is not, and the item stays stored, while the user is logged on and holds it).
+  if (origin.root != kHKeyCurrentUser) return writeBack(kHKeyLocalMachine, kRunKey);
+  if (IsCurrentUser(origin.user)) return writeBack(kHKeyCurrentUser, kRunKey);
+  // Another user's value goes back into that user's own hive, mounted for the while (or the
+  // one Windows holds while the user is logged on).
   registry_.LoadUserHive(origin.user, SharedSpecialFolders().GetProfilesFolder());
   const std::string mount = registry_.HiveMountName();
+  StringValue result;
   try {
     if (!registry_.KeyExistsAt(kHKeyUsers, mount))
       throw Error("Unable to open : " + mount + kRunKey);
-    giveBack(kHKeyUsers, mount + kRunKey);
+    result = writeBack(kHKeyUsers, mount + kRunKey);
   } catch (...) {
     registry_.UnloadUserHive();
     throw;
   }
   registry_.UnloadUserHive();
+  return result;
 }
 
 void ItemManager::DisableRunItem(const std::string& name, const std::string& userPrefix) {

@@ -153,6 +153,12 @@ class ItemManager {
   // no program.
   bool MoveShortcutToRunKey(const std::string& shortcutPath, std::string& target, bool resolveOnly);
 
+  // Writes the command into the Run key of the origin (the machine's, the current user's, or
+  // another user's through that user's hive) unless a value of that name is there, and returns
+  // what the value holds afterwards, read back (empty when it is gone or not text). Raises
+  // "Unable to open : " + key when that Run key cannot be written.
+  StringValue WriteBackRunValue(const RunOrigin& origin, const StringValue& command);
+
  private:
   void ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin);
   // Writes the command into the origin's Run key unless a value of that name is there.

@@ -76,6 +76,10 @@ class IToken {
   virtual bool AdjustTokenPrivileges(Handle token, bool disableAll, const Luid& luid,
                                      std::uint32_t attributes) = 0;
   virtual bool CloseHandle(Handle handle) = 0;
+  // LookupAccountName of an account on this machine (a user name, or "DOMAIN\\user"), with its
+  // SID in the string form ConvertSidToStringSid gives ("S-1-5-21-..."). False when no account of
+  // that name is known.
+  virtual bool LookupAccountSid(const std::string& account, std::string* sid) = 0;
 };
 
 // Which file a path reaches: the volume's serial number and the file's index on it, as

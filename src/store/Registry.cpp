@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Platform.h"
+#include "store/UserProfiles.h"
 #include "util/Error.h"
 
 namespace lw {
@@ -442,6 +443,13 @@ void Registry::RecreateSubKeyAt(HKey root, const std::string& parentPath,
   CreateKey(subKey);
 }
 
+void Registry::DeleteSubKeyAt(HKey root, const std::string& parentPath, const std::string& subKey) {
+  Begin(root);
+  if (!OpenFull(parentPath, false)) return;
+  AtScopeEnd closeOnExit([this] { CloseAndReset(); });
+  if (KeyExists(subKey)) DeleteKey(subKey);
+}
+
 void Registry::RecreateSubKey(const std::string& parentPath, const std::string& subKey) {
   RecreateSubKeyAt(defaultRoot_, parentPath, subKey);
 }
@@ -471,19 +479,25 @@ void Registry::ListKeyNames(const std::string& path, std::vector<std::string>& l
 
 void Registry::LoadUserHive(const std::string& user, const std::string& profilesFolder) {
   user_ = user;
-  std::string file = profilesFolder;
-  if (!file.empty() && file.back() != '\\') file += '\\';
-  file += user + "\\NTuser.dat";
+  mount_ = "Launchward_" + user;
+  // A user who is logged on (another session, a service) has the hive loaded by Windows under
+  // the account's SID, and a second load of the file would fail: the loaded one is used.
+  const std::string sid = AccountSid(user);
+  if (!sid.empty() && KeyExistsAt(kHKeyUsers, sid)) {
+    mount_ = sid;
+    return;
+  }
   // Failure is not reported here: the mount is then simply missing, and the operations
   // under it behave as for a missing key.
-  Reg().LoadKey(kHKeyUsers, HiveMountName(), file);
+  Reg().LoadKey(kHKeyUsers, mount_, UserHiveFile(user, profilesFolder));
 }
 
 void Registry::UnloadUserHive() {
   // A hive with an open key cannot be unloaded; no operation keeps one, but a direct use of
   // the primitives may have.
   Begin(kHKeyUsers);
-  Reg().UnLoadKey(kHKeyUsers, HiveMountName());
+  // The hive of a logged-on user is Windows' own, and stays.
+  if (mount_ == "Launchward_" + user_) Reg().UnLoadKey(kHKeyUsers, mount_);
 }
 
 }  // namespace lw

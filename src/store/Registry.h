@@ -157,14 +157,18 @@ class Registry : public RegistryBase {
   // nothing happens when the parent cannot be opened.
   void RecreateSubKeyAt(HKey root, const std::string& parentPath, const std::string& subKey);
   void RecreateSubKey(const std::string& parentPath, const std::string& subKey);
+  // Deletes the sub-key with everything below it; nothing happens when either is missing.
+  void DeleteSubKeyAt(HKey root, const std::string& parentPath, const std::string& subKey);
   // The list is untouched when the key does not open.
   void ListValueNamesAt(HKey root, const std::string& path, std::vector<std::string>& list);
   void ListValueNames(const std::string& path, std::vector<std::string>& list);
   void ListKeyNamesAt(HKey root, const std::string& path, std::vector<std::string>& list);
   void ListKeyNames(const std::string& path, std::vector<std::string>& list);
 
-  // Another user's hive, mounted under HKEY_USERS as HiveMountName().
-  std::string HiveMountName() const { return "Launchward_" + user_; }
+  // Another user's hive under HKEY_USERS: mounted from its file as "Launchward_" + user, or,
+  // while the user is logged on, the one Windows has loaded under the account's SID.
+  // HiveMountName() names the key under HKEY_USERS either way.
+  std::string HiveMountName() const { return mount_.empty() ? "Launchward_" + user_ : mount_; }
   const std::string& User() const { return user_; }
   void LoadUserHive(const std::string& user, const std::string& profilesFolder);
   void UnloadUserHive();
@@ -177,6 +181,7 @@ class Registry : public RegistryBase {
   void Begin(HKey root);
 
   std::string user_;
+  std::string mount_;
   HKey defaultRoot_ = kHKeyLocalMachine;
 };
 

@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "store/Registry.h"
+#include "store/UserProfiles.h"
 #include "util/Error.h"
 #include "util/Text.h"
 
@@ -17,8 +18,6 @@ std::unique_ptr<SpecialFolders>& Instance() {
   return instance;
 }
 
-const char kProfileListKey[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-const char kProfilesDirectoryValue[] = "ProfilesDirectory";
 const char kStartupTail[] = "\\Start Menu\\Programs\\Startup\\";
 // Since Windows Vista a user's Start Menu lies below the roaming application data.
 const char kRoamingTail[] = "\\AppData\\Roaming\\Microsoft\\Windows";

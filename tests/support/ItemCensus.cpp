@@ -125,9 +125,11 @@ std::string Missing(const ItemCensus& before, const ItemCensus& now,
 
 }  // namespace
 
-ItemCensus TakeItemCensus() {
+ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys) {
   ItemCensus census;
-  for (const RunPlace& place : RunPlaces()) {
+  std::vector<RunPlace> places = RunPlaces();
+  for (const CensusRunKey& extra : extraRunKeys) places.push_back({extra.root, extra.key});
+  for (const RunPlace& place : places) {
     for (const std::string& name : RawValueNames(place.root, place.key)) {
       if (TrimBlanks(name).empty() || name == kSelfRunValue) continue;
       std::string data = TextOf(place.root, place.key, name);
@@ -141,9 +143,10 @@ ItemCensus TakeItemCensus() {
   return census;
 }
 
-::testing::AssertionResult NothingLost(const ItemCensus& before) {
+::testing::AssertionResult NothingLost(const ItemCensus& before,
+                                       const std::vector<CensusRunKey>& extraRunKeys) {
   std::string lost = Missing(
-      before, TakeItemCensus(), [](const CensusValue&) { return true; },
+      before, TakeItemCensus(extraRunKeys), [](const CensusValue&) { return true; },
       [](const CensusFile&) { return true; });
   if (lost.empty()) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "lost:" << lost;

@@ -36,7 +36,13 @@ struct ItemCensus {
   std::vector<CensusFile> files;
 };
 
-ItemCensus TakeItemCensus();
+// A Run key counted besides the usual ones (another user's, mounted by the test).
+struct CensusRunKey {
+  HKey root;
+  std::string key;  // path from the root, without a leading backslash
+};
+
+ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys = {});
 
 // Succeeds when every item of before is still whole now:
 // - a run value: a value with the same data in the Run key of either root or in the store's
@@ -44,7 +50,8 @@ ItemCensus TakeItemCensus();
 //   ("bob_" + name for name, and the reverse);
 // - a file: a file of the same name and content in one of the Startup folders or the store.
 // The failure message names every item that is lost.
-::testing::AssertionResult NothingLost(const ItemCensus& before);
+::testing::AssertionResult NothingLost(const ItemCensus& before,
+                                       const std::vector<CensusRunKey>& extraRunKeys = {});
 
 // Stricter: every item of before is also where the program will see it again, so that it is not
 // kept but forgotten. A run value is in a system Run key (the next take-over pass finds it), in

@@ -220,6 +220,10 @@ void SimPlatform::SetPrivilegeHeld(const std::string& name, bool held) {
   if (!held) privilege.enabled = false;
 }
 
+void SimPlatform::AddAccount(const std::string& account, const std::string& sid) {
+  state_->accounts[account] = sid;
+}
+
 bool SimPlatform::PrivilegeEnabled(const std::string& name) const {
   return sim::PrivilegeIsEnabled(*state_, StagedPrivilege(name));
 }

@@ -96,6 +96,8 @@ class SimPlatform : public IPlatform {
   // with kErrorNotAllAssigned in the last error, as Windows does).
   void SetPrivilegeHeld(const std::string& name, bool held);
   bool PrivilegeEnabled(const std::string& name) const;
+  // An account LookupAccountName knows, with its SID (the machine knows none until told).
+  void AddAccount(const std::string& account, const std::string& sid);
 
   // --- Processors -------------------------------------------------------------------------
   // Two processors; from now on both run at this load, in percent (a fresh machine: 20), or

@@ -25,6 +25,7 @@ inline constexpr std::uint32_t kErrorDirectory = 267;
 inline constexpr std::uint32_t kErrorMrMidNotFound = 317;
 inline constexpr std::uint32_t kErrorBadDb = 1009;
 inline constexpr std::uint32_t kErrorResourceTypeNotFound = 1813;
+inline constexpr std::uint32_t kErrorNoneMapped = 1332;
 
 // --- Registry ---------------------------------------------------------------------------
 struct RegValue {
@@ -163,7 +164,8 @@ struct SimPlatform::State {
   sim::ProcessState processes;
   std::map<std::uint32_t, sim::PrivilegeState> privileges;  // by LUID
   std::map<Handle, sim::KernelObject> kernelObjects;
-  std::map<int, std::string> specialFolders;  // "" = the shell gives no path
+  std::map<int, std::string> specialFolders;                   // "" = the shell gives no path
+  std::map<std::string, std::string, sim::NameLess> accounts;  // name -> SID text
   std::uint64_t changes = 0;
   std::uint64_t failChange = 0;
   std::uint32_t failError = kErrorAccessDenied;

@@ -118,4 +118,12 @@ bool SimToken::AdjustTokenPrivileges(Handle token, bool disableAll, const Luid& 
 
 bool SimToken::CloseHandle(Handle handle) { return state_.CloseKernelHandle(handle); }
 
+bool SimToken::LookupAccountSid(const std::string& account, std::string* sid) {
+  auto found = state_.accounts.find(account);
+  if (found == state_.accounts.end()) return Fail(kErrorNoneMapped);
+  *sid = found->second;
+  state_.system.lastError = kErrorSuccess;
+  return true;
+}
+
 }  // namespace lw::sim

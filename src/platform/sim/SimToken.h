@@ -28,6 +28,7 @@ class SimToken : public IToken {
   bool AdjustTokenPrivileges(Handle token, bool disableAll, const Luid& luid,
                              std::uint32_t attributes) override;
   bool CloseHandle(Handle handle) override;
+  bool LookupAccountSid(const std::string& account, std::string* sid) override;
 
  private:
   bool Fail(std::uint32_t error);

@@ -2,6 +2,11 @@
 
 #include "platform/win32/Win32Api.h"
 
+#include <sddl.h>
+
+#include <string>
+#include <vector>
+
 #include "platform/win32/Win32Handle.h"
 
 namespace lw {
@@ -34,6 +39,27 @@ class Win32Token : public IToken {
     privileges.Privileges[0].Attributes = attributes;
     return ::AdjustTokenPrivileges(ToHandle(token), disableAll ? TRUE : FALSE, &privileges, 0,
                                    nullptr, nullptr) != FALSE;
+  }
+
+  bool LookupAccountSid(const std::string& account, std::string* sid) override {
+    DWORD sidSize = 0;
+    DWORD domainSize = 0;
+    SID_NAME_USE use{};
+    // The first call asks for the sizes; it fails with ERROR_INSUFFICIENT_BUFFER when the
+    // account exists.
+    ::LookupAccountNameA(nullptr, account.c_str(), nullptr, &sidSize, nullptr, &domainSize, &use);
+    if (sidSize == 0) return false;
+    std::vector<unsigned char> sidBytes(sidSize);
+    std::string domain(domainSize + 1, '\0');
+    if (!::LookupAccountNameA(nullptr, account.c_str(), sidBytes.data(), &sidSize, domain.data(),
+                              &domainSize, &use)) {
+      return false;
+    }
+    char* text = nullptr;
+    if (!::ConvertSidToStringSidA(sidBytes.data(), &text)) return false;
+    *sid = text;
+    ::LocalFree(text);
+    return true;
   }
 
   bool CloseHandle(Handle handle) override { return ::CloseHandle(ToHandle(handle)) != FALSE; }

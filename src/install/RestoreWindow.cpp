@@ -1,0 +1,261 @@
+#include "install/RestoreWindow.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "install/RestoreFiles.h"
+#include "items/ItemManager.h"
+#include "platform/Platform.h"
+#include "store/SettingsStore.h"
+#include "ui/Dialogs.h"
+#include "util/CurrentUser.h"
+#include "util/Error.h"
+#include "util/ExecutablePath.h"
+#include "util/SpecialFolders.h"
+#include "util/Text.h"
+
+namespace lw {
+
+namespace {
+
+bool IsFile(const std::string& path) {
+  if (path.empty()) return false;
+  const std::uint32_t attributes = Files().GetFileAttributes(path);
+  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
+}
+
+void SetStatus(RestoreRow& row, ItemState state) {
+  const bool active = state == ItemState::kExcluded || state == ItemState::kSorted;
+  row.checked = active;
+  if (state == ItemState::kNew) row.status = kOrphanedStatus;
+  if (state == ItemState::kDisabled) row.status = kDisabledStatus;
+}
+
+bool Active(ItemState state) {
+  return state == ItemState::kExcluded || state == ItemState::kSorted;
+}
+
+// The registry file a Run-key row belongs in: the machine's, or its user's (the current user's
+// when the name was unknown at the take-over).
+std::string RegFileName(const RunOrigin& origin) {
+  if (origin.root != kHKeyCurrentUser) return kMachineRegFileName;
+  return (origin.user.empty() ? CurrentUserName() : origin.user) + ".reg";
+}
+
+}  // namespace
+
+RestoreWindow::RestoreWindow(StartupMover& mover, std::function<void()> reloadRunnerItems)
+    : mover_(mover), reloadRunnerItems_(std::move(reloadRunnerItems)) {}
+
+void RestoreWindow::Load() {
+  rows_.clear();
+  usersToClean_.clear();
+  std::vector<RestoreRow> top;
+  std::vector<RestoreRow> bottom;
+  LoadRunRows(top, bottom);
+  LoadShortcutRows(top, bottom);
+  // Each active row was put in front of the ones found before it.
+  std::reverse(top.begin(), top.end());
+  rows_ = std::move(top);
+  rows_.insert(rows_.end(), bottom.begin(), bottom.end());
+}
+
+void RestoreWindow::LoadRunRows(std::vector<RestoreRow>& top, std::vector<RestoreRow>& bottom) {
+  for (const ManagedRunValue& item : mover_.ManagedRunItems()) {
+    if (!item.user.empty()) usersToClean_.push_back(item.user);
+    RestoreRow row;
+    row.runKey = true;
+    row.caption = item.name;
+    row.data = item.command;
+    row.profile = item.user;
+    ItemState state = ItemState::kNew;
+    try {
+      state = GetRunItemState(item.name, std::string());
+    } catch (const Error&) {
+      // A record that cannot be read: listed as orphaned, so nothing goes back unasked.
+    }
+    SetStatus(row, state);
+    const std::string program = ResolveExecutable(item.command.text);
+    if (IsFile(program)) row.iconFile = program;
+    (Active(state) ? top : bottom).push_back(row);
+  }
+}
+
+void RestoreWindow::LoadShortcutRows(std::vector<RestoreRow>& top,
+                                     std::vector<RestoreRow>& bottom) {
+  for (const StoredShortcut& shortcut : mover_.StoredShortcuts()) {
+    RestoreRow row;
+    row.runKey = false;
+    row.caption = ExtractFileName(shortcut.path);
+    row.data = StringValue{shortcut.folder, kRegSz};
+    row.profile = UserFromStartupFolder(shortcut.folder);
+    ItemState state = ItemState::kNew;
+    try {
+      state = GetStartupItemState(row.caption);
+    } catch (const Error&) {
+    }
+    SetStatus(row, state);
+    if (IsFile(shortcut.path)) row.iconFile = shortcut.path;
+    (Active(state) ? top : bottom).push_back(row);
+  }
+}
+
+void RestoreWindow::SetChecked(int index, bool checked) { rows_.at(index).checked = checked; }
+
+int RestoreWindow::CheckedCount() const {
+  return static_cast<int>(
+      std::count_if(rows_.begin(), rows_.end(), [](const RestoreRow& row) { return row.checked; }));
+}
+
+std::string RestoreWindow::InfoTip(int index) const {
+  const RestoreRow& row = rows_.at(index);
+  return std::string("type: ") + row.Type() + "\r\n" + "profile: " + row.profile + "\r\n" +
+         "error: " + row.error + "\r\n" + row.data.text;
+}
+
+void RestoreWindow::OnKeyUp() {
+  if (warningShown_ || CheckedCount() == notedChecked_) return;
+  warningShown_ = true;
+  ShowMessage(kMsgUncheckedWarning);
+}
+
+void RestoreWindow::OnCheckBoxClicked() {
+  if (warningShown_) return;
+  warningShown_ = true;
+  ShowMessage(kMsgUncheckedWarning);
+}
+
+std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
+  restoreDone_ = true;
+  if (view != nullptr) view->Repaint();
+  bool anyFailure = false;
+  std::vector<std::string> restoredRunItems;
+  for (std::size_t index = 0; index < rows_.size(); ++index) {
+    RestoreRow& row = rows_[index];
+    if (!row.checked) continue;
+    const bool restored = row.runKey ? mover_.RestoreRunItem(row.caption, row.data)
+                                     : mover_.RestoreStartupItem(row.caption);
+    if (restored) {
+      row.mark = RestoreMark::kRestored;
+      row.restoreStatus = kRestoredStatus;
+      if (row.runKey) restoredRunItems.push_back(row.caption);
+    } else {
+      row.error = mover_.LastError();
+      row.mark = RestoreMark::kNotRestored;
+      row.restoreStatus = kNotRestoredStatus;
+      anyFailure = true;
+    }
+    if (view != nullptr) view->RowChanged(static_cast<int>(index));
+  }
+
+  std::string problems;
+  std::vector<std::string> saved;
+  if (anyFailure) saved = SaveRegistryFiles(problems);
+  for (const std::string& path : SaveBatchFile(problems)) saved.push_back(path);
+
+  // Only what went back leaves the store.
+  mover_.ForgetRestoredItems(restoredRunItems);
+  if (fullUninstall) mover_.DeleteProgramKey();
+  try {
+    mover_.UnregisterSelf(true);
+    std::vector<std::string> users;
+    for (const std::string& user : usersToClean_) {
+      if (std::find(users.begin(), users.end(), user) == users.end()) users.push_back(user);
+    }
+    for (const std::string& user : users) mover_.UnregisterUser(user);
+  } catch (const Error& error) {
+    problems += std::string("\r\nLaunchward could not remove its own start at logon: ") +
+                error.what() + "\r\n";
+  }
+  if (reloadRunnerItems_) reloadRunnerItems_();
+
+  std::string message;
+  if (anyFailure) {
+    message = kMsgSomeNotRestored;
+    for (const std::string& path : saved) message += path + "\r\n";
+  } else {
+    message = kMsgRestoreComplete;
+  }
+  const std::size_t runStored = mover_.ManagedRunItems().size();
+  const std::size_t shortcutsStored = mover_.StoredShortcuts().size();
+  if (runStored + shortcutsStored > 0) {
+    message += "\r\n\r\n" + std::to_string(runStored + shortcutsStored) +
+               (runStored + shortcutsStored == 1 ? " item was not given back and stays stored:"
+                                                 : " items were not given back and stay stored:");
+    if (runStored > 0) {
+      message += "\r\n" + std::to_string(runStored) + " in HKEY_LOCAL_MACHINE" + kRunItemsKey;
+    }
+    if (shortcutsStored > 0) {
+      message += "\r\n" + std::to_string(shortcutsStored) + " in " + GetShortcutStoreFolder();
+    }
+    message += "\r\nRestore again to give them back.";
+  }
+  message += problems;
+  ShowMessage(message);
+  return message;
+}
+
+std::vector<std::string> RestoreWindow::SaveRegistryFiles(std::string& problems) {
+  const std::string folder = GetExeFolder();
+  std::vector<std::string> saved;
+  // The machine's file holds the machine's items that failed, and replaces an older one.
+  std::vector<std::string> machineLines;
+  // Each user's file holds every checked item of that user, and grows across restores.
+  std::vector<std::pair<std::string, std::vector<std::string>>> userFiles;
+  for (const RestoreRow& row : rows_) {
+    if (!row.runKey || !row.checked) continue;
+    const RunOrigin origin = RunItemOrigin(row.caption);
+    if (origin.root != kHKeyCurrentUser) {
+      if (row.mark != RestoreMark::kNotRestored) continue;
+      for (const std::string& line : RegItemLines(kMachineRunKeyHeader, origin.valueName, row.data))
+        machineLines.push_back(line);
+      continue;
+    }
+    const std::string file = RegFileName(origin);
+    auto entry = std::find_if(userFiles.begin(), userFiles.end(),
+                              [&](const auto& pair) { return pair.first == file; });
+    if (entry == userFiles.end()) entry = userFiles.insert(userFiles.end(), {file, {}});
+    for (const std::string& line : RegItemLines(kUserRunKeyHeader, origin.valueName, row.data))
+      entry->second.push_back(line);
+  }
+  auto note = [&](bool written, const std::string& path) {
+    if (written) {
+      saved.push_back(path);
+    } else {
+      problems += "\r\nUnable to write " + path + "\r\n";
+    }
+  };
+  if (!machineLines.empty()) {
+    machineLines.insert(machineLines.begin(), {kRegFileHeader, ""});
+    const std::string path = folder + kMachineRegFileName;
+    note(Files().WriteFile(path, JoinLines(machineLines)), path);
+  }
+  for (auto& [file, lines] : userFiles) {
+    if (lines.empty()) continue;
+    const std::string path = folder + file;
+    if (!IsFile(path)) lines.insert(lines.begin(), {kRegFileHeader, ""});
+    note(Files().AppendFile(path, JoinLines(lines)), path);
+  }
+  return saved;
+}
+
+std::vector<std::string> RestoreWindow::SaveBatchFile(std::string& problems) {
+  const std::string store = IncludeTrailingBackslash(GetShortcutStoreFolder());
+  std::vector<std::string> saved;
+  std::vector<std::string> lines;
+  for (const RestoreRow& row : rows_) {
+    if (row.runKey || !row.checked || row.mark != RestoreMark::kNotRestored) continue;
+    saved.push_back(store + row.caption);
+    lines.push_back(BatchMoveLine(store + row.caption, row.data.text));
+  }
+  if (lines.empty()) return saved;
+  const std::string path = GetExeFolder() + kShortcutBatchFileName;
+  if (Files().WriteFile(path, JoinLines(lines))) {
+    saved.push_back(path);
+  } else {
+    problems += "\r\nUnable to write " + path + "\r\n";
+  }
+  return saved;
+}
+
+}  // namespace lw

@@ -1,0 +1,109 @@
+#pragma once
+// The restore window's rules: which rows it lists and how they start, what pressing Restore does
+// to each row, the files it leaves for what could not go back, and the closing message. The view
+// (win32/RestoreWindowView) draws the rows and passes the user's actions in; tests drive this
+// class directly.
+//
+// Pressing Restore gives every checked row back to Windows through the StartupMover. What went
+// back leaves the store; everything else (unchecked rows, orphaned and disabled ones, rows that
+// failed) stays stored, so that nothing is lost: a later Restore or the edit window can still
+// give it back. Rows that failed are also written into files the user can apply by hand.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "install/StartupMover.h"
+
+namespace lw {
+
+inline constexpr char kRestoreCaption[] = "Launchward - Restore Checked Items";
+inline constexpr char kRunKeyRowType[] = "Run Key";
+inline constexpr char kStartupRowType[] = "Startup Folder";
+inline constexpr char kOrphanedStatus[] = "Orphaned";
+inline constexpr char kDisabledStatus[] = "Disabled";
+inline constexpr char kRestoredStatus[] = "Restored";
+inline constexpr char kNotRestoredStatus[] = "ERROR - item not restored.";
+inline constexpr char kMsgRestoreComplete[] =
+    "Restore Complete. Launchward will not run next reboot.";
+inline constexpr char kMsgSomeNotRestored[] =
+    "Some items were not restored. Items saved to file(s): \r\n\r\n";
+inline constexpr char kMsgUncheckedWarning[] =
+    "Warning: Unchecked items will be deleted during a Restore";
+
+enum class RestoreMark { kNone, kRestored, kNotRestored };
+
+struct RestoreRow {
+  bool runKey = true;         // a Run-key item, else a stored shortcut
+  std::string caption;        // the stored item name, or the shortcut's file name
+  StringValue data;           // the command, or the folder the shortcut came from
+  std::string profile;        // the user the item belongs to; empty for everyone's
+  std::string status;         // "", "Orphaned" or "Disabled"
+  std::string restoreStatus;  // "", "Restored" or "ERROR - item not restored."
+  std::string error;          // why it was not restored
+  std::string iconFile;       // the file whose icon the row shows; empty for the program's own
+  bool checked = false;
+  RestoreMark mark = RestoreMark::kNone;
+
+  const char* Type() const { return runKey ? kRunKeyRowType : kStartupRowType; }
+};
+
+// What the window needs of its view while a restore runs.
+class IRestoreView {
+ public:
+  virtual ~IRestoreView() = default;
+  // The row's marks and texts changed: draw it again.
+  virtual void RowChanged(int index) = 0;
+  // Let the list repaint before the slow part begins.
+  virtual void Repaint() = 0;
+};
+
+class RestoreWindow {
+ public:
+  // mover: the main window's; reloadRunnerItems: the runner engine's lists, reloaded at the end.
+  RestoreWindow(StartupMover& mover, std::function<void()> reloadRunnerItems);
+
+  // Fills the rows from the store (every time the window is shown): active shortcuts, active
+  // run-key items (each group last found first), then orphaned and disabled run-key items, then
+  // orphaned and disabled shortcuts (each in the order found). Active rows start checked.
+  void Load();
+  const std::vector<RestoreRow>& Rows() const { return rows_; }
+  void SetChecked(int index, bool checked);
+  int CheckedCount() const;
+
+  // The row's tip: its type, profile, error and data, a line each.
+  std::string InfoTip(int index) const;
+
+  // The unchecked-rows warning, shown once while the program runs: before a key or mouse action
+  // on the list the view notes the number of checked rows, and after a key the number is
+  // compared; a click on a check box warns at once.
+  void NoteCheckedCount() { notedChecked_ = CheckedCount(); }
+  void OnKeyUp();
+  void OnCheckBoxClicked();
+  bool WarningShown() const { return warningShown_; }
+
+  // Pressing Restore. Gives the checked rows back, saves what failed into files beside the
+  // executable, forgets what went back (with fullUninstall, every preference too, except the
+  // records of the items that stay stored), unregisters the program for the machine and for
+  // every user who owned an item, and shows the closing message. Returns that message. Restore
+  // can be pressed once while the program runs.
+  std::string RunRestore(bool fullUninstall, IRestoreView* view = nullptr);
+  bool RestoreDone() const { return restoreDone_; }
+
+ private:
+  void LoadRunRows(std::vector<RestoreRow>& top, std::vector<RestoreRow>& bottom);
+  void LoadShortcutRows(std::vector<RestoreRow>& top, std::vector<RestoreRow>& bottom);
+  // The fallback files; each returns the paths it wrote.
+  std::vector<std::string> SaveRegistryFiles(std::string& problems);
+  std::vector<std::string> SaveBatchFile(std::string& problems);
+
+  StartupMover& mover_;
+  std::function<void()> reloadRunnerItems_;
+  std::vector<RestoreRow> rows_;
+  std::vector<std::string> usersToClean_;
+  int notedChecked_ = 0;
+  bool warningShown_ = false;
+  bool restoreDone_ = false;
+};
+
+}  // namespace lw

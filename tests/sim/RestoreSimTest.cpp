@@ -1,0 +1,217 @@
+// Restore where only the simulation can stage the machine: other users' hives found through the
+// profile list, keys that refuse writing, and every change of a restore failing in turn.
+
+#include <gmock/gmock.h>
+
+#include "install/RestoreFiles.h"
+#include "store/UserProfiles.h"
+#include "support/ItemCensus.h"
+#include "support/RestoreFixture.h"
+#include "util/Error.h"
+
+namespace lw::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr char kAliceSid[] = "S-1-5-21-7-7-7-1001";
+constexpr char kMount[] = "RestoreCheck";
+
+class RestoreSimTest : public RestoreFixture {
+ protected:
+  // A hive file for the user with an empty Run key, saved where the profile list (or, without
+  // an account, the profiles folder) says.
+  static void MakeHive(const std::string& file) {
+    const std::string source = "\\SOFTWARE\\Tallowmere\\Source";
+    SetRawString(kHKeyCurrentUser, source + kRunKey, "Theirs", "C:\\theirs.exe");
+    HKey key = 0;
+    ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, SeamPath(source), kKeyRead, &key), kOk);
+    ASSERT_EQ(Reg().SaveKey(key, file), kOk);
+    Reg().CloseKey(key);
+    DeleteKeyTree(kHKeyCurrentUser, SeamPath(source));
+  }
+
+  // Alice's profile folder is not named after her (a renamed account): only the profile list
+  // leads there.
+  std::string StageAlice() {
+    const std::string folder = "C:\\Documents and Settings\\alice.CONTOSO";
+    Sim().AddFolder(folder);
+    Sim().AddAccount("alice", kAliceSid);
+    Sim().SetEnvironmentVariable("SystemDrive", "C:");
+    SetRawExpandString(kHKeyLocalMachine, std::string(kProfileListKey) + "\\" + kAliceSid,
+                       kProfileImagePathValue,
+                       "%SystemDrive%\\Documents and Settings\\alice.CONTOSO");
+    MakeHive(folder + "\\NTUSER.DAT");
+    return folder + "\\NTUSER.DAT";
+  }
+
+  // Alice's item as a take-over in her session left it in the store.
+  static void StoreAliceItem(const std::string& name, const std::string& command) {
+    const std::string stored = "alice_" + name;
+    SetRawString(kHKeyLocalMachine, kRunItemsKey, stored, command);
+    SharedItemManager().AppendSortEntry(kRunSortName, stored);
+    SetRunLocation(stored, "alice");
+    SetRunLocationHKey(stored, kHKeyCurrentUser);
+  }
+
+  static ValueMap HiveRun(const std::string& file) {
+    EXPECT_EQ(Reg().LoadKey(kHKeyUsers, kMount, file), kOk);
+    ValueMap values = Values(kHKeyUsers, std::string(kMount) + kRunKey);
+    EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kMount), kOk);
+    return values;
+  }
+};
+
+TEST_F(RestoreSimTest, AnotherUsersItemGoesIntoTheHiveTheProfileListNames) {
+  const std::string file = StageAlice();
+  StoreAliceItem("Chat", "C:\\chat.exe /min");
+  // The registration that her own logon would have kept.
+  EXPECT_EQ(Reg().LoadKey(kHKeyUsers, kMount, file), kOk);
+  SetRawString(kHKeyUsers, std::string(kMount) + kRunOnceKey, kSelfRunValue, "x -pre ");
+  EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kMount), kOk);
+
+  EXPECT_EQ(Restore(), kMsgRestoreComplete);
+  EXPECT_EQ(HiveRun(file), (ValueMap{{"Chat", "C:\\chat.exe /min"}, {"Theirs", "C:\\theirs.exe"}}));
+  EXPECT_EQ(Reg().LoadKey(kHKeyUsers, kMount, file), kOk);
+  EXPECT_FALSE(RawValueExists(kHKeyUsers, std::string(kMount) + kRunOnceKey, kSelfRunValue));
+  EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kMount), kOk);
+  EXPECT_TRUE(Store(kRunItemsKey).empty());
+  EXPECT_EQ(Sim().OpenKeyCount(), 0);
+}
+
+TEST_F(RestoreSimTest, AnotherUserWhoIsLoggedOnGetsTheItemInTheLoadedHive) {
+  const std::string file = StageAlice();
+  StoreAliceItem("Chat", "C:\\chat.exe");
+  // Her session holds the file; Windows has the hive loaded under her SID.
+  ASSERT_EQ(Reg().LoadKey(kHKeyUsers, kAliceSid, file), kOk);
+  EXPECT_EQ(Restore(), kMsgRestoreComplete);
+  EXPECT_EQ(RawString(kHKeyUsers, std::string(kAliceSid) + kRunKey, "Chat"), "C:\\chat.exe");
+  EXPECT_TRUE(RawKeyExists(kHKeyUsers, kAliceSid));  // still hers, still loaded
+  EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kAliceSid), kOk);
+}
+
+TEST_F(RestoreSimTest, WithoutAProfileEntryTheFolderNamedAfterTheUserIsTried) {
+  Sim().AddFolder("C:\\Documents and Settings\\dave");
+  MakeHive("C:\\Documents and Settings\\dave\\NTuser.dat");
+  SetRawString(kHKeyLocalMachine, kRunItemsKey, "dave_Sync", "C:\\sync.exe");
+  SharedItemManager().AppendSortEntry(kRunSortName, "dave_Sync");
+  SetRunLocation("dave_Sync", "dave");
+  SetRunLocationHKey("dave_Sync", kHKeyCurrentUser);
+  EXPECT_EQ(Restore(), kMsgRestoreComplete);
+  EXPECT_EQ(HiveRun("C:\\Documents and Settings\\dave\\NTuser.dat")["Sync"], "C:\\sync.exe");
+}
+
+TEST_F(RestoreSimTest, ItemsThatCannotGoBackStayStoredAndAreSavedForTheUser) {
+  const std::string file = StageAlice();
+  Run(kHKeyLocalMachine, "Machine \"quoted\"", "\"C:\\Program Files\\M\\m.exe\" -a");
+  SetRawExpandString(kHKeyLocalMachine, kRunKey, "Expanding", "%ProgramFiles%\\e.exe");
+  Run(kHKeyCurrentUser, "Mine", "C:\\mine.exe");
+  Pass();
+  StoreAliceItem("Chat", "C:\\chat.exe");
+  Sim().DenyKeyWrites(kHKeyLocalMachine, std::string(kRunKey).substr(1));
+  Sim().LockFile(file);
+  // An older file of Alice's grows; the machine's is replaced.
+  Files().WriteFile(ExeFolder() + "alice.reg", "REGEDIT4\r\n\r\nold\r\n");
+  Files().WriteFile(ExeFolder() + kMachineRegFileName, "stale");
+
+  const std::string message = Restore();
+  EXPECT_THAT(message, HasSubstr(kMsgSomeNotRestored + ExeFolder() + kMachineRegFileName + "\r\n"));
+  EXPECT_THAT(message, HasSubstr(ExeFolder() + user + ".reg\r\n"));
+  EXPECT_THAT(message, HasSubstr("3 items were not given back and stay stored"));
+  EXPECT_EQ(RawString(kHKeyCurrentUser, kRunKey, "Mine"), "C:\\mine.exe");
+  EXPECT_EQ(Store(kRunItemsKey),
+            (ValueMap{{"Machine \"quoted\"", "\"C:\\Program Files\\M\\m.exe\" -a"},
+                      {"Expanding", "%ProgramFiles%\\e.exe"},
+                      {"alice_Chat", "C:\\chat.exe"}}));
+  EXPECT_EQ(RawType(kHKeyLocalMachine, kRunItemsKey, "Expanding"), kRegExpandSz);
+  const std::string machine = ReadWholeFile(ExeFolder() + kMachineRegFileName);
+  EXPECT_EQ(machine.substr(0, 12), "REGEDIT4\r\n\r\n");
+  EXPECT_THAT(machine, HasSubstr(std::string(kMachineRunKeyHeader) +
+                                 "\r\n\"Machine \\\"quoted\\\"\"=\"\\\"C:\\\\Program "
+                                 "Files\\\\M\\\\m.exe\\\" -a\"\r\n\r\n"));
+  EXPECT_THAT(machine, HasSubstr("\"Expanding\"=hex(2):25,50"));
+  // Every checked item of a user goes into that user's file under its own name, restored or not.
+  EXPECT_EQ(ReadWholeFile(ExeFolder() + "alice.reg"),
+            "REGEDIT4\r\n\r\nold\r\n" + std::string(kUserRunKeyHeader) +
+                "\r\n\"Chat\"=\"C:\\\\chat.exe\"\r\n\r\n");
+  EXPECT_EQ(ReadWholeFile(ExeFolder() + user + ".reg"),
+            "REGEDIT4\r\n\r\n" + std::string(kUserRunKeyHeader) +
+                "\r\n\"Mine\"=\"C:\\\\mine.exe\"\r\n\r\n");
+}
+
+// Every change a restore makes fails in turn; after each, every item is in its Windows place
+// or still stored, whole, and a second restore gives back what the first could not.
+TEST_F(RestoreSimTest, NothingIsLostWhicheverChangeOfARestoreFails) {
+  const std::string hive = StageAlice();
+  auto stage = [&] {
+    Run(kHKeyLocalMachine, "Tray", "\"C:\\Program Files\\Tray\\tray.exe\" /background");
+    SetRawExpandString(kHKeyLocalMachine, kRunKey, "Expanding", "%ProgramFiles%\\E\\e.exe");
+    Run(kHKeyLocalMachine, "Same", "C:\\machine.exe");
+    Run(kHKeyCurrentUser, "Same", "C:\\mine.exe");
+    Run(kHKeyLocalMachine, "Off", "C:\\off.exe");
+    Link(userFolder, "Notes.lnk", "C:\\Apps\\notes.exe");
+    Link(commonFolder, "Shared.lnk", "C:\\Apps\\shared.exe");
+    Link(commonFolder, "Quiet.lnk", "C:\\Apps\\quiet.exe");
+    StartupMover().RegisterSelf(true, kHKeyLocalMachine);
+  };
+  auto takeOver = [&] {
+    Pass();
+    StoreAliceItem("Chat", "C:\\chat.exe");
+    SharedItemManager().DisableRunItem("Off", "");
+    SharedItemManager().DisableStartupItem(store + "Quiet.lnk");
+    SetRawString(kHKeyLocalMachine, kRunItemsKey, "Orphan", "C:\\orphan.exe");
+  };
+  const std::vector<CensusRunKey> aliceRun{{kHKeyUsers, std::string(kMount) + kRunKey}};
+  auto nothingLost = [&](const ItemCensus& census) {
+    EXPECT_EQ(Reg().LoadKey(kHKeyUsers, kMount, hive), kOk);
+    auto result = NothingLost(census, aliceRun);
+    EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kMount), kOk);
+    return result;
+  };
+
+  stage();
+  WindowsItems expected = Picture();
+  expected.machineRun.erase("Off");
+  expected.commonFolder.erase("Quiet.lnk");
+  takeOver();
+  const std::uint64_t start = Sim().ChangeCount();
+  Restore();
+  const std::uint64_t changes = Sim().ChangeCount() - start;
+  ASSERT_GT(changes, 20u);
+  ASSERT_EQ(Picture(), expected);
+  ASSERT_EQ(HiveRun(hive)["Chat"], "C:\\chat.exe");
+
+  for (std::uint64_t n = 1; n <= changes; ++n) {
+    SCOPED_TRACE("change " + std::to_string(n) + " of " + std::to_string(changes));
+    Restart();
+    StageAlice();
+    stage();
+    takeOver();
+    const ItemCensus census = TakeItemCensus();
+    Sim().FailChange(Sim().ChangeCount() + n);
+    try {
+      Restore();
+    } catch (const Error&) {
+      // Shown by the window as any error of a command; the restore ends there.
+    }
+    Sim().FailChange(0);
+    EXPECT_TRUE(nothingLost(census));
+    // Started again, the program gives back the rest.
+    Restore();
+    EXPECT_TRUE(nothingLost(census));
+    // A shortcut whose own folder refused it went to the All Users folder, as one whose folder
+    // is gone does: given back all the same.
+    WindowsItems now = Picture();
+    now.commonFolder.merge(now.userFolder);
+    WindowsItems wanted = expected;
+    wanted.commonFolder.merge(wanted.userFolder);
+    EXPECT_EQ(now, wanted);
+    EXPECT_EQ(HiveRun(hive)["Chat"], "C:\\chat.exe");
+    EXPECT_EQ(Store(kRunItemsKey),
+              (ValueMap{{"Off", "C:\\off.exe"}, {"Orphan", "C:\\orphan.exe"}}));
+    EXPECT_EQ(FolderNames(store), (std::vector<std::string>{"Quiet.lnk"}));
+  }
+}
+
+}  // namespace
+}  // namespace lw::test
