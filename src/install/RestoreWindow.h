@@ -28,8 +28,10 @@ inline constexpr char kMsgRestoreComplete[] =
     "Restore Complete. Launchward will not run next reboot.";
 inline constexpr char kMsgSomeNotRestored[] =
     "Some items were not restored. Items saved to file(s): \r\n\r\n";
+// Unchecked items are not deleted (they stay stored), so the warning says what happens to them.
 inline constexpr char kMsgUncheckedWarning[] =
-    "Warning: Unchecked items will be deleted during a Restore";
+    "Warning: Unchecked items will not be restored. Launchward keeps them stored until a later "
+    "Restore.";
 
 enum class RestoreMark { kNone, kRestored, kNotRestored };
 

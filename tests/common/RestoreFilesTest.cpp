@@ -12,22 +12,21 @@ namespace {
 TEST(RestoreFilesTest, RegistryValueLines) {
   struct Case {
     const char* what;
-    std::string name;
-    StringValue data;
-    std::string line;
+    const char* name;
+    const char* text;
+    std::uint32_t type;
+    const char* line;
   };
   const Case cases[] = {
-      {"plain", "Tool", {"C:\\t.exe", kRegSz}, "\"Tool\"=\"C:\\\\t.exe\""},
-      {"quotes and backslashes",
-       "Say \"hi\"",
-       {"\"C:\\Program Files\\T\\t.exe\" /a", kRegSz},
+      {"plain", "Tool", "C:\\t.exe", kRegSz, "\"Tool\"=\"C:\\\\t.exe\""},
+      {"quotes and backslashes", "Say \"hi\"", "\"C:\\Program Files\\T\\t.exe\" /a", kRegSz,
        "\"Say \\\"hi\\\"\"=\"\\\"C:\\\\Program Files\\\\T\\\\t.exe\\\" /a\""},
-      {"expandable stays expandable", "E", {"%A%", kRegExpandSz}, "\"E\"=hex(2):25,41,25,00"},
-      {"a line break cannot end the line", "N", {"a\r\nb", kRegSz}, "\"N\"=hex(1):61,0d,0a,62,00"},
-      {"a name with a line break cannot be written", "N\nM", {"x", kRegSz}, ""},
+      {"expandable stays expandable", "E", "%A%", kRegExpandSz, "\"E\"=hex(2):25,41,25,00"},
+      {"a line break cannot end the line", "N", "a\r\nb", kRegSz, "\"N\"=hex(1):61,0d,0a,62,00"},
+      {"a name with a line break cannot be written", "N\nM", "x", kRegSz, ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(RegValueLine(c.name, c.data), c.line) << c.what;
+    EXPECT_EQ(RegValueLine(c.name, StringValue{c.text, c.type}), c.line) << c.what;
   }
 }
 

@@ -1,7 +1,7 @@
 // Restore: every item taken over goes back where Windows had it, byte for byte; what is not
 // given back stays stored; and the program stops starting at logon.
 
-#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 
@@ -10,9 +10,6 @@
 
 namespace lw::test {
 namespace {
-
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 class RestoreTest : public RestoreFixture {
  protected:
@@ -45,7 +42,7 @@ TEST_F(RestoreTest, EverythingTakenOverGoesBackAsItWas) {
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kSelfRunValue));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue));
   // The next logon's take-over finds nothing it would treat as its own.
-  EXPECT_THAT(dialogs.Messages(), ElementsAre(kMsgRestoreComplete));
+  EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{kMsgRestoreComplete}));
 }
 
 TEST_F(RestoreTest, RowsListActiveItemsFirstAndOnlyThoseChecked) {
@@ -95,8 +92,8 @@ TEST_F(RestoreTest, WhatIsNotGivenBackStaysStoredAndListed) {
     window.SetChecked(RowOf(window, "Keep"), false);
     window.SetChecked(RowOf(window, "Stay.lnk"), false);
   });
-  EXPECT_THAT(message, HasSubstr(kMsgRestoreComplete));
-  EXPECT_THAT(message, HasSubstr("3 items were not given back and stay stored"));
+  EXPECT_TRUE(Contains(message, kMsgRestoreComplete));
+  EXPECT_TRUE(Contains(message, "3 items were not given back and stay stored"));
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, "Back"), "C:\\back.exe");
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "Keep"));
   EXPECT_EQ(Store(kRunItemsKey), (ValueMap{{"Keep", "C:\\keep.exe"}, {"Off", "C:\\off.exe"}}));
@@ -122,8 +119,8 @@ TEST_F(RestoreTest, ACommandAlreadyBackUnderThatNameIsNeverReplaced) {
   Run(kHKeyLocalMachine, "Twice", "C:\\twice.exe");
 
   const std::string message = Restore();
-  EXPECT_THAT(message, HasSubstr(kMsgSomeNotRestored));
-  EXPECT_THAT(message, HasSubstr(ExeFolder() + kMachineRegFileName));
+  EXPECT_TRUE(Contains(message, kMsgSomeNotRestored));
+  EXPECT_TRUE(Contains(message, ExeFolder() + kMachineRegFileName));
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, "Updater"), "C:\\new\\updater.exe");
   EXPECT_EQ(Store(kRunItemsKey), (ValueMap{{"Updater", "C:\\old\\updater.exe"}}));
   EXPECT_EQ(ReadWholeFile(ExeFolder() + kMachineRegFileName),
@@ -148,8 +145,8 @@ TEST_F(RestoreTest, AShortcutWhoseFolderIsTakenGoesToAllUsersAndNeverReplacesAFi
   // Clash.lnk: taken in both; it stays stored, and the batch file moves it when the user has
   // made room.
   EXPECT_EQ(ReadWholeFile(store + "Clash.lnk"), stored);
-  EXPECT_THAT(message, HasSubstr(store + "Clash.lnk\r\n"));
-  EXPECT_THAT(message, HasSubstr(ExeFolder() + kShortcutBatchFileName + "\r\n"));
+  EXPECT_TRUE(Contains(message, store + "Clash.lnk\r\n"));
+  EXPECT_TRUE(Contains(message, ExeFolder() + kShortcutBatchFileName + "\r\n"));
   EXPECT_EQ(ReadWholeFile(ExeFolder() + kShortcutBatchFileName),
             BatchMoveLine(store + "Clash.lnk", userFolder) + "\r\n");
   EXPECT_EQ(SortEntries(kStartupSortKey), (std::vector<std::string>{store + "Clash.lnk"}));
@@ -195,7 +192,7 @@ TEST_F(RestoreTest, TheUncheckedWarningComesOnce) {
   window.NoteCheckedCount();
   window.SetChecked(0, true);
   window.OnKeyUp();
-  EXPECT_THAT(dialogs.Messages(), ElementsAre(kMsgUncheckedWarning));
+  EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{kMsgUncheckedWarning}));
 }
 
 }  // namespace

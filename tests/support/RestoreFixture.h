@@ -67,6 +67,13 @@ inline std::map<std::string, std::string> FolderFiles(const std::string& folder)
   return files;
 }
 
+// Failure messages show both texts.
+inline ::testing::AssertionResult Contains(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "\"" << text << "\"\ndoes not contain\n\"" << part << "\"";
+}
+
 class RestoreFixture : public TakeOverFixture {
  protected:
   WindowsItems Picture() const {

@@ -32,6 +32,7 @@
 #undef GetVersionEx
 #undef GetWindowsDirectory
 #undef LookupPrivilegeValue
+#undef LookupAccountSid
 #undef RemoveDirectory
 #undef SetFileAttributes
 #undef ShellExecute
