@@ -114,4 +114,28 @@ void CheckAfterPhase2(const std::string& launchward) {
   faults.Raise();
 }
 
+void CheckAfterRestore(const std::string& program, const std::string& launchward) {
+  Faults faults("the restore did not give every item back as it was");
+  for (const DemoItem& item : DemoItems()) {
+    if (IsRunKeyPlace(item.place)) {
+      Registry reg;
+      faults.Expect(reg.GetStringAt(RunRootOf(item.place), kRunKey, item.name) ==
+                        DemoCommandLine(program, item),
+                    item.name + " is not back in the " + PlaceText(item.place));
+    } else {
+      faults.Expect(HasFile(StartupFolderOf(item.place), ShortcutFileName(item)),
+                    ShortcutFileName(item) + " is not back in the " + PlaceText(item.place));
+    }
+  }
+  faults.Expect(ReadValues(kHKeyLocalMachine, kRunItemsKey).empty(),
+                "Launchward's store still holds run-key items");
+  faults.Expect(FolderFiles(ShortcutStoreOf(launchward)).empty(),
+                "the shortcut store still holds shortcuts");
+  faults.Expect(!HasValue(kHKeyLocalMachine, kRunKey, kSelfRunValue),
+                "Launchward is still in the Run key");
+  faults.Expect(!HasValue(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue),
+                "Launchward is still in the RunOnce key");
+  faults.Raise();
+}
+
 }  // namespace lw::demo

@@ -17,5 +17,8 @@ void CheckAfterPhase1(const std::string& program, const std::string& launchward)
 // Phase 2 registered Launchward again for the next logon (Run "-go" and RunOnce "-pre") and
 // cleared the "RUNONCE" mark.
 void CheckAfterPhase2(const std::string& launchward);
+// Every planted item is back in its Run key or Startup folder with its command, the store is
+// empty, and Launchward is no longer registered.
+void CheckAfterRestore(const std::string& program, const std::string& launchward);
 
 }  // namespace lw::demo

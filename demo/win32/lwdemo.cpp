@@ -14,6 +14,8 @@
 //   register              Launchward's Run ("-go") and RunOnce ("-pre") values
 //   show                  what the Run keys, the Startup folders and the store hold
 //   logon                 a logon with Launchward, the store after each phase, the start times
+//   restore               Launchward started as a user starts it, Restore pressed in its main
+//                         window and in the restore window; every item must be back
 
 #include <fcntl.h>
 #include <io.h>
@@ -35,6 +37,7 @@
 #include "store/SettingsStore.h"
 #include "util/Error.h"
 #include "win32/DemoLogon.h"
+#include "win32/DemoRestore.h"
 
 namespace lw::demo {
 namespace {
@@ -122,6 +125,12 @@ void RunCommand(const std::string& command, const std::string& launchward) {
     ShowAll(launchward);
   } else if (command == "logon") {
     Logon(launchward, program);
+  } else if (command == "restore") {
+    Heading("Restore, as a user does it: launchward.exe without an argument, then Restore");
+    RestoreAsAUser(launchward);
+    Heading("After the restore: every item is back where Windows had it, and Launchward is gone");
+    ShowAll(launchward);
+    CheckAfterRestore(program, launchward);
   } else {
     throw Error("unknown command: " + command);
   }
@@ -135,7 +144,7 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   if (argc < 3) {
     std::cerr << "usage: lwdemo <path of launchward.exe> "
-                 "reset|pauses=I,R,S|plant|register|show|logon...\n";
+                 "reset|pauses=I,R,S|plant|register|show|logon|restore...\n";
     return 2;
   }
   try {
