@@ -335,7 +335,18 @@ LRESULT Win32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       // A read-only box keeps the colour of a text box, as the user expects of a text.
       char cls[16] = {};
-      ::GetClassNameA(reinterpret_cast<HWND>(lParam), cls, sizeof cls);
+      HWND control = reinterpret_cast<HWND>(lParam);
+      ::GetClassNameA(control, cls, sizeof cls);
+      if (lstrcmpiA(cls, "Button") == 0 &&
+          (::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) {
+        // A group box never paints its inside, and the form (WS_CLIPCHILDREN) leaves it out
+        // of its own background: without this the frame would enclose whatever the screen
+        // held there. The controls inside lie above it and are clipped out of its drawing.
+        RECT inside{};
+        ::GetClientRect(control, &inside);
+        ::FillRect(reinterpret_cast<HDC>(wParam), &inside, ::GetSysColorBrush(COLOR_BTNFACE));
+        break;
+      }
       if (lstrcmpiA(cls, "Edit") == 0) {
         ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
