@@ -69,13 +69,16 @@ int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
   }
   FormsScope forms(windows);
   windows.InitializeApplication();
+  windows.CreateMainWindow();
   CreateOptions();
   windows.CreateOptionsDialog();
   windows.CreateAutoTuneErrorDialog();
+  // The edit window comes here, before the About box, once the program has one.
+  windows.CreateAboutBox();
   windows.CreateStartupControlWindow(args);
-  // Without an argument this is the management program, whose main window comes later; until
-  // then there is nothing to show, and the program ends.
-  if (args.empty()) ApplicationTerminate();
+  windows.CreateNewItemDialog();
+  windows.CreateRestoreWindow();
+  windows.StartMainWindow(args.empty());
   windows.RunMessageLoop();
   return 0;
 }

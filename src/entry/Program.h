@@ -22,9 +22,17 @@ class IProgramWindows {
   virtual void InitializeApplication() = 0;
   // The windows, in this order, once each. The options are created and loaded before
   // CreateOptionsDialog; args are the command line's arguments (the executable's name left out).
+  virtual void CreateMainWindow() = 0;
   virtual void CreateOptionsDialog() = 0;
   virtual void CreateAutoTuneErrorDialog() = 0;
+  virtual void CreateAboutBox() = 0;
   virtual void CreateStartupControlWindow(const std::vector<std::string>& args) = 0;
+  virtual void CreateNewItemDialog() = 0;
+  virtual void CreateRestoreWindow() = 0;
+  // The main window's start routine, once every window exists: in management mode (no
+  // argument) it shows the main window, whose closing ends the program; in runner mode it
+  // does nothing.
+  virtual void StartMainWindow(bool managementMode) = 0;
   // Handles messages until the program is asked to end.
   virtual void RunMessageLoop() = 0;
   // Every window, in reverse order of creation, and the application object.

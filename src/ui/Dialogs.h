@@ -7,6 +7,9 @@
 
 namespace lw {
 
+// The product's name: the title of the message boxes, the main window and the About box.
+inline constexpr char kProductTitle[] = "Launchward";
+
 // The two kinds of question the program asks.
 enum class ConfirmButtons {
   kYesNo,     // a question with Yes and No; true for Yes

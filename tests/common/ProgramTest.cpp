@@ -8,9 +8,11 @@
 
 #include "runner/StartupControl.h"
 #include "support/RecordingDialogs.h"
+#include "support/RecordingMainWindowView.h"
 #include "support/RecordingStartupControlWindow.h"
 #include "support/TestEnv.h"
 #include "ui/EventDispatch.h"
+#include "ui/MainWindow.h"
 #include "ui/Options.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
@@ -21,29 +23,49 @@ namespace {
 class RecordingProgramWindows : public IProgramWindows {
  public:
   void InitializeApplication() override { calls.push_back("application"); }
+  void CreateMainWindow() override {
+    calls.push_back("main window");
+    main = std::make_unique<MainWindow>(mainView);
+  }
   void CreateOptionsDialog() override {
     // The options are up (and loaded) when their window is made.
     SharedOptions();
     calls.push_back("options");
   }
   void CreateAutoTuneErrorDialog() override { calls.push_back("auto-tune error"); }
+  void CreateAboutBox() override { calls.push_back("about"); }
   void CreateStartupControlWindow(const std::vector<std::string>& args) override {
     calls.push_back("runner");
     runner = std::make_unique<StartupControl>(window);
     runner->OnCreate(args);
   }
+  void CreateNewItemDialog() override { calls.push_back("new item"); }
+  void CreateRestoreWindow() override { calls.push_back("restore"); }
+  void StartMainWindow(bool managementMode) override {
+    calls.push_back(managementMode ? "start: management" : "start: runner");
+    main->OnStart(managementMode);
+  }
   void RunMessageLoop() override {
-    calls.push_back(ApplicationTerminating() ? "loop ends at once" : "loop runs");
+    if (ApplicationTerminating()) {
+      calls.push_back("loop ends at once");
+      return;
+    }
+    calls.push_back("loop runs");
+    // The user closes the main window.
+    main->OnClosed();
   }
   void DestroyWindows() override {
     if (runner) runner->OnDestroy();
     runner.reset();
+    main.reset();
     calls.push_back("destroy");
   }
 
   std::vector<std::string> calls;
   RecordingStartupControlWindow window;
   std::unique_ptr<StartupControl> runner;
+  RecordingMainWindowView mainView;
+  std::unique_ptr<MainWindow> main;
 };
 
 class ProgramTest : public PlatformTest {
@@ -68,15 +90,35 @@ void ExpectEverythingReleased() {
   Sys().CloseHandle(again);
 }
 
-TEST_F(ProgramTest, TheWindowsComeUpInTheirOrder) {
+// Without an argument the main window is shown once every window exists, and the program runs
+// until it is closed.
+TEST_F(ProgramTest, TheWindowsComeUpInTheirOrderAndTheMainWindowRunsTheProgram) {
   RecordingProgramWindows windows;
   EXPECT_EQ(RunProgram({}, windows), 0);
-  // Management mode has no window to show yet: the loop ends at once.
-  EXPECT_EQ(windows.calls, (std::vector<std::string>{"application", "options", "auto-tune error",
-                                                     "runner", "loop ends at once", "destroy"}));
+  EXPECT_EQ(windows.calls,
+            (std::vector<std::string>{"application", "main window", "options", "auto-tune error",
+                                      "about", "runner", "new item", "restore", "start: management",
+                                      "loop runs", "destroy"}));
+  EXPECT_EQ(windows.mainView.events, std::vector<std::string>{"show"});
+  EXPECT_EQ(windows.mainView.install, true);
   EXPECT_FALSE(windows.window.EverShown());
   EXPECT_TRUE(dialogs.Messages().empty());
   ExpectEverythingReleased();
+}
+
+// A logon pass never shows the main window, whatever its switch did.
+TEST_F(ProgramTest, ALogonPassNeverShowsTheMainWindow) {
+  // The passes wait seconds of real time under Wine; their windows are checked end to end.
+  LW_SIM_ONLY();
+  for (const char* argument : {kPreSwitch, kGoSwitch, kMasterSwitch}) {
+    SCOPED_TRACE(argument);
+    ResetApplicationTerminate();
+    RecordingProgramWindows windows;
+    EXPECT_EQ(RunProgram({argument}, windows), 0);
+    EXPECT_EQ(windows.calls.at(8), "start: runner");
+    EXPECT_TRUE(windows.mainView.events.empty());
+    ExpectEverythingReleased();
+  }
 }
 
 // An argument that is no switch (letter case counts) is answered with what the program accepts,
@@ -123,7 +165,7 @@ TEST_F(ProgramTest, ACopyUnderAnotherNameRunsBesideTheFirst) {
   Sim().SetModuleFileName("C:\\Program Files\\Launchward\\launchward-copy.exe");
   RecordingProgramWindows windows;
   EXPECT_EQ(RunProgram({"-master"}, windows), 0);
-  EXPECT_EQ(windows.calls.size(), 6u);
+  EXPECT_EQ(windows.calls.size(), 11u);
   EXPECT_TRUE(dialogs.Messages().empty());
   Sys().CloseHandle(first);
 #endif

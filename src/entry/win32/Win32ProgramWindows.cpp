@@ -1,7 +1,12 @@
 #include "entry/win32/Win32ProgramWindows.h"
 
+#include <utility>
+
 #include "runner/win32/AutoTuneErrorDialog.h"
 #include "runner/win32/StartupControlWindow.h"
+#include "ui/win32/AboutDialogView.h"
+#include "ui/win32/MainWindowView.h"
+#include "ui/win32/NewItemDialogView.h"
 #include "ui/win32/OptionsDialog.h"
 #include "ui/win32/Win32Application.h"
 
@@ -15,23 +20,59 @@ void Win32ProgramWindows::InitializeApplication() {
   application_ = std::make_unique<Win32Application>();
 }
 
+void Win32ProgramWindows::CreateMainWindow() {
+  // The windows the main window opens come after it: it reaches them once they exist.
+  MainWindowRoutes routes;
+  routes.showOptions = [this] {
+    if (options_) options_->Execute();
+  };
+  routes.showAbout = [this] {
+    if (about_) about_->ShowModeless();
+  };
+  routes.showAutoTuneError = [this] {
+    if (autoTuneError_) autoTuneError_->ShowModal();
+  };
+  routes.showRestore = [this] {
+    if (showRestore_) showRestore_();
+  };
+  main_ = std::make_unique<MainWindowView>(std::move(routes));
+}
+
 void Win32ProgramWindows::CreateOptionsDialog() { options_ = std::make_unique<OptionsDialog>(); }
 
 void Win32ProgramWindows::CreateAutoTuneErrorDialog() {
   autoTuneError_ = std::make_unique<AutoTuneErrorDialog>();
 }
 
+void Win32ProgramWindows::CreateAboutBox() { about_ = std::make_unique<AboutDialogView>(); }
+
 void Win32ProgramWindows::CreateStartupControlWindow(const std::vector<std::string>& args) {
   runner_ = std::make_unique<StartupControlWindow>(*autoTuneError_);
   runner_->OnCreate(args);
 }
 
+void Win32ProgramWindows::CreateNewItemDialog() {
+  newItem_ = std::make_unique<NewItemDialogView>();
+}
+
+void Win32ProgramWindows::CreateRestoreWindow() {
+  // the restore window is added next
+}
+
+void Win32ProgramWindows::StartMainWindow(bool managementMode) {
+  main_->Logic().OnStart(managementMode);
+}
+
 void Win32ProgramWindows::RunMessageLoop() { application_->Run(); }
 
 void Win32ProgramWindows::DestroyWindows() {
+  showRestore_ = nullptr;
+  newItem_.reset();
   runner_.reset();
+  about_.reset();
   autoTuneError_.reset();
   options_.reset();
+  main_.reset();
   application_.reset();
 }
 

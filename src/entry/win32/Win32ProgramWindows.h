@@ -1,6 +1,7 @@
 #pragma once
 // The real program's windows, created in the program block's order and destroyed in reverse.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,9 +11,12 @@
 namespace lw {
 
 class Win32Application;
+class MainWindowView;
 class OptionsDialog;
 class AutoTuneErrorDialog;
+class AboutDialogView;
 class StartupControlWindow;
+class NewItemDialogView;
 
 class Win32ProgramWindows final : public IProgramWindows {
  public:
@@ -20,17 +24,27 @@ class Win32ProgramWindows final : public IProgramWindows {
   ~Win32ProgramWindows() override;
 
   void InitializeApplication() override;
+  void CreateMainWindow() override;
   void CreateOptionsDialog() override;
   void CreateAutoTuneErrorDialog() override;
+  void CreateAboutBox() override;
   void CreateStartupControlWindow(const std::vector<std::string>& args) override;
+  void CreateNewItemDialog() override;
+  void CreateRestoreWindow() override;
+  void StartMainWindow(bool managementMode) override;
   void RunMessageLoop() override;
   void DestroyWindows() override;
 
  private:
   std::unique_ptr<Win32Application> application_;
+  std::unique_ptr<MainWindowView> main_;
   std::unique_ptr<OptionsDialog> options_;
   std::unique_ptr<AutoTuneErrorDialog> autoTuneError_;
+  std::unique_ptr<AboutDialogView> about_;
   std::unique_ptr<StartupControlWindow> runner_;
+  std::unique_ptr<NewItemDialogView> newItem_;
+  // The restore window that the main window's Restore shows modally.
+  std::function<void()> showRestore_;
 };
 
 }  // namespace lw

@@ -39,8 +39,8 @@ Win32Application::Win32Application() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   RegisterWindowClass(kApplicationClass, ::DefWindowProcA);
-  applicationWindow = ::CreateWindowExA(0, kApplicationClass, kApplicationTitle, WS_POPUP, 0, 0, 0,
-                                        0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  applicationWindow = ::CreateWindowExA(0, kApplicationClass, kProductTitle, WS_POPUP, 0, 0, 0, 0,
+                                        nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   if (applicationWindow == nullptr) throw Error("Unable to create the application window");
   // The loop may be waiting for a message: a null message wakes it to see the request.
   SetTerminateHandler([] {

@@ -9,11 +9,9 @@
 
 namespace lw {
 
-inline constexpr char kApplicationTitle[] = "Launchward";
-
 class Win32Dialogs : public IDialogService {
  public:
-  explicit Win32Dialogs(std::string title = kApplicationTitle) : title_(std::move(title)) {}
+  explicit Win32Dialogs(std::string title = kProductTitle) : title_(std::move(title)) {}
 
   void ShowMessage(const std::string& text) override;
   bool Confirm(const std::string& text, ConfirmButtons buttons) override;

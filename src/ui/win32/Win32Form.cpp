@@ -24,10 +24,12 @@ struct Font {
   }
 };
 
-// The window rectangle for a client area of the given size, centred in the work area.
-RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
+// The window rectangle for a client area (or, with outerSize, a whole window) of the given
+// size, centred in the work area.
+RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
+                       bool outerSize) {
   RECT rect{0, 0, clientWidth, clientHeight};
-  ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  if (!outerSize) ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
   RECT work{};
   if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
     work = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
@@ -66,6 +68,11 @@ ControlClass ClassOf(ControlKind kind) {
       return {"STATIC", SS_ICON | SS_CENTERIMAGE, 0};
     case ControlKind::kStatusBar:
       return {STATUSCLASSNAMEA, 0, 0};
+    case ControlKind::kBar:
+      return {"STATIC", SS_GRAYRECT, 0};
+    case ControlKind::kLink:
+      // SS_NOTIFY: the label takes the mouse, so it gets the clicks and the cursor.
+      return {"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
   }
   return {"STATIC", 0, 0};
 }
@@ -92,9 +99,9 @@ HFONT FormFont() {
 Win32Form::Win32Form(const FormSpec& form, const std::vector<ControlSpec>& controls) {
   RegisterWindowClass(form.className, &Win32Form::WindowProc);
   const DWORD style = form.style | WS_POPUP | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_CONTROLPARENT;
-  const RECT rect =
-      CentredWindowRect(Scaled(form.clientWidth), Scaled(form.clientHeight), style, exStyle);
+  const DWORD exStyle = WS_EX_CONTROLPARENT | form.exStyle;
+  const RECT rect = CentredWindowRect(Scaled(form.clientWidth), Scaled(form.clientHeight), style,
+                                      exStyle, form.outerSize);
   hwnd_ = ::CreateWindowExA(exStyle, form.className.c_str(), form.caption.c_str(), style, rect.left,
                             rect.top, rect.right - rect.left, rect.bottom - rect.top,
                             ApplicationWindow(), nullptr, ::GetModuleHandleA(nullptr), this);
@@ -107,6 +114,7 @@ Win32Form::~Win32Form() {
   // Nothing reaches this object once it is being destroyed.
   ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   ::DestroyWindow(hwnd_);
+  for (const OwnedFont& font : fonts_) ::DeleteObject(font.handle);
 }
 
 void Win32Form::CreateControl(const ControlSpec& control) {
@@ -128,6 +136,7 @@ void Win32Form::CreateControl(const ControlSpec& control) {
     ::SendMessageA(item, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   }
   if (control.kind == ControlKind::kStatusBar) statusBar_ = control.id;
+  if (control.kind == ControlKind::kLink) links_.push_back(control.id);
   if (control.anchoredAll) {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
@@ -157,6 +166,45 @@ bool Win32Form::ItemChecked(int id) const {
 
 void Win32Form::SetItemChecked(int id, bool checked) {
   ::SendMessageA(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Win32Form::SetItemEnabled(int id, bool enabled) {
+  ::EnableWindow(Item(id), enabled ? TRUE : FALSE);
+}
+
+bool Win32Form::ItemEnabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+
+void Win32Form::SetItemFont(int id, const ControlFont& font) {
+  HFONT handle = ::CreateFontA(Scaled(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                               font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_DONTCARE, font.face.c_str());
+  // Without the font the control keeps the window's: a plainer look, nothing lost.
+  if (handle == nullptr) return;
+  fonts_.push_back({handle});
+  ::SendMessageA(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+}
+
+void Win32Form::SetItemTextColor(int id, COLORREF color) {
+  textColors_.push_back({id, color});
+  ::InvalidateRect(Item(id), nullptr, TRUE);
+}
+
+bool Win32Form::IsLink(HWND item) const {
+  for (int id : links_) {
+    if (item != nullptr && Item(id) == item) return true;
+  }
+  return false;
+}
+
+bool Win32Form::ItemTextColor(HWND item, COLORREF& color) const {
+  for (const TextColor& entry : textColors_) {
+    if (Item(entry.id) == item) {
+      color = entry.color;
+      return true;
+    }
+  }
+  return false;
 }
 
 void Win32Form::Show() { ::ShowWindow(hwnd_, SW_SHOW); }
@@ -270,10 +318,35 @@ LRESULT Win32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       KeepAnchors();
       break;
+    case WM_SETCURSOR: {
+      // Over a link the hand says that it can be clicked.
+      if (IsLink(reinterpret_cast<HWND>(wParam))) {
+        ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+        return TRUE;
+      }
+      break;
+    }
     case WM_CTLCOLORSTATIC: {
+      COLORREF color = 0;
+      if (ItemTextColor(reinterpret_cast<HWND>(lParam), color)) {
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), color);
+        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+      }
       // A read-only box keeps the colour of a text box, as the user expects of a text.
       char cls[16] = {};
-      ::GetClassNameA(reinterpret_cast<HWND>(lParam), cls, sizeof cls);
+      HWND control = reinterpret_cast<HWND>(lParam);
+      ::GetClassNameA(control, cls, sizeof cls);
+      if (lstrcmpiA(cls, "Button") == 0 &&
+          (::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) {
+        // A group box never paints its inside, and the form (WS_CLIPCHILDREN) leaves it out
+        // of its own background: without this the frame would enclose whatever the screen
+        // held there. The controls inside lie above it and are clipped out of its drawing.
+        RECT inside{};
+        ::GetClientRect(control, &inside);
+        ::FillRect(reinterpret_cast<HDC>(wParam), &inside, ::GetSysColorBrush(COLOR_BTNFACE));
+        break;
+      }
       if (lstrcmpiA(cls, "Edit") == 0) {
         ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));

@@ -23,8 +23,10 @@ enum class ControlKind {
   kTextBox,  // multi-line, read-only, flat, both scroll bars
   kLabel,
   kGroupBox,
-  kIcon,      // a picture showing an icon of the executable (caption: the resource id)
-  kStatusBar  // at the bottom of the window, without panels
+  kIcon,       // a picture showing an icon of the executable (caption: the resource id)
+  kStatusBar,  // at the bottom of the window, without panels
+  kBar,        // a grey bar that separates parts of a window
+  kLink        // a label that is clicked like a link (the hand cursor over it)
 };
 
 // Positions and sizes are in pixels at 96 DPI (see Scaled).
@@ -48,6 +50,18 @@ struct FormSpec {
   // The window's style (WS_CAPTION, WS_SYSMENU, WS_THICKFRAME ...); WS_POPUP and WS_CLIPCHILDREN
   // are added.
   DWORD style;
+  // Extended styles besides WS_EX_CONTROLPARENT (WS_EX_APPWINDOW for a button in the task bar).
+  DWORD exStyle = 0;
+  // The two sizes are the whole window's, frame and caption included, not the client area's.
+  bool outerSize = false;
+};
+
+// A font of a control other than the window's.
+struct ControlFont {
+  std::string face;
+  int height;  // in pixels at 96 DPI, as CreateFont takes it (negative: the characters' height)
+  bool bold = false;
+  bool underline = false;
 };
 
 class Win32Form {
@@ -65,6 +79,12 @@ class Win32Form {
   void SetItemText(int id, const std::string& text);
   bool ItemChecked(int id) const;
   void SetItemChecked(int id, bool checked);
+  void SetItemEnabled(int id, bool enabled);
+  bool ItemEnabled(int id) const;
+  // Gives the control a font of its own (kept until the form goes).
+  void SetItemFont(int id, const ControlFont& font);
+  // Draws the label's text in this colour.
+  void SetItemTextColor(int id, COLORREF color);
 
   void Show();
   void Hide();
@@ -92,14 +112,28 @@ class Win32Form {
   void CreateControl(const ControlSpec& control);
   void KeepAnchors();
 
+  // The label colour of a control, when it has one (WM_CTLCOLORSTATIC).
+  bool ItemTextColor(HWND item, COLORREF& color) const;
+  bool IsLink(HWND item) const;
+
   struct Anchor {
     int id;
     int right;   // distance of the control's right edge to the client area's right edge
     int bottom;  // likewise at the bottom
   };
+  struct TextColor {
+    int id;
+    COLORREF color;
+  };
+  struct OwnedFont {
+    HFONT handle;
+  };
 
   HWND hwnd_ = nullptr;
   std::vector<Anchor> anchors_;
+  std::vector<TextColor> textColors_;
+  std::vector<OwnedFont> fonts_;
+  std::vector<int> links_;
   int statusBar_ = 0;
   int modalResult_ = 0;
   bool modal_ = false;

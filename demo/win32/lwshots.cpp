@@ -1,0 +1,213 @@
+// lwshots.exe: takes the pictures of launchward.exe's windows that the README shows, from the
+// real program, so that they never drift from it. It starts the program as a user would, opens
+// each window with the program's own buttons, waits until the window's picture stops changing
+// and saves it as a 24-bit BMP file (the script behind it turns them into PNG files).
+//
+//   lwshots.exe LAUNCHWARD_EXE OUTPUT_FOLDER
+//
+// Meant for a scratch Wine prefix on a virtual display: it registers the program (the second
+// phase does) and changes its options.
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "driver/WindowDriver.h"
+#include "platform/win32/Win32Api.h"
+#include "runner/StartupControl.h"
+#include "runner/win32/StartupControlWindow.h"
+#include "ui/AboutDialog.h"
+#include "ui/Options.h"
+#include "ui/win32/AboutDialogView.h"
+#include "ui/win32/MainWindowView.h"
+#include "ui/win32/OptionsDialog.h"
+
+namespace {
+
+using lw::driver::ChildProcess;
+using lw::driver::WindowQuery;
+
+// A window opened from the main window: the button that opens it, how to find it, the button
+// that closes it again. A window that needs more first (the program installed, say) does it in
+// prepare.
+struct DialogShot {
+  const char* file;
+  int openButton;
+  WindowQuery window;
+  int closeButton;
+  std::function<bool(DWORD processId, HWND main)> prepare;
+};
+
+const std::vector<DialogShot>& DialogShots() {
+  static const std::vector<DialogShot> shots = {
+      {"options-dialog",
+       lw::kMainOptionsId,
+       {lw::kOptionsDialogClass, lw::kOptionsCaption, true},
+       lw::kOptionsCancelId,
+       {}},
+      {"about-box",
+       lw::kMainAboutId,
+       {lw::kAboutDialogClass, lw::kAboutCaption, true},
+       lw::kAboutCloseId,
+       {}},
+  };
+  return shots;
+}
+
+// How long the second phase waits before its first item: long enough to take its picture.
+constexpr DWORD kShownInitialPauseMs = 60000;
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<char> rows;  // bottom-up rows of BGR pixels, each padded to 4 bytes
+  bool operator==(const Picture& other) const {
+    return width == other.width && height == other.height && rows == other.rows;
+  }
+};
+
+// What the screen shows where the window is, frame and caption included.
+Picture Capture(HWND window) {
+  Picture picture;
+  RECT rect{};
+  if (!::GetWindowRect(window, &rect)) return picture;
+  picture.width = rect.right - rect.left;
+  picture.height = rect.bottom - rect.top;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, picture.width, picture.height);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, picture.width, picture.height, screen, rect.left, rect.top, SRCCOPY);
+  ::SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = picture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  const int stride = (picture.width * 3 + 3) & ~3;
+  picture.rows.assign(static_cast<std::size_t>(stride) * picture.height, 0);
+  ::GetDIBits(memory, bitmap, 0, picture.height, picture.rows.data(), &info, DIB_RGB_COLORS);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return picture;
+}
+
+bool SaveBmp(const Picture& picture, const std::string& path) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = picture.width;
+  header.biHeight = picture.height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = static_cast<DWORD>(file.bfOffBits + picture.rows.size());
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool written =
+      std::fwrite(&file, sizeof file, 1, out) == 1 &&
+      std::fwrite(&header, sizeof header, 1, out) == 1 &&
+      std::fwrite(picture.rows.data(), 1, picture.rows.size(), out) == picture.rows.size();
+  return std::fclose(out) == 0 && written;
+}
+
+// Saves the window's picture once two looks in a row show the same (the program has painted
+// it); false when it never settles or cannot be written.
+bool Shoot(HWND window, const std::string& folder, const char* name) {
+  if (window == nullptr) {
+    std::fprintf(stderr, "lwshots: no window for %s\n", name);
+    return false;
+  }
+  Picture last;
+  Picture now;
+  const bool settled = lw::driver::WaitUntil([&] {
+    last = now;
+    now = Capture(window);
+    ::Sleep(200);  // a look now and a look a moment later
+    return now.width > 0 && now == last;
+  });
+  const std::string path = folder + name + ".bmp";
+  if (!settled || !SaveBmp(now, path)) {
+    std::fprintf(stderr, "lwshots: the picture of %s could not be taken\n", name);
+    return false;
+  }
+  std::printf("lwshots: %s (%d x %d)\n", path.c_str(), now.width, now.height);
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+bool ShootManagementWindows(const std::string& exe, const std::string& out) {
+  ChildProcess process;
+  if (!process.Start("\"" + exe + "\"", FolderOf(exe))) return false;
+  const HWND main = lw::driver::WaitForProcessWindow(
+      process.Id(), {lw::kMainWindowClass, lw::kProductTitle, true});
+  bool ok = Shoot(main, out, "main-window");
+  for (const DialogShot& shot : DialogShots()) {
+    if (main == nullptr) break;
+    if (shot.prepare && !shot.prepare(process.Id(), main)) {
+      std::fprintf(stderr, "lwshots: %s could not be prepared\n", shot.file);
+      ok = false;
+      continue;
+    }
+    lw::driver::PressButton(main, shot.openButton);
+    const HWND window = lw::driver::WaitForProcessWindow(process.Id(), shot.window);
+    ok = Shoot(window, out, shot.file) && ok;
+    lw::driver::PressButton(window, shot.closeButton);
+    lw::driver::WaitUntil([&] { return !lw::driver::IsVisible(window); });
+  }
+  if (main != nullptr) lw::driver::PostWindowMessage(main, WM_CLOSE, 0, 0);
+  return process.WaitForExit(lw::driver::kStartLimitMs) && ok;
+}
+
+// The second phase with its window shown, during its initial pause.
+bool ShootStartupControl(const std::string& exe, const std::string& out) {
+  const std::string ini = FolderOf(exe) + "options.ini";
+  for (const char* box : {lw::kShowStartupDialogOption, lw::kDisableAutoTuneOption}) {
+    ::WritePrivateProfileStringA(box, box, "1", ini.c_str());
+  }
+  HKEY key = nullptr;
+  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tallowmere\\Launchward", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    ::RegSetValueExA(key, "InitialPauseMilli", 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&kShownInitialPauseMs),
+                     sizeof kShownInitialPauseMs);
+    ::RegCloseKey(key);
+  }
+  ChildProcess process;
+  if (!process.Start("\"" + exe + "\" -go", FolderOf(exe))) return false;
+  const HWND runner = lw::driver::WaitForProcessWindow(
+      process.Id(), {lw::kStartupControlWindowClass, lw::kRunnerCaption, true});
+  // The load figure comes with the first tick of its timer.
+  lw::driver::WaitUntil([&] {
+    return lw::driver::ControlText(runner, lw::kRunnerStatusBoxId).rfind("(Pausing", 0) == 0 &&
+           !lw::driver::ControlText(runner, lw::kRunnerLoadId).empty();
+  });
+  const bool ok = Shoot(runner, out, "startup-control");
+  lw::driver::PressButton(runner, lw::kRunnerStopId);
+  return process.WaitForExit(lw::driver::kStartLimitMs) && ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: lwshots LAUNCHWARD_EXE OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const std::string exe = argv[1];
+  std::string out = argv[2];
+  if (out.empty() || out.back() != '\\') out += '\\';
+  const bool management = ShootManagementWindows(exe, out);
+  const bool runner = ShootStartupControl(exe, out);
+  return management && runner ? 0 : 1;
+}

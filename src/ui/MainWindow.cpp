@@ -1,0 +1,99 @@
+#include "ui/MainWindow.h"
+
+#include <string>
+
+#include "install/InstallCommand.h"
+#include "install/StartupMover.h"
+#include "runner/LogonRunner.h"
+#include "runner/ProcessorLoad.h"
+#include "runner/StartupControl.h"
+#include "store/SettingsStore.h"
+#include "ui/Dialogs.h"
+#include "util/Error.h"
+#include "util/ErrorLog.h"
+#include "util/Termination.h"
+
+namespace lw {
+
+MainWindow::MainWindow(IMainWindowView& view) : view_(view) {}
+
+MainWindow::~MainWindow() {
+  runner_.reset();
+  mover_.reset();
+}
+
+void MainWindow::OnStart(bool managementMode) {
+  // A logon pass has no use for the main window's objects: creating them would only read the
+  // store again (and write the default pauses back) at every logon.
+  if (!managementMode) return;
+  mover_ = std::make_unique<StartupMover>();
+  runner_ = std::make_unique<LogonRunner>(StatusCallback{}, RunnerUse::kSingleItems);
+  // The repair of a lost registration comes before the rights check. When the Run key refuses
+  // it, the user is told why, and the start goes on: the rights check that follows says what
+  // this user may still do, and the window is the way to repair it later (as an administrator).
+  try {
+    RefreshInstallState();
+  } catch (const Error& error) {
+    SharedErrorLog().TryWrite(error.what());
+    ShowMessage(error.what());
+  }
+  std::string failedLocation;
+  if (!mover_->CheckPermissions(failedLocation)) {
+    ShowMessage(kMsgNotAdministrator + failedLocation);
+    administrator_ = false;
+    view_.SetInstallEnabled(false);
+    view_.SetEditEnabled(false);
+    view_.SetRestoreEnabled(false);
+  }
+  view_.ShowAndBringToFront();
+  // The sample tells whether the load can be measured at all; its value is not needed here.
+  SampleCpuUsage();
+  CheckAutoTuneFailure([this] { view_.ShowAutoTuneError(); });
+}
+
+void MainWindow::SetInstallButtons(bool registered) {
+  // A user without administrator rights keeps both disabled for the rest of the run.
+  view_.SetRestoreEnabled(registered && administrator_);
+  view_.SetInstallEnabled(!registered && administrator_);
+}
+
+void MainWindow::RefreshInstallState() {
+  if (mover_->IsSelfRegistered()) {
+    SetInstallButtons(true);
+    return;
+  }
+  // The buttons are right whether or not the repair below can be written: the program is not
+  // registered now, so Install is what applies.
+  SetInstallButtons(false);
+  if (IsInstalledMarked()) {
+    ShowMessage(kMsgRunValueMissing);
+    mover_->RegisterSelf(true, kHKeyLocalMachine);
+  }
+}
+
+void MainWindow::OnInstallClicked() {
+  InstallCommand(
+      *mover_, [this] { runner_->ReloadItems(); }, [this] { RefreshInstallState(); });
+}
+
+void MainWindow::OnRestoreClicked() {
+  std::string failedLocation;
+  if (!mover_->CheckPermissions(failedLocation)) {
+    ShowMessage(kMsgRestoreNeedsAdmin);
+    return;
+  }
+  view_.ShowRestoreWindow();
+  // Whatever the user did there: what is left registered is read from the Run key again.
+  ClearInstalled();
+  RefreshInstallState();
+}
+
+void MainWindow::OnEditClicked() { ShowMessage(kMsgEditWindowLater); }
+
+void MainWindow::OnOptionsClicked() { view_.ShowOptionsDialog(); }
+
+void MainWindow::OnAboutClicked() { view_.ShowAboutBox(); }
+
+void MainWindow::OnClosed() { ApplicationTerminate(); }
+
+}  // namespace lw
