@@ -57,9 +57,10 @@ std::string RestoreAsAUser(const std::string& launchward) {
             << ". Pressing Restore.\n";
   Press(main, kMainRestoreId, "Restore in the main window");
   HWND restore =
-      WaitForVisible(id, {kRestoreWindowClass, kRestoreCaption, true}, "the restore window");
-  const LRESULT rows = ::SendMessageA(::GetDlgItem(restore, kRestoreListId), LVM_GETITEMCOUNT, 0, 0);
-  std::cout << "  \"" << kRestoreCaption << "\" lists " << rows
+      WaitForVisible(id, {kRestoreWindowClass, kRestoreWindowCaption, true}, "the restore window");
+  const LRESULT rows =
+      ::SendMessageA(::GetDlgItem(restore, kRestoreListId), LVM_GETITEMCOUNT, 0, 0);
+  std::cout << "  \"" << kRestoreWindowCaption << "\" lists " << rows
             << " items (those Launchward starts are checked). Pressing Restore.\n";
   Press(restore, kRestoreButtonId, "Restore in the restore window");
   const std::string message = ReadAndCloseMessage(id);
@@ -67,7 +68,8 @@ std::string RestoreAsAUser(const std::string& launchward) {
   if (!driver::WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(restore, kRestoreCloseId)); }))
     throw Error("the restore window's Close button stayed disabled");
   Press(restore, kRestoreCloseId, "Close in the restore window");
-  if (!driver::WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(main, kMainInstallId)) != 0; }))
+  if (!driver::WaitUntil(
+          [&] { return ::IsWindowEnabled(::GetDlgItem(main, kMainInstallId)) != 0; }))
     throw Error("Install did not become available again after the restore");
   std::cout << "  Back in the main window, Install is available again. Closing it.\n";
   driver::PostWindowMessage(main, WM_CLOSE, 0, 0);

@@ -17,7 +17,7 @@
 
 namespace lw {
 
-inline constexpr char kRestoreCaption[] = "Launchward - Restore Checked Items";
+inline constexpr char kRestoreWindowCaption[] = "Launchward - Restore Checked Items";
 inline constexpr char kRunKeyRowType[] = "Run Key";
 inline constexpr char kStartupRowType[] = "Startup Folder";
 inline constexpr char kOrphanedStatus[] = "Orphaned";

@@ -88,6 +88,10 @@ void MainWindow::OnRestoreClicked() {
   RefreshInstallState();
 }
 
+void MainWindow::ReloadRunnerItems() {
+  if (runner_) runner_->ReloadItems();
+}
+
 void MainWindow::OnEditClicked() { ShowMessage(kMsgEditWindowLater); }
 
 void MainWindow::OnOptionsClicked() { view_.ShowOptionsDialog(); }

@@ -82,6 +82,9 @@ class MainWindow {
   // gone from the Run key is told and written again.
   void RefreshInstallState();
 
+  // The runner engine's lists, read again from the store (after a restore changed it).
+  void ReloadRunnerItems();
+
   void OnInstallClicked();
   void OnRestoreClicked();
   void OnEditClicked();

@@ -3,8 +3,6 @@
 // dialog service recorded, and helpers that take a picture of every item as Windows had it
 // (names, data, types, shortcut bytes) to compare after a restore.
 
-#include <map>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,59 +11,9 @@
 #include "items/ItemManager.h"
 #include "support/RecordingDialogs.h"
 #include "support/TakeOverFixture.h"
+#include "support/WindowsItems.h"
 
 namespace lw::test {
-
-// A Run value as Windows sees it: its type and data bytes.
-struct RawValue {
-  std::uint32_t type = 0;
-  std::string bytes;
-  bool operator==(const RawValue&) const = default;
-};
-
-inline std::map<std::string, RawValue> RawValues(HKey root, const std::string& key) {
-  std::map<std::string, RawValue> values;
-  for (const std::string& name : RawValueNames(root, key)) {
-    RawValue value;
-    GetRaw(root, key, name, &value.type, &value.bytes);
-    values[name] = value;
-  }
-  return values;
-}
-
-// Every item where Windows keeps it.
-struct WindowsItems {
-  std::map<std::string, RawValue> machineRun;
-  std::map<std::string, RawValue> userRun;
-  std::map<std::string, std::string> userFolder;
-  std::map<std::string, std::string> commonFolder;
-  bool operator==(const WindowsItems&) const = default;
-};
-
-// Failure messages show the names and the size of each item.
-inline void PrintTo(const WindowsItems& items, std::ostream* out) {
-  auto values = [&](const char* what, const std::map<std::string, RawValue>& map) {
-    *out << what << ":";
-    for (const auto& [name, value] : map)
-      *out << " [" << name << " " << value.type << " " << value.bytes.c_str() << "]";
-    *out << "\n";
-  };
-  auto files = [&](const char* what, const std::map<std::string, std::string>& map) {
-    *out << what << ":";
-    for (const auto& [name, bytes] : map) *out << " [" << name << " " << bytes.size() << " bytes]";
-    *out << "\n";
-  };
-  values("machine Run", items.machineRun);
-  values("user Run", items.userRun);
-  files("user Startup", items.userFolder);
-  files("All Users Startup", items.commonFolder);
-}
-
-inline std::map<std::string, std::string> FolderFiles(const std::string& folder) {
-  std::map<std::string, std::string> files;
-  for (const std::string& name : FolderNames(folder)) files[name] = ReadWholeFile(folder + name);
-  return files;
-}
 
 // Failure messages show both texts.
 inline ::testing::AssertionResult Contains(const std::string& text, const std::string& part) {

@@ -9,9 +9,9 @@
 #include "support/win32/LogonFixture.h"
 #include "ui/AboutDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/Options.h"
 #include "ui/win32/AboutDialogView.h"
 #include "ui/win32/MainWindowView.h"
-#include "ui/Options.h"
 #include "ui/win32/OptionsDialog.h"
 
 namespace lw::test {
@@ -23,24 +23,6 @@ const driver::WindowQuery kMainWindowQuery{kMainWindowClass, kProductTitle, true
 
 class MainWindowEndToEndTest : public LogonTest {
  protected:
-  // Waits for the process's message box that shows the text, presses the button and waits for
-  // the box to go; false when no such box came or it stayed.
-  static bool Answer(const ChildProcess& process, const std::string& text, int button) {
-    HWND box = nullptr;
-    driver::WaitUntil([&] {
-      for (HWND candidate : driver::MessageBoxes(process.Id(), kProductTitle)) {
-        for (const std::string& shown : driver::ChildTexts(candidate)) {
-          if (shown == text) box = candidate;
-        }
-      }
-      return box != nullptr;
-    });
-    if (box == nullptr) {
-      ADD_FAILURE() << "no message box: " << text;
-      return false;
-    }
-    return driver::PressButton(box, button) && driver::WaitUntil([&] { return !::IsWindow(box); });
-  }
   static bool Enabled(HWND window, int id) { return ::IsWindowEnabled(::GetDlgItem(window, id)); }
   void ExpectNotInstalled() const {
     EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kSelfRunValue));

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "install/win32/RestoreWindowView.h"
 #include "runner/win32/AutoTuneErrorDialog.h"
 #include "runner/win32/StartupControlWindow.h"
 #include "ui/win32/AboutDialogView.h"
@@ -33,7 +34,7 @@ void Win32ProgramWindows::CreateMainWindow() {
     if (autoTuneError_) autoTuneError_->ShowModal();
   };
   routes.showRestore = [this] {
-    if (showRestore_) showRestore_();
+    if (restore_) restore_->Execute();
   };
   main_ = std::make_unique<MainWindowView>(std::move(routes));
 }
@@ -56,7 +57,10 @@ void Win32ProgramWindows::CreateNewItemDialog() {
 }
 
 void Win32ProgramWindows::CreateRestoreWindow() {
-  // the restore window is added next
+  restore_ = std::make_unique<RestoreWindowView>();
+  restore_->SetReloadRunnerItems([this] {
+    if (main_) main_->Logic().ReloadRunnerItems();
+  });
 }
 
 void Win32ProgramWindows::StartMainWindow(bool managementMode) {
@@ -66,7 +70,7 @@ void Win32ProgramWindows::StartMainWindow(bool managementMode) {
 void Win32ProgramWindows::RunMessageLoop() { application_->Run(); }
 
 void Win32ProgramWindows::DestroyWindows() {
-  showRestore_ = nullptr;
+  restore_.reset();
   newItem_.reset();
   runner_.reset();
   about_.reset();

@@ -17,6 +17,7 @@ class AutoTuneErrorDialog;
 class AboutDialogView;
 class StartupControlWindow;
 class NewItemDialogView;
+class RestoreWindowView;
 
 class Win32ProgramWindows final : public IProgramWindows {
  public:
@@ -43,8 +44,7 @@ class Win32ProgramWindows final : public IProgramWindows {
   std::unique_ptr<AboutDialogView> about_;
   std::unique_ptr<StartupControlWindow> runner_;
   std::unique_ptr<NewItemDialogView> newItem_;
-  // The restore window that the main window's Restore shows modally.
-  std::function<void()> showRestore_;
+  std::unique_ptr<RestoreWindowView> restore_;
 };
 
 }  // namespace lw

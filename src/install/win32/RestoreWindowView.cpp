@@ -18,7 +18,7 @@ constexpr COLORREF kUncheckedText = 0x808080;
 
 FormSpec Form() {
   // No border icons: the window closes with its Close button (or Esc).
-  return {kRestoreWindowClass, kRestoreCaption, 664, 413, WS_CAPTION | WS_BORDER};
+  return {kRestoreWindowClass, kRestoreWindowCaption, 664, 413, WS_CAPTION | WS_BORDER};
 }
 
 std::vector<ControlSpec> Controls() {

@@ -16,6 +16,7 @@
 #include "runner/win32/StartupControlWindow.h"
 #include "support/LogonRunnerFixture.h"
 #include "support/ProbePrograms.h"
+#include "ui/Dialogs.h"
 #include "util/CurrentUser.h"
 
 namespace lw::test {
@@ -124,6 +125,25 @@ class LogonTest : public RunnerTest {
     });
     EXPECT_EQ(icons.size(), 1u);
     return icons.size() == 1 ? icons.front() : nullptr;
+  }
+
+  // Waits for the process's message box that shows the text, presses the button and waits for
+  // the box to go; false when no such box came or it stayed.
+  static bool Answer(const driver::ChildProcess& process, const std::string& text, int button) {
+    HWND box = nullptr;
+    driver::WaitUntil([&] {
+      for (HWND candidate : driver::MessageBoxes(process.Id(), kProductTitle)) {
+        for (const std::string& shown : driver::ChildTexts(candidate)) {
+          if (shown == text) box = candidate;
+        }
+      }
+      return box != nullptr;
+    });
+    if (box == nullptr) {
+      ADD_FAILURE() << "no message box: " << text;
+      return false;
+    }
+    return driver::PressButton(box, button) && driver::WaitUntil([&] { return !::IsWindow(box); });
   }
 
   std::string folder;   // the scratch folder, with a trailing backslash

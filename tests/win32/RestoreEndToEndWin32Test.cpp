@@ -1,0 +1,105 @@
+// The whole round trip on the real program, as a user and Windows drive it: Install from the
+// main window, a logon (-pre takes the items over, -go starts them), the program started again,
+// Restore in the main window and in the restore window. Afterwards every item is where it was
+// before Install: the same names, data, types and shortcut bytes; and Launchward is gone.
+
+#include <string>
+
+#include "install/InstallCommand.h"
+#include "install/RestoreWindow.h"
+#include "install/win32/RestoreWindowView.h"
+#include "support/WindowsItems.h"
+#include "support/win32/LogonFixture.h"
+#include "ui/MainWindow.h"
+#include "ui/win32/MainWindowView.h"
+
+namespace lw::test {
+namespace {
+
+using driver::ChildProcess;
+
+const driver::WindowQuery kMainWindowQuery{kMainWindowClass, kProductTitle, true};
+
+class RestoreEndToEndTest : public LogonTest {
+ protected:
+  WindowsItems Picture() const {
+    WindowsItems items{RawValues(kHKeyLocalMachine, kRunKey), RawValues(kHKeyCurrentUser, kRunKey),
+                       FolderFiles(userStartup), FolderFiles(commonStartup)};
+    items.machineRun.erase(kSelfRunValue);
+    items.userRun.erase(kSelfRunValue);
+    return items;
+  }
+  static bool Enabled(HWND window, int id) { return ::IsWindowEnabled(::GetDlgItem(window, id)); }
+  // Runs a logon phase to its end.
+  void Phase(const std::string& theSwitch) {
+    ChildProcess process = Start(theSwitch);
+    ASSERT_EQ(ExitCode(process), 0) << theSwitch;
+  }
+};
+
+TEST_F(RestoreEndToEndTest, InstallLogonRestoreLeavesEveryItemAsItWasBeforeInstall) {
+  // Phase 2 ends at once instead of staying with its new-items icon.
+  WriteOptions({{kDisableSysTrayNotificationOption, true}});
+  StageRunValue(kHKeyLocalMachine, "Probe \"Machine\"", ProbeCommand("machine"));
+  SetRawExpandString(kHKeyLocalMachine, kRunKey, "Probe Expanding",
+                     "\"%SystemRoot%\\..\\nowhere\\x.exe\" expanding");
+  StageRunValue(kHKeyCurrentUser, "Probe User", ProbeCommand("user"));
+  ASSERT_EQ(Shell().SaveShellLink(userStartup + "Probe Mine.lnk", probe, "mine"), kSOk);
+  ASSERT_EQ(Shell().SaveShellLink(commonStartup + "Probe 100% & Shared.lnk", probe, "shared"),
+            kSOk);
+  const WindowsItems before = Picture();
+  ASSERT_EQ(before.machineRun.size(), 2u);
+
+  // Install, as a user does it the first time.
+  {
+    ChildProcess process = Start("");
+    const HWND main = driver::WaitForProcessWindow(process.Id(), kMainWindowQuery);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(driver::PressButton(main, kMainInstallId));
+    ASSERT_TRUE(Answer(process, kMsgFirstInstallQuestion, IDOK));
+    ASSERT_TRUE(Answer(process, kMsgInstallComplete, IDOK));
+    ASSERT_TRUE(driver::PostWindowMessage(main, WM_CLOSE, 0, 0));
+    ASSERT_EQ(ExitCode(process), 0);
+  }
+  ExpectRegisteredForBothPhases();
+  EXPECT_EQ(Picture(), before);  // Install moves nothing.
+
+  // The logon: Windows runs the RunOnce value, then the Run value.
+  Phase("-pre");
+  Phase("-go");
+  EXPECT_TRUE(Picture().machineRun.empty());
+  EXPECT_TRUE(Picture().userFolder.empty());
+  EXPECT_EQ(RawValueNames(kHKeyLocalMachine, kRunItemsKey).size(), 3u);
+
+  // Restore, from the program started again.
+  ChildProcess process = Start("");
+  const HWND main = driver::WaitForProcessWindow(process.Id(), kMainWindowQuery);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(driver::WaitUntil([&] { return Enabled(main, kMainRestoreId); }));
+  EXPECT_FALSE(Enabled(main, kMainInstallId));
+  ASSERT_TRUE(driver::PressButton(main, kMainRestoreId));
+  const HWND restore = driver::WaitForProcessWindow(
+      process.Id(), {kRestoreWindowClass, kRestoreWindowCaption, true});
+  ASSERT_NE(restore, nullptr);
+  EXPECT_EQ(::SendMessageA(::GetDlgItem(restore, kRestoreListId), LVM_GETITEMCOUNT, 0, 0), 5);
+  EXPECT_FALSE(::IsWindowEnabled(main));
+  ASSERT_TRUE(driver::PressButton(restore, kRestoreButtonId));
+  ASSERT_TRUE(Answer(process, kMsgRestoreComplete, IDOK));
+  EXPECT_TRUE(driver::WaitUntil([&] { return Enabled(restore, kRestoreCloseId); }));
+  EXPECT_FALSE(Enabled(restore, kRestoreButtonId));
+  ASSERT_TRUE(driver::PressButton(restore, kRestoreCloseId));
+  EXPECT_TRUE(driver::WaitUntil(
+      [&] { return Enabled(main, kMainInstallId) && !Enabled(main, kMainRestoreId); }));
+  ASSERT_TRUE(driver::PostWindowMessage(main, WM_CLOSE, 0, 0));
+  ASSERT_EQ(ExitCode(process), 0);
+
+  EXPECT_EQ(Picture(), before);
+  EXPECT_TRUE(RawValueNames(kHKeyLocalMachine, kRunItemsKey).empty());
+  EXPECT_TRUE(FolderFiles(store).empty());
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kSelfRunValue));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kProgramKey, kIsInstalledValue));
+}
+
+}  // namespace
+}  // namespace lw::test
