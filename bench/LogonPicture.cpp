@@ -147,11 +147,7 @@ void DrawLane(std::string& svg, const Lane& lane, const Timeline& timeline) {
 
 std::string DrawTimelines(const std::string& heading, const std::vector<Timeline>& timelines) {
   double spanMs = 1000.0;
-  std::size_t items = 0;
-  for (const Timeline& timeline : timelines) {
-    spanMs = std::max(spanMs, timeline.record.endMs);
-    items = std::max(items, timeline.record.items.size());
-  }
+  for (const Timeline& timeline : timelines) spanMs = std::max(spanMs, timeline.record.endMs);
   spanMs = std::ceil(spanMs / 1000.0) * 1000.0;
   std::vector<Lane> lanes;
   double top = kTop;
@@ -159,7 +155,7 @@ std::string DrawTimelines(const std::string& heading, const std::vector<Timeline
     lanes.emplace_back(top, spanMs, timeline.record.items.size());
     top = lanes.back().Bottom() + kLaneGap;
   }
-  const double height = top + 50.0;
+  const double height = top + 64.0;
   std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(kWidth) +
                     "\" height=\"" + Num(height) + "\" viewBox=\"0 0 " + Num(kWidth) + " " +
                     Num(height) + "\" font-family=\"sans-serif\" font-size=\"11\">\n";
@@ -176,12 +172,15 @@ std::string DrawTimelines(const std::string& heading, const std::vector<Timeline
            "\" text-anchor=\"middle\">" + Num(ms / 1000.0).substr(0, Num(ms / 1000.0).size() - 2) +
            " s</text>\n";
   }
-  svg += "<text x=\"" + Num(kLeft) + "\" y=\"" + Num(axisY + 30) +
-         "\" fill=\"#555\">green: processor load of the whole machine (0-100 %); red: probe "
-         "lateness (log scale, dashed: twice the idle p95); orange: not yet usable; bars: the "
-         "items, start to work done (darker = heavier)</text>\n";
+  const char* const legend[] = {
+      "green: the whole machine's processor load (0-100 %); red: the probe's lateness (log scale;"
+      " dashed: twice the idle p95)",
+      "orange: not yet usable; bars: the items, from start to work done (darker = heavier)"};
+  for (int i = 0; i < 2; ++i) {
+    svg += "<text x=\"" + Num(kLeft) + "\" y=\"" + Num(axisY + 28 + 14 * i) + "\" fill=\"#555\">" +
+           legend[i] + "</text>\n";
+  }
   svg += "</svg>\n";
-  (void)items;
   return svg;
 }
 
