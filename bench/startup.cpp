@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFiles.h"
 #include "ProcessWatch.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
@@ -47,26 +48,6 @@ constexpr char kRunnerClass[] = "TfrmDummyRunner";
 constexpr char kErrorLogName[] = "error.txt";
 
 // --- The stage: the copies and the registry ---------------------------------------------------
-
-void RemoveTree(const std::string& path) {
-  const std::uint32_t attributes = Files().GetFileAttributes(path);
-  if (attributes == kInvalidFileAttributes) return;
-  if ((attributes & kFileAttributeDirectory) == 0) {
-    Files().DeleteFile(path);
-    return;
-  }
-  std::vector<std::string> names;
-  FindData data;
-  const Handle find = Files().FindFirstFile(path + "\\*", &data);
-  if (find != kInvalidHandle) {
-    do {
-      if (data.fileName != "." && data.fileName != "..") names.push_back(data.fileName);
-    } while (Files().FindNextFile(find, &data));
-    Files().FindClose(find);
-  }
-  for (const std::string& name : names) RemoveTree(path + "\\" + name);
-  Files().RemoveDirectory(path);
-}
 
 std::uint64_t FileSize(const std::string& path) {
   FindData data;

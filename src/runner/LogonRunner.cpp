@@ -17,7 +17,8 @@
 
 // How a logon run goes, and why some steps are as they are:
 // - A pause is a loop of steps (a tenth of it, at least 300 ms); after each step a load sample
-//   decides whether the processor is idle enough to go on at once. A step itself sleeps in
+//   decides whether the processor is idle enough to go on at once. The pause lasts its length
+//   by the clock, its samples included. A step itself sleeps in
 //   slices of 100 ms with the message queue pumped in between, so that the window answers and a
 //   Stop ends the step at once, also in the long steps of a long pause.
 // - One item that cannot be handled (a value of the wrong type in its settings, a key that
@@ -161,16 +162,26 @@ void LogonRunner::SleepStep(std::int64_t milliseconds) {
 }
 
 // A negative pause (the options accept any whole number) sleeps nothing.
+//
+// The pause is measured by the clock, and the load samples between its steps are part of it: a
+// sample takes about 150 ms, so a pause counted in steps alone lasted half as long again as
+// asked (a second after each item became 1.6 s, the five seconds before the first item 6.5 s),
+// and a loaded machine, whose sleeps and samples overrun, stretched it further. The pause ends
+// when its time is up without a last sample that could no longer end it.
 void LogonRunner::SleepWithCpuCheck(std::int32_t milliseconds) {
   const std::int64_t total = std::max<std::int32_t>(milliseconds, 0);
   const std::int64_t step = std::max<std::int64_t>(total / 10, kMinPauseStepMs);
-  std::int64_t remaining = total;
-  do {
-    SleepStep(std::min(step, remaining));
-    remaining -= step;
+  const std::uint32_t begin = Sys().GetTickCount();
+  const auto elapsed = [begin] {
+    return static_cast<std::int64_t>(static_cast<std::uint32_t>(Sys().GetTickCount() - begin));
+  };
+  Sys().ProcessMessages();
+  while (!stopped_ && elapsed() < total) {
+    SleepStep(std::min(step, total - elapsed()));
+    if (stopped_ || elapsed() >= total) return;
     if (GetCpuUsage() < kIdleLoad && AutoTuneOn()) return;
     Sys().ProcessMessages();
-  } while (remaining > 0 && !stopped_);
+  }
 }
 
 void LogonRunner::WaitWhilePaused() {

@@ -70,8 +70,9 @@ class LogonRunner {
   // default one, tuned again when auto-tune is on.
   std::int32_t ComputeItemPause(const std::string& itemKey, PauseKind kind);
   std::int32_t ComputeItemPause(const std::string& itemKey, PauseKind kind, bool tune);
-  // The pause between items: steps of a tenth (at least 300 ms), a load sample after each;
-  // ends early on a nearly idle processor (auto-tune on) and on Stop.
+  // The pause between items: steps of a tenth (at least 300 ms), a load sample after each but
+  // the last; it lasts its length by the clock (the samples count towards it) and ends early on
+  // a nearly idle processor (auto-tune on) and on Stop.
   void SleepWithCpuCheck(std::int32_t milliseconds);
 
   std::int32_t InitialPauseSeconds() const { return initialPause_ / 1000; }

@@ -50,9 +50,9 @@ class LogonRunnerSimTest : public test::RunnerTest {
   }
 };
 
-// Pauses of 2000 / 1000 / 1500 ms, auto-tune off. A pause of m ms sleeps m in steps of a tenth
-// (at least 300 ms) and takes a load sample after each step; an item's pause is shortened by the
-// 40 ms its start took; the last item is followed by no pause.
+// Pauses of 2000 / 1000 / 1500 ms, auto-tune off. A pause of m ms lasts m ms by the clock: steps
+// of a tenth (at least 300 ms), each followed by a load sample while time is left; an item's
+// pause is shortened by the 40 ms its start took; the last item is followed by no pause.
 TEST_F(LogonRunnerSimTest, WholeRunKeepsItsTimetable) {
   SetDefaultPauses(2000, 1000, 1500);
   SetAutoTune(false);
@@ -61,9 +61,9 @@ TEST_F(LogonRunnerSimTest, WholeRunKeepsItsTimetable) {
   const std::uint64_t begin = Sim().Now();
   RunPhase2(*runner);
 
-  const std::uint64_t initial = 2000 + 7 * kSample;       // 6 x 300 + 200
-  const std::uint64_t afterRun = 960 + 4 * kSample;       // 3 x 300 + 60
-  const std::uint64_t afterStartup = 1460 + 5 * kSample;  // 4 x 300 + 260
+  const std::uint64_t initial = 2000;       // 4 x (300 + 200)
+  const std::uint64_t afterRun = 1000;      // 960: 2 x (300 + 200), the last sample overruns
+  const std::uint64_t afterStartup = 1500;  // 1460: 3 x (300 + 200)
   const std::uint64_t a = initial;
   const std::uint64_t b = a + kStartCost + afterRun;
   const std::uint64_t s1 =
@@ -120,7 +120,7 @@ TEST_F(LogonRunnerSimTest, IdleProcessorEndsEveryPauseAfterOneStep) {
 }
 
 // Only a nearly idle machine ends a pause early: an idle first processor beside a busy one
-// leaves the machine half busy, and the pause runs its ten steps.
+// leaves the machine half busy, and the pause runs its whole length.
 TEST_F(LogonRunnerSimTest, AnIdleFirstProcessorBesideABusyOneDoesNotEndAPause) {
   SetAutoTune(true);
   Sim().SetProcessorLoad(0, 0);
@@ -128,15 +128,37 @@ TEST_F(LogonRunnerSimTest, AnIdleFirstProcessorBesideABusyOneDoesNotEndAPause) {
   auto runner = MakeRunner(RunnerUse::kSingleItems);
   const std::uint64_t begin = Sim().Now();
   runner->SleepWithCpuCheck(3000);
-  EXPECT_EQ(Sim().Now() - begin, 3000 + 10 * kSample);
+  EXPECT_EQ(Sim().Now() - begin, 3000u);
+}
+
+// A pause lasts its length by the clock whatever its steps and samples: the samples after its
+// steps count towards it, none is taken once the time is up, and a pause that has nothing left
+// takes no sample at all.
+TEST_F(LogonRunnerSimTest, APauseLastsItsLengthSamplesIncluded) {
+  struct Case {
+    std::int32_t pause;
+    bool autoTune;
+    std::uint64_t took;
+  };
+  for (const Case& c : {Case{5000, true, 5000},  // 7 x (500 + 200), then 100
+                        Case{5000, false, 5000}, Case{1000, true, 1000},
+                        Case{960, false, 1000},  // 2 x (300 + 200): the last sample overruns
+                        Case{200, true, 200}, Case{0, true, 0}, Case{-300, false, 0}}) {
+    SCOPED_TRACE(c.pause);
+    SetAutoTune(c.autoTune);
+    auto runner = MakeRunner(RunnerUse::kSingleItems);
+    const std::uint64_t begin = Sim().Now();
+    runner->SleepWithCpuCheck(c.pause);
+    EXPECT_EQ(Sim().Now() - begin, c.took);
+  }
 }
 
 // Without items only the initial pause passes. A negative pause (the options take any whole
-// number) sleeps nothing: one step of 0 ms and its sample.
+// number) sleeps nothing and takes no sample.
 TEST_F(LogonRunnerSimTest, NoItemsOnlyWaitsTheInitialPause) {
   SetAutoTune(false);
   for (const auto& [initial, took] :
-       {std::pair<std::int32_t, std::uint64_t>{1000, 1000 + 4 * kSample}, {-5000, kSample}}) {
+       {std::pair<std::int32_t, std::uint64_t>{1000, 1000}, {-5000, 0}}) {
     SCOPED_TRACE(initial);
     SetDefaultPauses(static_cast<std::uint32_t>(initial), 1000, 1000);
     auto runner = MakeRunner();
@@ -159,8 +181,8 @@ TEST_F(LogonRunnerSimTest, StopDuringTheInitialPauseSkipsEveryItem) {
   RunPhase2(*runner);
   EXPECT_TRUE(Sim().ProcessStarts().empty());
   EXPECT_TRUE(status.empty());
-  // The step in progress ends with its 100 ms slice, then comes its load sample.
-  EXPECT_EQ(Sim().Now() - begin, 1500 + kSample);
+  // The step in progress ends with its 100 ms slice, and the pause with it.
+  EXPECT_EQ(Sim().Now() - begin, 1500u);
 }
 
 TEST_F(LogonRunnerSimTest, PauseHoldsBetweenItemsAndStopWhilePausedEndsAfterUnpause) {
@@ -250,8 +272,8 @@ TEST_F(LogonRunnerSimTest, ProgramBackInTheRunKeyIsExcludedNotStarted) {
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "A"), kExcludeMark);
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "A"), "<missing>");
   EXPECT_EQ(test::SortOf(kRunSortKey), (std::vector<std::string>{"bob_B", "C"}));
-  // 1500 ms of the exclusion's message, then two starts with their pauses of 0 (one sample each).
-  EXPECT_EQ(Sim().Now() - begin, 1500 + 2 * kStartCost + kSample);
+  // 1500 ms of the exclusion's message, then two starts; a pause of 0 takes no time.
+  EXPECT_EQ(Sim().Now() - begin, 1500 + 2 * kStartCost);
 }
 
 // The same for the user's own item, which writes itself back into the user's Run key under its

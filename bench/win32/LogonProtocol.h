@@ -1,0 +1,50 @@
+#pragma once
+// What the logon benchmark (bench/logon.cpp) and the programs it starts share: the names of the
+// events that end them, the environment variable that names the log of finished work, the
+// clock every timeline is read on, and the unit of work the responsiveness probe asks for.
+// Plain Win32: the stand-in programs link nothing else.
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace lw::bench {
+
+// Set by the benchmark at the end of a logon: the stand-ins that stay alive (tray programs) end.
+inline constexpr char kLogonEndEvent[] = "Local\\LaunchwardBenchLogonEnd";
+// Set by the benchmark once every item's work is done: the probe writes its samples and ends.
+inline constexpr char kProbeEndEvent[] = "Local\\LaunchwardBenchProbeEnd";
+// Set by the probe once its first answer came: the logon may begin.
+inline constexpr char kProbeReadyEvent[] = "Local\\LaunchwardBenchProbeReady";
+// The file each stand-in appends "<name>|<started us>|<work done us>\r\n" to.
+inline constexpr char kWorkLogVariable[] = "LW_BENCH_WORK_LOG";
+// Nothing the benchmark starts may outlive a benchmark that died: the longest a program waits.
+inline constexpr DWORD kLongestLifeMs = 10 * 60 * 1000;
+
+// The performance counter in microseconds: one clock for every process of the machine, so the
+// probe's answers, the items' starts and the load samples fall on one timeline.
+inline std::uint64_t NowMicroseconds() {
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER counter{};
+  if (!::QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return 0;
+  ::QueryPerformanceCounter(&counter);
+  const auto ticks = static_cast<std::uint64_t>(counter.QuadPart);
+  const auto rate = static_cast<std::uint64_t>(frequency.QuadPart);
+  return ticks / rate * 1000000u + ticks % rate * 1000000u / rate;
+}
+
+// A piece of processor work that the compiler cannot fold away: rounds of an integer mix whose
+// result is returned. The probe's request is a fixed number of rounds, calibrated by the
+// benchmark to about a millisecond on the idle machine.
+__attribute__((noinline)) inline std::uint32_t SpinWork(std::uint32_t rounds) {
+  std::uint32_t x = 0x9E3779B9u ^ rounds;
+  for (std::uint32_t i = 0; i < rounds; ++i) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    x += i;
+  }
+  return x;
+}
+
+}  // namespace lw::bench
