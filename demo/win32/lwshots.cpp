@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "driver/WindowDriver.h"
+#include "install/RestoreWindow.h"
+#include "install/win32/RestoreWindowView.h"
 #include "platform/win32/Win32Api.h"
 #include "runner/StartupControl.h"
 #include "runner/win32/StartupControlWindow.h"
@@ -51,6 +53,11 @@ const std::vector<DialogShot>& DialogShots() {
        lw::kMainAboutId,
        {lw::kAboutDialogClass, lw::kAboutCaption, true},
        lw::kAboutCloseId,
+       {}},
+      {"restore-window",
+       lw::kMainRestoreId,
+       {lw::kRestoreWindowClass, lw::kRestoreWindowCaption, true},
+       lw::kRestoreCloseId,
        {}},
   };
   return shots;
@@ -146,7 +153,77 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, path.find_last_of('\\') + 1);
 }
 
+void SetString(HKEY root, const std::string& key, const std::string& name,
+               const std::string& data) {
+  HKEY handle = nullptr;
+  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS)
+    return;
+  ::RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+  ::RegCloseKey(handle);
+}
+
+// A machine that Launchward manages, so that the restore window has rows to show: installed,
+// three run-key items in the run order, one disabled, one orphaned (a command no list names),
+// and a shortcut in the store.
+void StageManagedItems(const std::string& exe) {
+  const std::string program = "SOFTWARE\\Tallowmere\\Launchward";
+  SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "LAUNCHWARD",
+            "\"" + exe + "\" -go ");
+  SetString(HKEY_LOCAL_MACHINE, program, "IsInstalled", "Si");
+  const char* items[][2] = {
+      {"Messenger", "\"C:\\Program Files\\Messenger\\messenger.exe\" /background"},
+      {"Backup Agent", "C:\\Program Files\\Backup\\agent.exe -tray"},
+      {"Cloud Sync", "\"C:\\Program Files\\Cloud\\sync.exe\""},
+      {"Updater", "C:\\Program Files\\Vendor\\update.exe /check"},
+      {"Old Tool", "C:\\Tools\\old.exe"},
+  };
+  for (const auto& item : items) SetString(HKEY_LOCAL_MACHINE, program + "\\Run", item[0], item[1]);
+  for (int i = 0; i < 3; ++i)
+    SetString(HKEY_LOCAL_MACHINE, program + "\\RunSort", std::to_string(i), items[i][0]);
+  HKEY sort = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (program + "\\RunSort").c_str(), 0, KEY_SET_VALUE,
+                      &sort) == ERROR_SUCCESS) {
+    const DWORD three = 3;
+    ::RegSetValueExA(sort, "SortIndex", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&three),
+                     sizeof three);
+    ::RegCloseKey(sort);
+  }
+  SetString(HKEY_LOCAL_MACHINE, program + "\\RunDisabled", "Updater", items[3][1]);
+  // A shortcut to the program itself, so that its row shows an icon.
+  const std::string store = FolderOf(exe) + "Startup";
+  ::CreateDirectoryA(store.c_str(), nullptr);
+  const std::string link = store + "\\Notes.lnk";
+  if (SUCCEEDED(::CoInitialize(nullptr))) {
+    IShellLinkA* shellLink = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IShellLinkA, reinterpret_cast<void**>(&shellLink)))) {
+      shellLink->SetPath(exe.c_str());
+      IPersistFile* file = nullptr;
+      if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t wide[MAX_PATH] = {};
+        ::MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+        file->Save(wide, TRUE);
+        file->Release();
+      }
+      shellLink->Release();
+    }
+    ::CoUninitialize();
+  }
+  SetString(HKEY_LOCAL_MACHINE, program + "\\StartupSort", "0", link);
+  HKEY startupSort = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (program + "\\StartupSort").c_str(), 0, KEY_SET_VALUE,
+                      &startupSort) == ERROR_SUCCESS) {
+    const DWORD one = 1;
+    ::RegSetValueExA(startupSort, "SortIndex", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                     sizeof one);
+    ::RegCloseKey(startupSort);
+  }
+}
+
 bool ShootManagementWindows(const std::string& exe, const std::string& out) {
+  StageManagedItems(exe);
   ChildProcess process;
   if (!process.Start("\"" + exe + "\"", FolderOf(exe))) return false;
   const HWND main = lw::driver::WaitForProcessWindow(

@@ -81,7 +81,14 @@ TEST_F(RestoreEndToEndTest, InstallLogonRestoreLeavesEveryItemAsItWasBeforeInsta
   const HWND restore = driver::WaitForProcessWindow(
       process.Id(), {kRestoreWindowClass, kRestoreWindowCaption, true});
   ASSERT_NE(restore, nullptr);
-  EXPECT_EQ(::SendMessageA(::GetDlgItem(restore, kRestoreListId), LVM_GETITEMCOUNT, 0, 0), 5);
+  const HWND list = ::GetDlgItem(restore, kRestoreListId);
+  ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 5);
+  // Every row shows its box ticked: what the user sees is what will be given back.
+  for (int row = 0; row < 5; ++row) {
+    EXPECT_EQ(::SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK),
+              INDEXTOSTATEIMAGEMASK(2))
+        << row;
+  }
   EXPECT_FALSE(::IsWindowEnabled(main));
   ASSERT_TRUE(driver::PressButton(restore, kRestoreButtonId));
   ASSERT_TRUE(Answer(process, kMsgRestoreComplete, IDOK));

@@ -167,7 +167,10 @@ void RestoreWindowView::Fill() {
     item.iImage = icon < 0 ? 0 : icon;
     item.state = INDEXTOSTATEIMAGEMASK(StateImageOf(row));
     item.stateMask = LVIS_STATEIMAGEMASK;
-    ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    const int at =
+        static_cast<int>(::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    // A list with check boxes starts every new row unchecked, whatever the insertion asked for.
+    ListView_SetItemState(list, at, INDEXTOSTATEIMAGEMASK(StateImageOf(row)), LVIS_STATEIMAGEMASK);
     SetCellText(list, static_cast<int>(index), 1, row.status);
     SetCellText(list, static_cast<int>(index), 2, row.restoreStatus);
   }
