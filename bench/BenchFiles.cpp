@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "store/Registry.h"
+#include "store/SettingsStore.h"
 
 namespace lw::bench {
 
@@ -24,6 +26,16 @@ void RemoveTree(const std::string& path) {
   }
   for (const std::string& name : names) RemoveTree(path + "\\" + name);
   Files().RemoveDirectory(path);
+}
+
+void ClearProgramState() {
+  Registry reg;
+  for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
+    reg.SetRootKey(root);
+    reg.DeleteKey(kTallowmereKey);
+    reg.RemoveValueAt(root, kRunKey, kSelfRunValue);
+    reg.RemoveValueAt(root, kRunOnceKey, kSelfRunValue);
+  }
 }
 
 }  // namespace lw::bench

@@ -57,17 +57,6 @@ std::uint64_t FileSize(const std::string& path) {
   return data.size;
 }
 
-// The program's keys under both roots and its Run and RunOnce values: what a run leaves behind.
-void ClearProgramState() {
-  Registry reg;
-  for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
-    reg.SetRootKey(root);
-    reg.DeleteKey(kTallowmereKey);
-    reg.RemoveValueAt(root, kRunKey, kSelfRunValue);
-    reg.RemoveValueAt(root, kRunOnceKey, kSelfRunValue);
-  }
-}
-
 // The prepared machine, undone on every path out.
 class Stage {
  public:

@@ -48,21 +48,27 @@ void ExpectRegistration(Faults& faults, const std::string& launchward, const std
                                   "], expected [" + want + "]");
 }
 
-}  // namespace
-
-void CheckPlanted(const std::string& program, const std::string& launchward) {
-  Faults faults("the demo items were not planted as they should be");
+// Every demo item is in its Run key (with its command) or its Startup folder; where names the
+// place in the fault ("in", "back in").
+void ExpectItemsInPlace(Faults& faults, const std::string& program, const std::string& where) {
   for (const DemoItem& item : DemoItems()) {
     if (IsRunKeyPlace(item.place)) {
       Registry reg;
       faults.Expect(reg.GetStringAt(RunRootOf(item.place), kRunKey, item.name) ==
                         DemoCommandLine(program, item),
-                    item.name + " is not in the " + PlaceText(item.place));
+                    item.name + " is not " + where + " the " + PlaceText(item.place));
     } else {
       faults.Expect(HasFile(StartupFolderOf(item.place), ShortcutFileName(item)),
-                    ShortcutFileName(item) + " is not in the " + PlaceText(item.place));
+                    ShortcutFileName(item) + " is not " + where + " the " + PlaceText(item.place));
     }
   }
+}
+
+}  // namespace
+
+void CheckPlanted(const std::string& program, const std::string& launchward) {
+  Faults faults("the demo items were not planted as they should be");
+  ExpectItemsInPlace(faults, program, "in");
   ExpectRegistration(faults, launchward, kRunKey, "-go");
   ExpectRegistration(faults, launchward, kRunOnceKey, "-pre");
   faults.Raise();
@@ -116,17 +122,7 @@ void CheckAfterPhase2(const std::string& launchward) {
 
 void CheckAfterRestore(const std::string& program, const std::string& launchward) {
   Faults faults("the restore did not give every item back as it was");
-  for (const DemoItem& item : DemoItems()) {
-    if (IsRunKeyPlace(item.place)) {
-      Registry reg;
-      faults.Expect(reg.GetStringAt(RunRootOf(item.place), kRunKey, item.name) ==
-                        DemoCommandLine(program, item),
-                    item.name + " is not back in the " + PlaceText(item.place));
-    } else {
-      faults.Expect(HasFile(StartupFolderOf(item.place), ShortcutFileName(item)),
-                    ShortcutFileName(item) + " is not back in the " + PlaceText(item.place));
-    }
-  }
+  ExpectItemsInPlace(faults, program, "back in");
   faults.Expect(ReadValues(kHKeyLocalMachine, kRunItemsKey).empty(),
                 "Launchward's store still holds run-key items");
   faults.Expect(FolderFiles(ShortcutStoreOf(launchward)).empty(),

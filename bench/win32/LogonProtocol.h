@@ -8,6 +8,9 @@
 
 #include <cstdint>
 
+// NowMicroseconds: the clock every timeline is read on.
+#include "probe/MicroClock.h"
+
 namespace lw::bench {
 
 // Set by the benchmark at the end of a logon: the stand-ins that stay alive (tray programs) end.
@@ -20,18 +23,6 @@ inline constexpr char kProbeReadyEvent[] = "Local\\LaunchwardBenchProbeReady";
 inline constexpr char kWorkLogVariable[] = "LW_BENCH_WORK_LOG";
 // Nothing the benchmark starts may outlive a benchmark that died: the longest a program waits.
 inline constexpr DWORD kLongestLifeMs = 10 * 60 * 1000;
-
-// The performance counter in microseconds: one clock for every process of the machine, so the
-// probe's answers, the items' starts and the load samples fall on one timeline.
-inline std::uint64_t NowMicroseconds() {
-  LARGE_INTEGER frequency{};
-  LARGE_INTEGER counter{};
-  if (!::QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return 0;
-  ::QueryPerformanceCounter(&counter);
-  const auto ticks = static_cast<std::uint64_t>(counter.QuadPart);
-  const auto rate = static_cast<std::uint64_t>(frequency.QuadPart);
-  return ticks / rate * 1000000u + ticks % rate * 1000000u / rate;
-}
 
 // A piece of processor work that the compiler cannot fold away: rounds of an integer mix whose
 // result is returned. The probe's request is a fixed number of rounds, calibrated by the

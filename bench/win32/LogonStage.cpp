@@ -32,17 +32,6 @@ std::string CopyInto(const std::string& source, const std::string& folder) {
   return target;
 }
 
-// The program's keys under both roots and its Run and RunOnce values: what a run leaves behind.
-void ClearProgramState() {
-  Registry reg;
-  for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
-    reg.SetRootKey(root);
-    reg.DeleteKey(kTallowmereKey);
-    reg.RemoveValueAt(root, kRunKey, kSelfRunValue);
-    reg.RemoveValueAt(root, kRunOnceKey, kSelfRunValue);
-  }
-}
-
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // The stand-ins' processes still running.

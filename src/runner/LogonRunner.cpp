@@ -17,7 +17,8 @@
 
 // How a logon run goes, and why some steps are as they are:
 // - A pause is a loop of steps (a tenth of it, at least 300 ms); after each step a load sample
-//   decides whether the processor is idle enough to go on at once. The pause lasts its length
+//   decides whether the processor is idle enough to go on at once (the smoothed load under the
+//   idle line, or two samples in a row under it). The pause lasts its length
 //   by the clock, its samples included. A step itself sleeps in
 //   slices of 100 ms with the message queue pumped in between, so that the window answers and a
 //   Stop ends the step at once, also in the long steps of a long pause.
@@ -176,10 +177,17 @@ void LogonRunner::SleepWithCpuCheck(std::int32_t milliseconds) {
     return static_cast<std::int64_t>(static_cast<std::uint32_t>(Sys().GetTickCount() - begin));
   };
   Sys().ProcessMessages();
+  // Two samples in a row under the idle line mean the machine has settled. The smoothed load
+  // says so too, but only some samples later: after a busy second it needs three or four
+  // (100 -> 50 -> 25 -> 12 -> 6), while the processor sits idle and the next item waits.
+  bool idleBefore = false;
   while (!stopped_ && elapsed() < total) {
     SleepStep(std::min(step, total - elapsed()));
     if (stopped_ || elapsed() >= total) return;
-    if (GetCpuUsage() < kIdleLoad && AutoTuneOn()) return;
+    const std::int32_t smoothed = GetCpuUsage();
+    const bool idleNow = LastCpuSample() < kIdleLoad;
+    if (AutoTuneOn() && (smoothed < kIdleLoad || (idleNow && idleBefore))) return;
+    idleBefore = idleNow;
     Sys().ProcessMessages();
   }
 }

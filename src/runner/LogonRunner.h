@@ -72,7 +72,8 @@ class LogonRunner {
   std::int32_t ComputeItemPause(const std::string& itemKey, PauseKind kind, bool tune);
   // The pause between items: steps of a tenth (at least 300 ms), a load sample after each but
   // the last; it lasts its length by the clock (the samples count towards it) and ends early on
-  // a nearly idle processor (auto-tune on) and on Stop.
+  // a nearly idle processor (auto-tune on: the smoothed load, or two samples in a row, under the
+  // idle line) and on Stop.
   void SleepWithCpuCheck(std::int32_t milliseconds);
 
   std::int32_t InitialPauseSeconds() const { return initialPause_ / 1000; }

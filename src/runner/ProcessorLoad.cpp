@@ -43,6 +43,7 @@ struct CpuState {
   bool started = false;
   bool failed = false;
   std::int32_t smoothed = 0;
+  std::int32_t lastSample = 0;
   // The performance data lacked the counter and GetSystemTimes stood in: the system will not
   // grow the counter while the program runs, and asking for it again costs a query of the
   // performance data per reading (about 10 ms on Wine), so the readings go to GetSystemTimes.
@@ -253,6 +254,7 @@ double SampleCpuUsage() {
 std::int32_t GetCpuUsage() {
   const auto raw = static_cast<std::int32_t>(SampleCpuUsage());
   CpuState& cpu = Cpu();
+  cpu.lastSample = raw;
   if (cpu.smoothed == 0) {
     cpu.smoothed = raw;
   } else {
@@ -261,6 +263,8 @@ std::int32_t GetCpuUsage() {
   }
   return cpu.smoothed;
 }
+
+std::int32_t LastCpuSample() { return Cpu().lastSample; }
 
 bool CpuSamplingFailed() { return Cpu().failed; }
 

@@ -55,6 +55,8 @@ double SampleCpuUsage();
 // A new sample blended into the smoothed load (half and half, truncated), which it returns; the
 // first sample, and the first after the smoothed load fell to 0, is taken as it is.
 std::int32_t GetCpuUsage();
+// The unsmoothed sample behind the last GetCpuUsage (0 before the first).
+std::int32_t LastCpuSample();
 bool CpuSamplingFailed();
 
 }  // namespace lw

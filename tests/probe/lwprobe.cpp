@@ -14,6 +14,7 @@
 #include <string>
 
 #include "probe/AppendLine.h"
+#include "probe/MicroClock.h"
 
 namespace lw {
 namespace {
@@ -27,17 +28,6 @@ std::string LogPath() {
   const std::size_t slash = path.find_last_of('\\');
   path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   return path + "probe-log.txt";
-}
-
-// The performance counter in microseconds, without overflowing for counters of any rate.
-std::uint64_t NowMicroseconds() {
-  LARGE_INTEGER frequency{};
-  LARGE_INTEGER counter{};
-  if (!::QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return 0;
-  ::QueryPerformanceCounter(&counter);
-  const auto ticks = static_cast<std::uint64_t>(counter.QuadPart);
-  const auto rate = static_cast<std::uint64_t>(frequency.QuadPart);
-  return ticks / rate * 1000000u + ticks % rate * 1000000u / rate;
 }
 
 int Run() {

@@ -131,6 +131,31 @@ TEST_F(LogonRunnerSimTest, AnIdleFirstProcessorBesideABusyOneDoesNotEndAPause) {
   EXPECT_EQ(Sim().Now() - begin, 3000u);
 }
 
+// A pause ends as soon as the machine has settled: two samples in a row under the idle line,
+// without waiting for the smoothed load to fall that far (three samples more here). One idle
+// sample between busy ones is a program between two pieces of work, not a settled machine.
+TEST_F(LogonRunnerSimTest, APauseEndsOnceTwoSamplesInARowAreIdle) {
+  SetAutoTune(true);
+  struct Case {
+    const char* what;
+    std::uint64_t idleFrom;
+    std::uint64_t idleUntil;
+    std::uint64_t took;
+  };
+  // Steps of 500 ms, each followed by a 200 ms sample: samples at 500-700, 1200-1400, 1900-2100...
+  for (const Case& c : {Case{"settles at 1000 ms", 1000, 100000, 2100},
+                        Case{"one idle sample", 1100, 1500, 5000}}) {
+    SCOPED_TRACE(c.what);
+    auto runner = MakeRunner(RunnerUse::kSingleItems);
+    Sim().SetProcessorLoad(100);
+    const std::uint64_t begin = Sim().Now();
+    Sim().At(begin + c.idleFrom, [] { Sim().SetProcessorLoad(2); });
+    Sim().At(begin + c.idleUntil, [] { Sim().SetProcessorLoad(100); });
+    runner->SleepWithCpuCheck(5000);
+    EXPECT_EQ(Sim().Now() - begin, c.took);
+  }
+}
+
 // A pause lasts its length by the clock whatever its steps and samples: the samples after its
 // steps count towards it, none is taken once the time is up, and a pause that has nothing left
 // takes no sample at all.

@@ -24,13 +24,7 @@ inline ::testing::AssertionResult Contains(const std::string& text, const std::s
 
 class RestoreFixture : public TakeOverFixture {
  protected:
-  WindowsItems Picture() const {
-    WindowsItems items{RawValues(kHKeyLocalMachine, kRunKey), RawValues(kHKeyCurrentUser, kRunKey),
-                       FolderFiles(userFolder), FolderFiles(commonFolder)};
-    items.machineRun.erase(kSelfRunValue);
-    items.userRun.erase(kSelfRunValue);
-    return items;
-  }
+  WindowsItems Picture() const { return TakeWindowsItems(userFolder, commonFolder); }
 
   // Opens the restore window, leaves its rows as they start (or as adjust sets them), presses
   // Restore and returns the closing message.

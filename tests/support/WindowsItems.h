@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "store/SettingsStore.h"
 #include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 
@@ -71,6 +72,17 @@ inline std::map<std::string, std::string> FolderFiles(const std::string& folder)
   } while (Files().FindNextFile(find, &data));
   Files().FindClose(find);
   return files;
+}
+
+// The items of both Run keys and of the two Startup folders (with trailing backslashes), the
+// program's own registration left out.
+inline WindowsItems TakeWindowsItems(const std::string& userFolder,
+                                     const std::string& commonFolder) {
+  WindowsItems items{RawValues(kHKeyLocalMachine, kRunKey), RawValues(kHKeyCurrentUser, kRunKey),
+                     FolderFiles(userFolder), FolderFiles(commonFolder)};
+  items.machineRun.erase(kSelfRunValue);
+  items.userRun.erase(kSelfRunValue);
+  return items;
 }
 
 }  // namespace lw::test

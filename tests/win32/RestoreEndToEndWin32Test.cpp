@@ -22,13 +22,7 @@ const driver::WindowQuery kMainWindowQuery{kMainWindowClass, kProductTitle, true
 
 class RestoreEndToEndTest : public LogonTest {
  protected:
-  WindowsItems Picture() const {
-    WindowsItems items{RawValues(kHKeyLocalMachine, kRunKey), RawValues(kHKeyCurrentUser, kRunKey),
-                       FolderFiles(userStartup), FolderFiles(commonStartup)};
-    items.machineRun.erase(kSelfRunValue);
-    items.userRun.erase(kSelfRunValue);
-    return items;
-  }
+  WindowsItems Picture() const { return TakeWindowsItems(userStartup, commonStartup); }
   static bool Enabled(HWND window, int id) { return ::IsWindowEnabled(::GetDlgItem(window, id)); }
   // Runs a logon phase to its end.
   void Phase(const std::string& theSwitch) {
