@@ -102,5 +102,52 @@ TEST_F(RestoreEndToEndTest, InstallLogonRestoreLeavesEveryItemAsItWasBeforeInsta
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kProgramKey, kIsInstalledValue));
 }
 
+// A row the user unchecks (with the keyboard, as a user may) is not given back: the program warns
+// once that it stays stored, the restore gives back nothing, and the item stays where the program
+// will find it again.
+TEST_F(RestoreEndToEndTest, AnUncheckedRowIsWarnedAboutAndStaysStored) {
+  StageRunValue(kHKeyLocalMachine, "Probe Keep", ProbeCommand("keep"));
+  SetRawString(kHKeyLocalMachine, kRunKey, kSelfRunValue, Registration("-go"));
+  SetRawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue, Registration("-pre"));
+  Phase("-pre");
+  ASSERT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "Probe Keep"), ProbeCommand("keep"));
+
+  ChildProcess process = Start("");
+  const HWND main = driver::WaitForProcessWindow(process.Id(), kMainWindowQuery);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(driver::WaitUntil([&] { return Enabled(main, kMainRestoreId); }));
+  ASSERT_TRUE(driver::PressButton(main, kMainRestoreId));
+  const HWND restore = driver::WaitForProcessWindow(
+      process.Id(), {kRestoreWindowClass, kRestoreWindowCaption, true});
+  ASSERT_NE(restore, nullptr);
+  const HWND list = ::GetDlgItem(restore, kRestoreListId);
+  ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  auto checkState = [&] { return ::SendMessageA(list, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK); };
+  EXPECT_EQ(checkState(), INDEXTOSTATEIMAGEMASK(2));
+  // Down to the first row, then the space bar: the row's box is unticked.
+  ASSERT_TRUE(driver::PostWindowMessage(list, WM_KEYDOWN, VK_DOWN, 0));
+  ASSERT_TRUE(driver::PostWindowMessage(list, WM_KEYDOWN, VK_SPACE, 0));
+  ASSERT_TRUE(driver::PostWindowMessage(list, WM_KEYUP, VK_SPACE, 0));
+  EXPECT_TRUE(driver::WaitUntil([&] { return checkState() == INDEXTOSTATEIMAGEMASK(1); }));
+  ASSERT_TRUE(Answer(process, kMsgUncheckedWarning, IDOK));
+
+  ASSERT_TRUE(driver::PressButton(restore, kRestoreButtonId));
+  ASSERT_TRUE(Answer(process,
+                     std::string(kMsgRestoreComplete) +
+                         "\r\n\r\n1 item was not given back and stays stored:\r\n1 in "
+                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tallowmere\\Launchward\\Run\r\n"
+                         "Restore again to give them back.",
+                     IDOK));
+  EXPECT_TRUE(driver::WaitUntil([&] { return Enabled(restore, kRestoreCloseId); }));
+  ASSERT_TRUE(driver::PressButton(restore, kRestoreCloseId));
+  ASSERT_TRUE(driver::PostWindowMessage(main, WM_CLOSE, 0, 0));
+  ASSERT_EQ(ExitCode(process), 0);
+
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, "Probe Keep"), "<missing>");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "Probe Keep"), ProbeCommand("keep"));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunSortKey, "0"), "Probe Keep");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kSelfRunValue));
+}
+
 }  // namespace
 }  // namespace lw::test
