@@ -27,6 +27,8 @@ std::string ReadAndCloseMessage(DWORD process) {
   std::string text;
   driver::WaitUntil([&] {
     for (HWND candidate : driver::MessageBoxes(process, kProductTitle)) {
+      // Only a box on the screen has all its buttons.
+      if (!driver::IsVisible(candidate)) continue;
       for (const std::string& shown : driver::ChildTexts(candidate)) {
         if (shown.size() > text.size()) text = shown;
       }

@@ -175,7 +175,9 @@ std::vector<HWND> MessageBoxes(DWORD processId, const std::string& title) {
 }
 
 HWND WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs) {
-  return WaitForProcessWindow(processId, WindowQuery{kMessageBoxClass, title, false}, timeoutMs);
+  // A box is visible only once its text and buttons exist: found earlier, on a loaded machine,
+  // it may have neither yet.
+  return WaitForProcessWindow(processId, WindowQuery{kMessageBoxClass, title, true}, timeoutMs);
 }
 
 std::string WindowText(HWND window) {

@@ -79,6 +79,8 @@ HWND WaitForProcessWindow(DWORD processId, const WindowQuery& query,
 inline constexpr char kMessageBoxClass[] = "#32770";
 // The process's message boxes with that title (any title when empty).
 std::vector<HWND> MessageBoxes(DWORD processId, const std::string& title = std::string());
+// Polls until a message box with that title is on the screen (visible, and so with its text and
+// buttons); null when none came within timeoutMs.
 HWND WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs = kStartLimitMs);
 
 // A window's text (a top-level window's caption, a control's text), read with WM_GETTEXT so

@@ -132,7 +132,9 @@ class LogonTest : public RunnerTest {
   static bool Answer(const driver::ChildProcess& process, const std::string& text, int button) {
     HWND box = nullptr;
     driver::WaitUntil([&] {
+      // Only a box on the screen has all its buttons.
       for (HWND candidate : driver::MessageBoxes(process.Id(), kProductTitle)) {
+        if (!driver::IsVisible(candidate)) continue;
         for (const std::string& shown : driver::ChildTexts(candidate)) {
           if (shown == text) box = candidate;
         }
