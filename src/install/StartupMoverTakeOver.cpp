@@ -21,6 +21,7 @@
 #include "ui/Options.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
+#include "util/ExecutablePath.h"
 #include "util/FileIdentity.h"
 #include "util/SpecialFolders.h"
 #include "util/Text.h"
@@ -28,11 +29,6 @@
 namespace lw {
 
 namespace {
-
-bool IsFile(const std::string& path) {
-  std::uint32_t attributes = Files().GetFileAttributes(path);
-  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
-}
 
 bool IsFolder(const std::string& path) {
   std::uint32_t attributes = Files().GetFileAttributes(path);
@@ -61,7 +57,7 @@ bool SameFolder(const std::string& a, const std::string& b) {
 bool NamesakeStoredFromElsewhere(ItemState state, const std::string& storePath,
                                  const std::string& folder) {
   if (state != ItemState::kDisabled && state != ItemState::kSorted) return false;
-  if (!IsFile(storePath)) return false;
+  if (!FileExists(storePath)) return false;
   std::string origin = GetStartupLocation(storePath);
   return !origin.empty() && !SameFolder(origin, folder);
 }
@@ -122,8 +118,8 @@ std::string ShortcutTarget(const std::string& path) {
 bool ProgramMoved(const std::string& storePath, const std::string& newPath) {
   const std::string stored = ShortcutTarget(storePath);
   const std::string now = ShortcutTarget(newPath);
-  return !stored.empty() && !now.empty() && !SameText(stored, now) && !IsFile(stored) &&
-         IsFile(now);
+  return !stored.empty() && !now.empty() && !SameText(stored, now) && !FileExists(stored) &&
+         FileExists(now);
 }
 
 // Where a new shortcut is copied and checked before it takes a stored one's place.
@@ -205,7 +201,7 @@ void StartupMover::DetectNewStartupItems() {
   ItemManager& manager = SharedItemManager();
   for (const StartupFolderItem& item : startupItems_) {
     // A file that left its folder since the snapshot is no longer there to take over.
-    if (!IsFile(item.path)) continue;
+    if (!FileExists(item.path)) continue;
     const std::string fileName = ExtractFileName(item.path);
     const std::string storePath = store + fileName;
     const ItemState state = GetStartupItemState(fileName);
@@ -226,7 +222,7 @@ void StartupMover::DetectNewStartupItems() {
                 newPath = storePath;
               }
             },
-            [&] { return IsFile(storePath) && !IsFile(item.path); },
+            [&] { return FileExists(storePath) && !FileExists(item.path); },
             [&] { record(fileName, storePath); });
         if (!newPath.empty()) record(fileName, newPath);
         break;
@@ -239,7 +235,7 @@ void StartupMover::DetectNewStartupItems() {
       // the stored file itself and stays.
       case ItemState::kDisabled:
       case ItemState::kSorted:
-        if (IsFile(storePath)) {
+        if (FileExists(storePath)) {
           if (SameFile(item.path, storePath)) break;
           if (ProgramMoved(storePath, item.path)) {
             ReplaceStoredShortcut(item.path, storePath);

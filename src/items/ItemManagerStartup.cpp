@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
 #include "util/Error.h"
+#include "util/ExecutablePath.h"
 #include "util/FileIdentity.h"
 #include "util/SpecialFolders.h"
 #include "util/Text.h"
@@ -20,11 +21,6 @@ namespace {
 
 // Startup order entries never written by a user: a rewrite with it removes nothing.
 constexpr char kNoSuchEntry[] = "thisitemdoesnotexistever";
-
-bool FileExists(const std::string& path) {
-  std::uint32_t attributes = Files().GetFileAttributes(path);
-  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
-}
 
 std::string ReadStore(const std::string& path, const std::string& name) {
   return SharedRegistry().GetStringAt(kProgramRoot, path, name);

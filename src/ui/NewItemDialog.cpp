@@ -1,14 +1,12 @@
 #include "ui/NewItemDialog.h"
 
-#include "platform/Platform.h"
+#include "util/ExecutablePath.h"
 #include "util/Text.h"
 
 namespace lw {
 
 bool NewItemCanBeAdded(const std::string& name, const std::string& path) {
-  if (TrimBlanks(name).empty() || path.empty()) return false;
-  const std::uint32_t attributes = Files().GetFileAttributes(path);
-  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
+  return !TrimBlanks(name).empty() && FileExists(path);
 }
 
 void NewItemDialog::OnShow() {

@@ -13,12 +13,6 @@ namespace lw {
 
 namespace {
 
-bool FileExists(const std::string& path) {
-  if (path.empty()) return false;
-  std::uint32_t attributes = Files().GetFileAttributes(path);
-  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
-}
-
 // System directory, Windows directory, then the %PATH% entries in their order. The whole
 // expansion of %PATH% is searched, however long it is: a fixed buffer would silently drop the
 // entries past its end. Empty entries (";;") are skipped: they name no folder.
@@ -78,6 +72,12 @@ std::string ResolveExecutable(const std::string& commandLine) {
     if (FileExists(folder + exe)) return folder + exe;
   }
   return std::string();
+}
+
+bool FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  const std::uint32_t attributes = Files().GetFileAttributes(path);
+  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
 }
 
 }  // namespace lw

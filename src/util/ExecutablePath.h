@@ -25,4 +25,7 @@ std::string AppPathsEntry(HKey root, const std::string& exe);
 // A folder is never taken for a file.
 std::string ResolveExecutable(const std::string& commandLine);
 
+// True when a file (not a folder) is at the path; false for an empty path.
+bool FileExists(const std::string& path);
+
 }  // namespace lw
