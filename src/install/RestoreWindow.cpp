@@ -18,21 +18,15 @@ namespace lw {
 
 namespace {
 
-bool IsFile(const std::string& path) {
-  if (path.empty()) return false;
-  const std::uint32_t attributes = Files().GetFileAttributes(path);
-  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
+// Items that Windows or the runner starts: given back unless the user says otherwise.
+bool Active(ItemState state) {
+  return state == ItemState::kExcluded || state == ItemState::kSorted;
 }
 
 void SetStatus(RestoreRow& row, ItemState state) {
-  const bool active = state == ItemState::kExcluded || state == ItemState::kSorted;
-  row.checked = active;
+  row.checked = Active(state);
   if (state == ItemState::kNew) row.status = kOrphanedStatus;
   if (state == ItemState::kDisabled) row.status = kDisabledStatus;
-}
-
-bool Active(ItemState state) {
-  return state == ItemState::kExcluded || state == ItemState::kSorted;
 }
 
 // The registry file a Run-key row belongs in: the machine's, or its user's (the current user's
@@ -76,7 +70,7 @@ void RestoreWindow::LoadRunRows(std::vector<RestoreRow>& top, std::vector<Restor
     }
     SetStatus(row, state);
     const std::string program = ResolveExecutable(item.command.text);
-    if (IsFile(program)) row.iconFile = program;
+    if (FileExists(program)) row.iconFile = program;
     (Active(state) ? top : bottom).push_back(row);
   }
 }
@@ -95,7 +89,7 @@ void RestoreWindow::LoadShortcutRows(std::vector<RestoreRow>& top,
     } catch (const Error&) {
     }
     SetStatus(row, state);
-    if (IsFile(shortcut.path)) row.iconFile = shortcut.path;
+    if (FileExists(shortcut.path)) row.iconFile = shortcut.path;
     (Active(state) ? top : bottom).push_back(row);
   }
 }
@@ -113,20 +107,13 @@ std::string RestoreWindow::InfoTip(int index) const {
          "error: " + row.error + "\r\n" + row.data.text;
 }
 
-void RestoreWindow::OnKeyUp() {
-  if (warningShown_ || CheckedCount() == notedChecked_) return;
-  warningShown_ = true;
-  ShowMessage(kMsgUncheckedWarning);
-}
-
-void RestoreWindow::OnCheckBoxClicked() {
+void RestoreWindow::OnUserChangedChecks() {
   if (warningShown_) return;
   warningShown_ = true;
   ShowMessage(kMsgUncheckedWarning);
 }
 
 std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
-  restoreDone_ = true;
   if (view != nullptr) view->Repaint();
   bool anyFailure = false;
   std::vector<std::string> restoredRunItems;
@@ -233,7 +220,7 @@ std::vector<std::string> RestoreWindow::SaveRegistryFiles(std::string& problems)
   for (auto& [file, lines] : userFiles) {
     if (lines.empty()) continue;
     const std::string path = folder + file;
-    if (!IsFile(path)) lines.insert(lines.begin(), {kRegFileHeader, ""});
+    if (!FileExists(path)) lines.insert(lines.begin(), {kRegFileHeader, ""});
     note(Files().AppendFile(path, JoinLines(lines)), path);
   }
   return saved;

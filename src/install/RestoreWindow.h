@@ -76,21 +76,17 @@ class RestoreWindow {
   // The row's tip: its type, profile, error and data, a line each.
   std::string InfoTip(int index) const;
 
-  // The unchecked-rows warning, shown once while the program runs: before a key or mouse action
-  // on the list the view notes the number of checked rows, and after a key the number is
-  // compared; a click on a check box warns at once.
-  void NoteCheckedCount() { notedChecked_ = CheckedCount(); }
-  void OnKeyUp();
-  void OnCheckBoxClicked();
+  // The user ticked or unticked a row (with the mouse or the keyboard): the warning about
+  // unchecked rows, shown once while this object lives (the view keeps one for the program's
+  // run, across its shows).
+  void OnUserChangedChecks();
   bool WarningShown() const { return warningShown_; }
 
   // Pressing Restore. Gives the checked rows back, saves what failed into files beside the
   // executable, forgets what went back (with fullUninstall, every preference too, except the
   // records of the items that stay stored), unregisters the program for the machine and for
-  // every user who owned an item, and shows the closing message. Returns that message. Restore
-  // can be pressed once while the program runs.
+  // every user who owned an item, and shows the closing message. Returns that message.
   std::string RunRestore(bool fullUninstall, IRestoreView* view = nullptr);
-  bool RestoreDone() const { return restoreDone_; }
 
  private:
   void LoadRunRows(std::vector<RestoreRow>& top, std::vector<RestoreRow>& bottom);
@@ -103,9 +99,7 @@ class RestoreWindow {
   std::function<void()> reloadRunnerItems_;
   std::vector<RestoreRow> rows_;
   std::vector<std::string> usersToClean_;
-  int notedChecked_ = 0;
   bool warningShown_ = false;
-  bool restoreDone_ = false;
 };
 
 }  // namespace lw

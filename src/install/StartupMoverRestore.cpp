@@ -35,6 +35,17 @@ std::string RunKeyText(const RunOrigin& origin) {
 constexpr const char* kItemRecordKeys[] = {kRunName, kRunDisabledName, kRunLocationName,
                                            kStartupLocationName, kStartupDisableName};
 
+// The Startup folder a stored shortcut came from; the All Users one when none was recorded.
+std::string OriginFolder(const std::string& storePath) {
+  std::string folder;
+  try {
+    folder = GetStartupLocation(storePath);
+  } catch (const Error&) {
+    // A record that is not text names no folder.
+  }
+  return folder.empty() ? SharedSpecialFolders().GetCommonStartupFolder() : folder;
+}
+
 }  // namespace
 
 std::vector<ManagedRunValue> StartupMover::ManagedRunItems() {
@@ -62,13 +73,7 @@ std::vector<StoredShortcut> StartupMover::StoredShortcuts() {
   const std::string store = IncludeTrailingBackslash(GetShortcutStoreFolder());
   std::vector<StoredShortcut> shortcuts;
   for (const std::string& name : ListItemFiles(store)) {
-    StoredShortcut shortcut{store + name, std::string()};
-    try {
-      shortcut.folder = GetStartupLocation(shortcut.path);
-    } catch (const Error&) {
-    }
-    if (shortcut.folder.empty()) shortcut.folder = SharedSpecialFolders().GetCommonStartupFolder();
-    shortcuts.push_back(shortcut);
+    shortcuts.push_back({store + name, OriginFolder(store + name)});
   }
   return shortcuts;
 }
@@ -94,13 +99,8 @@ bool StartupMover::RestoreRunItem(const std::string& storedName, const StringVal
 bool StartupMover::RestoreStartupItem(const std::string& fileName) {
   lastError_.clear();
   const std::string source = IncludeTrailingBackslash(GetShortcutStoreFolder()) + fileName;
-  std::string folder;
-  try {
-    folder = GetStartupLocation(source);
-  } catch (const Error&) {
-  }
+  const std::string folder = OriginFolder(source);
   const std::string common = SharedSpecialFolders().GetCommonStartupFolder();
-  if (folder.empty()) folder = common;
   ItemManager& items = SharedItemManager();
   std::string failure;
   if (items.MoveFileToFolder(source, folder, &failure)) return true;
@@ -133,18 +133,18 @@ void StartupMover::ForgetRestoredItems(const std::vector<std::string>& restoredR
 }
 
 void StartupMover::DeleteProgramKey() {
-  std::set<std::string, bool (*)(const std::string&, const std::string&)> keep(
-      [](const std::string& a, const std::string& b) { return LowerCase(a) < LowerCase(b); });
+  // Names of records to keep, in lower case (registry names ignore case).
+  std::set<std::string> keep;
   std::vector<std::string> runNames;
   registry_.ListValueNamesAt(kProgramRoot, kRunItemsKey, runNames);
   for (const std::string& name : runNames) {
-    keep.insert(name);
-    keep.insert(name + kHKeySuffix);
+    keep.insert(LowerCase(name));
+    keep.insert(LowerCase(name + kHKeySuffix));
   }
   std::vector<StoredShortcut> shortcuts = StoredShortcuts();
   for (const StoredShortcut& shortcut : shortcuts) {
-    keep.insert(shortcut.path);
-    keep.insert(ExtractFileName(shortcut.path));
+    keep.insert(LowerCase(shortcut.path));
+    keep.insert(LowerCase(ExtractFileName(shortcut.path)));
   }
   if (runNames.empty() && shortcuts.empty()) {
     registry_.RecreateSubKeyAt(kProgramRoot, kTallowmereKey, kProgramKeyName);
@@ -171,7 +171,7 @@ void StartupMover::DeleteProgramKey() {
     std::vector<std::string> names;
     registry_.ListValueNamesAt(kProgramRoot, path, names);
     for (const std::string& name : names) {
-      if (keep.count(name) == 0) registry_.RemoveValueAt(kProgramRoot, path, name);
+      if (keep.count(LowerCase(name)) == 0) registry_.RemoveValueAt(kProgramRoot, path, name);
     }
   }
 }

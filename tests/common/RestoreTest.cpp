@@ -182,16 +182,13 @@ TEST_F(RestoreTest, TheUncheckedWarningComesOnce) {
   StartupMover mover;
   RestoreWindow window(mover, nullptr);
   window.Load();
-  window.NoteCheckedCount();
-  window.OnKeyUp();  // nothing changed
-  EXPECT_TRUE(dialogs.Messages().empty());
-  window.NoteCheckedCount();
+  EXPECT_TRUE(dialogs.Messages().empty());  // nothing changed yet
   window.SetChecked(0, false);
-  window.OnKeyUp();
-  window.OnCheckBoxClicked();
-  window.NoteCheckedCount();
-  window.SetChecked(0, true);
-  window.OnKeyUp();
+  window.OnUserChangedChecks();
+  // Shown again (the window lists the store afresh), the same window does not warn again.
+  window.Load();
+  window.SetChecked(0, false);
+  window.OnUserChangedChecks();
   EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{kMsgUncheckedWarning}));
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/Platform.h"
 #include "ui/win32/Win32Application.h"
 #include "util/Error.h"
 #include "util/Termination.h"
@@ -136,12 +137,17 @@ RestoreWindowView::RestoreWindowView() : Win32Form(Form(), Controls()) {
 RestoreWindowView::~RestoreWindowView() = default;
 
 int RestoreWindowView::Execute() {
-  mover_ = std::make_unique<StartupMover>();
-  window_ = std::make_unique<RestoreWindow>(*mover_, reload_);
+  // Made at the first show, not with the window: a logon start creates the window too, and must
+  // not pay for the mover's snapshots. Kept for the program's run, so that the warning about
+  // unchecked rows comes once.
+  if (window_ == nullptr) {
+    mover_ = std::make_unique<StartupMover>();
+    window_ = std::make_unique<RestoreWindow>(*mover_, reload_);
+  }
   window_->Load();
   Fill();
-  ::EnableWindow(Item(kRestoreButtonId), !restoreDone_);
-  ::EnableWindow(Item(kRestoreCloseId), TRUE);
+  SetItemEnabled(kRestoreButtonId, !restoreDone_);
+  SetItemEnabled(kRestoreCloseId, true);
   ::SetFocus(List());
   return ShowModal();
 }
@@ -199,13 +205,13 @@ void RestoreWindowView::OnCommand(int id, int notifyCode) {
 void RestoreWindowView::OnRestoreClicked() {
   if (window_ == nullptr || restoreDone_) return;
   restoreDone_ = true;
-  ::EnableWindow(Item(kRestoreButtonId), FALSE);
-  ::EnableWindow(Item(kRestoreCloseId), FALSE);
+  SetItemEnabled(kRestoreButtonId, false);
+  SetItemEnabled(kRestoreCloseId, false);
   // Close comes back whatever happens, so the window can always be left.
   struct CloseAgain {
-    HWND close;
-    ~CloseAgain() { ::EnableWindow(close, TRUE); }
-  } closeAgain{Item(kRestoreCloseId)};
+    RestoreWindowView& view;
+    ~CloseAgain() { view.SetItemEnabled(kRestoreCloseId, true); }
+  } closeAgain{*this};
   window_->RunRestore(ItemChecked(kRestoreRemoveId), this);
 }
 
@@ -222,20 +228,12 @@ void RestoreWindowView::RowChanged(int index) {
 
 void RestoreWindowView::Repaint() {
   ::UpdateWindow(List());
-  MSG message{};
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
+  Sys().ProcessMessages();
 }
 
 bool RestoreWindowView::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
   if (message == kShowWarningMessage) {
-    if (window_ != nullptr) window_->OnCheckBoxClicked();
+    if (window_ != nullptr) window_->OnUserChangedChecks();
     result = 0;
     return true;
   }
