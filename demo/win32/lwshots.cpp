@@ -17,7 +17,9 @@
 #include "driver/WindowDriver.h"
 #include "install/RestoreWindow.h"
 #include "install/win32/RestoreWindowView.h"
+#include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Platform.h"
 #include "runner/StartupControl.h"
 #include "runner/win32/StartupControlWindow.h"
 #include "ui/AboutDialog.h"
@@ -153,15 +155,23 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, path.find_last_of('\\') + 1);
 }
 
-void SetString(HKEY root, const std::string& key, const std::string& name,
-               const std::string& data) {
+// Writes one value, creating the key; nothing when Windows refuses (the picture then shows less).
+void SetValue(const std::string& key, const std::string& name, DWORD type, const void* data,
+              DWORD size) {
   HKEY handle = nullptr;
-  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
-                        nullptr) != ERROR_SUCCESS)
+  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS)
     return;
-  ::RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
+  ::RegSetValueExA(handle, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
   ::RegCloseKey(handle);
+}
+
+void SetString(const std::string& key, const std::string& name, const std::string& data) {
+  SetValue(key, name, REG_SZ, data.c_str(), static_cast<DWORD>(data.size() + 1));
+}
+
+void SetDword(const std::string& key, const std::string& name, DWORD data) {
+  SetValue(key, name, REG_DWORD, &data, sizeof data);
 }
 
 // A machine that Launchward manages, so that the restore window has rows to show: installed,
@@ -169,9 +179,9 @@ void SetString(HKEY root, const std::string& key, const std::string& name,
 // and a shortcut in the store.
 void StageManagedItems(const std::string& exe) {
   const std::string program = "SOFTWARE\\Tallowmere\\Launchward";
-  SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "LAUNCHWARD",
+  SetString("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "LAUNCHWARD",
             "\"" + exe + "\" -go ");
-  SetString(HKEY_LOCAL_MACHINE, program, "IsInstalled", "Si");
+  SetString(program, "IsInstalled", "Si");
   const char* items[][2] = {
       {"Messenger", "\"C:\\Program Files\\Messenger\\messenger.exe\" /background"},
       {"Backup Agent", "C:\\Program Files\\Backup\\agent.exe -tray"},
@@ -179,47 +189,17 @@ void StageManagedItems(const std::string& exe) {
       {"Updater", "C:\\Program Files\\Vendor\\update.exe /check"},
       {"Old Tool", "C:\\Tools\\old.exe"},
   };
-  for (const auto& item : items) SetString(HKEY_LOCAL_MACHINE, program + "\\Run", item[0], item[1]);
-  for (int i = 0; i < 3; ++i)
-    SetString(HKEY_LOCAL_MACHINE, program + "\\RunSort", std::to_string(i), items[i][0]);
-  HKEY sort = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (program + "\\RunSort").c_str(), 0, KEY_SET_VALUE,
-                      &sort) == ERROR_SUCCESS) {
-    const DWORD three = 3;
-    ::RegSetValueExA(sort, "SortIndex", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&three),
-                     sizeof three);
-    ::RegCloseKey(sort);
-  }
-  SetString(HKEY_LOCAL_MACHINE, program + "\\RunDisabled", "Updater", items[3][1]);
+  for (const auto& item : items) SetString(program + "\\Run", item[0], item[1]);
+  for (int i = 0; i < 3; ++i) SetString(program + "\\RunSort", std::to_string(i), items[i][0]);
+  SetDword(program + "\\RunSort", "SortIndex", 3);
+  SetString(program + "\\RunDisabled", "Updater", items[3][1]);
   // A shortcut to the program itself, so that its row shows an icon.
   const std::string store = FolderOf(exe) + "Startup";
   ::CreateDirectoryA(store.c_str(), nullptr);
   const std::string link = store + "\\Notes.lnk";
-  if (SUCCEEDED(::CoInitialize(nullptr))) {
-    IShellLinkA* shellLink = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IShellLinkA, reinterpret_cast<void**>(&shellLink)))) {
-      shellLink->SetPath(exe.c_str());
-      IPersistFile* file = nullptr;
-      if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t wide[MAX_PATH] = {};
-        ::MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-        file->Save(wide, TRUE);
-        file->Release();
-      }
-      shellLink->Release();
-    }
-    ::CoUninitialize();
-  }
-  SetString(HKEY_LOCAL_MACHINE, program + "\\StartupSort", "0", link);
-  HKEY startupSort = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (program + "\\StartupSort").c_str(), 0, KEY_SET_VALUE,
-                      &startupSort) == ERROR_SUCCESS) {
-    const DWORD one = 1;
-    ::RegSetValueExA(startupSort, "SortIndex", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-                     sizeof one);
-    ::RegCloseKey(startupSort);
-  }
+  lw::Shell().SaveShellLink(link, exe, "");
+  SetString(program + "\\StartupSort", "0", link);
+  SetDword(program + "\\StartupSort", "SortIndex", 1);
 }
 
 bool ShootManagementWindows(const std::string& exe, const std::string& out) {
@@ -252,14 +232,7 @@ bool ShootStartupControl(const std::string& exe, const std::string& out) {
   for (const char* box : {lw::kShowStartupDialogOption, lw::kDisableAutoTuneOption}) {
     ::WritePrivateProfileStringA(box, box, "1", ini.c_str());
   }
-  HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tallowmere\\Launchward", 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-    ::RegSetValueExA(key, "InitialPauseMilli", 0, REG_DWORD,
-                     reinterpret_cast<const BYTE*>(&kShownInitialPauseMs),
-                     sizeof kShownInitialPauseMs);
-    ::RegCloseKey(key);
-  }
+  SetDword("SOFTWARE\\Tallowmere\\Launchward", "InitialPauseMilli", kShownInitialPauseMs);
   ChildProcess process;
   if (!process.Start("\"" + exe + "\" -go", FolderOf(exe))) return false;
   const HWND runner = lw::driver::WaitForProcessWindow(
@@ -281,6 +254,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: lwshots LAUNCHWARD_EXE OUTPUT_FOLDER\n");
     return 2;
   }
+  lw::InstallPlatform(lw::MakeWin32Platform());
   const std::string exe = argv[1];
   std::string out = argv[2];
   if (out.empty() || out.back() != '\\') out += '\\';
