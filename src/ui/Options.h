@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "util/Text.h"
+
 namespace lw {
 
 inline constexpr char kOptionsCaption[] = "Launchward  - Options";
@@ -98,11 +100,6 @@ class Options {
   std::vector<OptionControl> controls_;
   bool autoTuneForcedOff_ = false;
 };
-
-// A whole number as the options accept it: blanks around it are ignored, then an optional
-// sign and one or more decimal digits, within the signed 32-bit range. Anything else
-// (fractions, hexadecimal, an empty text) is refused; *value is set only on success.
-bool TryParseWholeNumber(const std::string& text, std::int32_t* value);
 
 // The process-wide options, created and loaded at program start the way the dialog's creation
 // does, and freed at exit. Using them outside that span is a programming error

@@ -4,6 +4,7 @@
 // the machine's locale (Windows compares file names without regard to case in the same way
 // for the letters that matter here).
 
+#include <cstdint>
 #include <string>
 
 namespace lw {
@@ -18,5 +19,10 @@ std::string TrimBlanks(const std::string& text);
 std::string ExtractFileName(const std::string& path);
 // The path with one trailing backslash; an empty path gets one too.
 std::string IncludeTrailingBackslash(const std::string& path);
+
+// A whole number as the program accepts it (options, pauses, stored figures): blanks around it are
+// ignored, then an optional sign and one or more decimal digits, within the signed 32-bit range.
+// Anything else (fractions, hexadecimal, an empty text) is refused; *value is set only on success.
+bool TryParseWholeNumber(const std::string& text, std::int32_t* value);
 
 }  // namespace lw
