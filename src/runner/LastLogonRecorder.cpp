@@ -24,13 +24,17 @@ void LastLogonRecorder::ItemStarting(const std::string& itemKey, std::uint32_t t
   figures_.loadAfter = kLoadUnknown;
   itemKey_ = itemKey;
   waiting_ = true;
-  SaveLastLogonFigures(reg_, itemKey_, figures_);
 }
 
 void LastLogonRecorder::LoadSampled() {
   if (!waiting_) return;
-  waiting_ = false;
   figures_.loadAfter = LastCpuSample();
+  ItemDone();
+}
+
+void LastLogonRecorder::ItemDone() {
+  if (!waiting_) return;
+  waiting_ = false;
   SaveLastLogonFigures(reg_, itemKey_, figures_);
 }
 

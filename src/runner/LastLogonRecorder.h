@@ -5,10 +5,9 @@
 // the first load the runner measures after it.
 //
 // It only uses the samples the runner takes anyway (before an item with auto-tune on, in the
-// pause after it, after the pause): a logon is not made slower for the sake of the figures. An
-// item is written when it starts, with its load after still unknown, and again once that load
-// is known, so that a logon cut short (a logoff in the middle of a pause) still shows when the
-// item was started.
+// pause after it, after the pause), and writes each item once, when its load after is known or
+// the item is over without one: a logon is not made slower for the sake of the figures. (A logon
+// cut short by a logoff may lose the item it was at; the next logon replaces the record anyway.)
 
 #include <cstdint>
 #include <string>
@@ -30,13 +29,13 @@ class LastLogonRecorder {
   void BeginPass(std::uint32_t tick);
   bool PassBegun() const { return begun_; }
 
-  // The item is being started at tick: recorded at once, with the load known just before.
+  // The item is being started at tick, after the load known just before.
   void ItemStarting(const std::string& itemKey, std::uint32_t tick);
   // The runner has just taken a load sample: the first one after an item's start is the item's
-  // load after.
+  // load after, and the item is written.
   void LoadSampled();
-  // The item is over: no later sample is its.
-  void ItemDone() { waiting_ = false; }
+  // The item is over: written without a load after when no sample came; no later sample is its.
+  void ItemDone();
 
  private:
   Registry& reg_;
