@@ -129,6 +129,9 @@ class IEditView {
   // The Options dialog's default pauses, as its fields show them now.
   virtual std::string DefaultRunkeyPauseText() = 0;
   virtual std::string DefaultStartupPauseText() = 0;
+  // Opens the address in the user's browser (ShellExecute, shown normally). Has a default that
+  // does just that; a test's view records the address instead.
+  virtual void OpenUrl(const std::string& url);
 };
 
 class EditWindow {
@@ -218,6 +221,26 @@ class EditWindow {
   void OnDeleteChosen();
 
  private:
+  // Fills one list from the store, keeping the rows whose caption was selected selected.
+  void FillRunSort(EditList& rows);
+  void FillRunDisabled(EditList& rows);
+  void FillStartup(EditList& rows);
+  void FillStartupDisabled(EditList& rows);
+  // The buttons of the list from its selection.
+  void UpdateControls(EditListId list);
+  // A command that changes the store: an error it raises is shown and ends it; the lists are
+  // filled again either way, so that they show what the store holds.
+  void ChangeStore(const std::function<void()>& command);
+  std::vector<EditRow> SelectedRows(EditListId list) const;
+  // The one selected row of the active list; null unless exactly one is selected. runKey tells
+  // whether it is a Run-key item (else a shortcut).
+  const EditRow* SingleActiveRow(bool& runKey) const;
+  void ShowProperties(const std::string& path, const char* notFound);
+  void OpenFolderOf(const std::string& path);
+  // The order of both ordered lists into the store (SaveOrder without its error handling).
+  void WriteOrder();
+  void IncludeNewRunItem(const std::string& name, const std::string& path);
+
   IEditView& view_;
   LogonRunner& runner_;
   Registry registry_;

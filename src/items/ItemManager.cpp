@@ -7,6 +7,7 @@
 // go through the shared store object of SettingsStore; every write goes through the manager's own
 // registry object.
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -66,9 +67,7 @@ std::string ExpandedLine(const std::string& command) {
   return command.find('%') == std::string::npos ? command : Sys().ExpandEnvironmentStrings(command);
 }
 
-bool ProgramFound(const std::string& command) {
-  return !ResolveExecutable(ExpandedLine(command)).empty();
-}
+bool ProgramFound(const std::string& command) { return !ResolveCommandProgram(command).empty(); }
 
 // Whether the program a command line starts is known to be gone: the command names an
 // executable that neither its path, nor App Paths, nor the search path finds. A command that
@@ -265,17 +264,23 @@ StringValue ItemManager::WriteBackRunValue(const RunOrigin& origin, const String
       return StringValue{};  // replaced at once by something that is not text
     }
   };
-  if (origin.root != kHKeyCurrentUser) return writeBack(kHKeyLocalMachine, kRunKey);
-  if (IsCurrentUser(origin.user)) return writeBack(kHKeyCurrentUser, kRunKey);
-  // Another user's value goes back into that user's own hive, mounted for the while (or the
-  // one Windows holds while the user is logged on).
+  return OnOriginRunKey(origin, writeBack);
+}
+
+StringValue ItemManager::OnOriginRunKey(
+    const RunOrigin& origin,
+    const std::function<StringValue(HKey root, const std::string& runKey)>& access) {
+  if (origin.root != kHKeyCurrentUser) return access(kHKeyLocalMachine, kRunKey);
+  if (IsCurrentUser(origin.user)) return access(kHKeyCurrentUser, kRunKey);
+  // Another user's Run key is in that user's own hive, mounted for the while (or the one
+  // Windows holds while the user is logged on).
   registry_.LoadUserHive(origin.user, SharedSpecialFolders().GetProfilesFolder());
   const std::string mount = registry_.HiveMountName();
   StringValue result;
   try {
     if (!registry_.KeyExistsAt(kHKeyUsers, mount))
       throw Error("Unable to open : " + mount + kRunKey);
-    result = writeBack(kHKeyUsers, mount + kRunKey);
+    result = access(kHKeyUsers, mount + kRunKey);
   } catch (...) {
     registry_.UnloadUserHive();
     throw;
@@ -347,6 +352,45 @@ void ItemManager::IncludeRunItem(const std::string& name, const std::string& use
     registry_.RemoveValueAt(root, kRunKey, name);
   }
   registry_.TakeString(kRunExcludeKey, name);
+}
+
+StringValue ItemManager::ReadOriginRunValue(const RunOrigin& origin) {
+  return OnOriginRunKey(origin, [&](HKey root, const std::string& runKey) {
+    try {
+      return registry_.GetStringValueAt(root, runKey, origin.valueName);
+    } catch (const Error&) {
+      return StringValue{};  // not text: no command line
+    }
+  });
+}
+
+void ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
+  if (origin.root != kHKeyCurrentUser) {
+    IncludeRunItem(origin.valueName, std::string(), false);
+    return;
+  }
+  if (IsCurrentUser(origin.user)) {
+    IncludeRunItem(origin.valueName, CurrentUserPrefix(), true);
+    return;
+  }
+  // Another user's value: stored under that user's name, as that user's logon would have, and
+  // taken out of the user's hive only once the store holds it.
+  const std::string storedName = origin.user + "_" + origin.valueName;
+  const StringValue command = ReadOriginRunValue(origin);
+  if (!command.text.empty()) {
+    registry_.PutString(kRunItemsKey, true, storedName, command);
+    AppendSortEntry(kRunSortName, storedName);
+    RebuildRunSort();
+    RequireInRunOrder(storedName);
+    registry_.PutString(kRunLocationKey, true, storedName, origin.user);
+    registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix,
+                         StoredRoot(kHKeyCurrentUser));
+    OnOriginRunKey(origin, [&](HKey root, const std::string& runKey) {
+      registry_.RemoveValueAt(root, runKey, origin.valueName);
+      return StringValue{};
+    });
+  }
+  registry_.TakeString(kRunExcludeKey, origin.valueName);
 }
 
 void ItemManager::RebuildRunSort() {

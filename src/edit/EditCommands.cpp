@@ -1,0 +1,440 @@
+// The edit window's commands. Every change goes through the item manager, one item at a time:
+// an item whose change fails stays where it was (the manager's guarantee), the error is shown,
+// and the items after it are left alone. The lists are filled again after every command that
+// changes the store, whatever happened.
+
+#include "edit/EditWindow.h"
+#include "edit/ListMover.h"
+#include "items/ItemManager.h"
+#include "platform/Platform.h"
+#include "runner/LogonRunner.h"
+#include "store/SettingsStore.h"
+#include "ui/Dialogs.h"
+#include "ui/NewItemDialog.h"
+#include "util/CurrentUser.h"
+#include "util/Error.h"
+#include "util/ExecutablePath.h"
+#include "util/Text.h"
+
+namespace lw {
+
+namespace {
+
+constexpr std::size_t kCommandColumn = 0;  // the command of both Run-key lists
+constexpr std::size_t kRunDisabledStatus = 1;
+constexpr std::size_t kStartupDisabledStatus = 0;
+
+// The folder part of a path: up to and including its last backslash or colon.
+std::string FolderOf(const std::string& path) {
+  return path.substr(0, path.size() - ExtractFileName(path).size());
+}
+
+// The stored item name split into its value name and user prefix, as the item manager takes it.
+void SplitStoredName(const std::string& storedName, std::string& valueName, std::string& prefix) {
+  valueName = RunItemOrigin(storedName).valueName;
+  prefix = storedName.substr(0, storedName.size() - valueName.size());
+}
+
+bool StartupOrderHolds(const std::string& path) {
+  for (std::int32_t index = 0; index < GetStartupSortCount(); ++index) {
+    if (SameText(SharedRegistry().GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index)),
+                 path)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+// --- Moves ---------------------------------------------------------------------------------
+
+void EditWindow::OnMoveTop(EditListId list) {
+  MoveSelectedTop(lists_[static_cast<int>(list)]);
+  view_.RowsChanged(list);
+  SaveOrder();
+}
+
+void EditWindow::OnMoveUp(EditListId list) {
+  MoveSelectedUp(lists_[static_cast<int>(list)]);
+  view_.RowsChanged(list);
+  SaveOrder();
+}
+
+void EditWindow::OnMoveDown(EditListId list) {
+  MoveSelectedDown(lists_[static_cast<int>(list)]);
+  view_.RowsChanged(list);
+  SaveOrder();
+}
+
+void EditWindow::OnMoveBottom(EditListId list) {
+  MoveSelectedBottom(lists_[static_cast<int>(list)]);
+  view_.RowsChanged(list);
+  SaveOrder();
+}
+
+// --- Disable, exclude, enable, delete ----------------------------------------------------------
+
+void EditWindow::OnDisableRunClicked() {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kRunSort);
+  if (rows.empty() || !Confirm(kMsgConfirmDisable)) return;
+  ChangeStore([&] {
+    for (const EditRow& row : rows) {
+      // The value name without the user's prefix: that is the name the item's value has in
+      // its Run key, from which a copy written back meanwhile is removed too.
+      std::string valueName, prefix;
+      SplitStoredName(row.caption, valueName, prefix);
+      SharedItemManager().DisableRunItem(valueName, prefix);
+    }
+  });
+}
+
+void EditWindow::OnExcludeRunClicked() {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kRunSort);
+  if (rows.empty() || !Confirm(kMsgConfirmExclude)) return;
+  ChangeStore([&] {
+    for (const EditRow& row : rows) SharedItemManager().ExcludeRunItem(row.caption);
+  });
+}
+
+void EditWindow::OnDisableStartupClicked() {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kStartup);
+  if (rows.empty() || !Confirm(kMsgConfirmDisable)) return;
+  ChangeStore([&] {
+    WriteOrder();
+    for (const EditRow& row : rows) {
+      // Into the store first, should the shortcut still lie elsewhere; one that is gone is
+      // disabled under the path the order knew it by.
+      const std::string stored = SharedItemManager().IncludeStartupItem(row.caption);
+      SharedItemManager().DisableStartupItem(stored.empty() ? row.caption : stored);
+    }
+  });
+}
+
+void EditWindow::OnExcludeStartupClicked() {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kStartup);
+  if (rows.empty() || !Confirm(kMsgConfirmExclude)) return;
+  ChangeStore([&] {
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+      SharedItemManager().ExcludeStartupItem(row->caption);
+    }
+  });
+}
+
+void EditWindow::OnRunEnableClicked() {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kRunDisabled);
+  if (rows.empty()) return;
+  ChangeStore([&] {
+    for (const EditRow& row : rows) {
+      if (row.SubItem(kRunDisabledStatus) == kExcludedStatusText) {
+        // From the Run key it lives in, back under its user's stored name.
+        SharedItemManager().IncludeExcludedRunItem(ExcludedRunItemOrigin(row.caption));
+      } else {
+        SharedItemManager().EnableRunItem(row.caption);
+      }
+    }
+  });
+}
+
+void EditWindow::OnStartupEnableClicked() {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kStartupDisabled);
+  if (rows.empty()) return;
+  ChangeStore([&] {
+    for (const EditRow& row : rows) {
+      if (row.SubItem(kStartupDisabledStatus) == kExcludedStatusText) {
+        std::string failure;
+        const std::string stored = SharedItemManager().IncludeStartupItem(row.caption, &failure);
+        if (stored.empty() && !failure.empty()) throw Error(failure);
+      } else {
+        SharedItemManager().EnableStartupItem(row.caption);
+      }
+    }
+  });
+}
+
+void EditWindow::OnRunDeleteClicked() {
+  std::vector<EditRow> rows;
+  for (const EditRow& row : SelectedRows(EditListId::kRunDisabled)) {
+    if (row.SubItem(kRunDisabledStatus) == kDisabledStatusText) rows.push_back(row);
+  }
+  // An excluded item is Windows' to start: there is nothing of it here to delete.
+  if (rows.empty() || !Confirm(kMsgConfirmDelete)) return;
+  ChangeStore([&] {
+    for (const EditRow& row : rows) registry_.TakeString(kRunDisabledKey, row.caption);
+  });
+}
+
+void EditWindow::OnStartupDeleteClicked() {
+  std::vector<EditRow> rows;
+  for (const EditRow& row : SelectedRows(EditListId::kStartupDisabled)) {
+    if (row.SubItem(kStartupDisabledStatus) == kDisabledStatusText) rows.push_back(row);
+  }
+  if (rows.empty() || !Confirm(kMsgConfirmDelete)) return;
+  // The shortcut file stays in the store, where Restore still finds it.
+  ChangeStore([&] {
+    for (const EditRow& row : rows) {
+      registry_.TakeString(kStartupDisableKey, ExtractFileName(row.caption));
+    }
+  });
+}
+
+// --- Pauses and priority -------------------------------------------------------------------------
+
+namespace {
+
+// The pause field's text: empty (the default pause, *pause -1) or a whole number of
+// milliseconds. A negative one is no length of time and is refused like a word.
+bool ReadPauseText(const std::string& text, std::int32_t* pause) {
+  if (TrimBlanks(text).empty()) {
+    *pause = -1;
+    return true;
+  }
+  if (TryParseWholeNumber(text, pause) && *pause >= 0) return true;
+  ShowMessage(kMsgPauseNumbersOnly);
+  return false;
+}
+
+// Read back: a registry that refuses an integer says nothing of it.
+void StorePause(const std::string& itemKey, std::int32_t pause) {
+  if (pause < 0) {
+    DeleteCustomDelay(itemKey);
+  } else {
+    SetCustomDelay(itemKey, pause);
+  }
+  if (GetCustomDelay(itemKey) != (pause < 0 ? 0 : pause)) {
+    throw Error("Unable to store the pause of " + itemKey);
+  }
+}
+
+}  // namespace
+
+void EditWindow::OnSetRunPauseClicked(const std::string& text) {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kRunSort);
+  std::int32_t pause = 0;
+  if (rows.empty() || !ReadPauseText(text, &pause)) return;
+  ChangeStore([&] { StorePause(rows.front().caption, pause); });
+}
+
+void EditWindow::OnSetStartupPauseClicked(const std::string& text) {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kStartup);
+  std::int32_t pause = 0;
+  if (rows.empty() || !ReadPauseText(text, &pause)) return;
+  ChangeStore([&] { StorePause(rows.front().caption, pause); });
+}
+
+void EditWindow::OnPriorityChosen(std::int32_t priorityClass) {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kRunSort);
+  if (rows.empty()) return;
+  try {
+    SetPriority(rows.front().caption, priorityClass);
+  } catch (const Error& error) {
+    ShowMessage(error.what());
+  }
+}
+
+// --- Start, open, properties, search -------------------------------------------------------------
+
+void EditWindow::ShowProperties(const std::string& path, const char* notFound) {
+  if (path.empty()) {
+    ShowMessage(notFound);
+  } else {
+    view_.ShowItemProperties(path);
+  }
+}
+
+void EditWindow::OpenFolderOf(const std::string& path) {
+  std::intptr_t code = 0;
+  runner_.ShellOpenPath(FolderOf(path), code);
+}
+
+void EditWindow::OnRunChosen() {
+  bool runKey = false;
+  const EditRow* row = SingleActiveRow(runKey);
+  if (row == nullptr) return;
+  const EditRow chosen = *row;
+  if (runKey) {
+    runner_.StartRunkeyItem(chosen.caption, chosen.SubItem(kCommandColumn));
+  } else {
+    std::intptr_t code = 0;
+    runner_.ShellOpenPath(chosen.caption, code);
+  }
+}
+
+void EditWindow::OnFindTargetChosen() {
+  bool runKey = false;
+  const EditRow* row = SingleActiveRow(runKey);
+  if (row == nullptr) return;
+  const std::string path = runKey ? ResolveCommandProgram(row->SubItem(kCommandColumn))
+                                  : (FileExists(row->caption) ? row->caption : std::string());
+  if (path.empty()) {
+    ShowMessage(kMsgFileNotFound);
+  } else {
+    OpenFolderOf(path);
+  }
+}
+
+void EditWindow::OnPropertiesChosen() {
+  bool runKey = false;
+  const EditRow* row = SingleActiveRow(runKey);
+  if (row == nullptr) return;
+  ShowProperties(runKey ? ResolveCommandProgram(row->SubItem(kCommandColumn))
+                        : (FileExists(row->caption) ? row->caption : std::string()),
+                 kMsgFileNotFound);
+}
+
+void EditWindow::OnInternetSearchChosen() {
+  bool runKey = false;
+  const EditRow* row = SingleActiveRow(runKey);
+  if (row == nullptr) return;
+  std::string program;
+  if (runKey) {
+    program = ResolveCommandProgram(row->SubItem(kCommandColumn));
+  } else if (FileExists(row->caption)) {
+    // The target's own (long) name: a short name such as PROGRA~1.EXE finds nothing.
+    std::string target;
+    if (Shell().LoadShellLink(row->caption, 0, &target, nullptr) == kSOk) program = target;
+  }
+  if (program.empty()) {
+    ShowMessage(kMsgNoExecutableName);
+    return;
+  }
+  view_.OpenUrl(kSearchUrl + EncodeQueryComponent(ExtractFileName(program)));
+}
+
+void EditWindow::OnRunPropertiesClicked(bool shiftHeld) {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kRunSort);
+  if (rows.empty()) return;
+  const EditRow& row = rows.front();
+  if (shiftHeld) {
+    runner_.StartRunkeyItem(row.caption, row.SubItem(kCommandColumn));
+  } else {
+    ShowProperties(ResolveCommandProgram(row.SubItem(kCommandColumn)), kMsgCannotLocate);
+  }
+}
+
+void EditWindow::OnStartupPropertiesClicked(bool shiftHeld) {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kStartup);
+  if (rows.empty()) return;
+  if (shiftHeld) {
+    std::intptr_t code = 0;
+    runner_.ShellOpenPath(rows.front().caption, code);
+  } else {
+    view_.ShowItemProperties(rows.front().caption);
+  }
+}
+
+void EditWindow::OnRunOtherPropertiesClicked() {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kRunDisabled);
+  if (rows.empty()) return;
+  ShowProperties(ResolveCommandProgram(rows.front().SubItem(kCommandColumn)), kMsgCannotLocate);
+}
+
+void EditWindow::OnStartupOtherPropertiesClicked() {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kStartupDisabled);
+  if (rows.empty()) return;
+  view_.ShowItemProperties(rows.front().caption);
+}
+
+// --- Move a shortcut, new item -------------------------------------------------------------------
+
+void EditWindow::OnMoveShortcutClicked() {
+  const std::vector<EditRow> rows = SelectedRows(EditListId::kStartup);
+  if (rows.empty() || !Confirm(kMsgConfirmMove)) return;
+  const std::string path = rows.front().caption;
+  ChangeStore([&] {
+    std::string target;
+    try {
+      if (!SharedItemManager().MoveShortcutToRunKey(path, target, false)) {
+        throw Error("Unable to read the shortcut " + path);
+      }
+    } catch (const Error&) {
+      // A move cut short after the shortcut was disabled: it goes back into the start order,
+      // where it was.
+      if (!StartupOrderHolds(path) &&
+          SharedRegistry().ValueExistsAt(kProgramRoot, kStartupDisableKey, ExtractFileName(path))) {
+        try {
+          SharedItemManager().EnableStartupItem(path);
+        } catch (const Error&) {
+        }
+      }
+      throw;
+    }
+  });
+}
+
+void EditWindow::OnNewItemChosen() {
+  std::string name, path;
+  if (!view_.AskNewItem(kNewItemFilter, name, path) || !NewItemCanBeAdded(name, path)) return;
+  ChangeStore([&] { IncludeNewRunItem(name, path); });
+}
+
+void EditWindow::IncludeNewRunItem(const std::string& wanted, const std::string& path) {
+  // The item is the current user's: it goes through the user's Run key into the store under the
+  // user's stored name, so that Restore gives it back to the user.
+  const std::string prefix = CurrentUserPrefix();
+  Registry& store = SharedRegistry();
+  auto taken = [&](const std::string& name) {
+    for (const EditRow& row : List(EditListId::kRunSort)) {
+      if (SameText(row.caption, name) || SameText(row.caption, prefix + name)) return true;
+    }
+    // Never over a value of the user's Run key or a stored item: both are somebody's item.
+    return store.ValueExistsAt(kHKeyCurrentUser, kRunKey, name) ||
+           store.ValueExistsAt(kProgramRoot, kRunItemsKey, prefix + name) ||
+           store.ValueExistsAt(kProgramRoot, kRunDisabledKey, prefix + name);
+  };
+  std::string name = wanted;
+  for (int k = 1; taken(name); ++k) name = wanted + std::to_string(k);
+  registry_.PutStringAt(kHKeyCurrentUser, kRunKey, true, name, path);
+  try {
+    SharedItemManager().IncludeRunItem(name, prefix, true);
+  } catch (const Error&) {
+    // Half-way, the item is taken back out of the user's Run key (and of the store when it got
+    // there without joining the order), so that the command can be given again.
+    try {
+      const std::string stored = prefix + name;
+      bool ordered = false;
+      for (std::int32_t index = 0; index < GetRunSortCount(); ++index) {
+        ordered = ordered || GetRunSortName(index) == stored;
+      }
+      if (!ordered) {
+        if (store.GetStringAt(kHKeyCurrentUser, kRunKey, name) == path) {
+          registry_.RemoveValueAt(kHKeyCurrentUser, kRunKey, name);
+        } else if (store.GetStringAt(kProgramRoot, kRunItemsKey, stored) == path) {
+          registry_.RemoveValue(kRunItemsKey, stored);
+        }
+      }
+    } catch (const Error&) {
+    }
+    throw;
+  }
+}
+
+// --- Menu routing ------------------------------------------------------------------------------
+
+void EditWindow::OnDisableChosen() {
+  page_ == 0 ? OnDisableRunClicked() : OnDisableStartupClicked();
+}
+void EditWindow::OnEnableChosen() { page_ == 0 ? OnRunEnableClicked() : OnStartupEnableClicked(); }
+void EditWindow::OnExcludeChosen() {
+  page_ == 0 ? OnExcludeRunClicked() : OnExcludeStartupClicked();
+}
+void EditWindow::OnDeleteChosen() { page_ == 0 ? OnRunDeleteClicked() : OnStartupDeleteClicked(); }
+
+std::string EncodeQueryComponent(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  for (unsigned char c : text) {
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == '.' || c == '~';
+    if (plain) {
+      encoded += static_cast<char>(c);
+    } else {
+      encoded += '%';
+      encoded += kHex[c >> 4];
+      encoded += kHex[c & 0x0F];
+    }
+  }
+  return encoded;
+}
+
+}  // namespace lw
