@@ -35,14 +35,26 @@ void SplitStoredName(const std::string& storedName, std::string& valueName, std:
   prefix = storedName.substr(0, storedName.size() - valueName.size());
 }
 
-bool StartupOrderHolds(const std::string& path) {
-  for (std::int32_t index = 0; index < GetStartupSortCount(); ++index) {
-    if (SameText(SharedRegistry().GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index)),
-                 path)) {
-      return true;
-    }
+bool StoreHolds(const std::string& key, const std::string& name) {
+  return SharedRegistry().ValueExistsAt(kProgramRoot, key, name);
+}
+
+// Whether "StartupSort" lists a shortcut of that file name, in whatever folder.
+bool StartupOrderHoldsName(const std::string& fileName) {
+  const std::int32_t count = GetStartupSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    const std::string entry =
+        SharedRegistry().GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index));
+    if (SameText(ExtractFileName(entry), fileName)) return true;
   }
   return false;
+}
+
+// A change the registry refused without a word (a value that could not be deleted, an integer
+// that was not written) is found by looking: the command then stops with the message, as it
+// does for a refused write, instead of leaving the user to believe it was done.
+void Require(bool done, const std::string& what, const std::string& item) {
+  if (!done) throw Error("Unable to " + what + " " + item);
 }
 
 }  // namespace
@@ -85,6 +97,8 @@ void EditWindow::OnDisableRunClicked() {
       std::string valueName, prefix;
       SplitStoredName(row.caption, valueName, prefix);
       SharedItemManager().DisableRunItem(valueName, prefix);
+      Require(!RunOrderHolds(row.caption) && StoreHolds(kRunDisabledKey, row.caption), "disable",
+              row.caption);
     }
   });
 }
@@ -93,7 +107,11 @@ void EditWindow::OnExcludeRunClicked() {
   const std::vector<EditRow> rows = SelectedRows(EditListId::kRunSort);
   if (rows.empty() || !Confirm(kMsgConfirmExclude)) return;
   ChangeStore([&] {
-    for (const EditRow& row : rows) SharedItemManager().ExcludeRunItem(row.caption);
+    for (const EditRow& row : rows) {
+      SharedItemManager().ExcludeRunItem(row.caption);
+      Require(!RunOrderHolds(row.caption) && !StoreHolds(kRunItemsKey, row.caption), "exclude",
+              row.caption);
+    }
   });
 }
 
@@ -106,7 +124,10 @@ void EditWindow::OnDisableStartupClicked() {
       // Into the store first, should the shortcut still lie elsewhere; one that is gone is
       // disabled under the path the order knew it by.
       const std::string stored = SharedItemManager().IncludeStartupItem(row.caption);
-      SharedItemManager().DisableStartupItem(stored.empty() ? row.caption : stored);
+      const std::string path = stored.empty() ? row.caption : stored;
+      SharedItemManager().DisableStartupItem(path);
+      Require(StoreHolds(kStartupDisableKey, ExtractFileName(path)) && !StartupOrderHolds(path),
+              "disable", path);
     }
   });
 }
@@ -117,6 +138,9 @@ void EditWindow::OnExcludeStartupClicked() {
   ChangeStore([&] {
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
       SharedItemManager().ExcludeStartupItem(row->caption);
+      Require(!StartupOrderHolds(row->caption) &&
+                  StoreHolds(kStartupExcludeKey, ExtractFileName(row->caption)),
+              "exclude", row->caption);
     }
   });
 }
@@ -128,9 +152,17 @@ void EditWindow::OnRunEnableClicked() {
     for (const EditRow& row : rows) {
       if (row.SubItem(kRunDisabledStatus) == kExcludedStatusText) {
         // From the Run key it lives in, back under its user's stored name.
-        SharedItemManager().IncludeExcludedRunItem(ExcludedRunItemOrigin(row.caption));
+        const RunOrigin origin = ExcludedRunItemOrigin(row.caption);
+        const std::string stored = SharedItemManager().IncludeExcludedRunItem(origin);
+        Require(
+            !StoreHolds(kRunExcludeKey, row.caption) &&
+                (stored.empty() || (RunOrderHolds(stored) &&
+                                    SharedItemManager().ReadOriginRunValue(origin).text.empty())),
+            "include", row.caption);
       } else {
         SharedItemManager().EnableRunItem(row.caption);
+        Require(RunOrderHolds(row.caption) && !StoreHolds(kRunDisabledKey, row.caption), "enable",
+                row.caption);
       }
     }
   });
@@ -147,7 +179,12 @@ void EditWindow::OnStartupEnableClicked() {
         if (stored.empty() && !failure.empty()) throw Error(failure);
       } else {
         SharedItemManager().EnableStartupItem(row.caption);
+        Require(!StoreHolds(kStartupDisableKey, ExtractFileName(row.caption)), "enable",
+                row.caption);
       }
+      const std::string fileName = ExtractFileName(row.caption);
+      Require(StartupOrderHoldsName(fileName) && !StoreHolds(kStartupExcludeKey, fileName),
+              "include", row.caption);
     }
   });
 }
@@ -160,7 +197,10 @@ void EditWindow::OnRunDeleteClicked() {
   // An excluded item is Windows' to start: there is nothing of it here to delete.
   if (rows.empty() || !Confirm(kMsgConfirmDelete)) return;
   ChangeStore([&] {
-    for (const EditRow& row : rows) registry_.TakeString(kRunDisabledKey, row.caption);
+    for (const EditRow& row : rows) {
+      registry_.TakeString(kRunDisabledKey, row.caption);
+      Require(!StoreHolds(kRunDisabledKey, row.caption), "delete", row.caption);
+    }
   });
 }
 
@@ -174,6 +214,7 @@ void EditWindow::OnStartupDeleteClicked() {
   ChangeStore([&] {
     for (const EditRow& row : rows) {
       registry_.TakeString(kStartupDisableKey, ExtractFileName(row.caption));
+      Require(!StoreHolds(kStartupDisableKey, ExtractFileName(row.caption)), "delete", row.caption);
     }
   });
 }
@@ -343,21 +384,8 @@ void EditWindow::OnMoveShortcutClicked() {
   const std::string path = rows.front().caption;
   ChangeStore([&] {
     std::string target;
-    try {
-      if (!SharedItemManager().MoveShortcutToRunKey(path, target, false)) {
-        throw Error("Unable to read the shortcut " + path);
-      }
-    } catch (const Error&) {
-      // A move cut short after the shortcut was disabled: it goes back into the start order,
-      // where it was.
-      if (!StartupOrderHolds(path) &&
-          SharedRegistry().ValueExistsAt(kProgramRoot, kStartupDisableKey, ExtractFileName(path))) {
-        try {
-          SharedItemManager().EnableStartupItem(path);
-        } catch (const Error&) {
-        }
-      }
-      throw;
+    if (!SharedItemManager().MoveShortcutToRunKey(path, target, false)) {
+      throw Error("Unable to read the shortcut " + path);
     }
   });
 }
@@ -369,44 +397,20 @@ void EditWindow::OnNewItemChosen() {
 }
 
 void EditWindow::IncludeNewRunItem(const std::string& wanted, const std::string& path) {
-  // The item is the current user's: it goes through the user's Run key into the store under the
-  // user's stored name, so that Restore gives it back to the user.
+  // The item is the current user's, stored under the user's stored name.
   const std::string prefix = CurrentUserPrefix();
-  Registry& store = SharedRegistry();
   auto taken = [&](const std::string& name) {
     for (const EditRow& row : List(EditListId::kRunSort)) {
       if (SameText(row.caption, name) || SameText(row.caption, prefix + name)) return true;
     }
-    // Never over a value of the user's Run key or a stored item: both are somebody's item.
-    return store.ValueExistsAt(kHKeyCurrentUser, kRunKey, name) ||
-           store.ValueExistsAt(kProgramRoot, kRunItemsKey, prefix + name) ||
-           store.ValueExistsAt(kProgramRoot, kRunDisabledKey, prefix + name);
+    // Never over a stored item, nor under the name of a value of the user's Run key: the next
+    // take-over would store that one under the same name.
+    return StoreHolds(kRunItemsKey, prefix + name) || StoreHolds(kRunDisabledKey, prefix + name) ||
+           SharedRegistry().ValueExistsAt(kHKeyCurrentUser, kRunKey, name);
   };
   std::string name = wanted;
   for (int k = 1; taken(name); ++k) name = wanted + std::to_string(k);
-  registry_.PutStringAt(kHKeyCurrentUser, kRunKey, true, name, path);
-  try {
-    SharedItemManager().IncludeRunItem(name, prefix, true);
-  } catch (const Error&) {
-    // Half-way, the item is taken back out of the user's Run key (and of the store when it got
-    // there without joining the order), so that the command can be given again.
-    try {
-      const std::string stored = prefix + name;
-      bool ordered = false;
-      for (std::int32_t index = 0; index < GetRunSortCount(); ++index) {
-        ordered = ordered || GetRunSortName(index) == stored;
-      }
-      if (!ordered) {
-        if (store.GetStringAt(kHKeyCurrentUser, kRunKey, name) == path) {
-          registry_.RemoveValueAt(kHKeyCurrentUser, kRunKey, name);
-        } else if (store.GetStringAt(kProgramRoot, kRunItemsKey, stored) == path) {
-          registry_.RemoveValue(kRunItemsKey, stored);
-        }
-      }
-    } catch (const Error&) {
-    }
-    throw;
-  }
+  SharedItemManager().AddNewRunItem(prefix + name, path);
 }
 
 // --- Menu routing ------------------------------------------------------------------------------

@@ -228,7 +228,8 @@ class EditWindow {
   void FillStartupDisabled(EditList& rows);
   // The buttons of the list from its selection.
   void UpdateControls(EditListId list);
-  // A command that changes the store: an error it raises is shown and ends it; the lists are
+  // A command that changes the store: an error it raises is shown and ends it (the run order is
+  // then rebuilt, should the error have left an entry of an item that is gone); the lists are
   // filled again either way, so that they show what the store holds.
   void ChangeStore(const std::function<void()>& command);
   std::vector<EditRow> SelectedRows(EditListId list) const;
