@@ -7,6 +7,7 @@
 // go through the shared store object of SettingsStore; every write goes through the manager's own
 // registry object.
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -31,18 +32,8 @@ std::unique_ptr<ItemManager>& Instance() {
 
 constexpr char kProbeData[] = "test value";
 
-// Whether "RunSort" lists the stored item name (letter case aside, as the classifier reads it).
-bool InRunOrder(const std::string& storedName) {
-  std::string wanted = LowerCase(storedName);
-  std::int32_t count = GetRunSortCount();
-  for (std::int32_t index = 0; index < count; ++index) {
-    if (LowerCase(GetRunSortName(index)) == wanted) return true;
-  }
-  return false;
-}
-
 void RequireInRunOrder(const std::string& storedName) {
-  if (!InRunOrder(storedName)) throw Error("Unable to add " + storedName + " to the run order");
+  if (!RunOrderHolds(storedName)) throw Error("Unable to add " + storedName + " to the run order");
 }
 
 std::string ReadStore(const std::string& path, const std::string& name) {
@@ -66,9 +57,7 @@ std::string ExpandedLine(const std::string& command) {
   return command.find('%') == std::string::npos ? command : Sys().ExpandEnvironmentStrings(command);
 }
 
-bool ProgramFound(const std::string& command) {
-  return !ResolveExecutable(ExpandedLine(command)).empty();
-}
+bool ProgramFound(const std::string& command) { return !ResolveCommandProgram(command).empty(); }
 
 // Whether the program a command line starts is known to be gone: the command names an
 // executable that neither its path, nor App Paths, nor the search path finds. A command that
@@ -265,17 +254,23 @@ StringValue ItemManager::WriteBackRunValue(const RunOrigin& origin, const String
       return StringValue{};  // replaced at once by something that is not text
     }
   };
-  if (origin.root != kHKeyCurrentUser) return writeBack(kHKeyLocalMachine, kRunKey);
-  if (IsCurrentUser(origin.user)) return writeBack(kHKeyCurrentUser, kRunKey);
-  // Another user's value goes back into that user's own hive, mounted for the while (or the
-  // one Windows holds while the user is logged on).
+  return OnOriginRunKey(origin, writeBack);
+}
+
+StringValue ItemManager::OnOriginRunKey(
+    const RunOrigin& origin,
+    const std::function<StringValue(HKey root, const std::string& runKey)>& access) {
+  if (origin.root != kHKeyCurrentUser) return access(kHKeyLocalMachine, kRunKey);
+  if (IsCurrentUser(origin.user)) return access(kHKeyCurrentUser, kRunKey);
+  // Another user's Run key is in that user's own hive, mounted for the while (or the one
+  // Windows holds while the user is logged on).
   registry_.LoadUserHive(origin.user, SharedSpecialFolders().GetProfilesFolder());
   const std::string mount = registry_.HiveMountName();
   StringValue result;
   try {
     if (!registry_.KeyExistsAt(kHKeyUsers, mount))
       throw Error("Unable to open : " + mount + kRunKey);
-    result = writeBack(kHKeyUsers, mount + kRunKey);
+    result = access(kHKeyUsers, mount + kRunKey);
   } catch (...) {
     registry_.UnloadUserHive();
     throw;
@@ -347,6 +342,45 @@ void ItemManager::IncludeRunItem(const std::string& name, const std::string& use
     registry_.RemoveValueAt(root, kRunKey, name);
   }
   registry_.TakeString(kRunExcludeKey, name);
+}
+
+StringValue ItemManager::ReadOriginRunValue(const RunOrigin& origin) {
+  return OnOriginRunKey(origin, [&](HKey root, const std::string& runKey) {
+    try {
+      return registry_.GetStringValueAt(root, runKey, origin.valueName);
+    } catch (const Error&) {
+      return StringValue{};  // not text: no command line
+    }
+  });
+}
+
+std::string ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
+  if (origin.root != kHKeyCurrentUser || IsCurrentUser(origin.user)) {
+    const bool user = origin.root == kHKeyCurrentUser;
+    const std::string prefix = user ? CurrentUserPrefix() : std::string();
+    const bool present = !ReadOriginRunValue(origin).text.empty();
+    IncludeRunItem(origin.valueName, prefix, user);
+    return present ? prefix + origin.valueName : std::string();
+  }
+  // Another user's value: stored under that user's name, as that user's logon would have, and
+  // taken out of the user's hive only once the store holds it.
+  const std::string storedName = origin.user + "_" + origin.valueName;
+  const StringValue command = ReadOriginRunValue(origin);
+  if (!command.text.empty()) {
+    registry_.PutString(kRunItemsKey, true, storedName, command);
+    AppendSortEntry(kRunSortName, storedName);
+    RebuildRunSort();
+    RequireInRunOrder(storedName);
+    registry_.PutString(kRunLocationKey, true, storedName, origin.user);
+    registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix,
+                         StoredRoot(kHKeyCurrentUser));
+    OnOriginRunKey(origin, [&](HKey root, const std::string& runKey) {
+      registry_.RemoveValueAt(root, runKey, origin.valueName);
+      return StringValue{};
+    });
+  }
+  registry_.TakeString(kRunExcludeKey, origin.valueName);
+  return command.text.empty() ? std::string() : storedName;
 }
 
 void ItemManager::RebuildRunSort() {

@@ -16,6 +16,7 @@
 // after them are not done.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,12 @@ std::string StoredItemName(const RunKeyItem& item);
 // a record (items the store got before it kept them), a name that starts with the current
 // user's prefix is the current user's value, and any other name the machine's.
 RunOrigin RunItemOrigin(const std::string& storedName);
+// Where an excluded item of that Run-key value name lives: the first of the places recorded for
+// it (the current user's stored item, the plain name's, another user's) and then the machine's
+// and the current user's Run key whose value holds text; command, when given, receives that
+// text. When none holds it (the item is gone), the first place it was recorded in, else the
+// machine's, with an empty command.
+RunOrigin ExcludedRunItemOrigin(const std::string& valueName, StringValue* command = nullptr);
 
 class ItemManager {
  public:
@@ -158,11 +165,30 @@ class ItemManager {
   // what the value holds afterwards, read back (empty when it is gone or not text). Raises
   // "Unable to open : " + key when that Run key cannot be written.
   StringValue WriteBackRunValue(const RunOrigin& origin, const StringValue& command);
+  // What the value of the origin's Run key holds (empty when it is absent or not text). Raises
+  // "Unable to open : " + key when another user's hive cannot be mounted.
+  StringValue ReadOriginRunValue(const RunOrigin& origin);
+  // Takes an excluded item back from the Run key it lives in (the machine's, the current
+  // user's, or another user's hive) into the store at the end of the run order, under the
+  // stored name of its user, with its type and its recorded location, and clears its exclusion.
+  // An item no longer in that Run key only loses its exclusion mark. Returns the stored item
+  // name it was taken in under; empty when it was gone.
+  std::string IncludeExcludedRunItem(const RunOrigin& origin);
+  // A new item of the current user's (the New Item command): the command goes straight into
+  // the store under the user's stored name, recorded as the user's, at the end of the run
+  // order, so that Restore gives it to the user's Run key. Should a change fail half-way, the
+  // stored command is taken out again unless the item joined the order, and the error raised.
+  void AddNewRunItem(const std::string& storedName, const std::string& command);
 
  private:
   void ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin);
   // Writes the command into the origin's Run key unless a value of that name is there.
   void GiveBackRunValue(const RunOrigin& origin, const StringValue& command);
+  // Runs access on the Run key of the origin (root and path), mounting another user's hive for
+  // the while; returns what access returns.
+  StringValue OnOriginRunKey(
+      const RunOrigin& origin,
+      const std::function<StringValue(HKey root, const std::string& runKey)>& access);
 
   Registry registry_;
 };

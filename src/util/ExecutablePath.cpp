@@ -80,4 +80,10 @@ bool FileExists(const std::string& path) {
   return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
 }
 
+std::string ResolveCommandProgram(const std::string& commandLine) {
+  return ResolveExecutable(commandLine.find('%') == std::string::npos
+                               ? commandLine
+                               : Sys().ExpandEnvironmentStrings(commandLine));
+}
+
 }  // namespace lw

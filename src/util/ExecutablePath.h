@@ -24,6 +24,9 @@ std::string AppPathsEntry(HKey root, const std::string& exe);
 //      entry in order.
 // A folder is never taken for a file.
 std::string ResolveExecutable(const std::string& commandLine);
+// The same for a command line as Windows runs it from a Run key: its environment references
+// ("%ProgramFiles%") expanded first.
+std::string ResolveCommandProgram(const std::string& commandLine);
 
 // True when a file (not a folder) is at the path; false for an empty path.
 bool FileExists(const std::string& path);
