@@ -8,6 +8,7 @@
 #include "util/SpecialFolders.h"
 #include "util/Termination.h"
 #include "util/Text.h"
+#include "util/WindowsBitness.h"
 
 namespace lw {
 
@@ -53,9 +54,13 @@ void StartupMover::LoadRunItems() {
   runItems_.clear();
   AppendRunItems(kHKeyCurrentUser);
   AppendRunItems(kHKeyLocalMachine);
+  // Windows' own logon runs both views of the machine's Run key; the user's is one for both.
+  if (IsWindows64()) AppendRunItems(kHKeyLocalMachine, kKeyWow64_64Key);
 }
 
-void StartupMover::AppendRunItems(HKey root) {
+void StartupMover::AppendRunItems(HKey root, std::uint32_t view) {
+  ScopedRegistryView inView(registry_, view);
+  const std::string mark = view == kKeyWow64_64Key ? kView64Mark : "";
   std::string user;
   if (root == kHKeyCurrentUser) {
     user = CurrentUserName();
@@ -75,7 +80,7 @@ void StartupMover::AppendRunItems(HKey root) {
       continue;
     }
     if (command.text.empty()) continue;
-    runItems_.push_back(RunKeyItem{name, command.text, user, root, command.type});
+    runItems_.push_back(RunKeyItem{name + mark, command.text, user, root, command.type, view});
   }
 }
 

@@ -130,7 +130,8 @@ class StartupMover {
   void DeleteProgramKey();
 
  private:
-  void AppendRunItems(HKey root);
+  // The values of the root's Run key, in the registry view (0 for the program's own).
+  void AppendRunItems(HKey root, std::uint32_t view = 0);
   void AppendStartupItems(const std::string& folder, const std::string& user);
   // The names of the files of the folder that can be start-up items: not folders, not system
   // files; empty when the folder cannot be listed.

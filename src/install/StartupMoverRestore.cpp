@@ -143,6 +143,7 @@ void StartupMover::DeleteProgramKey() {
   for (const std::string& name : runNames) {
     keep.insert(LowerCase(name));
     keep.insert(LowerCase(name + kHKeySuffix));
+    keep.insert(LowerCase(name + kViewSuffix));
   }
   std::vector<StoredShortcut> shortcuts = StoredShortcuts();
   for (const StoredShortcut& shortcut : shortcuts) {

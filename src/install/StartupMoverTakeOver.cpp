@@ -16,6 +16,7 @@
 
 #include "install/StartupMover.h"
 #include "items/ItemManager.h"
+#include "items/StartupApproval.h"
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
 #include "ui/Options.h"
@@ -169,7 +170,12 @@ void StartupMover::DetectNewRunItems() {
     // The take-over of an earlier item may have removed this value already (a disabled item's
     // namesake in the other Run key): taking it over from the snapshot would bring back what
     // was just removed.
-    if (!registry_.ValueExistsAt(item.root, kRunKey, item.name)) continue;
+    bool present = false;
+    {
+      ScopedRegistryView inView(registry_, item.view);
+      present = registry_.ValueExistsAt(item.root, kRunKey, RunValueName(item));
+    }
+    if (!present) continue;
     const std::string prefix = RunItemUserPrefix(item);
     const ItemState state = GetRunItemState(item.name, prefix);
     if (state != ItemState::kNew) {
@@ -212,9 +218,16 @@ void StartupMover::DetectNewStartupItems() {
         // An empty path means the file could not be copied into the store: it stays in its
         // folder, still new, and the next logon tries again.
         std::string newPath;
+        // A shortcut switched off in Task Manager is stored as disabled, as the user left it.
+        const bool disable =
+            SharedOptions().AutoDisable() ||
+            ShortcutSwitchedOffInTaskManager(
+                fileName, SameText(IncludeTrailingBackslash(item.folder),
+                                   IncludeTrailingBackslash(
+                                       SharedSpecialFolders().GetCommonStartupFolder())));
         TakeOverNewItem(
             [&] {
-              if (!SharedOptions().AutoDisable()) {
+              if (!disable) {
                 std::string failure;
                 newPath = manager.IncludeStartupItem(item.path, &failure);
                 LogMoveFailure(failure);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "items/StartupApproval.h"
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
 #include "ui/Options.h"
@@ -20,6 +21,7 @@
 #include "util/ExecutablePath.h"
 #include "util/SpecialFolders.h"
 #include "util/Text.h"
+#include "util/WindowsBitness.h"
 
 namespace lw {
 
@@ -68,9 +70,10 @@ bool ProgramGone(const std::string& command) {
 
 // Whether the Run key under root holds the value with exactly that data. A value that cannot be
 // read as text is not the one looked for.
-bool RunValueHolds(HKey root, const std::string& name, const std::string& data) {
+bool RunValueHolds(HKey root, const std::string& name, const std::string& data,
+                   std::uint32_t view = 0) {
   try {
-    return ReadRunKeyValue(root, name) == data;
+    return ReadRunKeyValue(root, name, view) == data;
   } catch (const Error&) {
     return false;
   }
@@ -90,6 +93,24 @@ bool NamesakeFromOtherRoot(const std::string& storedName, const RunKeyItem& item
 
 }  // namespace
 
+bool HasView64Mark(const std::string& name) {
+  const std::string mark = kView64Mark;
+  return name.size() > mark.size() &&
+         name.compare(name.size() - mark.size(), mark.size(), mark) == 0;
+}
+
+std::string WithoutView64Mark(const std::string& name) {
+  return HasView64Mark(name) ? name.substr(0, name.size() - std::string(kView64Mark).size()) : name;
+}
+
+std::string ExcludeName(const RunOrigin& origin) {
+  return origin.view == kKeyWow64_64Key ? origin.valueName + kView64Mark : origin.valueName;
+}
+
+std::string RunValueName(const RunKeyItem& item) {
+  return item.view == kKeyWow64_64Key ? WithoutView64Mark(item.name) : item.name;
+}
+
 std::string RunItemUserPrefix(const RunKeyItem& item) {
   // "UnknownUser" is what the name lookup gives when it fails: such values keep plain names.
   if (item.user.empty() || item.user == kUnknownUser || item.root != kHKeyCurrentUser) {
@@ -102,7 +123,12 @@ std::string StoredItemName(const RunKeyItem& item) { return RunItemUserPrefix(it
 
 RunOrigin RunItemOrigin(const std::string& storedName) {
   const std::int32_t recorded = GetRunLocationHKey(storedName);
-  if (recorded == StoredRoot(kHKeyLocalMachine)) return {kHKeyLocalMachine, "", storedName};
+  if (recorded == StoredRoot(kHKeyLocalMachine)) {
+    if (GetRunLocationView(storedName) == kStoredView64) {
+      return {kHKeyLocalMachine, "", WithoutView64Mark(storedName), kKeyWow64_64Key};
+    }
+    return {kHKeyLocalMachine, "", storedName};
+  }
   if (recorded == StoredRoot(kHKeyCurrentUser)) {
     const std::string user = GetRunLocation(storedName);
     // With the user's name unknown at the take-over, the value kept its plain name.
@@ -131,14 +157,16 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
   const std::string storedName = prefix + item.name;
   // This value's own stored item: a user's value never touches the machine's item of the same
   // plain name.
-  const RunOrigin origin{item.root, item.user, item.name};
+  const RunOrigin origin{item.root, item.user, RunValueName(item), item.view};
   const StringValue command{item.command, item.type};
   switch (state) {
     case ItemState::kNew: {
-      const bool autoDisable = SharedOptions().AutoDisable();
+      // A value switched off in Task Manager is stored as disabled, as the user left it.
+      const bool autoDisable = SharedOptions().AutoDisable() || SwitchedOffInTaskManager(item);
       // The user prefix can make the stored name longer than the registry takes a value name:
       // such an item stays with Windows, excluded, instead of stopping every take-over.
-      if (storedName.size() > kMaxValueNameLength || TestRunValue(item.root, item.name)) {
+      if (storedName.size() > kMaxValueNameLength ||
+          TestRunValue(item.root, RunValueName(item), item.view)) {
         ExcludeStoredRunItem(storedName, origin);
         return;
       }
@@ -158,7 +186,10 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
       }
       registry_.PutString(kRunLocationKey, true, storedName, item.user);
       registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix, StoredRoot(item.root));
-      registry_.TakeStringAt(item.root, kRunKey, item.name);
+      if (item.view == kKeyWow64_64Key) {
+        registry_.PutInteger(kRunLocationKey, true, storedName + kViewSuffix, kStoredView64);
+      }
+      TakeRunValue(item);
       return;
     }
     case ItemState::kExcluded:
@@ -185,13 +216,19 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
         SharedErrorLog().TryWrite("Run key item " + storedName + ": the program of " + stored +
                                   " is gone; its new command " + item.command + " replaces it");
       }
-      registry_.TakeStringAt(item.root, kRunKey, item.name);
+      TakeRunValue(item);
       return;
     }
   }
 }
 
-bool ItemManager::TestRunValue(HKey root, const std::string& name) {
+void ItemManager::TakeRunValue(const RunKeyItem& item) {
+  ScopedRegistryView inView(registry_, item.view);
+  registry_.TakeStringAt(item.root, kRunKey, RunValueName(item));
+}
+
+bool ItemManager::TestRunValue(HKey root, const std::string& name, std::uint32_t view) {
+  ScopedRegistryView inView(registry_, view);
   StringValue original;
   bool touched = false;
   try {
@@ -221,7 +258,7 @@ void ItemManager::ExcludeRunItem(const std::string& storedName) {
 }
 
 void ItemManager::ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin) {
-  registry_.PutString(kRunExcludeKey, true, origin.valueName, kExcludeMark);
+  registry_.PutString(kRunExcludeKey, true, ExcludeName(origin), kExcludeMark);
   // A name too long for the store has nothing stored under it.
   if (storedName.size() > kMaxValueNameLength) return;
   StringValue command = ReadStoreValue(kRunItemsKey, storedName);
@@ -260,7 +297,10 @@ StringValue ItemManager::WriteBackRunValue(const RunOrigin& origin, const String
 StringValue ItemManager::OnOriginRunKey(
     const RunOrigin& origin,
     const std::function<StringValue(HKey root, const std::string& runKey)>& access) {
-  if (origin.root != kHKeyCurrentUser) return access(kHKeyLocalMachine, kRunKey);
+  if (origin.root != kHKeyCurrentUser) {
+    ScopedRegistryView inView(registry_, origin.view);
+    return access(kHKeyLocalMachine, kRunKey);
+  }
   if (IsCurrentUser(origin.user)) return access(kHKeyCurrentUser, kRunKey);
   // Another user's Run key is in that user's own hive, mounted for the while (or the one
   // Windows holds while the user is logged on).
@@ -304,9 +344,16 @@ void ItemManager::DisableRunItem(const std::string& name, const std::string& use
         recorded == -1 ? userPrefix.empty() : recorded == StoredRoot(kHKeyLocalMachine);
     const bool userItem = userPrefix == CurrentUserPrefix() &&
                           (recorded == -1 || recorded == StoredRoot(kHKeyCurrentUser));
+    // A machine item of the 64-bit view has its value there, under its own name.
+    const bool view64 = machineItem && GetRunLocationView(storedName) == kStoredView64;
+    const std::string valueName = view64 ? WithoutView64Mark(name) : name;
     for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
       bool own = root == kHKeyLocalMachine ? machineItem : userItem;
-      if (own || RunValueHolds(root, name, known)) registry_.RemoveValueAt(root, kRunKey, name);
+      const std::uint32_t view = root == kHKeyLocalMachine && view64 ? kKeyWow64_64Key : 0;
+      ScopedRegistryView inView(registry_, view);
+      if (own || RunValueHolds(root, valueName, known, view)) {
+        registry_.RemoveValueAt(root, kRunKey, valueName);
+      }
     }
   }
   RebuildRunSort();
@@ -327,7 +374,15 @@ void ItemManager::IncludeRunItem(const std::string& name, const std::string& use
                                  bool fromCurrentUser) {
   const HKey root = fromCurrentUser ? kHKeyCurrentUser : kHKeyLocalMachine;
   const std::string storedName = userPrefix + name;
-  StringValue command = registry_.GetStringValueAt(root, kRunKey, name);
+  const bool view64 = !fromCurrentUser && HasView64Mark(name) && IsWindows64() &&
+                      !registry_.ValueExistsAt(root, kRunKey, name);
+  const std::string valueName = view64 ? WithoutView64Mark(name) : name;
+  const std::uint32_t view = view64 ? kKeyWow64_64Key : 0;
+  StringValue command;
+  {
+    ScopedRegistryView inView(registry_, view);
+    command = registry_.GetStringValueAt(root, kRunKey, valueName);
+  }
   if (!command.text.empty()) {
     registry_.PutString(kRunItemsKey, true, storedName, command);
     AppendSortEntry(kRunSortName, storedName);
@@ -339,7 +394,10 @@ void ItemManager::IncludeRunItem(const std::string& name, const std::string& use
         fromCurrentUser && !userPrefix.empty() ? userPrefix.substr(0, userPrefix.size() - 1) : "";
     registry_.PutString(kRunLocationKey, true, storedName, user);
     registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix, StoredRoot(root));
-    registry_.RemoveValueAt(root, kRunKey, name);
+    if (view64)
+      registry_.PutInteger(kRunLocationKey, true, storedName + kViewSuffix, kStoredView64);
+    ScopedRegistryView inView(registry_, view);
+    registry_.RemoveValueAt(root, kRunKey, valueName);
   }
   registry_.TakeString(kRunExcludeKey, name);
 }
@@ -358,9 +416,12 @@ std::string ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
   if (origin.root != kHKeyCurrentUser || IsCurrentUser(origin.user)) {
     const bool user = origin.root == kHKeyCurrentUser;
     const std::string prefix = user ? CurrentUserPrefix() : std::string();
+    // A value of the machine's 64-bit view is known by its marked name, which tells
+    // IncludeRunItem the view.
+    const std::string name = user ? origin.valueName : ExcludeName(origin);
     const bool present = !ReadOriginRunValue(origin).text.empty();
-    IncludeRunItem(origin.valueName, prefix, user);
-    return present ? prefix + origin.valueName : std::string();
+    IncludeRunItem(name, prefix, user);
+    return present ? prefix + name : std::string();
   }
   // Another user's value: stored under that user's name, as that user's logon would have, and
   // taken out of the user's hive only once the store holds it.

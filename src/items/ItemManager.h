@@ -39,6 +39,10 @@ struct RunKeyItem {
   HKey root = 0;
   // The value's type: kRegSz, or kRegExpandSz for a command Windows expands before it starts it.
   std::uint32_t type = kRegSz;
+  // The view of the machine's Run key the value was read from: kOwnView (the program's, the
+  // 32-bit one on 64-bit Windows), or kKeyWow64_64Key. A value of the 64-bit view is named as
+  // the store knows it, followed by kView64Mark; RunValueName gives its own name.
+  std::uint32_t view = 0;
 };
 
 // Where a stored run-key item lives when Windows has it: the Run key of root (for
@@ -48,6 +52,8 @@ struct RunOrigin {
   HKey root = kHKeyLocalMachine;
   std::string user;
   std::string valueName;
+  // For the machine's Run key: its view (0 for the program's own, or kKeyWow64_64Key).
+  std::uint32_t view = 0;
 };
 
 struct StartupFolderItem {
@@ -67,6 +73,13 @@ using StartupFolderItemList = std::vector<StartupFolderItem>;
 // known user, else empty. The stored item name is the prefix followed by the value name.
 std::string RunItemUserPrefix(const RunKeyItem& item);
 std::string StoredItemName(const RunKeyItem& item);
+// The value's own name in its Run key (without the 64-bit view's mark).
+std::string RunValueName(const RunKeyItem& item);
+// Whether the name ends with the 64-bit view's mark, and the name without it.
+bool HasView64Mark(const std::string& name);
+std::string WithoutView64Mark(const std::string& name);
+// The name "RunExclude" knows a machine value by: the 64-bit view's carry their mark.
+std::string ExcludeName(const RunOrigin& origin);
 // The origin of a stored item, from the root and user recorded when it was taken over. Without
 // a record (items the store got before it kept them), a name that starts with the current
 // user's prefix is the current user's value, and any other name the machine's.
@@ -96,7 +109,7 @@ class ItemManager {
   // Whether the value of the Run key under root is guarded: writing a probe into it does not
   // stick, or deleting it does not stick, or the probe fails. The value keeps (or gets back)
   // its data.
-  bool TestRunValue(HKey root, const std::string& name);
+  bool TestRunValue(HKey root, const std::string& name, std::uint32_t view = 0);
   // Marks the stored item excluded (under its value name) and gives its stored command back to
   // the Run key it came from (RunItemOrigin), with its type and under its own name: the
   // machine's, the current user's, or another user's, through that user's hive. A value of that
@@ -111,7 +124,8 @@ class ItemManager {
   void EnableRunItem(const std::string& storedName);
   // Takes the value name of a system Run key (the current user's when fromCurrentUser, else
   // HKEY_LOCAL_MACHINE's) into the store at the end of the run order, records where it came
-  // from, and clears its exclusion.
+  // from, and clears its exclusion. A machine name with the 64-bit view's mark that the
+  // program's view does not hold is the 64-bit view's value.
   void IncludeRunItem(const std::string& name, const std::string& userPrefix, bool fromCurrentUser);
   // Rewrites "RunSort" without the entries that have no command in "Run" (and without gaps),
   // keeping the order of the others.
@@ -181,6 +195,8 @@ class ItemManager {
   void AddNewRunItem(const std::string& storedName, const std::string& command);
 
  private:
+  // Reads and deletes the item's value from the Run key (and view) it was read from.
+  void TakeRunValue(const RunKeyItem& item);
   void ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin);
   // Writes the command into the origin's Run key unless a value of that name is there.
   void GiveBackRunValue(const RunOrigin& origin, const StringValue& command);

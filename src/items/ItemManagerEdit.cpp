@@ -12,6 +12,7 @@
 #include "util/CurrentUser.h"
 #include "util/Error.h"
 #include "util/Text.h"
+#include "util/WindowsBitness.h"
 
 namespace lw {
 
@@ -48,6 +49,9 @@ std::vector<RunOrigin> RecordedOrigins(const std::string& valueName) {
 
 RunOrigin ExcludedRunItemOrigin(const std::string& valueName, StringValue* command) {
   std::vector<RunOrigin> candidates = RecordedOrigins(valueName);
+  if (HasView64Mark(valueName) && IsWindows64()) {
+    candidates.push_back({kHKeyLocalMachine, "", WithoutView64Mark(valueName), kKeyWow64_64Key});
+  }
   candidates.push_back({kHKeyLocalMachine, "", valueName});
   candidates.push_back({kHKeyCurrentUser, "", valueName});
   for (const RunOrigin& origin : candidates) {

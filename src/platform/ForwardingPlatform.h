@@ -46,6 +46,9 @@ class ForwardingRegistry : public IRegistry {
   long DeleteKey(HKey parent, const std::string& subKey) override {
     return Forward("RegDeleteKey", [&] { return inner_.DeleteKey(parent, subKey); });
   }
+  long DeleteKeyEx(HKey parent, const std::string& subKey, std::uint32_t view) override {
+    return Forward("RegDeleteKeyEx", [&] { return inner_.DeleteKeyEx(parent, subKey, view); });
+  }
   long EnumKeyEx(HKey key, std::uint32_t index, std::string* name) override {
     return Forward("RegEnumKeyEx", [&] { return inner_.EnumKeyEx(key, index, name); });
   }
@@ -214,6 +217,16 @@ class ForwardingSystem : public ISystem {
   }
   std::uint32_t GetLastError() override { return inner_.GetLastError(); }
   void SetLastError(std::uint32_t code) override { inner_.SetLastError(code); }
+  std::uint16_t GetNativeProcessorArchitecture() override {
+    return inner_.GetNativeProcessorArchitecture();
+  }
+  bool IsWow64Process(bool* wow64) override { return inner_.IsWow64Process(wow64); }
+  bool Wow64DisableWow64FsRedirection(Handle* oldValue) override {
+    return inner_.Wow64DisableWow64FsRedirection(oldValue);
+  }
+  bool Wow64RevertWow64FsRedirection(Handle oldValue) override {
+    return inner_.Wow64RevertWow64FsRedirection(oldValue);
+  }
   void ProcessMessages() override { inner_.ProcessMessages(); }
 
  protected:

@@ -48,6 +48,10 @@ class IRegistry {
   virtual long DeleteValue(HKey key, const std::string& name) = 0;
   // RegDeleteKey: the NT rule holds, a key that has sub-keys is refused (kErrorAccessDenied).
   virtual long DeleteKey(HKey parent, const std::string& subKey) = 0;
+  // RegDeleteKeyEx: the same in the registry view (kKeyWow64_64Key, kKeyWow64_32Key; 0 is the
+  // process's own, as RegDeleteKey, which cannot reach the other view). Where the call is
+  // missing (32-bit Windows before Vista, where there is only one view) RegDeleteKey does it.
+  virtual long DeleteKeyEx(HKey parent, const std::string& subKey, std::uint32_t view) = 0;
   // RegEnumKeyEx / RegEnumValue reduced to the name at an index; kErrorNoMoreItems past the end.
   virtual long EnumKeyEx(HKey key, std::uint32_t index, std::string* name) = 0;
   virtual long EnumValue(HKey key, std::uint32_t index, std::string* name) = 0;
@@ -221,6 +225,19 @@ class ISystem {
   virtual bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) = 0;
   virtual std::uint32_t GetLastError() = 0;
   virtual void SetLastError(std::uint32_t code) = 0;
+  // GetNativeSystemInfo's processor architecture (kProcessorArchitecture...): the machine's, so
+  // a 32-bit process on 64-bit Windows sees the 64-bit one.
+  virtual std::uint16_t GetNativeProcessorArchitecture() = 0;
+  // IsWow64Process of the current process: true for a 32-bit process on 64-bit Windows, false
+  // for a native process (a 64-bit one included) and on Windows without WOW64 (where the call
+  // itself may be missing: then it returns true with *wow64 false).
+  virtual bool IsWow64Process(bool* wow64) = 0;
+  // Wow64DisableWow64FsRedirection / Wow64RevertWow64FsRedirection for the calling thread: while
+  // it is off, a 32-bit process on 64-bit Windows reaches the 64-bit System32 under its own
+  // name instead of SysWOW64. Where there is no redirection the calls fail
+  // (kErrorInvalidFunction, or the call is missing), and nothing changes.
+  virtual bool Wow64DisableWow64FsRedirection(Handle* oldValue) = 0;
+  virtual bool Wow64RevertWow64FsRedirection(Handle oldValue) = 0;
   // Handles the window messages that are waiting, so that a wait made of short sleeps keeps
   // the windows responsive.
   virtual void ProcessMessages() = 0;

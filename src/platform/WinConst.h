@@ -52,6 +52,7 @@ inline constexpr std::uint32_t kRegOpenedExistingKey = 2;
 
 // System error codes.
 inline constexpr std::uint32_t kErrorSuccess = 0;
+inline constexpr std::uint32_t kErrorInvalidFunction = 1;
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
 inline constexpr std::uint32_t kErrorPathNotFound = 3;
 inline constexpr std::uint32_t kErrorAccessDenied = 5;
@@ -135,6 +136,13 @@ inline constexpr std::uint32_t kSePrivilegeEnabled = 0x02;
 // GetVersionEx platform ids.
 inline constexpr std::uint32_t kVerPlatformWin32Windows = 1;
 inline constexpr std::uint32_t kVerPlatformWin32Nt = 2;
+
+// GetNativeSystemInfo's processor architectures (PROCESSOR_ARCHITECTURE_*): the machine's own,
+// whatever the calling process is built for.
+inline constexpr std::uint16_t kProcessorArchitectureIntel = 0;
+inline constexpr std::uint16_t kProcessorArchitectureIa64 = 6;
+inline constexpr std::uint16_t kProcessorArchitectureAmd64 = 9;
+inline constexpr std::uint16_t kProcessorArchitectureArm64 = 12;
 
 inline constexpr std::uint32_t kMaxPath = 260;
 // The longest registry value name, in characters; RegSetValueEx refuses a longer one

@@ -251,7 +251,7 @@ void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& me) {
   // under its plain name): Windows starts it from there now, so it is handed back to Windows
   // instead of being started twice.
   const RunOrigin origin = RunItemOrigin(item.name);
-  if (!ReadRunKeyText(origin.root, origin.valueName).empty()) {
+  if (!ReadRunKeyText(origin.root, origin.valueName, origin.view).empty()) {
     SharedItemManager().ExcludeRunItem(item.name);
     Show(std::string(kMsgProblemProgram) + item.name + "\r\n" + kMsgAutoExcluding);
     PauseMs(kAutoExcludePauseMs);

@@ -7,6 +7,7 @@
 #include "util/ErrorLog.h"
 #include "util/ExecutablePath.h"
 #include "util/Text.h"
+#include "util/WindowsBitness.h"
 
 // Starting a run-key item. A command line taken from a Run key comes in many forms: a quoted
 // path with arguments, an unquoted path with blanks, a bare file name that Windows finds in the
@@ -147,7 +148,15 @@ bool LogonRunner::StartBy(const std::string& method, const std::string& line,
 
 bool LogonRunner::CreateItemProcess(const std::string& line, std::uint32_t priority) {
   ProcessInformation process;
-  if (!Sys().CreateProcess(line, priority | kCreateNewProcessGroup | kCreateSuspended, &process)) {
+  bool created = false;
+  {
+    // A program named by a System32 path or by a bare name found there is the one Windows' own
+    // logon would start: on 64-bit Windows the 64-bit System32's, not SysWOW64's.
+    FsRedirectionOff nativeSystemFolder;
+    created =
+        Sys().CreateProcess(line, priority | kCreateNewProcessGroup | kCreateSuspended, &process);
+  }
+  if (!created) {
     SharedErrorLog().TryWriteError(Sys().GetLastError(), line);
     return false;
   }

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "store/UserProfiles.h"
 #include "util/Error.h"
+#include "util/WindowsBitness.h"
 
 namespace lw {
 
@@ -53,12 +54,14 @@ bool DeleteTree(HKey parent, const std::string& subKey, std::uint32_t view) {
     }
     Reg().CloseKey(key);
   }
-  return Reg().DeleteKey(parent, subKey) == kErrorSuccess;
+  return Reg().DeleteKeyEx(parent, subKey, view) == kErrorSuccess;
 }
 
 }  // namespace
 
 // --- RegistryBase ---------------------------------------------------------------------------
+
+RegistryBase::RegistryBase() : view_(ProgramRegistryView()) {}
 
 RegistryBase::~RegistryBase() {
   if (currentKey_ != 0 && HasPlatform()) Reg().CloseKey(currentKey_);

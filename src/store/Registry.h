@@ -26,7 +26,9 @@ struct StringValue {
 
 class RegistryBase {
  public:
-  RegistryBase() = default;
+  // The view starts as the program's own (ProgramRegistryView): the 32-bit one on 64-bit
+  // Windows, so that the program key stays where the 32-bit program has always kept it.
+  RegistryBase();
   virtual ~RegistryBase();
   RegistryBase(const RegistryBase&) = delete;
   RegistryBase& operator=(const RegistryBase&) = delete;
@@ -38,9 +40,9 @@ class RegistryBase {
   const std::string& CurrentPath() const { return currentPath_; }
   std::uint32_t Access() const { return access_; }
   void SetAccess(std::uint32_t access) { access_ = access; }
-  // The registry view (kKeyWow64_64Key or kKeyWow64_32Key; 0, the default, is the process's
-  // own view) added to every access mask this object asks for, so that the resets of the
-  // access field never lose it.
+  // The registry view (kKeyWow64_64Key or kKeyWow64_32Key; 0 is the process's own view) added
+  // to every access mask this object asks for, so that the resets of the access field never
+  // lose it.
   void SetView(std::uint32_t view) { view_ = view; }
   std::uint32_t View() const { return view_; }
 
@@ -94,6 +96,22 @@ class RegistryBase {
   bool currentKeyWritable_ = false;
   std::uint32_t access_ = kKeyAllAccess;
   std::uint32_t view_ = 0;
+};
+
+// Switches a registry object to another view for a while (kOwnView, 0, keeps the object's).
+class ScopedRegistryView {
+ public:
+  ScopedRegistryView(RegistryBase& registry, std::uint32_t view)
+      : registry_(registry), saved_(registry.View()) {
+    if (view != 0) registry_.SetView(view);
+  }
+  ~ScopedRegistryView() { registry_.SetView(saved_); }
+  ScopedRegistryView(const ScopedRegistryView&) = delete;
+  ScopedRegistryView& operator=(const ScopedRegistryView&) = delete;
+
+ private:
+  RegistryBase& registry_;
+  std::uint32_t saved_;
 };
 
 class Registry : public RegistryBase {

@@ -141,6 +141,10 @@ std::int32_t GetRunLocationHKey(const std::string& storedName) {
   return SharedRegistry().GetIntegerAt(kProgramRoot, kRunLocationKey, storedName + kHKeySuffix);
 }
 
+std::int32_t GetRunLocationView(const std::string& storedName) {
+  return SharedRegistry().GetIntegerAt(kProgramRoot, kRunLocationKey, storedName + kViewSuffix);
+}
+
 std::string GetRunLocation(const std::string& storedName) {
   return SharedRegistry().GetStringAt(kProgramRoot, kRunLocationKey, storedName);
 }
@@ -204,13 +208,14 @@ void DeleteCustomDelay(const std::string& itemKey) {
 
 // --- Classification ---------------------------------------------------------------------------
 
-std::string ReadRunKeyValue(HKey root, const std::string& valueName) {
+std::string ReadRunKeyValue(HKey root, const std::string& valueName, std::uint32_t view) {
+  ScopedRegistryView inView(SharedRegistry(), view);
   return SharedRegistry().GetStringAt(root, kRunKey, valueName);
 }
 
-std::string ReadRunKeyText(HKey root, const std::string& valueName) {
+std::string ReadRunKeyText(HKey root, const std::string& valueName, std::uint32_t view) {
   try {
-    return ReadRunKeyValue(root, valueName);
+    return ReadRunKeyValue(root, valueName, view);
   } catch (const Error&) {
     return std::string();
   }

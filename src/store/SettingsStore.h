@@ -107,6 +107,13 @@ inline constexpr std::int32_t kDefaultPriority = 32;
 
 // Suffixes appended directly to a name; they combine (k + "_POST" + "_PREVIOUS").
 inline constexpr char kHKeySuffix[] = "_HKEY";
+// "RunLocation"\(stored name + "_VIEW"): the view of the machine's Run key a value came from on
+// 64-bit Windows, as its width: 64 for the 64-bit view; absent (or 32) for the 32-bit view, where
+// the program has always looked. A value of the 64-bit view is stored under its name followed by
+// " (64-bit)", so that it never meets its namesake of the 32-bit view in the store.
+inline constexpr char kViewSuffix[] = "_VIEW";
+inline constexpr std::int32_t kStoredView64 = 64;
+inline constexpr char kView64Mark[] = " (64-bit)";
 inline constexpr char kTunedSuffix[] = "_tunned";
 inline constexpr char kPreviousSuffix[] = "_PREVIOUS";
 inline constexpr char kPreSuffix[] = "_PRE";
@@ -148,6 +155,8 @@ void SetRunLocation(const std::string& storedName, const std::string& user);
 void SetRunLocationHKey(const std::string& storedName, HKey root);
 std::int32_t GetRunLocationHKey(const std::string& storedName);
 std::string GetRunLocation(const std::string& storedName);
+// kStoredView64 for an item of the machine's 64-bit view; -1 when absent.
+std::int32_t GetRunLocationView(const std::string& storedName);
 constexpr std::int32_t StoredRoot(HKey root) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(root));
 }
@@ -170,10 +179,11 @@ std::int32_t GetCustomDelay(const std::string& itemKey);
 void SetCustomDelay(const std::string& itemKey, std::int32_t milliseconds);
 void DeleteCustomDelay(const std::string& itemKey);
 
-// The value of the Run key under root; empty when absent.
-std::string ReadRunKeyValue(HKey root, const std::string& valueName);
+// The value of the Run key under root (in the registry view, 0 for the program's own); empty
+// when absent.
+std::string ReadRunKeyValue(HKey root, const std::string& valueName, std::uint32_t view = 0);
 // The same, with a value that is not text (no program's command line) read as absent.
-std::string ReadRunKeyText(HKey root, const std::string& valueName);
+std::string ReadRunKeyText(HKey root, const std::string& valueName, std::uint32_t view = 0);
 
 // Classification of a Run-key value (userPrefix empty for HKEY_LOCAL_MACHINE items): sorted
 // wins over disabled, disabled over excluded.

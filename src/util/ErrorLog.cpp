@@ -25,7 +25,25 @@ bool IsMidnight(const SystemTime& time) {
   return time.hour == 0 && time.minute == 0 && time.second == 0 && time.milliseconds == 0;
 }
 
+// The per-user folder is made on first use. False when the line could not be written there
+// either; the caller then reports the first failure.
+bool AppendToUserLog(const std::string& line) {
+  const std::string path = UserErrorLogPath();
+  if (path.empty()) return false;
+  Files().CreateDirectory(path.substr(0, path.find_last_of('\\')));
+  return Files().AppendFile(path, line);
+}
+
 }  // namespace
+
+std::string UserErrorLogPath() {
+  // Windows Vista and later name the folder so; before them (no UAC, no variable) the log stays
+  // beside the executable only, as it always was.
+  std::string folder = Sys().ExpandEnvironmentStrings("%LOCALAPPDATA%");
+  if (folder.empty() || folder.find('%') != std::string::npos) return "";
+  if (folder.back() != '\\') folder += '\\';
+  return folder + "Launchward\\error.txt";
+}
 
 std::string SystemErrorText(std::uint32_t code) {
   std::string text = Sys().FormatMessage(code);
@@ -46,6 +64,11 @@ void ErrorLog::Write(const std::string& text) const {
   line.append(" ").append(text).append("\r\n");
   if (!Files().AppendFile(path, line)) {
     std::uint32_t code = Sys().GetLastError();
+    // Refused by the folder (not by a folder standing in the log's place): the user's own log.
+    const std::uint32_t attributes = Files().GetFileAttributes(path);
+    const bool folderInPlace =
+        attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) != 0;
+    if (code == kErrorAccessDenied && !folderInPlace && AppendToUserLog(line)) return;
     throw Error("Unable to write error log : " + path + " (" + std::to_string(code) + " : " +
                 SystemErrorText(code) + ")");
   }

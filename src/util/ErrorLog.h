@@ -1,5 +1,7 @@
 #pragma once
-// The error log "error.txt" beside the executable. Each entry is one line: the local date
+// The error log "error.txt" beside the executable, or, where that folder cannot be written (a
+// standard user and a program in Program Files), the user's own "Launchward\error.txt" in the
+// local application data folder (%LOCALAPPDATA%). Each entry is one line: the local date
 // (short format), a blank, the local time (long format; left out at exactly midnight), a blank
 // and the text, ended by CR LF. The file is opened and closed for every line, so nothing is
 // lost when the program ends abruptly; it is never truncated.
@@ -28,6 +30,9 @@ class ErrorLog {
 void InitializeErrorLog();
 void FinalizeErrorLog();
 const std::string& ErrorLogPath();
+// The per-user log that takes the lines the executable's folder refuses; empty where the
+// environment has no LOCALAPPDATA (before Windows Vista).
+std::string UserErrorLogPath();
 
 // The process-wide log; using it outside the span above is a programming error
 // (std::logic_error).

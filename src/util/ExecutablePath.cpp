@@ -8,6 +8,7 @@
 #include "store/Registry.h"
 #include "store/SettingsStore.h"
 #include "util/Error.h"
+#include "util/WindowsBitness.h"
 
 namespace lw {
 
@@ -34,13 +35,21 @@ std::vector<std::string> SearchFolders() {
 
 // Installers write the entry as REG_EXPAND_SZ ("%ProgramFiles%\...") and sometimes in double
 // quotes.
+// On 64-bit Windows the machine's App Paths has two views; Windows' own logon, a 64-bit
+// program, looks in the 64-bit one, and the program's own view follows.
 std::string AppPathsEntry(HKey root, const std::string& exe) {
   std::string entry;
-  try {
-    Registry registry;
-    entry = registry.GetStringAt(root, std::string(kAppPathsKey) + "\\" + exe, "");
-  } catch (const Error&) {
-    return std::string();  // a default value that is no text names no file
+  Registry registry;
+  const std::uint32_t views[] = {
+      root == kHKeyLocalMachine && IsWindows64() ? kKeyWow64_64Key : kOwnView, kOwnView};
+  for (std::uint32_t view : views) {
+    ScopedRegistryView inView(registry, view);
+    try {
+      entry = registry.GetStringAt(root, std::string(kAppPathsKey) + "\\" + exe, "");
+    } catch (const Error&) {
+      entry.clear();  // a default value that is no text names no file
+    }
+    if (!entry.empty()) break;
   }
   if (entry.find('%') != std::string::npos) entry = Sys().ExpandEnvironmentStrings(entry);
   if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"') {
@@ -63,6 +72,8 @@ std::string ExtractExePath(const std::string& commandLine) {
 std::string ResolveExecutable(const std::string& commandLine) {
   std::string exe = ExtractExePath(commandLine);
   if (exe.empty()) return exe;
+  // System32 as Windows' own logon sees it: the 64-bit folder on 64-bit Windows.
+  FsRedirectionOff nativeSystemFolder;
   if (FileExists(exe)) return exe;
   std::string registered = AppPathsEntry(kHKeyLocalMachine, exe);
   if (FileExists(registered)) return registered;

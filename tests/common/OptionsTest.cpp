@@ -6,12 +6,14 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "support/RawRegistry.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestEnv.h"
 
 namespace lw {
 namespace {
 
+using test::RawAccess;
 using test::ReadWholeFile;
 using test::RecordingDialogs;
 
@@ -26,7 +28,8 @@ struct RegValue {
 
 void SetValue(const std::string& name, std::uint32_t type, const std::string& data) {
   HKey key = 0;
-  ASSERT_EQ(Reg().CreateKeyEx(kHKeyLocalMachine, kProgramKeyPath, kKeyAllAccess, &key, nullptr),
+  ASSERT_EQ(Reg().CreateKeyEx(kHKeyLocalMachine, kProgramKeyPath, RawAccess(kKeyAllAccess), &key,
+                              nullptr),
             kErrorSuccess);
   EXPECT_EQ(Reg().SetValueEx(key, name, type, data.data(), static_cast<std::uint32_t>(data.size())),
             kErrorSuccess);
@@ -46,7 +49,8 @@ void SetNumber(const std::string& name, std::int32_t number) {
 RegValue GetValue(const std::string& name) {
   RegValue value;
   HKey key = 0;
-  if (Reg().OpenKeyEx(kHKeyLocalMachine, kProgramKeyPath, kKeyRead, &key) != kErrorSuccess) {
+  if (Reg().OpenKeyEx(kHKeyLocalMachine, kProgramKeyPath, RawAccess(kKeyRead), &key) !=
+      kErrorSuccess) {
     return value;
   }
   std::uint32_t size = 0;

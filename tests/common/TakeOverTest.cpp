@@ -324,7 +324,9 @@ TEST_F(TakeOverTest, ItemsGoneSinceTheSnapshotAreLeftAlone) {
   ASSERT_EQ(mover.RunItemCount(), 1);
   ASSERT_EQ(mover.StartupItemCount(), 1);
   Key run;
-  ASSERT_EQ(Reg().OpenKeyEx(kHKeyLocalMachine, SeamPath(kRunKey), kKeyAllAccess, &run.handle), kOk);
+  ASSERT_EQ(
+      Reg().OpenKeyEx(kHKeyLocalMachine, SeamPath(kRunKey), RawAccess(kKeyAllAccess), &run.handle),
+      kOk);
   ASSERT_EQ(Reg().DeleteValue(run.handle, "Gone"), kOk);
   ASSERT_TRUE(Files().DeleteFile(userFolder + "Gone.lnk"));
 

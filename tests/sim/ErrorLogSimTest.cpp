@@ -84,5 +84,28 @@ TEST_F(ErrorLogSimTest, RefusedWriteNamesTheFileAndTheReason) {
   EXPECT_EQ(ReadWholeFile(ErrorLogPath()).find("lost"), std::string::npos);
 }
 
+// Where the executable's folder refuses writing (a standard user, a program in Program Files),
+// Windows Vista and later give the user a folder of their own: the lines go there, the folder
+// made on first use, and the executable's folder is tried first every time.
+TEST_F(ErrorLogSimTest, RefusedLinesGoToTheUsersOwnFolderWhereThereIsOne) {
+  const std::string local = "C:\\Documents and Settings\\bob\\Local Settings\\Application Data";
+  Sim().SetEnvironmentVariable("LOCALAPPDATA", local);
+  EXPECT_EQ(UserErrorLogPath(), local + "\\Launchward\\error.txt");
+  Sim().DenyFolderWrites(test::ExeFolder());
+  SharedErrorLog().Write("one");
+  SharedErrorLog().WriteError(5, "two");
+  const std::string user = ReadWholeFile(UserErrorLogPath());
+  EXPECT_NE(user.find(" one\r\n"), std::string::npos) << user;
+  EXPECT_NE(user.find(" 5 : Access is denied (two)\r\n"), std::string::npos) << user;
+  EXPECT_EQ(ReadWholeFile(ErrorLogPath()), "");
+  Sim().DenyFolderWrites(test::ExeFolder(), false);
+  SharedErrorLog().Write("three");
+  EXPECT_NE(ReadWholeFile(ErrorLogPath()).find(" three\r\n"), std::string::npos);
+  // Nowhere to write at all: the first failure is reported.
+  Sim().DenyFolderWrites(test::ExeFolder());
+  Sim().DenyFolderWrites(local);
+  EXPECT_THROW(SharedErrorLog().Write("lost"), Error);
+}
+
 }  // namespace
 }  // namespace lw

@@ -68,7 +68,8 @@ inline void StageRunValue(HKey root, const std::string& name, const std::string&
 
 inline void RemoveRawValue(HKey root, const std::string& path, const std::string& name) {
   HKey key = 0;
-  if (Reg().OpenKeyEx(root, SeamPath(path), kKeyAllAccess, &key) != kErrorSuccess) return;
+  if (Reg().OpenKeyEx(root, SeamPath(path), RawAccess(kKeyAllAccess), &key) != kErrorSuccess)
+    return;
   Reg().DeleteValue(key, name);
   Reg().CloseKey(key);
 }

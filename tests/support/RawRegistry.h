@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
+#include "util/WindowsBitness.h"
 
 namespace lw::test {
 
@@ -55,6 +56,25 @@ class FactsKeyTest : public PlatformTest {
   Key base;
 };
 
+// The access mask with the program's registry view (the 32-bit one on 64-bit Windows), so that
+// what a test stages or checks is where the program keeps and looks for it. A test about the
+// other view names it itself (RawInView).
+inline std::uint32_t& RawViewOverride() {
+  static std::uint32_t view = 0;
+  return view;
+}
+inline std::uint32_t RawAccess(std::uint32_t access) {
+  return access | (RawViewOverride() != 0 ? RawViewOverride() : ProgramRegistryView());
+}
+// The raw helpers work in the view (kKeyWow64_64Key, kKeyWow64_32Key) while the object lives.
+class InRawView {
+ public:
+  explicit InRawView(std::uint32_t view) { RawViewOverride() = view; }
+  ~InRawView() { RawViewOverride() = 0; }
+  InRawView(const InRawView&) = delete;
+  InRawView& operator=(const InRawView&) = delete;
+};
+
 inline std::string SeamPath(const std::string& path) {
   return !path.empty() && path.front() == '\\' ? path.substr(1) : path;
 }
@@ -63,7 +83,7 @@ inline std::string SeamPath(const std::string& path) {
 inline void SetRaw(HKey root, const std::string& path, const std::string& name, std::uint32_t type,
                    const std::string& bytes) {
   HKey key = 0;
-  ASSERT_EQ(Reg().CreateKeyEx(root, SeamPath(path), kKeyAllAccess, &key, nullptr),
+  ASSERT_EQ(Reg().CreateKeyEx(root, SeamPath(path), RawAccess(kKeyAllAccess), &key, nullptr),
             static_cast<long>(kErrorSuccess));
   EXPECT_EQ(
       Reg().SetValueEx(key, name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
@@ -90,7 +110,8 @@ inline void SetRawDword(HKey root, const std::string& path, const std::string& n
 
 inline bool RawKeyExists(HKey root, const std::string& path) {
   HKey key = 0;
-  if (Reg().OpenKeyEx(root, SeamPath(path), kKeyRead, &key) != kErrorSuccess) return false;
+  if (Reg().OpenKeyEx(root, SeamPath(path), RawAccess(kKeyRead), &key) != kErrorSuccess)
+    return false;
   Reg().CloseKey(key);
   return true;
 }
@@ -99,7 +120,8 @@ inline bool RawKeyExists(HKey root, const std::string& path) {
 inline bool GetRaw(HKey root, const std::string& path, const std::string& name, std::uint32_t* type,
                    std::string* bytes) {
   HKey key = 0;
-  if (Reg().OpenKeyEx(root, SeamPath(path), kKeyRead, &key) != kErrorSuccess) return false;
+  if (Reg().OpenKeyEx(root, SeamPath(path), RawAccess(kKeyRead), &key) != kErrorSuccess)
+    return false;
   std::uint32_t size = 0;
   bool found = Reg().QueryValueEx(key, name, type, nullptr, &size) == kErrorSuccess;
   if (found) {
@@ -149,7 +171,8 @@ inline std::string RawString(HKey root, const std::string& path, const std::stri
 inline std::vector<std::string> RawValueNames(HKey root, const std::string& path) {
   std::vector<std::string> names;
   HKey key = 0;
-  if (Reg().OpenKeyEx(root, SeamPath(path), kKeyRead, &key) != kErrorSuccess) return names;
+  if (Reg().OpenKeyEx(root, SeamPath(path), RawAccess(kKeyRead), &key) != kErrorSuccess)
+    return names;
   std::string name;
   for (std::uint32_t i = 0; Reg().EnumValue(key, i, &name) == kErrorSuccess; ++i) {
     names.push_back(name);
@@ -163,7 +186,8 @@ inline std::vector<std::string> RawValueNames(HKey root, const std::string& path
 inline std::string DumpTree(HKey root, const std::string& path) {
   std::string out;
   HKey key = 0;
-  if (Reg().OpenKeyEx(root, SeamPath(path), kKeyRead, &key) != kErrorSuccess) return "<none>\n";
+  if (Reg().OpenKeyEx(root, SeamPath(path), RawAccess(kKeyRead), &key) != kErrorSuccess)
+    return "<none>\n";
   out += "[" + SeamPath(path) + "]\n";
   std::string name;
   for (std::uint32_t i = 0; Reg().EnumValue(key, i, &name) == kErrorSuccess; ++i) {

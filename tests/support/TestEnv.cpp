@@ -1,5 +1,7 @@
 #include "support/TestEnv.h"
 
+#include "support/RawRegistry.h"
+
 #include <vector>
 
 namespace lw::test {
@@ -39,7 +41,7 @@ namespace {
 // trees whose full paths are longer than the ANSI calls take can be removed too.
 void DeleteChildTree(HKey parent, const std::string& name) {
   HKey key = 0;
-  if (Reg().OpenKeyEx(parent, name, kKeyAllAccess, &key) == kErrorSuccess) {
+  if (Reg().OpenKeyEx(parent, name, RawAccess(kKeyAllAccess), &key) == kErrorSuccess) {
     std::vector<std::string> children;
     std::string child;
     for (std::uint32_t i = 0; Reg().EnumKeyEx(key, i, &child) == kErrorSuccess; ++i) {
@@ -48,7 +50,7 @@ void DeleteChildTree(HKey parent, const std::string& name) {
     for (const std::string& each : children) DeleteChildTree(key, each);
     Reg().CloseKey(key);
   }
-  Reg().DeleteKey(parent, name);
+  Reg().DeleteKeyEx(parent, name, RawAccess(0));
 }
 }  // namespace
 
@@ -59,7 +61,9 @@ void DeleteKeyTree(HKey root, const std::string& path) {
     return;
   }
   HKey parent = 0;
-  if (Reg().OpenKeyEx(root, path.substr(0, split), kKeyAllAccess, &parent) != kErrorSuccess) return;
+  if (Reg().OpenKeyEx(root, path.substr(0, split), RawAccess(kKeyAllAccess), &parent) !=
+      kErrorSuccess)
+    return;
   DeleteChildTree(parent, path.substr(split + 1));
   Reg().CloseKey(parent);
 }

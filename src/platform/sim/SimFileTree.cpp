@@ -97,9 +97,36 @@ std::string CurrentFolder(const SimPlatform::State& state) {
   return slash == std::string::npos ? std::string("C:\\") : module.substr(0, slash + 1);
 }
 
+namespace {
+
+// A 32-bit process on 64-bit Windows: its "System32" is the Windows folder's "SysWOW64" while
+// file-system redirection is on, and "Sysnative" names the 64-bit System32 (which the 64-bit
+// processes see as System32).
+void RedirectSystemFolder(const SimPlatform::State& state, FilePath* path) {
+  const SystemState& system = state.system;
+  if (!system.windows64 || system.process64) return;
+  FilePath windows;
+  if (ParsePath(system.windowsDirectory, std::string(), &windows) != kErrorSuccess) return;
+  const std::size_t depth = windows.parts.size();
+  if (!SameName(path->drive, windows.drive) || path->parts.size() <= depth) return;
+  for (std::size_t i = 0; i < depth; ++i) {
+    if (!SameName(path->parts[i], windows.parts[i])) return;
+  }
+  std::string& folder = path->parts[depth];
+  if (SameName(folder, "Sysnative")) {
+    folder = "System32";
+  } else if (SameName(folder, "System32") && !system.fsRedirectionOff) {
+    folder = "SysWOW64";
+  }
+}
+
+}  // namespace
+
 std::uint32_t ParsePath(const SimPlatform::State& state, const std::string& path,
                         FilePath* result) {
-  return ParsePath(path, CurrentFolder(state), result);
+  const std::uint32_t error = ParsePath(path, CurrentFolder(state), result);
+  if (error == kErrorSuccess) RedirectSystemFolder(state, result);
+  return error;
 }
 
 FileNode* FindNode(FileState& files, const FilePath& path, std::uint32_t* error) {

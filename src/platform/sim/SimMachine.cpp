@@ -182,4 +182,16 @@ void BuildDefaultMachine(SimPlatform::State& state) {
   GrantAdministratorPrivileges(state);
 }
 
+void MakeWindows64(SimPlatform::State& state, bool process64) {
+  const FixedFileVersion windows{0x00050002, 0x0ECE0000, 0x00050002, 0x0ECE0000};  // 5.2.3790.0
+  const auto& machine = state.registry.machine;
+  for (const char* key : {kRun, kRunOnce, "Microsoft\\Windows\\CurrentVersion\\App Paths"}) {
+    Key(machine, std::string("SOFTWARE\\Wow6432Node\\") + key);
+  }
+  File(state, "C:\\WINDOWS\\SysWOW64\\cmd.exe", kFileAttributeArchive, &windows);
+  File(state, "C:\\WINDOWS\\SysWOW64\\notepad.exe", kFileAttributeArchive, &windows);
+  state.system.windows64 = true;
+  state.system.process64 = process64;
+}
+
 }  // namespace lw::sim

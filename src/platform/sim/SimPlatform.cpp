@@ -36,9 +36,11 @@ namespace lw {
 
 namespace {
 
+// Staging names the machine's own folders: no System32 redirection applies.
 sim::FilePath StagingPath(const SimPlatform::State& state, const std::string& path) {
   sim::FilePath parsed;
-  if (sim::ParsePath(state, path, &parsed) != kErrorSuccess || parsed.parts.empty()) {
+  if (sim::ParsePath(path, sim::CurrentFolder(state), &parsed) != kErrorSuccess ||
+      parsed.parts.empty()) {
     throw std::invalid_argument("not a path that can be staged: " + path);
   }
   return parsed;
@@ -135,6 +137,8 @@ void SimPlatform::AddFile(const std::string& path, const std::string& content,
   file->content = content;
   file->attributes = attributes & ~kFileAttributeDirectory;
 }
+
+void SimPlatform::SetWindows64(bool process64) { sim::MakeWindows64(*state_, process64); }
 
 void SimPlatform::AddFolder(const std::string& path) {
   sim::EnsureFolder(state_->files, StagingPath(*state_, path));

@@ -76,6 +76,10 @@ class SimPlatform : public IPlatform {
 
   // --- System staging ---------------------------------------------------------------------
   void SetOsVersion(const OsVersionInfo& info);
+  // 64-bit Windows (see SimMachine.h): two views of HKEY_LOCAL_MACHINE\SOFTWARE and two system
+  // folders; the program runs as a 32-bit process unless process64. Staging always names the
+  // machine's own keys and folders ("SOFTWARE\Wow6432Node\...", "C:\WINDOWS\SysWOW64\...").
+  void SetWindows64(bool process64 = false);
   // An empty user with a non-zero error makes WNetGetUser fail with that error.
   void SetUserName(const std::string& user, std::uint32_t error = kErrorSuccess);
   void SetEnvironmentVariable(const std::string& name, const std::string& value);

@@ -53,7 +53,31 @@ bool IsStringType(std::uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
+constexpr char kWow64Node[] = "Wow6432Node";
+
 }  // namespace
+
+// 64-bit Windows keeps the 32-bit programs' half of HKEY_LOCAL_MACHINE\SOFTWARE under its
+// "Wow6432Node" sub-key: a 32-bit process sees that half unless it asks for the 64-bit view
+// (KEY_WOW64_64KEY), a 64-bit process the other unless it asks for the 32-bit one. The rest of
+// the registry (the users' keys among it) is one for both.
+void SimRegistry::Redirect(const RegNode& start, std::vector<std::string>* parts,
+                           std::uint32_t access) const {
+  const SystemState& system = state_.system;
+  if (!system.windows64) return;
+  const bool view32 =
+      (access & kKeyWow64_32Key) != 0 || ((access & kKeyWow64_64Key) == 0 && !system.process64);
+  if (!view32) return;
+  std::size_t at = 0;
+  if (&start == state_.registry.machine.get()) {
+    if (parts->empty() || !SameName((*parts)[0], "SOFTWARE")) return;
+    at = 1;
+  } else if (start.parent != state_.registry.machine.get() || !SameName(start.name, "SOFTWARE")) {
+    return;
+  }
+  if (parts->size() > at && SameName((*parts)[at], kWow64Node)) return;
+  parts->insert(parts->begin() + static_cast<std::ptrdiff_t>(at), kWow64Node);
+}
 
 long SimRegistry::Resolve(HKey key, Target* target) const {
   if (key == kHKeyPerformanceData) {
@@ -96,6 +120,7 @@ long SimRegistry::OpenKeyEx(HKey parent, const std::string& subKey, std::uint32_
     *result = NewHandle(nullptr, MapAccess(access, true));
     return kErrorSuccess;
   }
+  Redirect(*target.node, &parts, access);
   std::size_t matched = 0;
   std::shared_ptr<RegNode> node = WalkExisting(target.node, parts, &matched);
   if (matched != parts.size()) return kErrorFileNotFound;
@@ -116,6 +141,7 @@ long SimRegistry::CreateKeyEx(HKey parent, const std::string& subKey, std::uint3
   if (target.performance) {
     return parts.empty() ? OpenKeyEx(parent, subKey, access, result) : kErrorAccessDenied;
   }
+  Redirect(*target.node, &parts, access);
   std::size_t matched = 0;
   std::shared_ptr<RegNode> node = WalkExisting(target.node, parts, &matched);
   const bool creates = matched != parts.size();
@@ -243,11 +269,16 @@ long SimRegistry::DeleteValue(HKey key, const std::string& name) {
 }
 
 long SimRegistry::DeleteKey(HKey parent, const std::string& subKey) {
+  return DeleteKeyEx(parent, subKey, 0);  // RegDeleteKey works in the process's own view
+}
+
+long SimRegistry::DeleteKeyEx(HKey parent, const std::string& subKey, std::uint32_t view) {
   Target target;
   if (long error = Resolve(parent, &target)) return error;
   std::vector<std::string> parts;
   if (long error = SplitKeyPath(subKey, &parts)) return error;
   if (target.performance) return parts.empty() ? kErrorAccessDenied : kErrorFileNotFound;
+  Redirect(*target.node, &parts, view);
   std::size_t matched = 0;
   std::shared_ptr<RegNode> node = WalkExisting(target.node, parts, &matched);
   if (matched != parts.size()) return kErrorFileNotFound;

@@ -2,6 +2,7 @@
 // The simulated registry (see SimRegistry.cpp for how it behaves).
 
 #include <string>
+#include <vector>
 
 #include "platform/sim/SimState.h"
 
@@ -23,6 +24,7 @@ class SimRegistry : public IRegistry {
                   std::uint32_t size) override;
   long DeleteValue(HKey key, const std::string& name) override;
   long DeleteKey(HKey parent, const std::string& subKey) override;
+  long DeleteKeyEx(HKey parent, const std::string& subKey, std::uint32_t view) override;
   long EnumKeyEx(HKey key, std::uint32_t index, std::string* name) override;
   long EnumValue(HKey key, std::uint32_t index, std::string* name) override;
   long QueryInfoKey(HKey key, RegKeyInfo* info) override;
@@ -39,6 +41,9 @@ class SimRegistry : public IRegistry {
     bool performance = false;
   };
   long Resolve(HKey key, Target* target) const;
+  // Puts the 32-bit view's "Wow6432Node" into a path that reaches below HKEY_LOCAL_MACHINE\SOFTWARE
+  // when the access (or the process) asks for that view on 64-bit Windows.
+  void Redirect(const RegNode& start, std::vector<std::string>* parts, std::uint32_t access) const;
   HKey NewHandle(std::shared_ptr<RegNode> node, std::uint32_t access);
 
   SimPlatform::State& state_;

@@ -121,6 +121,12 @@ struct SystemState {
   std::map<std::string, int> mutexHandles;  // open handles per mutex name, in this process
   std::set<std::string> heldMutexes;        // names other processes hold
   std::uint32_t lastError = kErrorSuccess;
+  // 64-bit Windows (two registry views, System32 and SysWOW64), and whether the program runs
+  // there as a 64-bit process; a 32-bit one sees the 32-bit views unless it names the other, and
+  // System32 as SysWOW64 while file-system redirection is on.
+  bool windows64 = false;
+  bool process64 = false;
+  bool fsRedirectionOff = false;
 };
 
 // --- Processors and processes ------------------------------------------------------------

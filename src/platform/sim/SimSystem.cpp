@@ -200,6 +200,35 @@ std::uint32_t SimSystem::GetLastError() { return state_.system.lastError; }
 
 void SimSystem::SetLastError(std::uint32_t code) { state_.system.lastError = code; }
 
+std::uint16_t SimSystem::GetNativeProcessorArchitecture() {
+  return state_.system.windows64 ? kProcessorArchitectureAmd64 : kProcessorArchitectureIntel;
+}
+
+bool SimSystem::IsWow64Process(bool* wow64) {
+  *wow64 = state_.system.windows64 && !state_.system.process64;
+  return true;
+}
+
+// Only a 32-bit process on 64-bit Windows has a redirection to switch off.
+bool SimSystem::Wow64DisableWow64FsRedirection(Handle* oldValue) {
+  if (!state_.system.windows64 || state_.system.process64) {
+    state_.system.lastError = kErrorInvalidFunction;
+    return false;
+  }
+  *oldValue = state_.system.fsRedirectionOff ? 1 : 0;
+  state_.system.fsRedirectionOff = true;
+  return true;
+}
+
+bool SimSystem::Wow64RevertWow64FsRedirection(Handle oldValue) {
+  if (!state_.system.windows64 || state_.system.process64) {
+    state_.system.lastError = kErrorInvalidFunction;
+    return false;
+  }
+  state_.system.fsRedirectionOff = oldValue != 0;
+  return true;
+}
+
 void SimSystem::ProcessMessages() {
   state_.RunDueActions(state_.clock.now);
   // A copy, so that the action may replace itself.

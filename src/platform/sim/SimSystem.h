@@ -38,6 +38,10 @@ class SimSystem : public ISystem {
   bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) override;
   std::uint32_t GetLastError() override;
   void SetLastError(std::uint32_t code) override;
+  std::uint16_t GetNativeProcessorArchitecture() override;
+  bool IsWow64Process(bool* wow64) override;
+  bool Wow64DisableWow64FsRedirection(Handle* oldValue) override;
+  bool Wow64RevertWow64FsRedirection(Handle oldValue) override;
   void ProcessMessages() override;
 
  private:

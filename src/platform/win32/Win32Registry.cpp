@@ -121,6 +121,17 @@ class Win32Registry : public IRegistry {
     return ::RegDeleteKeyA(ToHkey(parent), subKey.c_str());
   }
 
+  // RegDeleteKeyEx came with 64-bit Windows XP and Vista: it is looked up, not imported.
+  long DeleteKeyEx(HKey parent, const std::string& subKey, std::uint32_t view) override {
+    using DeleteKeyExA = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+    HMODULE advapi = ::GetModuleHandleA("advapi32.dll");
+    auto call = advapi == nullptr ? nullptr
+                                  : reinterpret_cast<DeleteKeyExA>(reinterpret_cast<void (*)()>(
+                                        ::GetProcAddress(advapi, "RegDeleteKeyExA")));
+    if (view == 0 || call == nullptr) return ::RegDeleteKeyA(ToHkey(parent), subKey.c_str());
+    return call(ToHkey(parent), subKey.c_str(), view, 0);
+  }
+
   long EnumKeyEx(HKey key, std::uint32_t index, std::string* name) override {
     return EnumName(
         key, index, kKeyNameBuffer, name, [](HKEY k, DWORD i, char* buffer, DWORD* length) {

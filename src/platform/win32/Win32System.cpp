@@ -18,6 +18,9 @@ static_assert(kCreateSuspended == CREATE_SUSPENDED);
 static_assert(kResumeThreadFailed == static_cast<DWORD>(-1));
 static_assert(kErrorBadExeFormat == ERROR_BAD_EXE_FORMAT);
 static_assert(kStartupInfoSize == sizeof(STARTUPINFOA));
+static_assert(kProcessorArchitectureAmd64 == PROCESSOR_ARCHITECTURE_AMD64);
+static_assert(kProcessorArchitectureIa64 == PROCESSOR_ARCHITECTURE_IA64);
+static_assert(kErrorInvalidFunction == ERROR_INVALID_FUNCTION);
 
 namespace {
 
@@ -32,6 +35,15 @@ SYSTEMTIME ToWindows(const SystemTime& time) {
   result.wSecond = time.second;
   result.wMilliseconds = time.milliseconds;
   return result;
+}
+
+// A kernel32 function looked up by name; null where this Windows lacks it.
+template <class F>
+F Kernel32(const char* name) {
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  return kernel == nullptr
+             ? nullptr
+             : reinterpret_cast<F>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel, name)));
 }
 
 std::uint64_t ToUint64(const FILETIME& time) {
@@ -232,6 +244,47 @@ class Win32System : public ISystem {
   std::uint32_t GetLastError() override { return ::GetLastError(); }
 
   void SetLastError(std::uint32_t code) override { ::SetLastError(code); }
+
+  // These calls came with Windows XP (and XP SP2 for IsWow64Process); the program also runs
+  // where kernel32 lacks them, so they are looked up instead of imported.
+  std::uint16_t GetNativeProcessorArchitecture() override {
+    SYSTEM_INFO info{};
+    if (auto native = Kernel32<void(WINAPI*)(LPSYSTEM_INFO)>("GetNativeSystemInfo")) {
+      native(&info);
+    } else {
+      ::GetSystemInfo(&info);
+    }
+    return info.wProcessorArchitecture;
+  }
+
+  bool IsWow64Process(bool* wow64) override {
+    auto call = Kernel32<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
+    BOOL result = FALSE;
+    if (call != nullptr && !call(::GetCurrentProcess(), &result)) return false;
+    *wow64 = result != FALSE;
+    return true;
+  }
+
+  bool Wow64DisableWow64FsRedirection(Handle* oldValue) override {
+    auto call = Kernel32<BOOL(WINAPI*)(PVOID*)>("Wow64DisableWow64FsRedirection");
+    if (call == nullptr) {
+      ::SetLastError(ERROR_INVALID_FUNCTION);
+      return false;
+    }
+    PVOID old = nullptr;
+    if (!call(&old)) return false;
+    *oldValue = reinterpret_cast<Handle>(old);
+    return true;
+  }
+
+  bool Wow64RevertWow64FsRedirection(Handle oldValue) override {
+    auto call = Kernel32<BOOL(WINAPI*)(PVOID)>("Wow64RevertWow64FsRedirection");
+    if (call == nullptr) {
+      ::SetLastError(ERROR_INVALID_FUNCTION);
+      return false;
+    }
+    return call(reinterpret_cast<PVOID>(oldValue)) != FALSE;
+  }
 
   // A WM_QUIT found here is posted again, so that the message loop that owns the program
   // still sees it and ends.

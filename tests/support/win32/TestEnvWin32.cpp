@@ -1,11 +1,13 @@
 #include "platform/win32/Win32Platform.h"
 #include "support/ProbePrograms.h"
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 
 #include "platform/win32/Win32Api.h"
 
 #include <string>
 
+#include "items/StartupApproval.h"
 #include "util/Text.h"
 
 namespace lw::test {
@@ -15,7 +17,7 @@ const char* const kSystemKeys[] = {
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
 };
-}
+}  // namespace
 
 void ResetPlatform() {
   InstallPlatform(MakeWin32Platform());
@@ -25,8 +27,24 @@ void ResetPlatform() {
     for (const char* path : kSystemKeys) {
       DeleteKeyTree(root, path);
       HKey key = 0;
-      if (Reg().CreateKeyEx(root, path, kKeyAllAccess, &key, nullptr) == kErrorSuccess) {
+      if (Reg().CreateKeyEx(root, path, RawAccess(kKeyAllAccess), &key, nullptr) == kErrorSuccess) {
         Reg().CloseKey(key);
+      }
+    }
+  }
+  // The helpers work in the program's view (the 32-bit one); the 64-bit view's Run keys and
+  // Task Manager's start-up switches are cleared too.
+  {
+    InRawView in(kKeyWow64_64Key);
+    for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
+      DeleteKeyTree(root, std::string(kStartupApprovedKey).substr(1));
+      for (const char* path : kSystemKeys) {
+        DeleteKeyTree(root, path);
+        HKey key = 0;
+        if (Reg().CreateKeyEx(root, path, RawAccess(kKeyAllAccess), &key, nullptr) ==
+            kErrorSuccess) {
+          Reg().CloseKey(key);
+        }
       }
     }
   }

@@ -1,0 +1,137 @@
+// The machine's Run key on 64-bit Windows: both views are taken over, same-named values of the
+// two views stay two items, and everything that goes back goes to the view it came from. On
+// the simulation the program runs as the shipped 32-bit process on 64-bit Windows; under Wine
+// the test process is a 64-bit one. The program's view is the 32-bit one either way.
+
+#include <string>
+
+#include "install/StartupMover.h"
+#include "items/ItemManager.h"
+#include "runner/LogonRunner.h"
+#include "support/TakeOverFixture.h"
+#include "util/ExecutablePath.h"
+#include "util/WindowsBitness.h"
+
+namespace lw::test {
+namespace {
+
+constexpr char kTray64[] = "Tray (64-bit)";
+
+class MachineViewsTest : public TakeOverFixture {
+ protected:
+  void SetUp() override {
+    TakeOverFixture::SetUp();
+#ifndef _WIN32
+    // The units start anew on the 64-bit machine, as the program does when it starts there.
+    FreeOptions();
+    FinalizeProcessUnits();
+    Sim().SetWindows64();
+    InitializeProcessUnits();
+    CreateOptions();
+#endif
+    if (!IsWindows64()) GTEST_SKIP() << "needs 64-bit Windows";
+  }
+
+  static void Plant(std::uint32_t view, const std::string& name, const std::string& command) {
+    InRawView in(view);
+    SetRawString(kHKeyLocalMachine, kRunKey, name, command);
+  }
+  static ValueMap RunValues(std::uint32_t view) {
+    InRawView in(view);
+    return Values(kHKeyLocalMachine, kRunKey);
+  }
+  static void Pass() {
+    StartupMover mover;
+    mover.DetectNewRunItems();
+  }
+  // Both namesakes and a user's one, taken over.
+  void PlantTrays() {
+    Plant(kKeyWow64_32Key, "Tray", "tray32.exe");
+    Plant(kKeyWow64_64Key, "Tray", "tray64.exe");
+    SetRawString(kHKeyCurrentUser, kRunKey, "Tray", "user-tray.exe");
+    Pass();
+  }
+};
+
+TEST_F(MachineViewsTest, BothViewsAreTakenOverAndSameNamesStayTwoItems) {
+  PlantTrays();
+  const std::string user = CurrentUserName() + "_Tray";
+  const ValueMap stored{{"Tray", "tray32.exe"}, {kTray64, "tray64.exe"}, {user, "user-tray.exe"}};
+  EXPECT_EQ(Store(kRunItemsKey), stored);
+  EXPECT_EQ(Store(kRunNewItemsKey), stored);
+  EXPECT_EQ(SortEntries(kRunSortKey).size(), 3u);
+  EXPECT_TRUE(RunValues(kKeyWow64_32Key).empty());
+  EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
+  EXPECT_TRUE(Values(kHKeyCurrentUser, kRunKey).empty());
+  // The view is recorded only for the 64-bit one: a store without the record reads as before.
+  EXPECT_EQ(RawDword(kHKeyLocalMachine, kRunLocationKey, std::string(kTray64) + kViewSuffix), 64);
+  EXPECT_FALSE(
+      RawValueExists(kHKeyLocalMachine, kRunLocationKey, std::string("Tray") + kViewSuffix));
+
+  // The 64-bit program writes itself back: removed again from its view, its stored command
+  // kept, and its namesake of the 32-bit view never confused with it.
+  Plant(kKeyWow64_64Key, "Tray", "tray64.exe /again");
+  Pass();
+  EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
+  EXPECT_EQ(Store(kRunItemsKey), stored);
+}
+
+TEST_F(MachineViewsTest, EveryWayBackGoesToTheViewTheItemCameFrom) {
+  PlantTrays();
+  ItemManager& items = SharedItemManager();
+
+  items.ExcludeRunItem(kTray64);
+  EXPECT_EQ(RunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
+  EXPECT_TRUE(RunValues(kKeyWow64_32Key).empty());
+  EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{kTray64, "EXCLUDE"}}));
+  Pass();  // excluded: it stays with Windows
+  EXPECT_EQ(RunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
+
+  items.IncludeRunItem(kTray64, "", false);
+  EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
+  EXPECT_EQ(Store(kRunItemsKey)[kTray64], "tray64.exe");
+  EXPECT_TRUE(Store(kRunExcludeKey).empty());
+
+  items.DisableRunItem(kTray64, "");
+  EXPECT_EQ(Store(kRunDisabledKey), (ValueMap{{kTray64, "tray64.exe"}}));
+  Plant(kKeyWow64_64Key, "Tray", "tray64.exe");  // it puts itself back: disabled means gone
+  Pass();
+  EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
+  EXPECT_EQ(GetRunItemState("Tray", ""), ItemState::kSorted);  // the namesake is untouched
+  items.EnableRunItem(kTray64);
+  EXPECT_EQ(GetRunItemState(kTray64, ""), ItemState::kSorted);
+
+  StartupMover mover;
+  for (const ManagedRunValue& item : mover.ManagedRunItems()) {
+    EXPECT_TRUE(mover.RestoreRunItem(item.name, item.command)) << item.name << mover.LastError();
+  }
+  EXPECT_EQ(RunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
+  EXPECT_EQ(RunValues(kKeyWow64_32Key), (ValueMap{{"Tray", "tray32.exe"}}));
+  EXPECT_EQ(Values(kHKeyCurrentUser, kRunKey), (ValueMap{{"Tray", "user-tray.exe"}}));
+}
+
+TEST_F(MachineViewsTest, RunnerHandsBackAProgramThatWroteItselfBackIntoItsView) {
+  Plant(kKeyWow64_64Key, "Tray", "tray64.exe");
+  Pass();
+  Plant(kKeyWow64_64Key, "Tray", "tray64.exe");
+  std::vector<std::string> status;
+  LogonRunner runner([&](const std::string& text) { status.push_back(text); }, RunnerUse::kLogon);
+  runner.RunRunkeyItems();
+  EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{kTray64, "EXCLUDE"}}));
+  EXPECT_EQ(RunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
+  ASSERT_FALSE(status.empty());
+  EXPECT_NE(status.back().find(kTray64), std::string::npos) << status.back();
+}
+
+TEST_F(MachineViewsTest, AppPathsOfBothViewsAreFound) {
+  for (std::uint32_t view : {kKeyWow64_64Key, kKeyWow64_32Key}) {
+    InRawView in(view);
+    const std::string name = view == kKeyWow64_64Key ? "tool64.exe" : "tool32.exe";
+    SetRawString(kHKeyLocalMachine, std::string(kAppPathsKey) + "\\" + name, "",
+                 "C:\\Tools\\" + name);
+    EXPECT_EQ(AppPathsEntry(kHKeyLocalMachine, name), "C:\\Tools\\" + name);
+  }
+}
+
+}  // namespace
+}  // namespace lw::test

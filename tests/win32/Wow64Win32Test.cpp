@@ -1,0 +1,103 @@
+// What 64-bit Windows looks like to the 64-bit test process under Wine's 64-bit prefix: two
+// views of the machine's keys (the 32-bit one under Wow6432Node), keys both views share, the
+// system folders, and values planted by reg.exe in either view as the program then reads them.
+
+#include "platform/win32/Win32Api.h"
+
+#include <string>
+
+#include "install/StartupMover.h"
+#include "items/ItemManager.h"
+#include "support/RawRegistry.h"
+#include "support/TakeOverFixture.h"
+#include "util/WindowsBitness.h"
+
+namespace lw::test {
+namespace {
+
+constexpr char kRunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// Runs reg.exe with the arguments and waits for it to end; its exit code.
+DWORD RunReg(const std::string& arguments) {
+  std::string line = "reg.exe " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process)) {
+    return static_cast<DWORD>(-1);
+  }
+  DWORD code = static_cast<DWORD>(-1);
+  if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+    ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return code;
+}
+
+std::string ReadIn(std::uint32_t view, HKey root, const std::string& path,
+                   const std::string& name) {
+  InRawView in(view);
+  return RawString(root, path, name);
+}
+
+class Wow64Win32Test : public TakeOverFixture {};
+
+TEST_F(Wow64Win32Test, TheTestProcessIsA64BitOneWithoutRedirection) {
+  EXPECT_TRUE(IsWindows64());
+  EXPECT_FALSE(IsWow64Process());
+  EXPECT_EQ(ProgramRegistryView(), kKeyWow64_32Key);
+  Handle old = 0;
+  EXPECT_FALSE(Sys().Wow64DisableWow64FsRedirection(&old));
+  const std::string windows = Sys().GetWindowsDirectory();
+  EXPECT_NE(Files().GetFileAttributes(windows + "\\SysWOW64"), kInvalidFileAttributes);
+  // Sysnative is a name for 32-bit processes only.
+  EXPECT_EQ(Files().GetFileAttributes(windows + "\\Sysnative"), kInvalidFileAttributes);
+}
+
+TEST_F(Wow64Win32Test, TheMachinesRunKeyHasTwoViewsAndTheUsersOneIsShared) {
+  for (std::uint32_t view : {kKeyWow64_32Key, kKeyWow64_64Key}) {
+    InRawView in(view);
+    SetRawString(kHKeyLocalMachine, kRunPath, "Probe", view == kKeyWow64_32Key ? "p32" : "p64");
+  }
+  EXPECT_EQ(ReadIn(kKeyWow64_32Key, kHKeyLocalMachine, kRunPath, "Probe"), "p32");
+  EXPECT_EQ(ReadIn(kKeyWow64_64Key, kHKeyLocalMachine, kRunPath, "Probe"), "p64");
+  // The 32-bit view is the 64-bit view's Wow6432Node; a 64-bit process naming no view sees the
+  // 64-bit one.
+  EXPECT_EQ(ReadIn(kKeyWow64_64Key, kHKeyLocalMachine,
+                   "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", "Probe"),
+            "p32");
+  HKey key = 0;
+  ASSERT_EQ(Reg().OpenKeyEx(kHKeyLocalMachine, kRunPath, kKeyRead, &key), kOk);
+  std::string data(16, '\0');
+  std::uint32_t size = 16;
+  EXPECT_EQ(Reg().QueryValueEx(key, "Probe", nullptr, data.data(), &size), kOk);
+  EXPECT_EQ(std::string(data.c_str()), "p64");
+  Reg().CloseKey(key);
+
+  // The user's Run key is one for both views.
+  {
+    InRawView in(kKeyWow64_64Key);
+    SetRawString(kHKeyCurrentUser, kRunPath, "Mine", "mine.exe");
+  }
+  EXPECT_EQ(ReadIn(kKeyWow64_32Key, kHKeyCurrentUser, kRunPath, "Mine"), "mine.exe");
+}
+
+// What a user (or an installer) plants with reg.exe in either view is what the program lists,
+// each under its own name.
+TEST_F(Wow64Win32Test, ValuesPlantedByRegInEitherViewAreListedFromThatView) {
+  const std::string key = "HKLM\\" + std::string(kRunPath);
+  ASSERT_EQ(RunReg("add \"" + key + "\" /v Planted /d planted32.exe /f /reg:32"), 0u);
+  ASSERT_EQ(RunReg("add \"" + key + "\" /v Planted /d planted64.exe /f /reg:64"), 0u);
+  StartupMover mover;
+  ValueMap listed;
+  for (int i = 0; i < mover.RunItemCount(); ++i) {
+    const RunKeyItem& item = mover.RunItem(i);
+    listed[item.name] = item.command;
+  }
+  EXPECT_EQ(listed,
+            (ValueMap{{"Planted", "planted32.exe"}, {"Planted (64-bit)", "planted64.exe"}}));
+}
+
+}  // namespace
+}  // namespace lw::test
