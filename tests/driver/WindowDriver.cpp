@@ -364,6 +364,13 @@ bool ClickListRow(HWND list, int row) {
          ::PostMessageA(list, WM_LBUTTONUP, 0, at) != FALSE;
 }
 
+HWND FocusedWindow(HWND windowOfThread) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = ::GetWindowThreadProcessId(windowOfThread, nullptr);
+  return thread != 0 && ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
 bool TypeKeys(const std::vector<WORD>& chord) {
   std::vector<INPUT> inputs;
   for (WORD key : chord) {

@@ -120,6 +120,9 @@ bool ClickListRow(HWND list, int row);
 // each key of the chord goes down in order, then up in reverse order.
 bool TypeKeys(const std::vector<WORD>& chord);
 
+// The window that has the keyboard focus in the thread of the given window (null when none).
+HWND FocusedWindow(HWND windowOfThread);
+
 // PostMessage, for what a notification icon or another program would send.
 bool PostWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

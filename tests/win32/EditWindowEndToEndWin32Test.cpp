@@ -188,6 +188,78 @@ TEST_F(EditWindowEndToEndTest, FromTheMainWindowEveryChangeIsStoredAtOnceAndKept
   EXPECT_EQ(RunOrder(), (std::vector<std::string>{"Charlie", "Bravo", "Alpha", added}));
 }
 
+// Without the mouse: pages, the pop-up menu at the focused row, Delete in both lists (each with
+// its question) and Enter in the pause field.
+TEST_F(EditWindowEndToEndTest, TheKeyboardReachesTheCommands) {
+  StageRunItems({{"Alpha", ProbeCommand("a"), ""}, {"Bravo", ProbeCommand("b"), ""}});
+  SetRawString(kHKeyLocalMachine, kRunDisabledKey, "Delta", ProbeCommand("d"));
+  ChildProcess process = Start("");
+  const HWND main = driver::WaitForProcessWindow(process.Id(), kMainWindowQuery);
+  ASSERT_NE(main, nullptr);
+  const HWND edit = OpenFromMain(process, main);
+  ASSERT_NE(edit, nullptr);
+  const HWND list = Control(edit, kEditRunIds.list);
+  const HWND lower = Control(edit, kEditRunIds.lowerList);
+  ASSERT_TRUE(ShowsRows(lower, {"Delta"}));
+  ::SetForegroundWindow(edit);
+  ASSERT_TRUE(driver::WaitUntil([&] { return ::GetForegroundWindow() == edit; }));
+  ASSERT_TRUE(driver::ClickListRow(list, 0));
+
+  // Ctrl+Tab and Ctrl+PgUp: the other page, and back.
+  const HWND startupList = Control(edit, kEditStartupIds.list);
+  ASSERT_TRUE(driver::TypeKeys({VK_CONTROL, VK_TAB}));
+  ASSERT_TRUE(driver::WaitUntil(
+      [&] { return driver::IsVisible(startupList) && !driver::IsVisible(list); }));
+  ASSERT_TRUE(driver::TypeKeys({VK_CONTROL, VK_PRIOR}));
+  ASSERT_TRUE(driver::WaitUntil([&] { return driver::IsVisible(list); }));
+
+  // Delete in the ordered list is Disable, with its question: No changes nothing.
+  ASSERT_TRUE(driver::ClickListRow(list, 0));
+  ASSERT_TRUE(driver::WaitUntil([&] { return Enabled(edit, kEditRunIds.disable); }));
+  ASSERT_TRUE(driver::TypeKeys({VK_DELETE}));
+  ASSERT_TRUE(Answer(process, kMsgConfirmDisable, IDNO));
+  EXPECT_EQ(RunOrder(), (std::vector<std::string>{"Alpha", "Bravo"}));
+  // The keyboard is back where it was before the question.
+  EXPECT_TRUE(driver::WaitUntil([&] { return driver::FocusedWindow(edit) == list; }));
+
+  // The context-menu key and Shift+F10 open the pop-up (once) at the list that has the focus;
+  // Esc closes the menu, not the window.
+  const driver::WindowQuery menus{"#32768", "", true};
+  for (const std::vector<WORD>& chord : {std::vector<WORD>{VK_APPS}, {VK_SHIFT, VK_F10}}) {
+    ASSERT_TRUE(driver::ClickListRow(list, 0));
+    ASSERT_TRUE(driver::WaitUntil([&] { return Enabled(edit, kEditRunIds.disable); }));
+    ASSERT_TRUE(driver::TypeKeys(chord));
+    ASSERT_NE(driver::WaitForProcessWindow(process.Id(), menus), nullptr) << chord.back();
+    EXPECT_EQ(driver::ProcessWindows(process.Id(), menus).size(), 1u);
+    ASSERT_TRUE(driver::TypeKeys({VK_ESCAPE}));
+    ASSERT_TRUE(
+        driver::WaitUntil([&] { return driver::ProcessWindows(process.Id(), menus).empty(); }));
+    EXPECT_TRUE(driver::IsVisible(edit));
+  }
+
+  // Enter in the pause field presses "set".
+  const HWND pause = Control(edit, kEditRunIds.pause);
+  ::SendMessageA(pause, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("700"));
+  ASSERT_TRUE(driver::PostWindowMessage(pause, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)));
+  ASSERT_TRUE(driver::PostWindowMessage(pause, WM_LBUTTONUP, 0, MAKELPARAM(2, 2)));
+  ASSERT_TRUE(driver::TypeKeys({VK_RETURN}));
+  ASSERT_TRUE(driver::WaitUntil(
+      [] { return RawDword(kHKeyLocalMachine, kCustomDelaysKey, "Alpha", -1) == 700; }));
+
+  // Delete in the lower list deletes the disabled item, after its question.
+  ASSERT_TRUE(driver::ClickListRow(lower, 0));
+  ASSERT_TRUE(driver::WaitUntil([&] { return Enabled(edit, kEditRunIds.remove); }));
+  ASSERT_TRUE(driver::TypeKeys({VK_DELETE}));
+  ASSERT_TRUE(Answer(process, kMsgConfirmDelete, IDYES));
+  ASSERT_TRUE(ShowsRows(lower, {}));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "Delta"));
+
+  ASSERT_TRUE(driver::PostWindowMessage(edit, WM_CLOSE, 0, 0));
+  ASSERT_TRUE(driver::WaitUntil([&] { return ::IsWindowEnabled(main); }));
+  ASSERT_TRUE(driver::PostWindowMessage(main, WM_CLOSE, 0, 0));
+  EXPECT_EQ(ExitCode(process), 0);
+}
+
 // The new-items icon a logon leaves opens the window (without the main window); closing it
 // removes the icon and ends the program.
 TEST_F(EditWindowEndToEndTest, FromTheNewItemsIconClosingEndsTheProgram) {

@@ -263,12 +263,13 @@ bool EditWindowView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_CONTEXTMENU: {
       const int list = ListOfWindow(reinterpret_cast<HWND>(wParam));
       if (list < 0 || logic_ == nullptr) return false;
-      // From the keyboard (the menu key, Shift+F10) the point is -1, -1: the menu opens at the
-      // focused row.
-      FlushSelectionChanges();
-      const bool fromKeyboard = lParam == -1;
-      logic_->OnMouseDown(static_cast<EditListId>(list), true);
-      menuAtRow_ = fromKeyboard;
+      // From the keyboard the point is -1, -1: the menu opens at the focused row.
+      if (lParam == -1) {
+        OpenMenuFromKeyboard(static_cast<EditListId>(list));
+      } else {
+        FlushSelectionChanges();
+        logic_->OnMouseDown(static_cast<EditListId>(list), true);
+      }
       result = 0;
       return true;
     }
@@ -306,6 +307,13 @@ bool EditWindowView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
   }
 }
 
+void EditWindowView::OpenMenuFromKeyboard(EditListId list) {
+  FlushSelectionChanges();
+  logic_->OnMouseDown(list, true);
+  // The logic asked for its menu (posted): it opens at the focused row.
+  menuAtRow_ = true;
+}
+
 bool EditWindowView::InSplitter(POINT client) const {
   RECT clientRect{};
   ::GetClientRect(Handle(), &clientRect);
@@ -334,18 +342,25 @@ bool EditWindowView::OnSetCursor() {
   return true;
 }
 
-bool EditWindowView::OnKey(UINT key, HWND focus) {
+bool EditWindowView::OnKey(UINT message, UINT key, HWND focus) {
   if (logic_ == nullptr || !Visible()) return false;
   const bool control = KeyDown(VK_CONTROL);
   const bool shift = KeyDown(VK_SHIFT);
-  const bool alt = KeyDown(VK_MENU);
-  if (alt) return false;
+  const int list = ListOfWindow(focus);
+  // The context-menu key and Shift+F10 (a system key) open the pop-up at the focused row. Both
+  // are taken here, the menu key's release too, so that the list does not make a second
+  // WM_CONTEXTMENU of them.
+  const bool menuKey = key == VK_APPS || (key == VK_F10 && shift && !control);
+  if (list >= 0 && menuKey) {
+    if (message != WM_KEYUP) OpenMenuFromKeyboard(static_cast<EditListId>(list));
+    return true;
+  }
+  if (message != WM_KEYDOWN || KeyDown(VK_MENU)) return false;
   // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp: the other page (there are two).
   if (control && (key == VK_TAB || key == VK_NEXT || key == VK_PRIOR)) {
     ShowPage(1 - CurrentPage());
     return true;
   }
-  const int list = ListOfWindow(focus);
   if (list < 0) return false;
   FlushSelectionChanges();
   const auto id = static_cast<EditListId>(list);

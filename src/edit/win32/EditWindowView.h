@@ -48,7 +48,7 @@ class EditWindowView final : public Win32Form, private IEditView {
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   void OnClose() override;
   void OnResized() override { Layout(); }
-  bool OnKey(UINT key, HWND focus) override;
+  bool OnKey(UINT message, UINT key, HWND focus) override;
   bool OnSetCursor() override;
 
  private:
@@ -82,6 +82,7 @@ class EditWindowView final : public Win32Form, private IEditView {
   void OnButton(int id);
   void OnMenuCommand(int id);
   void OpenPopupMenu();
+  void OpenMenuFromKeyboard(EditListId list);
   void NoteSelectionChange(EditListId list);
   void FlushSelectionChanges();
   void ApplyControls();

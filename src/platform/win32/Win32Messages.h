@@ -9,18 +9,21 @@
 
 namespace lw {
 
-// The message that offers a key to a form: wParam the virtual key, lParam the window that has
-// the focus; a form that used the key answers non-zero. Windows that do not know it answer 0.
+// The message that offers a key to a form (WM_KEYDOWN, WM_SYSKEYDOWN, WM_KEYUP): lParam points to
+// the MSG, whose hwnd is the window that has the focus; a form that used the key answers
+// non-zero. Windows that do not know the message answer 0.
 inline UINT PreviewKeyMessage() {
   static const UINT message = ::RegisterWindowMessageA("Launchward.PreviewKey");
   return message;
 }
 
 inline void DispatchWindowMessage(MSG& message) {
-  if (message.message == WM_KEYDOWN && message.hwnd != nullptr) {
+  const bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN ||
+                   message.message == WM_KEYUP;
+  if (key && message.hwnd != nullptr) {
     HWND form = ::GetAncestor(message.hwnd, GA_ROOT);
-    if (form != nullptr && ::SendMessageA(form, PreviewKeyMessage(), message.wParam,
-                                          reinterpret_cast<LPARAM>(message.hwnd)) != 0) {
+    if (form != nullptr &&
+        ::SendMessageA(form, PreviewKeyMessage(), 0, reinterpret_cast<LPARAM>(&message)) != 0) {
       return;
     }
   }

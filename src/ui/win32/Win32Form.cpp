@@ -324,6 +324,20 @@ LRESULT Win32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
+    case WM_ACTIVATE: {
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+        break;
+      }
+      HWND back = lastFocus_;
+      if (back != nullptr && ::IsWindow(back) && ::IsChild(hwnd_, back) &&
+          ::IsWindowVisible(back) && ::IsWindowEnabled(back)) {
+        ::SetFocus(back);
+        return 0;
+      }
+      break;
+    }
     case WM_CLOSE:
       DispatchEvent([this] { OnClose(); });
       return 0;
@@ -374,8 +388,8 @@ LRESULT Win32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     default: {
       if (message == PreviewKeyMessage()) {
         bool used = false;
-        DispatchEvent(
-            [&] { used = OnKey(static_cast<UINT>(wParam), reinterpret_cast<HWND>(lParam)); });
+        const MSG& key = *reinterpret_cast<const MSG*>(lParam);
+        DispatchEvent([&] { used = OnKey(key.message, static_cast<UINT>(key.wParam), key.hwnd); });
         return used ? 1 : 0;
       }
       LRESULT result = 0;

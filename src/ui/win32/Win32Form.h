@@ -111,9 +111,10 @@ class Win32Form {
   virtual void OnClose();
   // The client area changed its size (after the anchored controls followed).
   virtual void OnResized() {}
-  // A key pressed in one of the form's windows (focus: the window that has the focus), before
-  // keyboard navigation and the window itself see it; true when the form used it.
-  virtual bool OnKey(UINT /*key*/, HWND /*focus*/) { return false; }
+  // A key pressed (WM_KEYDOWN, WM_SYSKEYDOWN) or let go (WM_KEYUP) in one of the form's windows
+  // (focus: the window that has the focus), before keyboard navigation and the window itself
+  // see it; true when the form used it.
+  virtual bool OnKey(UINT /*message*/, UINT /*key*/, HWND /*focus*/) { return false; }
   // Over the form's own client area (no control under the mouse): true when the form set the
   // cursor itself.
   virtual bool OnSetCursor() { return false; }
@@ -149,6 +150,9 @@ class Win32Form {
   int statusBar_ = 0;
   int modalResult_ = 0;
   bool modal_ = false;
+  // The control that had the keyboard focus when the form was last deactivated (a message box
+  // came up, say): it gets the focus back, as in a dialog.
+  HWND lastFocus_ = nullptr;
 };
 
 // The layouts are drawn for 96 dots per inch. The program tells Windows that it scales its
