@@ -6,28 +6,19 @@
 #include "edit/EditWindow.h"
 #include "edit/ListMover.h"
 #include "items/ItemManager.h"
-#include "platform/Platform.h"
-#include "runner/LogonRunner.h"
 #include "store/SettingsStore.h"
 #include "ui/Dialogs.h"
 #include "ui/NewItemDialog.h"
 #include "util/CurrentUser.h"
 #include "util/Error.h"
-#include "util/ExecutablePath.h"
 #include "util/Text.h"
 
 namespace lw {
 
 namespace {
 
-constexpr std::size_t kCommandColumn = 0;  // the command of both Run-key lists
 constexpr std::size_t kRunDisabledStatus = 1;
 constexpr std::size_t kStartupDisabledStatus = 0;
-
-// The folder part of a path: up to and including its last backslash or colon.
-std::string FolderOf(const std::string& path) {
-  return path.substr(0, path.size() - ExtractFileName(path).size());
-}
 
 // The stored item name split into its value name and user prefix, as the item manager takes it.
 void SplitStoredName(const std::string& storedName, std::string& valueName, std::string& prefix) {
@@ -35,14 +26,26 @@ void SplitStoredName(const std::string& storedName, std::string& valueName, std:
   prefix = storedName.substr(0, storedName.size() - valueName.size());
 }
 
-bool StartupOrderHolds(const std::string& path) {
-  for (std::int32_t index = 0; index < GetStartupSortCount(); ++index) {
-    if (SameText(SharedRegistry().GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index)),
-                 path)) {
-      return true;
-    }
+bool StoreHolds(const std::string& key, const std::string& name) {
+  return SharedRegistry().ValueExistsAt(kProgramRoot, key, name);
+}
+
+// Whether "StartupSort" lists a shortcut of that file name, in whatever folder.
+bool StartupOrderHoldsName(const std::string& fileName) {
+  const std::int32_t count = GetStartupSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    const std::string entry =
+        SharedRegistry().GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index));
+    if (SameText(ExtractFileName(entry), fileName)) return true;
   }
   return false;
+}
+
+// A change the registry refused without a word (a value that could not be deleted, an integer
+// that was not written) is found by looking: the command then stops with the message, as it
+// does for a refused write, instead of leaving the user to believe it was done.
+void Require(bool done, const std::string& what, const std::string& item) {
+  if (!done) throw Error("Unable to " + what + " " + item);
 }
 
 }  // namespace
@@ -85,6 +88,8 @@ void EditWindow::OnDisableRunClicked() {
       std::string valueName, prefix;
       SplitStoredName(row.caption, valueName, prefix);
       SharedItemManager().DisableRunItem(valueName, prefix);
+      Require(!RunOrderHolds(row.caption) && StoreHolds(kRunDisabledKey, row.caption), "disable",
+              row.caption);
     }
   });
 }
@@ -93,7 +98,11 @@ void EditWindow::OnExcludeRunClicked() {
   const std::vector<EditRow> rows = SelectedRows(EditListId::kRunSort);
   if (rows.empty() || !Confirm(kMsgConfirmExclude)) return;
   ChangeStore([&] {
-    for (const EditRow& row : rows) SharedItemManager().ExcludeRunItem(row.caption);
+    for (const EditRow& row : rows) {
+      SharedItemManager().ExcludeRunItem(row.caption);
+      Require(!RunOrderHolds(row.caption) && !StoreHolds(kRunItemsKey, row.caption), "exclude",
+              row.caption);
+    }
   });
 }
 
@@ -106,7 +115,10 @@ void EditWindow::OnDisableStartupClicked() {
       // Into the store first, should the shortcut still lie elsewhere; one that is gone is
       // disabled under the path the order knew it by.
       const std::string stored = SharedItemManager().IncludeStartupItem(row.caption);
-      SharedItemManager().DisableStartupItem(stored.empty() ? row.caption : stored);
+      const std::string path = stored.empty() ? row.caption : stored;
+      SharedItemManager().DisableStartupItem(path);
+      Require(StoreHolds(kStartupDisableKey, ExtractFileName(path)) && !StartupOrderHolds(path),
+              "disable", path);
     }
   });
 }
@@ -117,6 +129,9 @@ void EditWindow::OnExcludeStartupClicked() {
   ChangeStore([&] {
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
       SharedItemManager().ExcludeStartupItem(row->caption);
+      Require(!StartupOrderHolds(row->caption) &&
+                  StoreHolds(kStartupExcludeKey, ExtractFileName(row->caption)),
+              "exclude", row->caption);
     }
   });
 }
@@ -128,9 +143,17 @@ void EditWindow::OnRunEnableClicked() {
     for (const EditRow& row : rows) {
       if (row.SubItem(kRunDisabledStatus) == kExcludedStatusText) {
         // From the Run key it lives in, back under its user's stored name.
-        SharedItemManager().IncludeExcludedRunItem(ExcludedRunItemOrigin(row.caption));
+        const RunOrigin origin = ExcludedRunItemOrigin(row.caption);
+        const std::string stored = SharedItemManager().IncludeExcludedRunItem(origin);
+        Require(
+            !StoreHolds(kRunExcludeKey, row.caption) &&
+                (stored.empty() || (RunOrderHolds(stored) &&
+                                    SharedItemManager().ReadOriginRunValue(origin).text.empty())),
+            "include", row.caption);
       } else {
         SharedItemManager().EnableRunItem(row.caption);
+        Require(RunOrderHolds(row.caption) && !StoreHolds(kRunDisabledKey, row.caption), "enable",
+                row.caption);
       }
     }
   });
@@ -147,7 +170,12 @@ void EditWindow::OnStartupEnableClicked() {
         if (stored.empty() && !failure.empty()) throw Error(failure);
       } else {
         SharedItemManager().EnableStartupItem(row.caption);
+        Require(!StoreHolds(kStartupDisableKey, ExtractFileName(row.caption)), "enable",
+                row.caption);
       }
+      const std::string fileName = ExtractFileName(row.caption);
+      Require(StartupOrderHoldsName(fileName) && !StoreHolds(kStartupExcludeKey, fileName),
+              "include", row.caption);
     }
   });
 }
@@ -160,7 +188,10 @@ void EditWindow::OnRunDeleteClicked() {
   // An excluded item is Windows' to start: there is nothing of it here to delete.
   if (rows.empty() || !Confirm(kMsgConfirmDelete)) return;
   ChangeStore([&] {
-    for (const EditRow& row : rows) registry_.TakeString(kRunDisabledKey, row.caption);
+    for (const EditRow& row : rows) {
+      registry_.TakeString(kRunDisabledKey, row.caption);
+      Require(!StoreHolds(kRunDisabledKey, row.caption), "delete", row.caption);
+    }
   });
 }
 
@@ -174,6 +205,7 @@ void EditWindow::OnStartupDeleteClicked() {
   ChangeStore([&] {
     for (const EditRow& row : rows) {
       registry_.TakeString(kStartupDisableKey, ExtractFileName(row.caption));
+      Require(!StoreHolds(kStartupDisableKey, ExtractFileName(row.caption)), "delete", row.caption);
     }
   });
 }
@@ -232,109 +264,6 @@ void EditWindow::OnPriorityChosen(std::int32_t priorityClass) {
   }
 }
 
-// --- Start, open, properties, search -------------------------------------------------------------
-
-void EditWindow::ShowProperties(const std::string& path, const char* notFound) {
-  if (path.empty()) {
-    ShowMessage(notFound);
-  } else {
-    view_.ShowItemProperties(path);
-  }
-}
-
-void EditWindow::OpenFolderOf(const std::string& path) {
-  std::intptr_t code = 0;
-  runner_.ShellOpenPath(FolderOf(path), code);
-}
-
-void EditWindow::OnRunChosen() {
-  bool runKey = false;
-  const EditRow* row = SingleActiveRow(runKey);
-  if (row == nullptr) return;
-  const EditRow chosen = *row;
-  if (runKey) {
-    runner_.StartRunkeyItem(chosen.caption, chosen.SubItem(kCommandColumn));
-  } else {
-    std::intptr_t code = 0;
-    runner_.ShellOpenPath(chosen.caption, code);
-  }
-}
-
-void EditWindow::OnFindTargetChosen() {
-  bool runKey = false;
-  const EditRow* row = SingleActiveRow(runKey);
-  if (row == nullptr) return;
-  const std::string path = runKey ? ResolveCommandProgram(row->SubItem(kCommandColumn))
-                                  : (FileExists(row->caption) ? row->caption : std::string());
-  if (path.empty()) {
-    ShowMessage(kMsgFileNotFound);
-  } else {
-    OpenFolderOf(path);
-  }
-}
-
-void EditWindow::OnPropertiesChosen() {
-  bool runKey = false;
-  const EditRow* row = SingleActiveRow(runKey);
-  if (row == nullptr) return;
-  ShowProperties(runKey ? ResolveCommandProgram(row->SubItem(kCommandColumn))
-                        : (FileExists(row->caption) ? row->caption : std::string()),
-                 kMsgFileNotFound);
-}
-
-void EditWindow::OnInternetSearchChosen() {
-  bool runKey = false;
-  const EditRow* row = SingleActiveRow(runKey);
-  if (row == nullptr) return;
-  std::string program;
-  if (runKey) {
-    program = ResolveCommandProgram(row->SubItem(kCommandColumn));
-  } else if (FileExists(row->caption)) {
-    // The target's own (long) name: a short name such as PROGRA~1.EXE finds nothing.
-    std::string target;
-    if (Shell().LoadShellLink(row->caption, 0, &target, nullptr) == kSOk) program = target;
-  }
-  if (program.empty()) {
-    ShowMessage(kMsgNoExecutableName);
-    return;
-  }
-  view_.OpenUrl(kSearchUrl + EncodeQueryComponent(ExtractFileName(program)));
-}
-
-void EditWindow::OnRunPropertiesClicked(bool shiftHeld) {
-  const std::vector<EditRow> rows = SelectedRows(EditListId::kRunSort);
-  if (rows.empty()) return;
-  const EditRow& row = rows.front();
-  if (shiftHeld) {
-    runner_.StartRunkeyItem(row.caption, row.SubItem(kCommandColumn));
-  } else {
-    ShowProperties(ResolveCommandProgram(row.SubItem(kCommandColumn)), kMsgCannotLocate);
-  }
-}
-
-void EditWindow::OnStartupPropertiesClicked(bool shiftHeld) {
-  const std::vector<EditRow> rows = SelectedRows(EditListId::kStartup);
-  if (rows.empty()) return;
-  if (shiftHeld) {
-    std::intptr_t code = 0;
-    runner_.ShellOpenPath(rows.front().caption, code);
-  } else {
-    view_.ShowItemProperties(rows.front().caption);
-  }
-}
-
-void EditWindow::OnRunOtherPropertiesClicked() {
-  const std::vector<EditRow> rows = SelectedRows(EditListId::kRunDisabled);
-  if (rows.empty()) return;
-  ShowProperties(ResolveCommandProgram(rows.front().SubItem(kCommandColumn)), kMsgCannotLocate);
-}
-
-void EditWindow::OnStartupOtherPropertiesClicked() {
-  const std::vector<EditRow> rows = SelectedRows(EditListId::kStartupDisabled);
-  if (rows.empty()) return;
-  view_.ShowItemProperties(rows.front().caption);
-}
-
 // --- Move a shortcut, new item -------------------------------------------------------------------
 
 void EditWindow::OnMoveShortcutClicked() {
@@ -343,21 +272,8 @@ void EditWindow::OnMoveShortcutClicked() {
   const std::string path = rows.front().caption;
   ChangeStore([&] {
     std::string target;
-    try {
-      if (!SharedItemManager().MoveShortcutToRunKey(path, target, false)) {
-        throw Error("Unable to read the shortcut " + path);
-      }
-    } catch (const Error&) {
-      // A move cut short after the shortcut was disabled: it goes back into the start order,
-      // where it was.
-      if (!StartupOrderHolds(path) &&
-          SharedRegistry().ValueExistsAt(kProgramRoot, kStartupDisableKey, ExtractFileName(path))) {
-        try {
-          SharedItemManager().EnableStartupItem(path);
-        } catch (const Error&) {
-        }
-      }
-      throw;
+    if (!SharedItemManager().MoveShortcutToRunKey(path, target, false)) {
+      throw Error("Unable to read the shortcut " + path);
     }
   });
 }
@@ -369,44 +285,20 @@ void EditWindow::OnNewItemChosen() {
 }
 
 void EditWindow::IncludeNewRunItem(const std::string& wanted, const std::string& path) {
-  // The item is the current user's: it goes through the user's Run key into the store under the
-  // user's stored name, so that Restore gives it back to the user.
+  // The item is the current user's, stored under the user's stored name.
   const std::string prefix = CurrentUserPrefix();
-  Registry& store = SharedRegistry();
   auto taken = [&](const std::string& name) {
     for (const EditRow& row : List(EditListId::kRunSort)) {
       if (SameText(row.caption, name) || SameText(row.caption, prefix + name)) return true;
     }
-    // Never over a value of the user's Run key or a stored item: both are somebody's item.
-    return store.ValueExistsAt(kHKeyCurrentUser, kRunKey, name) ||
-           store.ValueExistsAt(kProgramRoot, kRunItemsKey, prefix + name) ||
-           store.ValueExistsAt(kProgramRoot, kRunDisabledKey, prefix + name);
+    // Never over a stored item, nor under the name of a value of the user's Run key: the next
+    // take-over would store that one under the same name.
+    return StoreHolds(kRunItemsKey, prefix + name) || StoreHolds(kRunDisabledKey, prefix + name) ||
+           SharedRegistry().ValueExistsAt(kHKeyCurrentUser, kRunKey, name);
   };
   std::string name = wanted;
   for (int k = 1; taken(name); ++k) name = wanted + std::to_string(k);
-  registry_.PutStringAt(kHKeyCurrentUser, kRunKey, true, name, path);
-  try {
-    SharedItemManager().IncludeRunItem(name, prefix, true);
-  } catch (const Error&) {
-    // Half-way, the item is taken back out of the user's Run key (and of the store when it got
-    // there without joining the order), so that the command can be given again.
-    try {
-      const std::string stored = prefix + name;
-      bool ordered = false;
-      for (std::int32_t index = 0; index < GetRunSortCount(); ++index) {
-        ordered = ordered || GetRunSortName(index) == stored;
-      }
-      if (!ordered) {
-        if (store.GetStringAt(kHKeyCurrentUser, kRunKey, name) == path) {
-          registry_.RemoveValueAt(kHKeyCurrentUser, kRunKey, name);
-        } else if (store.GetStringAt(kProgramRoot, kRunItemsKey, stored) == path) {
-          registry_.RemoveValue(kRunItemsKey, stored);
-        }
-      }
-    } catch (const Error&) {
-    }
-    throw;
-  }
+  SharedItemManager().AddNewRunItem(prefix + name, path);
 }
 
 // --- Menu routing ------------------------------------------------------------------------------
@@ -419,22 +311,5 @@ void EditWindow::OnExcludeChosen() {
   page_ == 0 ? OnExcludeRunClicked() : OnExcludeStartupClicked();
 }
 void EditWindow::OnDeleteChosen() { page_ == 0 ? OnRunDeleteClicked() : OnStartupDeleteClicked(); }
-
-std::string EncodeQueryComponent(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string encoded;
-  for (unsigned char c : text) {
-    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                       c == '-' || c == '_' || c == '.' || c == '~';
-    if (plain) {
-      encoded += static_cast<char>(c);
-    } else {
-      encoded += '%';
-      encoded += kHex[c >> 4];
-      encoded += kHex[c & 0x0F];
-    }
-  }
-  return encoded;
-}
 
 }  // namespace lw

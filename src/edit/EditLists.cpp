@@ -356,6 +356,12 @@ void EditWindow::ChangeStore(const std::function<void()>& command) {
   try {
     command();
   } catch (const Error& error) {
+    // An entry whose item left the store before the order was rewritten would come back to
+    // life, twice listed, when an item of that name is included again.
+    try {
+      SharedItemManager().RebuildRunSort();
+    } catch (const Error&) {
+    }
     ShowMessage(error.what());
   }
   RefreshLists();

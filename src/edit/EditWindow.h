@@ -157,15 +157,16 @@ class EditWindow {
 
   // Each opening: columns rebuilt, page 0, lists filled.
   void PrepareLists();
-  // All four lists from the store; ends with the first-install message when the run order is
-  // empty.
+  // All four lists from the store (rows that were selected stay selected, and the buttons follow);
+  // ends with the first-install message when the run order is empty.
   void RefreshLists();
-  // The order of both ordered lists into the store; the disabled Run-key items stay as stored.
+  // The order of both ordered lists into the store, as the store is now: an item that left the
+  // order meanwhile is not put back, one that joined it stays at the end. The disabled Run-key
+  // items stay as stored. An error is shown, with the stored order left whole.
   void SaveOrder();
 
-  // --- Geometry and life
-  // --------------------------------------------------------------------------- Replaces the fields
-  // of geometry the store holds.
+  // --- Geometry and life --------------------------------------------------------------------
+  // Replaces the fields of geometry the store holds.
   void LoadGeometry(EditGeometry& geometry);
   void SaveGeometry(const EditGeometry& geometry);
   // Opened from the new-items icon of a logon: closing the window then ends the program.
@@ -175,18 +176,18 @@ class EditWindow {
   // the tray).
   bool OnClose();
 
-  // --- Selection and mouse
-  // -------------------------------------------------------------------------- The selection of the
-  // list changed (by mouse or keyboard): button states, pause field, version label.
+  // --- Selection and mouse ------------------------------------------------------------------
+  // The selection of the list changed, by the mouse or by the keyboard (the view reports both,
+  // so that the buttons always match the selection): button states, pause field, version
+  // label.
   void OnSelectionChanged(EditListId list);
   // A mouse button went down on the list (or the context-menu key was pressed): the active
   // list, the pop-up items, and the pop-up itself for the right button.
   void OnMouseDown(EditListId list, bool rightButton);
 
-  // --- Commands
-  // ----------------------------------------------------------------------------------- Move
-  // buttons of the page's ordered list (page 0: run order, page 1: start order); the order is saved
-  // after each.
+  // --- Commands -------------------------------------------------------------------------------
+  // Move buttons of the page's ordered list (page 0: run order, page 1: start order); the order
+  // is saved after each.
   void OnMoveTop(EditListId list);
   void OnMoveUp(EditListId list);
   void OnMoveDown(EditListId list);
@@ -195,11 +196,14 @@ class EditWindow {
   void OnExcludeRunClicked();
   void OnDisableStartupClicked();
   void OnExcludeStartupClicked();
+  // Enable (or Include) acts on every selected row of the lower list; Delete on every selected
+  // disabled row (an excluded item is Windows' own, and nothing of it is stored to delete).
   void OnRunEnableClicked();
   void OnStartupEnableClicked();
   void OnRunDeleteClicked();
   void OnStartupDeleteClicked();
-  // The pause field's text: empty = the default pause, else a whole number.
+  // The pause field's text: empty = the default pause, else a whole number of milliseconds, not
+  // negative.
   void OnSetRunPauseClicked(const std::string& text);
   void OnSetStartupPauseClicked(const std::string& text);
   void OnPriorityChosen(std::int32_t priorityClass);
@@ -228,7 +232,8 @@ class EditWindow {
   void FillStartupDisabled(EditList& rows);
   // The buttons of the list from its selection.
   void UpdateControls(EditListId list);
-  // A command that changes the store: an error it raises is shown and ends it; the lists are
+  // A command that changes the store: an error it raises is shown and ends it (the run order is
+  // then rebuilt, should the error have left an entry of an item that is gone); the lists are
   // filled again either way, so that they show what the store holds.
   void ChangeStore(const std::function<void()>& command);
   std::vector<EditRow> SelectedRows(EditListId list) const;

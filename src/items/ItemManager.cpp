@@ -32,18 +32,8 @@ std::unique_ptr<ItemManager>& Instance() {
 
 constexpr char kProbeData[] = "test value";
 
-// Whether "RunSort" lists the stored item name (letter case aside, as the classifier reads it).
-bool InRunOrder(const std::string& storedName) {
-  std::string wanted = LowerCase(storedName);
-  std::int32_t count = GetRunSortCount();
-  for (std::int32_t index = 0; index < count; ++index) {
-    if (LowerCase(GetRunSortName(index)) == wanted) return true;
-  }
-  return false;
-}
-
 void RequireInRunOrder(const std::string& storedName) {
-  if (!InRunOrder(storedName)) throw Error("Unable to add " + storedName + " to the run order");
+  if (!RunOrderHolds(storedName)) throw Error("Unable to add " + storedName + " to the run order");
 }
 
 std::string ReadStore(const std::string& path, const std::string& name) {
@@ -364,14 +354,13 @@ StringValue ItemManager::ReadOriginRunValue(const RunOrigin& origin) {
   });
 }
 
-void ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
-  if (origin.root != kHKeyCurrentUser) {
-    IncludeRunItem(origin.valueName, std::string(), false);
-    return;
-  }
-  if (IsCurrentUser(origin.user)) {
-    IncludeRunItem(origin.valueName, CurrentUserPrefix(), true);
-    return;
+std::string ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
+  if (origin.root != kHKeyCurrentUser || IsCurrentUser(origin.user)) {
+    const bool user = origin.root == kHKeyCurrentUser;
+    const std::string prefix = user ? CurrentUserPrefix() : std::string();
+    const bool present = !ReadOriginRunValue(origin).text.empty();
+    IncludeRunItem(origin.valueName, prefix, user);
+    return present ? prefix + origin.valueName : std::string();
   }
   // Another user's value: stored under that user's name, as that user's logon would have, and
   // taken out of the user's hive only once the store holds it.
@@ -391,6 +380,7 @@ void ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
     });
   }
   registry_.TakeString(kRunExcludeKey, origin.valueName);
+  return command.text.empty() ? std::string() : storedName;
 }
 
 void ItemManager::RebuildRunSort() {

@@ -171,8 +171,14 @@ class ItemManager {
   // Takes an excluded item back from the Run key it lives in (the machine's, the current
   // user's, or another user's hive) into the store at the end of the run order, under the
   // stored name of its user, with its type and its recorded location, and clears its exclusion.
-  // An item no longer in that Run key only loses its exclusion mark.
-  void IncludeExcludedRunItem(const RunOrigin& origin);
+  // An item no longer in that Run key only loses its exclusion mark. Returns the stored item
+  // name it was taken in under; empty when it was gone.
+  std::string IncludeExcludedRunItem(const RunOrigin& origin);
+  // A new item of the current user's (the New Item command): the command goes straight into
+  // the store under the user's stored name, recorded as the user's, at the end of the run
+  // order, so that Restore gives it to the user's Run key. Should a change fail half-way, the
+  // stored command is taken out again unless the item joined the order, and the error raised.
+  void AddNewRunItem(const std::string& storedName, const std::string& command);
 
  private:
   void ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin);

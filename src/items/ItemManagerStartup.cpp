@@ -44,13 +44,23 @@ std::string ItemManager::IncludeStartupItem(const std::string& path, std::string
   // store copy that is not there.
   if (!MoveFileToFolder(path, store, failure)) return std::string();
   const std::string storedPath = store + fileName;
+  const std::string excludedAs =
+      SharedRegistry().GetStringAt(kProgramRoot, kStartupExcludeKey, fileName);
   try {
     registry_.TakeString(kStartupExcludeKey, fileName);
     AddToStartupSort(storedPath);
   } catch (const Error&) {
     // In the store but in no list, nobody would ever see the shortcut again: back it goes to
-    // the folder it came from, where the next take-over pass finds it.
+    // the folder it came from, with its exclusion mark when it had one, so that it is where it
+    // was.
     MoveFileToFolder(storedPath, path.substr(0, path.size() - fileName.size()));
+    if (!excludedAs.empty()) {
+      try {
+        registry_.PutString(kStartupExcludeKey, true, fileName, excludedAs);
+      } catch (const Error&) {
+        // Unmarked, it is taken over at the next logon: still the user's item, and listed.
+      }
+    }
     throw;
   }
   return storedPath;
@@ -188,9 +198,32 @@ bool ItemManager::MoveShortcutToRunKey(const std::string& shortcutPath, std::str
       store.ValueExistsAt(kProgramRoot, kRunDisabledKey, foundName)) {
     throw Error("A start-up item named " + foundName + " already exists");
   }
-  DisableStartupItem(shortcutPath);
-  registry_.PutStringAt(kHKeyLocalMachine, kRunKey, true, foundName, linkTarget);
-  IncludeRunItem(foundName, std::string(), false);
+  try {
+    DisableStartupItem(shortcutPath);
+    registry_.PutStringAt(kHKeyLocalMachine, kRunKey, true, foundName, linkTarget);
+    IncludeRunItem(foundName, std::string(), false);
+  } catch (const Error&) {
+    // Until the new item is in the run order, the move is undone: the value written for it
+    // goes (nobody else's can be there: a namesake refused the move above), and the shortcut
+    // goes back into the start order. Once it is in the order, the move has happened.
+    try {
+      if (!RunOrderHolds(foundName)) {
+        if (store.GetStringAt(kProgramRoot, kRunItemsKey, foundName) == linkTarget) {
+          registry_.RemoveValue(kRunItemsKey, foundName);
+        }
+        if (store.GetStringAt(kHKeyLocalMachine, kRunKey, foundName) == linkTarget) {
+          registry_.RemoveValueAt(kHKeyLocalMachine, kRunKey, foundName);
+        }
+        if (store.ValueExistsAt(kProgramRoot, kStartupDisableKey, ExtractFileName(shortcutPath))) {
+          EnableStartupItem(shortcutPath);
+        }
+      }
+    } catch (const Error&) {
+    }
+    throw;
+  }
+  // A sort entry whose deletion the registry refused without a word still lists the shortcut.
+  if (StartupOrderHolds(shortcutPath)) DisableStartupItem(shortcutPath);
   return true;
 }
 

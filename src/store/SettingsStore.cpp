@@ -263,6 +263,25 @@ std::int32_t GetRunSortCount() { return SortCount(kRunSortKey); }
 
 std::int32_t GetStartupSortCount() { return SortCount(kStartupSortKey); }
 
+bool RunOrderHolds(const std::string& storedName) {
+  const std::int32_t count = GetRunSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    if (SameText(GetRunSortName(index), storedName)) return true;
+  }
+  return false;
+}
+
+bool StartupOrderHolds(const std::string& path) {
+  const std::int32_t count = GetStartupSortCount();
+  for (std::int32_t index = 0; index < count; ++index) {
+    if (SameText(SharedRegistry().GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index)),
+                 path)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string GetRunSortName(std::int32_t index) {
   return SharedRegistry().GetStringAt(kProgramRoot, kRunSortKey, std::to_string(index));
 }

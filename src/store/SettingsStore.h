@@ -192,6 +192,10 @@ std::int32_t GetStartupSortCount();
 std::string GetRunSortName(std::int32_t index);
 std::string GetRunSortCommand(std::int32_t index);
 std::string GetRunCommand(const std::string& storedName);
+// Whether "RunSort" lists the stored item name, letter case aside (as the classifier reads it);
+// whether "StartupSort" lists the path, letter case aside.
+bool RunOrderHolds(const std::string& storedName);
+bool StartupOrderHolds(const std::string& path);
 
 // Sort lists ("RunSort", "StartupSort" or any sub-key of the program key holding entries
 // "0".."N-1" and "SortIndex" = N). Append writes SortIndex N + 1 and entry "N"; when a value

@@ -32,6 +32,13 @@ class EditCommandsTest : public EditWindowFixture {
     Open();
   }
 
+  // An existing program of the test's own.
+  static std::string Program(const std::string& name) {
+    Files().CreateDirectory(ScratchFolder());
+    Files().WriteFile(ScratchFolder() + name, "MZ");
+    return ScratchFolder() + name;
+  }
+
   std::string mine;
 };
 
@@ -184,9 +191,7 @@ TEST_F(EditCommandsTest, ANewItemIsTheUsersUnderAFreeName) {
   Pass();
   Run(kHKeyCurrentUser, "Tool2", "C:\\c.exe");
   window->RefreshLists();
-  Files().CreateDirectory(ScratchFolder());
-  const std::string program = ScratchFolder() + "new.exe";
-  Files().WriteFile(program, "MZ");
+  const std::string program = Program("new.exe");
   view.newName = "Tool";
   view.newPath = program;
   window->OnNewItemChosen();
@@ -208,13 +213,26 @@ TEST_F(EditCommandsTest, ANewItemIsTheUsersUnderAFreeName) {
 }
 
 TEST_F(EditCommandsTest, AShortcutMovesToTheMachinesRunKeyUnderItsProgramsName) {
-  Select(Id::kStartup, {store + "Notes.lnk"});
+  const std::string program = Program("tool.exe");
+  Link(userFolder, "Tool.lnk", program);
+  Pass();
+  window->RefreshLists();
+  Select(Id::kStartup, {store + "Tool.lnk"});
   dialogs.Answer(true);
   window->OnMoveShortcutClicked();
-  EXPECT_TRUE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "notes.exe"));
-  EXPECT_EQ(SortEntries(kRunSortKey).back(), "notes.exe");
-  EXPECT_EQ(Row(Id::kStartupDisabled, store + "Notes.lnk").SubItem(0), kDisabledStatusText);
+  EXPECT_TRUE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "tool.exe"));
+  EXPECT_EQ(SortEntries(kRunSortKey).back(), "tool.exe");
+  EXPECT_EQ(Row(Id::kStartupDisabled, store + "Tool.lnk").SubItem(0), kDisabledStatusText);
   EXPECT_TRUE(dialogs.Messages().empty());
+  // Once more with the name taken: refused, and the shortcut stays where it is.
+  Link(userFolder, "Tool again.lnk", program);
+  Pass();
+  window->RefreshLists();
+  Select(Id::kStartup, {store + "Tool again.lnk"});
+  dialogs.Answer(true);
+  window->OnMoveShortcutClicked();
+  EXPECT_EQ(dialogs.Messages(), (Strings{"A start-up item named tool.exe already exists"}));
+  EXPECT_EQ(Row(Id::kStartup, store + "Tool again.lnk").caption, store + "Tool again.lnk");
 }
 
 TEST_F(EditCommandsTest, PropertiesSearchAndMessagesForWhatCannotBeFound) {
@@ -226,12 +244,17 @@ TEST_F(EditCommandsTest, PropertiesSearchAndMessagesForWhatCannotBeFound) {
   EXPECT_EQ(dialogs.Messages(),
             (Strings{kMsgCannotLocate, kMsgFileNotFound, kMsgNoExecutableName, kMsgFileNotFound}));
   dialogs.Clear();
-  Select(Id::kStartup, {store + "Notes.lnk"});
+  Link(userFolder, "My Tool & Co.lnk", Program("My Tool & Co #1.exe"));
+  Pass();
+  window->RefreshLists();
+  const std::string shortcut = store + "My Tool & Co.lnk";
+  Select(Id::kStartup, {shortcut});
   window->OnPropertiesChosen();
   window->OnStartupPropertiesClicked(false);
   window->OnInternetSearchChosen();
-  EXPECT_EQ(view.properties, (Strings{store + "Notes.lnk", store + "Notes.lnk"}));
-  EXPECT_EQ(view.urls, (Strings{std::string(kSearchUrl) + "notes.exe"}));
+  EXPECT_EQ(view.properties, (Strings{shortcut, shortcut}));
+  // The program's own name, whole, as one query component.
+  EXPECT_EQ(view.urls, (Strings{std::string(kSearchUrl) + "My%20Tool%20%26%20Co%20%231.exe"}));
   Select(Id::kStartupDisabled, {});
   window->OnStartupOtherPropertiesClicked();  // nothing selected: nothing shown
   EXPECT_EQ(view.properties.size(), 2u);

@@ -131,7 +131,10 @@ TEST_F(EditWindowTest, MovesAreSavedAgainstTheStoreAsItIsNow) {
   Link(commonFolder, "Y.lnk", "C:\\y.exe");
   Pass();
   SharedItemManager().DisableRunItem("Expanding", "");
+  // An entry whose item has no command: no row, and gone from the order once it is saved.
+  SharedItemManager().AppendSortEntry(kRunSortName, "Ghost");
   Open();
+  EXPECT_EQ(Captions(Id::kRunSort), (Strings{"A", "B", "C"}));
   Select(Id::kRunSort, {"C"});
   window->OnMoveTop(Id::kRunSort);
   EXPECT_EQ(SortEntries(kRunSortKey), (Strings{"C", "A", "B"}));

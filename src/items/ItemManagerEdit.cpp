@@ -1,3 +1,6 @@
+// What the edit window needs of the item manager beyond the moves between states: where an
+// excluded item lives, and a new item of the user's own.
+//
 // An excluded item is marked by its plain value name alone, whoever's it is; the records of
 // where stored items came from ("RunLocation", kept when an item is excluded) tell whose Run key
 // to look in, and the Run keys themselves tell the rest.
@@ -61,6 +64,33 @@ RunOrigin ExcludedRunItemOrigin(const std::string& valueName, StringValue* comma
   }
   if (command != nullptr) *command = StringValue{};
   return candidates.front();
+}
+
+void ItemManager::AddNewRunItem(const std::string& storedName, const std::string& command) {
+  // The records of where the item belongs come first: without them, an item stored under a
+  // name with the user's prefix would still be read as the user's, but another user's name
+  // could not be told from it.
+  const std::string user = CurrentUserPrefix().empty() ? std::string() : CurrentUserName();
+  try {
+    registry_.PutString(kRunLocationKey, true, storedName, user);
+    registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix,
+                         StoredRoot(kHKeyCurrentUser));
+    if (GetRunLocationHKey(storedName) != StoredRoot(kHKeyCurrentUser)) {
+      throw Error("Unable to open : " + std::string(kRunLocationKey));
+    }
+    registry_.PutString(kRunItemsKey, true, storedName, command);
+    AppendSortEntry(kRunSortName, storedName);
+    if (!RunOrderHolds(storedName)) {
+      throw Error("Unable to add " + storedName + " to the run order");
+    }
+  } catch (const Error&) {
+    // Not in the order, the command would be an item nobody starts or shows: it goes again.
+    try {
+      if (!RunOrderHolds(storedName)) registry_.RemoveValue(kRunItemsKey, storedName);
+    } catch (const Error&) {
+    }
+    throw;
+  }
 }
 
 }  // namespace lw

@@ -1,0 +1,124 @@
+// The edit window where only the simulation can stage the machine or see the result: programs
+// started and folders opened, and another user's excluded item, which lives in that user's hive.
+
+#include <gtest/gtest.h>
+
+#include "store/UserProfiles.h"
+#include "support/EditWindowFixture.h"
+
+namespace lw::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+using Id = EditListId;
+
+constexpr char kAliceSid[] = "S-1-5-21-7-7-7-1001";
+constexpr char kMount[] = "EditCheck";
+constexpr char kAliceHive[] = "C:\\Documents and Settings\\alice\\NTUSER.DAT";
+
+class EditWindowSimTest : public EditWindowFixture {
+ protected:
+  static Strings Images() {
+    Strings images;
+    for (const auto& start : Sim().ProcessStarts()) images.push_back(start.image);
+    return images;
+  }
+
+  // Alice has a profile and a hive whose Run key holds nothing yet.
+  static void StageAlice() {
+    Sim().AddFolder("C:\\Documents and Settings\\alice");
+    Sim().AddAccount("alice", kAliceSid);
+    SetRawString(kHKeyLocalMachine, std::string(kProfileListKey) + "\\" + kAliceSid,
+                 kProfileImagePathValue, "C:\\Documents and Settings\\alice");
+    const std::string source = "\\SOFTWARE\\Tallowmere\\Source";
+    SetRawString(kHKeyCurrentUser, source + kRunKey, "Theirs", "C:\\theirs.exe");
+    HKey key = 0;
+    ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, SeamPath(source), kKeyRead, &key), kOk);
+    ASSERT_EQ(Reg().SaveKey(key, kAliceHive), kOk);
+    Reg().CloseKey(key);
+    DeleteKeyTree(kHKeyCurrentUser, SeamPath(source));
+  }
+
+  static ValueMap AliceRun() {
+    EXPECT_EQ(Reg().LoadKey(kHKeyUsers, kMount, kAliceHive), kOk);
+    ValueMap values = Values(kHKeyUsers, std::string(kMount) + kRunKey);
+    EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kMount), kOk);
+    return values;
+  }
+};
+
+TEST_F(EditWindowSimTest, ItemsStartAndFoldersOpenThroughTheRunner) {
+  Sim().AddFolder("C:\\Tools");
+  Files().WriteFile("C:\\Tools\\tool.exe", "MZ");
+  Files().WriteFile("C:\\Tools\\notes.exe", "MZ");
+  Run(kHKeyLocalMachine, "Tool", "C:\\Tools\\tool.exe /min");
+  Link(userFolder, "Notes.lnk", "C:\\Tools\\notes.exe");
+  Pass();
+  SetPriority("Tool", kHighPriorityClass);
+  Open();
+
+  Select(Id::kRunSort, {"Tool"});
+  window->OnRunChosen();
+  window->OnRunPropertiesClicked(true);  // Shift held: started, not shown
+  window->OnFindTargetChosen();
+  window->OnRunPropertiesClicked(false);
+  Select(Id::kStartup, {store + "Notes.lnk"});
+  window->OnRunChosen();
+  window->OnStartupPropertiesClicked(true);
+  window->OnFindTargetChosen();
+  EXPECT_EQ(Images(), (Strings{"C:\\Tools\\tool.exe", "C:\\Tools\\tool.exe", "C:\\Tools",
+                               "C:\\Tools\\notes.exe", "C:\\Tools\\notes.exe",
+                               store.substr(0, store.size() - 1)}));
+  EXPECT_EQ(Sim().ProcessStarts()[0].priorityClass, kHighPriorityClass);
+  EXPECT_EQ(view.properties, (Strings{"C:\\Tools\\tool.exe"}));
+  EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(EditWindowSimTest, AnotherUsersExcludedItemIsReadFromAndIncludedFromTheirHive) {
+  StageAlice();
+  Run(kHKeyLocalMachine, "Keep", "C:\\keep.exe");
+  Pass();
+  // Alice's item, taken over at her logon and excluded since: back in her own Run key.
+  SetRawExpandString(kHKeyLocalMachine, kRunItemsKey, "alice_Chat", "%ProgramFiles%\\chat.exe");
+  SharedItemManager().AppendSortEntry(kRunSortName, "alice_Chat");
+  SetRunLocation("alice_Chat", "alice");
+  SetRunLocationHKey("alice_Chat", kHKeyCurrentUser);
+  SharedItemManager().ExcludeRunItem("alice_Chat");
+  ASSERT_EQ(AliceRun()["Chat"], "%ProgramFiles%\\chat.exe");
+
+  Open();
+  EXPECT_EQ(Row(Id::kRunDisabled, "Chat").SubItem(0), "%ProgramFiles%\\chat.exe");
+  Select(Id::kRunDisabled, {"Chat"});
+  window->OnRunEnableClicked();
+  EXPECT_EQ(SortEntries(kRunSortKey), (Strings{"Keep", "alice_Chat"}));
+  EXPECT_EQ(RawType(kHKeyLocalMachine, kRunItemsKey, "alice_Chat"), kRegExpandSz);
+  EXPECT_EQ(AliceRun(), (ValueMap{{"Theirs", "C:\\theirs.exe"}}));
+  EXPECT_EQ(GetRunLocation("alice_Chat"), "alice");
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "Chat"));
+  EXPECT_FALSE(RawValueExists(kHKeyCurrentUser, kRunKey, "Chat"));
+  EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(EditWindowSimTest, ClosingSavesTheOrderAndEndsTheProgramOnlyWhenOpenedFromTheTray) {
+  Run(kHKeyLocalMachine, "A", "C:\\a.exe");
+  Run(kHKeyLocalMachine, "B", "C:\\b.exe");
+  Pass();
+  Open();
+  EXPECT_FALSE(window->OnClose());
+  window->SetOpenedFromTray(true);
+  Select(Id::kRunSort, {"B"});
+  window->OnMoveUp(Id::kRunSort);
+  EXPECT_TRUE(window->OnClose());
+  EXPECT_EQ(SortEntries(kRunSortKey), (Strings{"B", "A"}));
+  // A key that refuses the order: the move and the close say so, the stored order stays whole,
+  // and the window still closes.
+  Sim().DenyKeyWrites(kHKeyLocalMachine, std::string(kRunSortKey).substr(1));
+  Select(Id::kRunSort, {"A"});
+  window->OnMoveTop(Id::kRunSort);
+  EXPECT_TRUE(window->OnClose());
+  EXPECT_EQ(SortEntries(kRunSortKey), (Strings{"B", "A"}));
+  EXPECT_EQ(dialogs.Messages().size(), 2u);
+}
+
+}  // namespace
+}  // namespace lw::test
