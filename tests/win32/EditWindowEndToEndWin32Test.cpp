@@ -27,6 +27,14 @@ class EditWindowEndToEndTest : public LogonTest {
  protected:
   static bool Enabled(HWND window, int id) { return ::IsWindowEnabled(::GetDlgItem(window, id)); }
   static HWND Control(HWND window, int id) { return ::GetDlgItem(window, id); }
+  // The top of the control in its window's client area.
+  static int ClientTop(HWND window, int id) {
+    RECT rect{};
+    ::GetWindowRect(::GetDlgItem(window, id), &rect);
+    POINT corner{rect.left, rect.top};
+    ::ScreenToClient(window, &corner);
+    return corner.y;
+  }
 
   // The run order as stored.
   static std::vector<std::string> RunOrder() {
@@ -174,11 +182,32 @@ TEST_F(EditWindowEndToEndTest, FromTheMainWindowEveryChangeIsStoredAtOnceAndKept
   EXPECT_EQ(RunValue(kHKeyCurrentUser, "Probe New"), "<missing>");
   ASSERT_TRUE(ShowsRows(list, {"Charlie", "Bravo", "Alpha", added}));
 
+  // The splitter dragged 40 pixels down and the window made larger: both are stored when it
+  // closes.
+  const int titleTop = ClientTop(edit, kEditRunIds.lowerTitle);
+  const int grip = titleTop - kEditSplitterHeight / 2;
+  ASSERT_TRUE(driver::PostWindowMessage(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, grip)));
+  ASSERT_TRUE(
+      driver::PostWindowMessage(edit, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, grip + 40)));
+  ASSERT_TRUE(driver::PostWindowMessage(edit, WM_LBUTTONUP, 0, MAKELPARAM(100, grip + 40)));
+  ASSERT_TRUE(
+      driver::WaitUntil([&] { return ClientTop(edit, kEditRunIds.lowerTitle) == titleTop + 40; }));
+  RECT frame{};
+  ::GetWindowRect(edit, &frame);
+  const int width = frame.right - frame.left + 100;
+  const int height = frame.bottom - frame.top + 60;
+  ASSERT_TRUE(::SetWindowPos(edit, nullptr, 0, 0, width, height,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+
   // Closed and opened again: the main window is back, and the order is the stored one.
   ASSERT_TRUE(driver::PostWindowMessage(edit, WM_CLOSE, 0, 0));
   ASSERT_TRUE(
       driver::WaitUntil([&] { return ::IsWindowEnabled(main) && !driver::IsVisible(edit); }));
   EXPECT_TRUE(process.Running());
+  EXPECT_EQ(RawDword(kHKeyLocalMachine, kProgramKey, kFormWidthValue, -1), width);
+  EXPECT_EQ(RawDword(kHKeyLocalMachine, kProgramKey, kFormHeightValue, -1), height);
+  EXPECT_EQ(RawDword(kHKeyLocalMachine, kProgramKey, kFormSplit1Value, -1), kEditUpperHeight + 40);
+  EXPECT_EQ(RawDword(kHKeyLocalMachine, kProgramKey, kFormSplit2Value, -1), kEditUpperHeight);
   ASSERT_EQ(OpenFromMain(process, main), edit);
   EXPECT_TRUE(ShowsRows(list, {"Charlie", "Bravo", "Alpha", added}));
   ASSERT_TRUE(driver::PostWindowMessage(edit, WM_CLOSE, 0, 0));
@@ -193,6 +222,10 @@ TEST_F(EditWindowEndToEndTest, FromTheMainWindowEveryChangeIsStoredAtOnceAndKept
 TEST_F(EditWindowEndToEndTest, TheKeyboardReachesTheCommands) {
   StageRunItems({{"Alpha", ProbeCommand("a"), ""}, {"Bravo", ProbeCommand("b"), ""}});
   SetRawString(kHKeyLocalMachine, kRunDisabledKey, "Delta", ProbeCommand("d"));
+  // The size and splitter an earlier run left.
+  SetRawDword(kHKeyLocalMachine, kProgramKey, kFormWidthValue, 700);
+  SetRawDword(kHKeyLocalMachine, kProgramKey, kFormHeightValue, 560);
+  SetRawDword(kHKeyLocalMachine, kProgramKey, kFormSplit1Value, 300);
   ChildProcess process = Start("");
   const HWND main = driver::WaitForProcessWindow(process.Id(), kMainWindowQuery);
   ASSERT_NE(main, nullptr);
@@ -201,6 +234,12 @@ TEST_F(EditWindowEndToEndTest, TheKeyboardReachesTheCommands) {
   const HWND list = Control(edit, kEditRunIds.list);
   const HWND lower = Control(edit, kEditRunIds.lowerList);
   ASSERT_TRUE(ShowsRows(lower, {"Delta"}));
+  RECT frame{};
+  ::GetWindowRect(edit, &frame);
+  EXPECT_EQ(frame.right - frame.left, 700);
+  EXPECT_EQ(frame.bottom - frame.top, 560);
+  EXPECT_EQ(ClientTop(edit, kEditRunIds.lowerTitle) - ClientTop(edit, kEditRunIds.list),
+            300 + kEditSplitterHeight);
   ::SetForegroundWindow(edit);
   ASSERT_TRUE(driver::WaitUntil([&] { return ::GetForegroundWindow() == edit; }));
   ASSERT_TRUE(driver::ClickListRow(list, 0));
