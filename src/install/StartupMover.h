@@ -125,7 +125,8 @@ class StartupMover {
   // The full uninstall: deletes the program key with everything below it and creates it again
   // empty, except the records of the items that stay stored (the store's "Run" values, their
   // order, disabled marks and origins, and the start order and origins of the shortcuts still
-  // in the store), so that nothing that was not given back is lost.
+  // in the store), so that nothing that was not given back is lost. The current user's
+  // per-user copy of the program key (what the runner learnt) is deleted whole.
   void DeleteProgramKey();
 
  private:

@@ -133,6 +133,9 @@ void StartupMover::ForgetRestoredItems(const std::vector<std::string>& restoredR
 }
 
 void StartupMover::DeleteProgramKey() {
+  // What the runner learnt for the user (auto-tune figures, tuned pauses, start methods, the
+  // last logon) is no item's record: it all goes. Other users' copies stay in their profiles.
+  registry_.DeleteSubKeyAt(kPerUserRoot, kTallowmereKey, kProgramKeyName);
   // Names of records to keep, in lower case (registry names ignore case).
   std::set<std::string> keep;
   std::vector<std::string> runNames;

@@ -1,12 +1,35 @@
 #include "runner/LastLogonRecord.h"
 
-#include <cstdio>
+#include <cstdlib>
 
 #include "store/SettingsStore.h"
 #include "util/Error.h"
 #include "util/Text.h"
 
 namespace lw {
+
+namespace {
+
+constexpr std::int32_t kFullLoad = 100;
+
+std::string LoadField(std::int32_t load) {
+  return load == kLoadUnknown ? std::string() : std::to_string(load);
+}
+
+// An empty field is a load not measured; anything else must be a percentage.
+bool ParseLoad(const std::string& field, std::int32_t* load) {
+  if (TrimBlanks(field).empty()) {
+    *load = kLoadUnknown;
+    return true;
+  }
+  return TryParseWholeNumber(field, load) && *load >= 0 && *load <= kFullLoad;
+}
+
+std::string LoadText(std::int32_t load) {
+  return load == kLoadUnknown ? std::string("?") : std::to_string(load) + "%";
+}
+
+}  // namespace
 
 void ClearLastLogon(Registry& reg) {
   try {
@@ -19,8 +42,7 @@ void ClearLastLogon(Registry& reg) {
 void SaveLastLogonFigures(Registry& reg, const std::string& itemKey,
                           const LastLogonFigures& figures) {
   const std::string text = std::to_string(figures.startedAfterMs) + "," +
-                           std::to_string(figures.loadBefore) + "," +
-                           std::to_string(figures.loadAfter);
+                           LoadField(figures.loadBefore) + "," + LoadField(figures.loadAfter);
   try {
     reg.PutStringAt(kPerUserRoot, kLastLogonKey, true, itemKey, text);
   } catch (const Error&) {
@@ -41,8 +63,9 @@ bool GetLastLogonFigures(const std::string& itemKey, LastLogonFigures& figures) 
   if (second == std::string::npos) return false;
   LastLogonFigures read;
   if (!TryParseWholeNumber(text.substr(0, first), &read.startedAfterMs) ||
-      !TryParseWholeNumber(text.substr(first + 1, second - first - 1), &read.loadBefore) ||
-      !TryParseWholeNumber(text.substr(second + 1), &read.loadAfter)) {
+      read.startedAfterMs < 0 ||
+      !ParseLoad(text.substr(first + 1, second - first - 1), &read.loadBefore) ||
+      !ParseLoad(text.substr(second + 1), &read.loadAfter)) {
     return false;
   }
   figures = read;
@@ -50,13 +73,12 @@ bool GetLastLogonFigures(const std::string& itemKey, LastLogonFigures& figures) 
 }
 
 std::string LastLogonText(const LastLogonFigures& figures) {
-  // Tenths of a second, rounded down, so that 999 ms reads 0.9 s and not 1.0 s.
-  const std::int64_t tenths = static_cast<std::int64_t>(figures.startedAfterMs) / 100;
-  char text[64];
-  std::snprintf(text, sizeof text, "%lld.%lld s, %d%% -> %d%%", static_cast<long long>(tenths / 10),
-                static_cast<long long>(tenths < 0 ? -(tenths % 10) : tenths % 10),
-                static_cast<int>(figures.loadBefore), static_cast<int>(figures.loadAfter));
-  return text;
+  // Tenths of a second, cut and not rounded, so that 999 ms reads 0.9 s and not 1.0 s.
+  const std::int64_t ms = figures.startedAfterMs;
+  const std::int64_t tenths = std::llabs(ms) / 100;
+  return std::string(ms < 0 ? "-" : "") + std::to_string(tenths / 10) + "." +
+         std::to_string(tenths % 10) + " s, " + LoadText(figures.loadBefore) + " -> " +
+         LoadText(figures.loadAfter);
 }
 
 std::string LastLogonText(const std::string& itemKey) {

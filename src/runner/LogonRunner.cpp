@@ -25,6 +25,10 @@
 // - One item that cannot be handled (a value of the wrong type in its settings, a key that
 //   cannot be written) is written to the error log and the run goes on with the next one: a
 //   logon must not lose the starts of every item after it.
+// - The last logon's record takes the loads from the samples the runner takes anyway: the one
+//   before an item (auto-tune on), else the last one taken; after it, the first sample of its
+//   pause, else the one after the pause (auto-tune on). A failed start is recorded as well:
+//   the column says when it was tried, the error log that it failed.
 
 namespace lw {
 
@@ -43,7 +47,7 @@ std::string ReadStartupEntry(Registry& registry, std::int32_t index) {
 }  // namespace
 
 LogonRunner::LogonRunner(StatusCallback showStatus, RunnerUse use)
-    : showStatus_(std::move(showStatus)) {
+    : use_(use), showStatus_(std::move(showStatus)) {
   LoadRunkeyItems();
   LoadStartupItems();
   registry_.SetDefaultRoot(kHKeyCurrentUser);
@@ -141,7 +145,15 @@ std::int32_t LogonRunner::ComputeItemPause(const std::string& itemKey, PauseKind
   return pause;
 }
 
+// The pass begins with the first step a logon runner takes (normally its initial pause).
+void LogonRunner::BeginPassOnce() {
+  if (use_ == RunnerUse::kLogon && !lastLogon_.PassBegun()) {
+    lastLogon_.BeginPass(Sys().GetTickCount());
+  }
+}
+
 void LogonRunner::InitialPause() {
+  BeginPassOnce();
   SampleBeforeItem(registry_, kInitialPauseItemKey);
   SleepWithCpuCheck(initialPause_);
   SampleAfterItem(registry_, kInitialPauseItemKey);
@@ -185,6 +197,7 @@ void LogonRunner::SleepWithCpuCheck(std::int32_t milliseconds) {
     SleepStep(std::min(step, total - elapsed()));
     if (stopped_ || elapsed() >= total) return;
     const std::int32_t smoothed = GetCpuUsage();
+    lastLogon_.LoadSampled();
     const bool idleNow = LastCpuSample() < kIdleLoad;
     if (AutoTuneOn() && (smoothed < kIdleLoad || (idleNow && idleBefore))) return;
     idleBefore = idleNow;
@@ -206,6 +219,7 @@ void LogonRunner::Show(const std::string& text) const {
 void LogonRunner::RunPass(std::size_t count,
                           void (LogonRunner::*runItem)(std::size_t, const std::string&),
                           const std::function<std::string(std::size_t)>& describe) {
+  BeginPassOnce();
   const std::string me = CurrentUserName();
   for (std::size_t index = 0; index < count; ++index) {
     if (stopped_) return;
@@ -216,6 +230,7 @@ void LogonRunner::RunPass(std::size_t count,
     } catch (const Error& error) {
       SharedErrorLog().TryWrite(describe(index) + ": " + error.what());
     }
+    lastLogon_.ItemDone();
     WaitWhilePaused();
   }
 }
@@ -248,6 +263,7 @@ void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& me) {
                               item.command;
   Show(message);
   const std::uint32_t started = Sys().GetTickCount();
+  lastLogon_.ItemStarting(item.name, started);
   StartRunkeyItem(item.name, item.command);
   const std::int64_t elapsed = static_cast<std::uint32_t>(Sys().GetTickCount() - started);
   const std::int32_t pause = ComputeItemPause(item.name, PauseKind::kRunkey);
@@ -257,6 +273,7 @@ void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& me) {
     SleepWithCpuCheck(static_cast<std::int32_t>(std::max<std::int64_t>(pause - elapsed, 0)));
   }
   SampleAfterItem(registry_, item.name);
+  if (AutoTuneOn()) lastLogon_.LoadSampled();
 }
 
 // The All Users and the alternate Startup folder are everyone's, whatever their path looks like;
@@ -289,6 +306,7 @@ void LogonRunner::RunStartupItem(std::size_t index, const std::string& me) {
                               ExtractFileName(item.path);
   Show(message);
   const std::uint32_t started = Sys().GetTickCount();
+  lastLogon_.ItemStarting(item.path, started);
   std::intptr_t code = 0;
   if (ShellOpenPath(item.path, code)) {
     const std::int64_t elapsed = static_cast<std::uint32_t>(Sys().GetTickCount() - started);
@@ -302,6 +320,7 @@ void LogonRunner::RunStartupItem(std::size_t index, const std::string& me) {
                 SystemErrorText(static_cast<std::uint32_t>(code)));
   }
   SampleAfterItem(registry_, item.path);
+  if (AutoTuneOn()) lastLogon_.LoadSampled();
 }
 
 }  // namespace lw

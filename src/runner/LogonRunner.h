@@ -6,7 +6,8 @@
 // and ends early when the processor is nearly idle. Each run-key item starts with its priority
 // class by the method that worked last time, or by the first of a chain of methods that works
 // (remembered per user). Items that wrote themselves back into the Run key are excluded, and
-// items that belong to another user are skipped.
+// items that belong to another user are skipped. A logon runner also keeps the record of the
+// last logon (when each item started, and the load around it) for the edit window.
 //
 // Everything runs on the window thread: every wait is made of short sleeps with the message
 // queue pumped in between, so the Pause and Stop buttons of the runner window take effect
@@ -18,6 +19,7 @@
 #include <string>
 
 #include "items/ItemManager.h"
+#include "runner/LastLogonRecorder.h"
 #include "store/Registry.h"
 
 namespace lw {
@@ -54,7 +56,8 @@ class LogonRunner {
   void ReloadItems();
 
   // The three steps of a logon's second phase, in this order; each returns when done or
-  // stopped.
+  // stopped. The first of them a logon runner takes begins the logon pass: the last logon's
+  // record is cleared and the pass's clock starts.
   void InitialPause();
   void RunRunkeyItems();
   void RunStartupItems();
@@ -94,6 +97,7 @@ class LogonRunner {
   void LoadRunkeyItems();
   void LoadStartupItems();
   void LoadPauses();
+  void BeginPassOnce();
   void Show(const std::string& text) const;
   void WaitWhilePaused();
   void SleepStep(std::int64_t milliseconds);
@@ -112,6 +116,8 @@ class LogonRunner {
   void RememberMethod(const std::string& storedName, const char* method);
 
   Registry registry_;
+  RunnerUse use_;
+  LastLogonRecorder lastLogon_{registry_};
   RunKeyItemList runkeyItems_;
   StartupFolderItemList startupItems_;
   std::int32_t startupPause_ = 2000;

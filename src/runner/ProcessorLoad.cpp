@@ -44,6 +44,7 @@ struct CpuState {
   bool failed = false;
   std::int32_t smoothed = 0;
   std::int32_t lastSample = 0;
+  bool sampleTaken = false;
   // The performance data lacked the counter and GetSystemTimes stood in: the system will not
   // grow the counter while the program runs, and asking for it again costs a query of the
   // performance data per reading (about 10 ms on Wine), so the readings go to GetSystemTimes.
@@ -255,6 +256,7 @@ std::int32_t GetCpuUsage() {
   const auto raw = static_cast<std::int32_t>(SampleCpuUsage());
   CpuState& cpu = Cpu();
   cpu.lastSample = raw;
+  cpu.sampleTaken = true;
   if (cpu.smoothed == 0) {
     cpu.smoothed = raw;
   } else {
@@ -265,6 +267,8 @@ std::int32_t GetCpuUsage() {
 }
 
 std::int32_t LastCpuSample() { return Cpu().lastSample; }
+
+bool CpuSampleTaken() { return Cpu().sampleTaken; }
 
 bool CpuSamplingFailed() { return Cpu().failed; }
 

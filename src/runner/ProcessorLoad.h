@@ -57,6 +57,8 @@ double SampleCpuUsage();
 std::int32_t GetCpuUsage();
 // The unsmoothed sample behind the last GetCpuUsage (0 before the first).
 std::int32_t LastCpuSample();
+// Whether a GetCpuUsage has been taken since the unit started (LastCpuSample is a figure).
+bool CpuSampleTaken();
 bool CpuSamplingFailed();
 
 }  // namespace lw

@@ -158,6 +158,7 @@ TEST_F(RestoreTest, FullUninstallKeepsOnlyWhatStaysStored) {
   Pass();
   SetCustomDelay("Back", 3000);
   SetRawDword(kHKeyLocalMachine, kProgramKey, kInitialPauseValue, 7000);
+  SetRawDword(kHKeyCurrentUser, kAutoTuneKey, "Back", 40);
 
   Restore(true, [](RestoreWindow& window) { window.SetChecked(RowOf(window, "Keep"), false); });
   EXPECT_EQ(Store(kRunItemsKey), (ValueMap{{"Keep", "C:\\keep.exe"}}));
@@ -166,6 +167,7 @@ TEST_F(RestoreTest, FullUninstallKeepsOnlyWhatStaysStored) {
   EXPECT_FALSE(RawKeyExists(kHKeyLocalMachine, kCustomDelaysKey));
   EXPECT_TRUE(RawValueExists(kHKeyLocalMachine, kRunLocationKey, "Keep"));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunLocationKey, "Back"));
+  EXPECT_FALSE(RawKeyExists(kHKeyCurrentUser, kProgramKey));  // what the runner learnt
 
   // With everything given back, the program key is left empty but for its three lists.
   dialogs.Clear();

@@ -9,6 +9,7 @@
 #include "edit/EditWindow.h"
 #include "edit/win32/EditWindowView.h"
 #include "install/NewItemListing.h"
+#include "runner/LastLogonRecord.h"
 #include "support/win32/LogonFixture.h"
 
 namespace lw::test {
@@ -119,6 +120,35 @@ TEST_F(LogonEndToEndTest, SecondPhaseStartsTheItemsInOrderAndEnds) {
   EXPECT_EQ(ProbeArguments(3), (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue));
   ExpectRegisteredForBothPhases();
+}
+
+// The second phase keeps, in the user's hive, when each item started and the load around its
+// start: one value per started item, the figures of the logon before gone. Auto-tune is on (as
+// by default), so each item has a sample before it and one in or after its pause.
+TEST_F(LogonEndToEndTest, SecondPhaseRecordsEachStartForTheLastLogonColumn) {
+  SetDefaultPauses(0, 1000, 0);
+  StageRunItems({{"ProbeA", ProbeCommand("a"), ""}, {"ProbeB", ProbeCommand("b"), ""}});
+  SetRawString(kHKeyCurrentUser, kLastLogonKey, "ProbeGone", "1,2,3");
+
+  ChildProcess process = Start("-go");
+  ASSERT_EQ(ExitCode(process), 0);
+  EXPECT_EQ(ProbeArguments(2), (std::vector<std::string>{"a", "b"}));
+
+  std::vector<std::string> recorded = RawValueNames(kHKeyCurrentUser, kLastLogonKey);
+  std::sort(recorded.begin(), recorded.end());
+  EXPECT_EQ(recorded, (std::vector<std::string>{"ProbeA", "ProbeB"}));
+  EXPECT_FALSE(RawKeyExists(kHKeyLocalMachine, kLastLogonKey));
+  LastLogonFigures a;
+  LastLogonFigures b;
+  ASSERT_TRUE(GetLastLogonFigures("ProbeA", a))
+      << RawString(kHKeyCurrentUser, kLastLogonKey, "ProbeA");
+  ASSERT_TRUE(GetLastLogonFigures("ProbeB", b))
+      << RawString(kHKeyCurrentUser, kLastLogonKey, "ProbeB");
+  EXPECT_LT(a.startedAfterMs, b.startedAfterMs);
+  for (const LastLogonFigures& figures : {a, b}) {
+    EXPECT_NE(figures.loadBefore, kLoadUnknown);
+    EXPECT_NE(figures.loadAfter, kLoadUnknown);
+  }
 }
 
 // When the first phase found new items, the second stays in the notification area after the
