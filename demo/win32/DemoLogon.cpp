@@ -6,6 +6,8 @@
 #include "DemoItems.h"
 #include "DemoMachine.h"
 #include "driver/WindowDriver.h"
+#include "edit/EditWindow.h"
+#include "edit/win32/EditWindowView.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Api.h"
 #include "runner/StartupControl.h"
@@ -117,8 +119,8 @@ void WatchLaunchward(driver::ChildProcess& launchward, std::int64_t goStartMs) {
     }
     if (ran && now - ranAt >= kStaysAfterMs) {
       std::cout << "  Launchward -go ran its items " << SecondsText(ranMs) << " after it "
-                << "started,\n  and stays with its new-items icon; the demo ends it with a "
-                << "double-click on the icon\n";
+                << "started,\n  and stays with its new-items icon; the demo double-clicks it "
+                << "and closes the edit window it opens\n";
       const std::vector<HWND> windows =
           driver::ProcessWindows(launchward.Id(), {"", kRunnerCaption});
       if (windows.empty()) {
@@ -128,9 +130,13 @@ void WatchLaunchward(driver::ChildProcess& launchward, std::int64_t goStartMs) {
       }
       // What the icon sends its window when it is double-clicked.
       ::PostMessageA(windows.front(), kNewItemsIconMessage, 0, kWmLButtonDblClk);
+      const HWND edit = driver::WaitForProcessWindow(
+          launchward.Id(), {kEditWindowClass, kEditWindowCaption, true}, kEndAfterClickMs);
+      if (edit != nullptr) ::PostMessageA(edit, WM_CLOSE, 0, 0);
       if (!launchward.WaitForExit(kEndAfterClickMs, &code)) {
         launchward.Terminate();
-        throw Error("Launchward did not end after the double-click on its new-items icon");
+        throw Error(edit == nullptr ? "Launchward opened no edit window from its new-items icon"
+                                    : "Launchward did not end when its edit window was closed");
       }
       std::cout << "  Launchward ended with exit code " << code << "\n";
       return;

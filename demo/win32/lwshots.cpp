@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "driver/WindowDriver.h"
+#include "edit/EditWindow.h"
+#include "edit/win32/EditWindowView.h"
 #include "install/RestoreWindow.h"
 #include "install/win32/RestoreWindowView.h"
 #include "platform/Platform.h"
@@ -157,10 +159,10 @@ std::string FolderOf(const std::string& path) {
 
 // Writes one value, creating the key; nothing when Windows refuses (the picture then shows less).
 void SetValue(const std::string& key, const std::string& name, DWORD type, const void* data,
-              DWORD size) {
+              DWORD size, HKEY root = HKEY_LOCAL_MACHINE) {
   HKEY handle = nullptr;
-  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &handle, nullptr) != ERROR_SUCCESS)
+  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS)
     return;
   ::RegSetValueExA(handle, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
   ::RegCloseKey(handle);
@@ -174,9 +176,10 @@ void SetDword(const std::string& key, const std::string& name, DWORD data) {
   SetValue(key, name, REG_DWORD, &data, sizeof data);
 }
 
-// A machine that Launchward manages, so that the restore window has rows to show: installed,
-// three run-key items in the run order, one disabled, one orphaned (a command no list names),
-// and a shortcut in the store.
+// A machine that Launchward manages, so that the restore and edit windows have rows to show:
+// installed, three run-key items in the run order (one new, one of a user's own, one with a
+// pause of its own, all with the figures of the last logon), one disabled, one orphaned (a
+// command no list names), and a shortcut in the store with a disabled one beside it.
 void StageManagedItems(const std::string& exe) {
   const std::string program = "SOFTWARE\\Tallowmere\\Launchward";
   SetString("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "LAUNCHWARD",
@@ -200,6 +203,51 @@ void StageManagedItems(const std::string& exe) {
   lw::Shell().SaveShellLink(link, exe, "");
   SetString(program + "\\StartupSort", "0", link);
   SetDword(program + "\\StartupSort", "SortIndex", 1);
+  SetString(program + "\\StartupDisable", "Old Notes.lnk", store + "\\Old Notes.lnk");
+  SetString(program + "\\RunNewItems", "Cloud Sync", items[2][1]);
+  SetDword(program + "\\CustomDelays", "Messenger", 2500);
+  SetString(program + "\\RunLocation", "Backup Agent", "alice");
+  SetDword(program + "\\RunLocation", "Backup Agent_HKEY", 0x80000001u);
+  const char* figures[][2] = {{"Messenger", "5120,12,64"},
+                              {"Backup Agent", "9870,18,41"},
+                              {"Cloud Sync", "14210,9,77"},
+                              {nullptr, "17650,22,35"}};
+  for (const auto& figure : figures) {
+    const std::string key = figure[0] != nullptr ? figure[0] : link;
+    const std::string text = figure[1];
+    SetValue(program + "\\LastLogon", key, REG_SZ, text.c_str(),
+             static_cast<DWORD>(text.size() + 1), HKEY_CURRENT_USER);
+  }
+}
+
+// The edit window on both pages, each with a row selected (so that its commands show enabled);
+// the Run-key page's lower list has a disabled item, drawn grey.
+bool ShootEditWindow(DWORD processId, HWND main, const std::string& out) {
+  lw::driver::PressButton(main, lw::kMainEditId);
+  const HWND edit = lw::driver::WaitForProcessWindow(
+      processId, {lw::kEditWindowClass, lw::kEditWindowCaption, true});
+  if (edit == nullptr) return Shoot(edit, out, "edit-window-runkey");
+  const HWND runList = ::GetDlgItem(edit, lw::kEditRunIds.list);
+  lw::driver::ClickListRow(runList, 0);
+  lw::driver::WaitUntil(
+      [&] { return ::IsWindowEnabled(::GetDlgItem(edit, lw::kEditRunIds.disable)); });
+  bool ok = Shoot(edit, out, "edit-window-runkey");
+  // The second tab, clicked.
+  const HWND tabs = ::GetDlgItem(edit, lw::kEditTabsId);
+  RECT tabsRect{};
+  ::GetClientRect(tabs, &tabsRect);
+  const LPARAM second = MAKELPARAM(lw::Scaled(lw::kTabWidth) * 3 / 2, tabsRect.bottom / 2);
+  lw::driver::PostWindowMessage(tabs, WM_LBUTTONDOWN, MK_LBUTTON, second);
+  lw::driver::PostWindowMessage(tabs, WM_LBUTTONUP, 0, second);
+  const HWND startupList = ::GetDlgItem(edit, lw::kEditStartupIds.list);
+  lw::driver::WaitUntil([&] { return lw::driver::IsVisible(startupList); });
+  lw::driver::ClickListRow(startupList, 0);
+  lw::driver::WaitUntil(
+      [&] { return ::IsWindowEnabled(::GetDlgItem(edit, lw::kEditStartupIds.disable)); });
+  ok = Shoot(edit, out, "edit-window-startup") && ok;
+  lw::driver::PostWindowMessage(edit, WM_CLOSE, 0, 0);
+  lw::driver::WaitUntil([&] { return !lw::driver::IsVisible(edit); });
+  return ok;
 }
 
 bool ShootManagementWindows(const std::string& exe, const std::string& out) {
@@ -209,6 +257,7 @@ bool ShootManagementWindows(const std::string& exe, const std::string& out) {
   const HWND main = lw::driver::WaitForProcessWindow(
       process.Id(), {lw::kMainWindowClass, lw::kProductTitle, true});
   bool ok = Shoot(main, out, "main-window");
+  if (main != nullptr) ok = ShootEditWindow(process.Id(), main, out) && ok;
   for (const DialogShot& shot : DialogShots()) {
     if (main == nullptr) break;
     if (shot.prepare && !shot.prepare(process.Id(), main)) {

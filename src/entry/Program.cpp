@@ -73,7 +73,7 @@ int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
   CreateOptions();
   windows.CreateOptionsDialog();
   windows.CreateAutoTuneErrorDialog();
-  // The edit window comes here, before the About box, once the program has one.
+  windows.CreateEditWindow();
   windows.CreateAboutBox();
   windows.CreateStartupControlWindow(args);
   windows.CreateNewItemDialog();

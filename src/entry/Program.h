@@ -25,6 +25,7 @@ class IProgramWindows {
   virtual void CreateMainWindow() = 0;
   virtual void CreateOptionsDialog() = 0;
   virtual void CreateAutoTuneErrorDialog() = 0;
+  virtual void CreateEditWindow() = 0;
   virtual void CreateAboutBox() = 0;
   virtual void CreateStartupControlWindow(const std::vector<std::string>& args) = 0;
   virtual void CreateNewItemDialog() = 0;

@@ -142,12 +142,16 @@ void StartupControl::OnTrayIconMessage(std::uint32_t message, std::intptr_t lPar
     } else {
       ShowForm();
     }
-  } else if (message == kNewItemsIconMessage) {
-    // The items are looked at in the edit window; until the program has one, the icon has
-    // done its job once the user answers it.
-    RemoveTrayIcon();
-    ApplicationTerminate();
+  } else if (message == kNewItemsIconMessage && trayIconShown_) {
+    // The new items are looked at in the edit window, which ends the program when it closes.
+    // Without one, the icon has done its job once the user answers it.
+    if (!window_.ShowEditWindowFromTray()) OnEditWindowClosed();
   }
+}
+
+void StartupControl::OnEditWindowClosed() {
+  RemoveTrayIcon();
+  ApplicationTerminate();
 }
 
 void StartupControl::ShowStatus(const std::string& text) {

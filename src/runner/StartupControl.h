@@ -89,6 +89,9 @@ class IStartupControlWindow {
   virtual bool RemoveTrayIcon() = 0;
   // AutoTuneErrorDialog, modally.
   virtual void ShowAutoTuneError() = 0;
+  // The edit window, opened from the new-items icon (modeless, centred on the screen; nothing
+  // happens when it is on the screen already). False when the program has no edit window.
+  virtual bool ShowEditWindowFromTray() = 0;
 };
 
 class StartupControl {
@@ -110,8 +113,11 @@ class StartupControl {
   void OnStopClicked();
   void OnLoadTimer();
   // A notification icon's callback message (kProgressIconMessage or kNewItemsIconMessage) with
-  // the mouse message in lParam.
+  // the mouse message in lParam. A double-click on the new-items icon opens the edit window.
   void OnTrayIconMessage(std::uint32_t message, std::intptr_t lParam);
+  // The edit window opened from the new-items icon was closed: the icon goes and the program
+  // ends, its work done.
+  void OnEditWindowClosed();
   // Explorer started again ("TaskbarCreated"): the notification area is new and empty, so the
   // icon shown before is added again.
   void OnTaskbarCreated();

@@ -92,7 +92,11 @@ void MainWindow::ReloadRunnerItems() {
   if (runner_) runner_->ReloadItems();
 }
 
-void MainWindow::OnEditClicked() { ShowMessage(kMsgEditWindowLater); }
+void MainWindow::OnEditClicked() {
+  view_.ShowEditWindow();
+  // Items enabled, disabled or added there are the ones a start from here finds.
+  if (runner_) runner_->ReloadItems();
+}
 
 void MainWindow::OnOptionsClicked() { view_.ShowOptionsDialog(); }
 

@@ -45,8 +45,6 @@ inline constexpr char kMsgNotAdministrator[] =
     "Please re-run this program from and account with Administrator permissions.\r\n\r\nFailed "
     "location: ";
 inline constexpr char kMsgRestoreNeedsAdmin[] = "Administrator access is required to Restore";
-inline constexpr char kMsgEditWindowLater[] =
-    "The edit window comes with a later version of Launchward.";
 
 // The main window as its logic uses it.
 class IMainWindowView {
@@ -57,9 +55,11 @@ class IMainWindowView {
   virtual void SetEditEnabled(bool enabled) = 0;
   // Shows the window and brings it to the front.
   virtual void ShowAndBringToFront() = 0;
-  // The other windows the buttons open: the Options dialog and the restore window modally,
-  // the About box without blocking the main window, the auto-tune error dialog modally.
+  // The other windows the buttons open: the Options dialog, the edit window and the restore
+  // window modally, the About box without blocking the main window, the auto-tune error dialog
+  // modally.
   virtual void ShowOptionsDialog() = 0;
+  virtual void ShowEditWindow() = 0;
   virtual void ShowRestoreWindow() = 0;
   virtual void ShowAboutBox() = 0;
   virtual void ShowAutoTuneError() = 0;

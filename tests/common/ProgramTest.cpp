@@ -33,6 +33,7 @@ class RecordingProgramWindows : public IProgramWindows {
     calls.push_back("options");
   }
   void CreateAutoTuneErrorDialog() override { calls.push_back("auto-tune error"); }
+  void CreateEditWindow() override { calls.push_back("edit"); }
   void CreateAboutBox() override { calls.push_back("about"); }
   void CreateStartupControlWindow(const std::vector<std::string>& args) override {
     calls.push_back("runner");
@@ -97,8 +98,8 @@ TEST_F(ProgramTest, TheWindowsComeUpInTheirOrderAndTheMainWindowRunsTheProgram) 
   EXPECT_EQ(RunProgram({}, windows), 0);
   EXPECT_EQ(windows.calls,
             (std::vector<std::string>{"application", "main window", "options", "auto-tune error",
-                                      "about", "runner", "new item", "restore", "start: management",
-                                      "loop runs", "destroy"}));
+                                      "edit", "about", "runner", "new item", "restore",
+                                      "start: management", "loop runs", "destroy"}));
   EXPECT_EQ(windows.mainView.events, std::vector<std::string>{"show"});
   EXPECT_EQ(windows.mainView.install, true);
   EXPECT_FALSE(windows.window.EverShown());
@@ -115,7 +116,7 @@ TEST_F(ProgramTest, ALogonPassNeverShowsTheMainWindow) {
     ResetApplicationTerminate();
     RecordingProgramWindows windows;
     EXPECT_EQ(RunProgram({argument}, windows), 0);
-    EXPECT_EQ(windows.calls.at(8), "start: runner");
+    EXPECT_EQ(windows.calls.at(9), "start: runner");
     EXPECT_TRUE(windows.mainView.events.empty());
     ExpectEverythingReleased();
   }
@@ -165,7 +166,7 @@ TEST_F(ProgramTest, ACopyUnderAnotherNameRunsBesideTheFirst) {
   Sim().SetModuleFileName("C:\\Program Files\\Launchward\\launchward-copy.exe");
   RecordingProgramWindows windows;
   EXPECT_EQ(RunProgram({"-master"}, windows), 0);
-  EXPECT_EQ(windows.calls.size(), 11u);
+  EXPECT_EQ(windows.calls.size(), 12u);
   EXPECT_TRUE(dialogs.Messages().empty());
   Sys().CloseHandle(first);
 #endif

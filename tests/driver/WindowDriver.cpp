@@ -1,5 +1,7 @@
 #include "driver/WindowDriver.h"
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -231,6 +233,161 @@ bool PressButton(HWND parent, int id) { return PressButton(::GetDlgItem(parent, 
 
 bool PressButtonByCaption(HWND parent, const std::string& caption) {
   return PressButton(FindChildByText(parent, caption));
+}
+
+namespace {
+
+// A block of memory in the process that owns the window, freed when it goes.
+class RemoteBlock {
+ public:
+  RemoteBlock(HWND window, std::size_t size) : size_(size) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    process_ =
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process_ != nullptr) {
+      address_ =
+          ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+  }
+  ~RemoteBlock() {
+    if (address_ != nullptr) ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_ != nullptr) ::CloseHandle(process_);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+  bool Valid() const { return address_ != nullptr; }
+  char* Address() const { return static_cast<char*>(address_); }
+  bool Write(std::size_t offset, const void* data, std::size_t size) const {
+    return offset + size <= size_ &&
+           ::WriteProcessMemory(process_, Address() + offset, data, size, nullptr) != FALSE;
+  }
+  bool Read(std::size_t offset, void* data, std::size_t size) const {
+    return offset + size <= size_ &&
+           ::ReadProcessMemory(process_, Address() + offset, data, size, nullptr) != FALSE;
+  }
+
+ private:
+  std::size_t size_;
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+};
+
+bool SendWithLimit(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  DWORD_PTR answer = 0;
+  if (!::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kReadLimitMs,
+                             &answer)) {
+    return false;
+  }
+  if (result != nullptr) *result = static_cast<LRESULT>(answer);
+  return true;
+}
+
+bool SetRowState(HWND list, int row, UINT state, UINT mask) {
+  RemoteBlock block(list, sizeof(LVITEMA));
+  if (!block.Valid()) return false;
+  LVITEMA item{};
+  item.state = state;
+  item.stateMask = mask;
+  LRESULT done = 0;
+  return block.Write(0, &item, sizeof item) &&
+         SendWithLimit(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(block.Address()), &done) &&
+         done != 0;
+}
+
+}  // namespace
+
+int ListRowCount(HWND list) {
+  LRESULT count = 0;
+  return SendWithLimit(list, LVM_GETITEMCOUNT, 0, 0, &count) ? static_cast<int>(count) : -1;
+}
+
+std::string ListCellText(HWND list, int row, int column) {
+  constexpr std::size_t kTextChars = 1024;
+  RemoteBlock block(list, sizeof(LVITEMA) + kTextChars);
+  if (!block.Valid()) return std::string();
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = block.Address() + sizeof(LVITEMA);
+  item.cchTextMax = static_cast<int>(kTextChars);
+  LRESULT length = 0;
+  if (!block.Write(0, &item, sizeof item) ||
+      !SendWithLimit(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(block.Address()), &length)) {
+    return std::string();
+  }
+  std::string text(kTextChars, '\0');
+  if (!block.Read(sizeof(LVITEMA), text.data(), kTextChars)) return std::string();
+  text.resize(static_cast<std::size_t>(length) < kTextChars ? static_cast<std::size_t>(length)
+                                                            : kTextChars - 1);
+  return text;
+}
+
+std::vector<int> SelectedListRows(HWND list) {
+  std::vector<int> rows;
+  const int count = ListRowCount(list);
+  for (int row = 0; row < count; ++row) {
+    LRESULT state = 0;
+    if (SendWithLimit(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED, &state) &&
+        (state & LVIS_SELECTED) != 0) {
+      rows.push_back(row);
+    }
+  }
+  return rows;
+}
+
+bool SelectListRows(HWND list, const std::vector<int>& rows) {
+  // -1: every row.
+  bool done = SetRowState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const UINT state = LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0u);
+    done = SetRowState(list, rows[i], state, state) && done;
+  }
+  return done;
+}
+
+bool ClickListRow(HWND list, int row) {
+  RemoteBlock block(list, sizeof(RECT));
+  RECT rect{};
+  rect.left = LVIR_LABEL;
+  LRESULT done = 0;
+  if (!block.Valid() || !block.Write(0, &rect, sizeof rect) ||
+      !SendWithLimit(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(block.Address()), &done) ||
+      done == 0 || !block.Read(0, &rect, sizeof rect)) {
+    return false;
+  }
+  const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  return ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at) != FALSE &&
+         ::PostMessageA(list, WM_LBUTTONUP, 0, at) != FALSE;
+}
+
+HWND FocusedWindow(HWND windowOfThread) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = ::GetWindowThreadProcessId(windowOfThread, nullptr);
+  return thread != 0 && ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+bool TypeKeys(const std::vector<WORD>& chord) {
+  std::vector<INPUT> inputs;
+  for (WORD key : chord) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto key = chord.rbegin(); key != chord.rend(); ++key) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *key;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
+         inputs.size();
 }
 
 bool PostWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -103,6 +103,26 @@ bool IsVisible(HWND window);
 bool PressButton(HWND button);
 bool PressButton(HWND parent, int id);
 bool PressButtonByCaption(HWND parent, const std::string& caption);
+// Report list views of another process. Their messages carry pointers, so the driver passes the
+// row records through memory it borrows in that process (the program and the driver must be
+// built for the same word size, as the tests are). The number of rows (-1 when the list does
+// not answer), one cell's text (column 0: the caption), the selected rows, and a selection made
+// as a user makes it: every row unselected, then the rows given selected, the first of them
+// with the focus mark; the list tells its window of each change as it does for the mouse.
+int ListRowCount(HWND list);
+std::string ListCellText(HWND list, int row, int column);
+std::vector<int> SelectedListRows(HWND list);
+bool SelectListRows(HWND list, const std::vector<int>& rows);
+// A click of the left mouse button on the row's caption (posted: the button goes down and up
+// there); the list takes the focus and selects the row as for the mouse.
+bool ClickListRow(HWND list, int row);
+// Keys as the keyboard types them (SendInput), into whatever window has the keyboard focus:
+// each key of the chord goes down in order, then up in reverse order.
+bool TypeKeys(const std::vector<WORD>& chord);
+
+// The window that has the keyboard focus in the thread of the given window (null when none).
+HWND FocusedWindow(HWND windowOfThread);
+
 // PostMessage, for what a notification icon or another program would send.
 bool PostWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

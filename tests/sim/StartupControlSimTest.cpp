@@ -233,15 +233,20 @@ TEST_F(StartupControlGoTest, GoStartsTheItemsInOrderUnderTheProgressIconAndRegis
   EXPECT_EQ(Sim().OpenProcessHandleCount(), 0);
 }
 
-TEST_F(StartupControlGoTest, NewItemsLeaveTheirIconWhoseDoubleClickEndsTheProgram) {
+// The new-items icon's double-click opens the edit window; the program ends when that window
+// closes (or at once, when there is no edit window to open).
+TEST_F(StartupControlGoTest, NewItemsLeaveTheirIconWhoseDoubleClickOpensTheEditWindow) {
   struct Case {
     bool notificationOff;
     bool staysWithIcon;
+    bool editWindow;
   };
-  for (const Case c : {Case{false, true}, Case{true, false}}) {
-    SCOPED_TRACE(c.notificationOff);
+  for (const Case c :
+       {Case{false, true, true}, Case{false, true, false}, Case{true, false, true}}) {
+    SCOPED_TRACE(::testing::Message() << c.notificationOff << c.editWindow);
     ResetApplicationTerminate();
     NewStart();
+    window.editWindow = c.editWindow;
     SetRawString(kHKeyLocalMachine, kProgramKey, kNewRunItemsValue, kNewRunItemsValue);
     SharedOptions().SetChecked(kDisableSysTrayNotificationOption, c.notificationOff);
 
@@ -254,7 +259,13 @@ TEST_F(StartupControlGoTest, NewItemsLeaveTheirIconWhoseDoubleClickEndsTheProgra
     if (!c.staysWithIcon) continue;
     form->OnTrayIconMessage(kNewItemsIconMessage, 0x201);  // a single click does nothing
     EXPECT_FALSE(ApplicationTerminating());
+    EXPECT_EQ(window.events.back(), "add new items");
     form->OnTrayIconMessage(kNewItemsIconMessage, kWmLButtonDblClk);
+    EXPECT_EQ(window.events.back(), c.editWindow ? "edit window" : "remove new items");
+    EXPECT_EQ(ApplicationTerminating(), !c.editWindow);
+    if (!c.editWindow) continue;
+    EXPECT_EQ(window.trayIcon, "new items");
+    form->OnEditWindowClosed();
     EXPECT_TRUE(ApplicationTerminating());
     EXPECT_EQ(window.trayIcon, "");
   }
@@ -397,6 +408,7 @@ TEST_F(StartupControlGoTest, TheIconComesBackWithTheTaskbarAndAMissingOneEndsThe
 
   // No icon, no restore.
   form->OnTrayIconMessage(kNewItemsIconMessage, kWmLButtonDblClk);
+  form->OnEditWindowClosed();
   const std::size_t events = window.events.size();
   form->OnTaskbarCreated();
   EXPECT_EQ(window.events.size(), events);

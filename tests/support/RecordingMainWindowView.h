@@ -18,6 +18,7 @@ class RecordingMainWindowView : public IMainWindowView {
   void SetEditEnabled(bool enabled) override { edit = enabled; }
   void ShowAndBringToFront() override { events.push_back("show"); }
   void ShowOptionsDialog() override { events.push_back("options"); }
+  void ShowEditWindow() override { events.push_back("edit"); }
   void ShowRestoreWindow() override {
     events.push_back("restore");
     if (onRestoreWindow) onRestoreWindow();

@@ -48,6 +48,10 @@ class RecordingStartupControlWindow : public IStartupControlWindow {
     return true;
   }
   void ShowAutoTuneError() override { events.push_back("auto-tune error"); }
+  bool ShowEditWindowFromTray() override {
+    events.push_back("edit window");
+    return editWindow;
+  }
 
   // Whether the window was ever shown.
   bool EverShown() const {
@@ -67,6 +71,7 @@ class RecordingStartupControlWindow : public IStartupControlWindow {
   bool visible = false;
   bool timerEnabled = false;
   bool trayAvailable = true;
+  bool editWindow = true;  // whether the program has an edit window to open
 };
 
 }  // namespace lw::test

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "edit/EditWindow.h"
+#include "edit/win32/EditWindowView.h"
 #include "install/NewItemListing.h"
 #include "runner/LastLogonRecord.h"
 #include "support/win32/LogonFixture.h"
@@ -178,12 +180,18 @@ TEST_P(LogonEndToEndNewItemsTest, TheNewItemsIconStaysUntilDoubleClicked) {
   EXPECT_FALSE(process.WaitForExit(2000));
   EXPECT_FALSE(driver::IsVisible(runner));
 
-  // The icon is the new-items one: its double-click ends the program (the progress icon's would
-  // show the window).
+  // The icon is the new-items one: its double-click opens the edit window (the progress icon's
+  // would show the runner window), and closing that ends the program.
   const HWND icon = OnlyWineTrayIcon();
   ASSERT_NE(icon, nullptr);
   EXPECT_TRUE(driver::DoubleClickWineTrayIcon(icon));
+  const HWND edit =
+      driver::WaitForProcessWindow(process.Id(), {kEditWindowClass, kEditWindowCaption, true});
+  ASSERT_NE(edit, nullptr);
+  EXPECT_FALSE(driver::IsVisible(runner));
+  ASSERT_TRUE(driver::PostWindowMessage(edit, WM_CLOSE, 0, 0));
   EXPECT_EQ(ExitCode(process), 0);
+  EXPECT_TRUE(driver::WineTrayIcons().empty());
   EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
 }
 

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "edit/win32/EditWindowView.h"
 #include "install/win32/RestoreWindowView.h"
 #include "runner/win32/AutoTuneErrorDialog.h"
 #include "runner/win32/StartupControlWindow.h"
@@ -36,6 +37,9 @@ void Win32ProgramWindows::CreateMainWindow() {
   routes.showRestore = [this] {
     if (restore_) restore_->Execute();
   };
+  routes.showEdit = [this] {
+    if (edit_) edit_->ShowFromMain();
+  };
   main_ = std::make_unique<MainWindowView>(std::move(routes));
 }
 
@@ -45,10 +49,31 @@ void Win32ProgramWindows::CreateAutoTuneErrorDialog() {
   autoTuneError_ = std::make_unique<AutoTuneErrorDialog>();
 }
 
+void Win32ProgramWindows::CreateEditWindow() {
+  edit_ = std::make_unique<EditWindowView>();
+  edit_->SetAskNewItem([this](const std::string& filter, std::string& name, std::string& path) {
+    if (!newItem_) return false;
+    newItem_->SetFilter(filter);
+    if (newItem_->Execute() != IDOK) return false;
+    name = newItem_->Name();
+    path = newItem_->Path();
+    return true;
+  });
+  // Opened from the new-items icon, closing it ends the logon's program.
+  edit_->SetClosedFromTray([this] {
+    if (runner_) runner_->Logic().OnEditWindowClosed();
+  });
+}
+
 void Win32ProgramWindows::CreateAboutBox() { about_ = std::make_unique<AboutDialogView>(); }
 
 void Win32ProgramWindows::CreateStartupControlWindow(const std::vector<std::string>& args) {
   runner_ = std::make_unique<StartupControlWindow>(*autoTuneError_);
+  runner_->SetShowEditWindow([this] {
+    if (!edit_) return false;
+    edit_->ShowFromTray();
+    return true;
+  });
   runner_->OnCreate(args);
 }
 
@@ -74,6 +99,7 @@ void Win32ProgramWindows::DestroyWindows() {
   newItem_.reset();
   runner_.reset();
   about_.reset();
+  edit_.reset();
   autoTuneError_.reset();
   options_.reset();
   main_.reset();

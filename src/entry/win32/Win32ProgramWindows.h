@@ -14,6 +14,7 @@ class Win32Application;
 class MainWindowView;
 class OptionsDialog;
 class AutoTuneErrorDialog;
+class EditWindowView;
 class AboutDialogView;
 class StartupControlWindow;
 class NewItemDialogView;
@@ -28,6 +29,7 @@ class Win32ProgramWindows final : public IProgramWindows {
   void CreateMainWindow() override;
   void CreateOptionsDialog() override;
   void CreateAutoTuneErrorDialog() override;
+  void CreateEditWindow() override;
   void CreateAboutBox() override;
   void CreateStartupControlWindow(const std::vector<std::string>& args) override;
   void CreateNewItemDialog() override;
@@ -41,6 +43,7 @@ class Win32ProgramWindows final : public IProgramWindows {
   std::unique_ptr<MainWindowView> main_;
   std::unique_ptr<OptionsDialog> options_;
   std::unique_ptr<AutoTuneErrorDialog> autoTuneError_;
+  std::unique_ptr<EditWindowView> edit_;
   std::unique_ptr<AboutDialogView> about_;
   std::unique_ptr<StartupControlWindow> runner_;
   std::unique_ptr<NewItemDialogView> newItem_;

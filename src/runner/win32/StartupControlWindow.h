@@ -2,6 +2,7 @@
 // The "Startup Control" window on the screen: the controls of its layout, the load timer and
 // the notification-area icons, driven by the portable StartupControl that it owns.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ class StartupControlWindow final : public Win32Form, public IStartupControlWindo
   explicit StartupControlWindow(Win32Form& autoTuneError);
   ~StartupControlWindow() override;
 
+  // How the new-items icon opens the edit window (made before this window); false when it
+  // could not.
+  void SetShowEditWindow(std::function<bool()> show) { showEdit_ = std::move(show); }
+
   // The creation handler, run by the program block right after the window exists.
   void OnCreate(const std::vector<std::string>& args);
   StartupControl& Logic() { return logic_; }
@@ -60,6 +65,7 @@ class StartupControlWindow final : public Win32Form, public IStartupControlWindo
   bool AddTrayIcon(TrayIcon icon) override;
   bool RemoveTrayIcon() override;
   void ShowAutoTuneError() override;
+  bool ShowEditWindowFromTray() override { return showEdit_ && showEdit_(); }
 
  protected:
   void OnCommand(int id, int notifyCode) override;
@@ -67,6 +73,7 @@ class StartupControlWindow final : public Win32Form, public IStartupControlWindo
 
  private:
   Win32Form& autoTuneError_;
+  std::function<bool()> showEdit_;
   StartupControl logic_;
   bool timerEnabled_ = false;
   NOTIFYICONDATAA trayRecord_{};

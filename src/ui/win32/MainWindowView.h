@@ -38,6 +38,7 @@ struct MainWindowRoutes {
   std::function<void()> showAbout;          // without blocking the main window
   std::function<void()> showAutoTuneError;  // modally
   std::function<void()> showRestore;        // modally
+  std::function<void()> showEdit;           // modally, its lists prepared
 };
 
 class MainWindowView final : public Win32Form, public IMainWindowView {
@@ -52,6 +53,7 @@ class MainWindowView final : public Win32Form, public IMainWindowView {
   void SetEditEnabled(bool enabled) override { SetItemEnabled(kMainEditId, enabled); }
   void ShowAndBringToFront() override;
   void ShowOptionsDialog() override { Open(routes_.showOptions); }
+  void ShowEditWindow() override { Open(routes_.showEdit); }
   void ShowRestoreWindow() override { Open(routes_.showRestore); }
   void ShowAboutBox() override { Open(routes_.showAbout); }
   void ShowAutoTuneError() override { Open(routes_.showAutoTuneError); }

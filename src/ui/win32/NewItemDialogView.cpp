@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "util/Text.h"
+
 namespace lw {
 
 namespace {
@@ -51,12 +53,18 @@ int NewItemDialogView::Execute() {
   return ShowModal();
 }
 
+void NewItemDialogView::SetFilter(const std::string& filter) {
+  const std::size_t bar = filter.find('|');
+  filterPattern_ = TrimBlanks(bar == std::string::npos ? filter : filter.substr(bar + 1));
+  filterName_ = bar == std::string::npos ? filterPattern_ : TrimBlanks(filter.substr(0, bar));
+}
+
 bool NewItemDialogView::ChooseProgram(std::string& path) {
   // The filter: pairs of description and pattern, each ending in a zero, and one more at the
   // end.
-  std::string filter = kNewItemFilterName;
+  std::string filter = filterName_;
   filter += '\0';
-  filter += kNewItemFilterPattern;
+  filter += filterPattern_;
   filter += '\0';
   filter += '\0';
   std::vector<char> file(MAX_PATH * 4, '\0');

@@ -25,6 +25,10 @@ class NewItemDialogView final : public Win32Form, public INewItemDialogView {
  public:
   NewItemDialogView();
 
+  // The file dialog's filter from now on: "description | pattern" (blanks around either are
+  // dropped); a text without "|" is the pattern and its own description.
+  void SetFilter(const std::string& filter);
+
   // Shows the dialog, empty, until Add (IDOK) or Cancel, Esc or the close box (IDCANCEL).
   int Execute();
   // What the user entered (read after IDOK).
@@ -44,6 +48,8 @@ class NewItemDialogView final : public Win32Form, public INewItemDialogView {
 
  private:
   NewItemDialog logic_;
+  std::string filterName_ = kNewItemFilterName;
+  std::string filterPattern_ = kNewItemFilterPattern;
 };
 
 }  // namespace lw

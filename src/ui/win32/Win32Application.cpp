@@ -36,7 +36,8 @@ void RegisterWindowClass(const std::string& className, WNDPROC procedure) {
 }
 
 Win32Application::Win32Application() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
+                                                     ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
   ::InitCommonControlsEx(&controls);
   RegisterWindowClass(kApplicationClass, ::DefWindowProcA);
   applicationWindow = ::CreateWindowExA(0, kApplicationClass, kProductTitle, WS_POPUP, 0, 0, 0, 0,

@@ -73,6 +73,11 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::kLink:
       // SS_NOTIFY: the label takes the mouse, so it gets the clicks and the cursor.
       return {"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
+    case ControlKind::kListView:
+      return {WC_LISTVIEWA,
+              LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP | WS_BORDER, 0};
+    case ControlKind::kTabs:
+      return {WC_TABCONTROLA, TCS_BUTTONS | TCS_FLATBUTTONS | TCS_FIXEDWIDTH | WS_TABSTOP, 0};
   }
   return {"STATIC", 0, 0};
 }
@@ -136,6 +141,13 @@ void Win32Form::CreateControl(const ControlSpec& control) {
     ::SendMessageA(item, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   }
   if (control.kind == ControlKind::kStatusBar) statusBar_ = control.id;
+  if (control.kind == ControlKind::kListView) {
+    ListView_SetExtendedListViewStyle(item,
+                                      LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+  }
+  if (control.kind == ControlKind::kTabs) {
+    ::SendMessageA(item, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(kTabWidth), Scaled(control.height)));
+  }
   if (control.kind == ControlKind::kLink) links_.push_back(control.id);
   if (control.anchoredAll) {
     RECT client{};
@@ -312,11 +324,26 @@ LRESULT Win32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
+    case WM_ACTIVATE: {
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+        break;
+      }
+      HWND back = lastFocus_;
+      if (back != nullptr && ::IsWindow(back) && ::IsChild(hwnd_, back) &&
+          ::IsWindowVisible(back) && ::IsWindowEnabled(back)) {
+        ::SetFocus(back);
+        return 0;
+      }
+      break;
+    }
     case WM_CLOSE:
       DispatchEvent([this] { OnClose(); });
       return 0;
     case WM_SIZE:
       KeepAnchors();
+      DispatchEvent([this] { OnResized(); });
       break;
     case WM_SETCURSOR: {
       // Over a link the hand says that it can be clicked.
@@ -324,6 +351,11 @@ LRESULT Win32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
         return TRUE;
       }
+      bool set = false;
+      if (reinterpret_cast<HWND>(wParam) == hwnd_ && LOWORD(lParam) == HTCLIENT) {
+        DispatchEvent([&] { set = OnSetCursor(); });
+      }
+      if (set) return TRUE;
       break;
     }
     case WM_CTLCOLORSTATIC: {
@@ -354,6 +386,12 @@ LRESULT Win32Form::Route(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     default: {
+      if (message == PreviewKeyMessage()) {
+        bool used = false;
+        const MSG& key = *reinterpret_cast<const MSG*>(lParam);
+        DispatchEvent([&] { used = OnKey(key.message, static_cast<UINT>(key.wParam), key.hwnd); });
+        return used ? 1 : 0;
+      }
       LRESULT result = 0;
       bool handled = false;
       DispatchEvent([&] { handled = OnMessage(message, wParam, lParam, result); });

@@ -26,8 +26,12 @@ enum class ControlKind {
   kIcon,       // a picture showing an icon of the executable (caption: the resource id)
   kStatusBar,  // at the bottom of the window, without panels
   kBar,        // a grey bar that separates parts of a window
-  kLink        // a label that is clicked like a link (the hand cursor over it)
+  kLink,       // a label that is clicked like a link (the hand cursor over it)
+  kListView,   // a report list: several rows selectable, the selection shown without the focus
+  kTabs        // a row of page tabs drawn as flat buttons, each kTabWidth wide
 };
+
+inline constexpr int kTabWidth = 100;
 
 // Positions and sizes are in pixels at 96 DPI (see Scaled).
 struct ControlSpec {
@@ -105,6 +109,15 @@ class Win32Form {
   }
   // The close box, Alt+F4 and Esc: hides the form, or ends its modal show with IDCANCEL.
   virtual void OnClose();
+  // The client area changed its size (after the anchored controls followed).
+  virtual void OnResized() {}
+  // A key pressed (WM_KEYDOWN, WM_SYSKEYDOWN) or let go (WM_KEYUP) in one of the form's windows
+  // (focus: the window that has the focus), before keyboard navigation and the window itself
+  // see it; true when the form used it.
+  virtual bool OnKey(UINT /*message*/, UINT /*key*/, HWND /*focus*/) { return false; }
+  // Over the form's own client area (no control under the mouse): true when the form set the
+  // cursor itself.
+  virtual bool OnSetCursor() { return false; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -137,6 +150,9 @@ class Win32Form {
   int statusBar_ = 0;
   int modalResult_ = 0;
   bool modal_ = false;
+  // The control that had the keyboard focus when the form was last deactivated (a message box
+  // came up, say): it gets the focus back, as in a dialog.
+  HWND lastFocus_ = nullptr;
 };
 
 // The layouts are drawn for 96 dots per inch. The program tells Windows that it scales its
