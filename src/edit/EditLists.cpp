@@ -144,17 +144,17 @@ std::set<std::string> SelectedCaptions(const EditList& rows, std::string& focuse
 }  // namespace
 
 const std::vector<EditColumn>& EditColumns(EditListId list) {
-  // The ordered lists give the last-logon column the room the command and path columns had
-  // beyond their needs.
-  static const std::vector<EditColumn> kRunSort{{"Key", 0.18},  {"Value", 0.35},
-                                                {"New", 0.10},  {"Post Pause(ms)", 0.15},
-                                                {"User", 0.15}, {kLastLogonColumn, 0.20}};
+  // The two ordered lists fit all their columns into the list's width, the last logon's
+  // included, so that it shows without scrolling.
+  static const std::vector<EditColumn> kRunSort{{"Key", 0.16},  {"Value", 0.34},
+                                                {"New", 0.07},  {"Post Pause(ms)", 0.13},
+                                                {"User", 0.10}, {kLastLogonColumn, 0.20}};
   static const std::vector<EditColumn> kRunDisabled{
       {"Disabled Key", 0.20}, {"Disabled Value", 0.50}, {"Status", 0.20}, {"New", 0.10}};
   static const std::vector<EditColumn> kStartup{{"Startup Shortcuts", 0.50},
-                                                {"New", 0.10},
-                                                {"Post Pause(ms)", 0.15},
-                                                {kLastLogonColumn, 0.20}};
+                                                {"New", 0.08},
+                                                {"Post Pause(ms)", 0.14},
+                                                {kLastLogonColumn, 0.25}};
   static const std::vector<EditColumn> kStartupDisabled{
       {"Shortcuts", 0.70}, {"Status", 0.20}, {"New", 0.10}};
   switch (list) {
