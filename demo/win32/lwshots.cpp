@@ -161,8 +161,9 @@ std::string FolderOf(const std::string& path) {
 void SetValue(const std::string& key, const std::string& name, DWORD type, const void* data,
               DWORD size, HKEY root = HKEY_LOCAL_MACHINE) {
   HKEY handle = nullptr;
-  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
-                        nullptr) != ERROR_SUCCESS)
+  // The 32-bit view: where the program keeps its store and looks for its registration.
+  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS)
     return;
   ::RegSetValueExA(handle, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
   ::RegCloseKey(handle);
@@ -223,6 +224,8 @@ void StageManagedItems(const std::string& exe) {
 // The edit window on both pages, each with a row selected (so that its commands show enabled);
 // the Run-key page's lower list has a disabled item, drawn grey.
 bool ShootEditWindow(DWORD processId, HWND main, const std::string& out) {
+  // The pointer in the screen's corner, away from the lists, whose hint would cover the buttons.
+  ::SetCursorPos(0, 0);
   lw::driver::PressButton(main, lw::kMainEditId);
   const HWND edit = lw::driver::WaitForProcessWindow(
       processId, {lw::kEditWindowClass, lw::kEditWindowCaption, true});
