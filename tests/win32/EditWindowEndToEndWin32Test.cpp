@@ -286,6 +286,23 @@ TEST_F(EditWindowEndToEndTest, TheKeyboardReachesTheCommands) {
   ASSERT_TRUE(ShowsRows(lower, {}));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "Delta"));
 
+  // The context-menu key and Shift+F10 open the pop-up menu (a "#32768" window); Esc closes it.
+  ASSERT_TRUE(driver::ClickListRow(list, 0));
+  ASSERT_TRUE(driver::WaitUntil([&] { return driver::FocusedWindow(edit) == list; }));
+  ASSERT_TRUE(driver::TypeKeys({VK_APPS}));
+  // Wine lists the menu window as nobody's process's: it is found by its class alone.
+  auto menuOpen = [] {
+    const HWND menu = ::FindWindowA("#32768", nullptr);
+    return menu != nullptr && ::IsWindowVisible(menu);
+  };
+  EXPECT_TRUE(driver::WaitUntil(menuOpen));
+  ASSERT_TRUE(driver::TypeKeys({VK_ESCAPE}));
+  ASSERT_TRUE(driver::WaitUntil([&] { return !menuOpen(); }));
+  ASSERT_TRUE(driver::TypeKeys({VK_SHIFT, VK_F10}));
+  EXPECT_TRUE(driver::WaitUntil(menuOpen));
+  ASSERT_TRUE(driver::TypeKeys({VK_ESCAPE}));
+  ASSERT_TRUE(driver::WaitUntil([&] { return !menuOpen(); }));
+
   ASSERT_TRUE(driver::PostWindowMessage(edit, WM_CLOSE, 0, 0));
   ASSERT_TRUE(driver::WaitUntil([&] { return ::IsWindowEnabled(main); }));
   ASSERT_TRUE(driver::PostWindowMessage(main, WM_CLOSE, 0, 0));

@@ -347,12 +347,18 @@ bool EditWindowView::OnKey(UINT message, UINT key, HWND focus) {
   const bool control = KeyDown(VK_CONTROL);
   const bool shift = KeyDown(VK_SHIFT);
   const int list = ListOfWindow(focus);
-  // The context-menu key and Shift+F10 (a system key) open the pop-up at the focused row. Both
-  // are taken here, the menu key's release too, so that the list does not make a second
-  // WM_CONTEXTMENU of them.
-  const bool menuKey = key == VK_APPS || (key == VK_F10 && shift && !control);
-  if (list >= 0 && menuKey) {
-    if (message != WM_KEYUP) OpenMenuFromKeyboard(static_cast<EditListId>(list));
+  // The context-menu key and Shift+F10 (a system key) open the pop-up at the focused row, when
+  // the key is released, as Windows does: opened at the press, the menu would get the release
+  // and close again at once. Both presses and releases are taken here, so that the list does not
+  // make a second WM_CONTEXTMENU of them.
+  const bool released = message == WM_KEYUP || message == WM_SYSKEYUP;
+  if (list >= 0 && !released && (key == VK_APPS || (key == VK_F10 && shift && !control))) {
+    menuKeyDown_ = key;
+    return true;
+  }
+  if (released && key == menuKeyDown_ && key != 0) {
+    menuKeyDown_ = 0;
+    if (list >= 0) OpenMenuFromKeyboard(static_cast<EditListId>(list));
     return true;
   }
   if (message != WM_KEYDOWN || KeyDown(VK_MENU)) return false;

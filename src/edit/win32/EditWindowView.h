@@ -107,6 +107,8 @@ class EditWindowView final : public Win32Form, private IEditView {
   bool selectionPosted_ = false;
   // The next pop-up opens at the focused row (the keyboard asked for it), not at the mouse.
   bool menuAtRow_ = false;
+  // The menu key (VK_APPS, or F10 pressed with Shift) whose release is to open the pop-up.
+  UINT menuKeyDown_ = 0;
   // What the pause fields were last given, so that what the user types there is kept.
   std::string shownPause_[2];
 };

@@ -9,9 +9,9 @@
 
 namespace lw {
 
-// The message that offers a key to a form (WM_KEYDOWN, WM_SYSKEYDOWN, WM_KEYUP): lParam points to
-// the MSG, whose hwnd is the window that has the focus; a form that used the key answers
-// non-zero. Windows that do not know the message answer 0.
+// The message that offers a key to a form (WM_KEYDOWN, WM_SYSKEYDOWN, WM_KEYUP, WM_SYSKEYUP):
+// lParam points to the MSG, whose hwnd is the window that has the focus; a form that used the
+// key answers non-zero. Windows that do not know the message answer 0.
 inline UINT PreviewKeyMessage() {
   static const UINT message = ::RegisterWindowMessageA("Launchward.PreviewKey");
   return message;
@@ -19,7 +19,7 @@ inline UINT PreviewKeyMessage() {
 
 inline void DispatchWindowMessage(MSG& message) {
   const bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN ||
-                   message.message == WM_KEYUP;
+                   message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
   if (key && message.hwnd != nullptr) {
     HWND form = ::GetAncestor(message.hwnd, GA_ROOT);
     if (form != nullptr &&

@@ -111,9 +111,9 @@ class Win32Form {
   virtual void OnClose();
   // The client area changed its size (after the anchored controls followed).
   virtual void OnResized() {}
-  // A key pressed (WM_KEYDOWN, WM_SYSKEYDOWN) or let go (WM_KEYUP) in one of the form's windows
-  // (focus: the window that has the focus), before keyboard navigation and the window itself
-  // see it; true when the form used it.
+  // A key pressed (WM_KEYDOWN, WM_SYSKEYDOWN) or let go (WM_KEYUP, WM_SYSKEYUP) in one of the
+  // form's windows (focus: the window that has the focus), before keyboard navigation and the
+  // window itself see it; true when the form used it.
   virtual bool OnKey(UINT /*message*/, UINT /*key*/, HWND /*focus*/) { return false; }
   // Over the form's own client area (no control under the mouse): true when the form set the
   // cursor itself.
