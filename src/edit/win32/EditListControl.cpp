@@ -57,11 +57,11 @@ void EditListControl::SetColumns(const std::vector<EditColumn>& columns) {
   const double width = client.right - client.left;
   int index = 0;
   for (const EditColumn& column : columns) {
-    LVCOLUMNA spec{};
-    spec.mask = LVCF_TEXT | LVCF_WIDTH;
-    spec.pszText = const_cast<char*>(column.caption);
-    spec.cx = static_cast<int>(width * column.widthFactor);
-    ::SendMessageA(list_, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&spec));
+    LVCOLUMNA header{};
+    header.mask = LVCF_TEXT | LVCF_WIDTH;
+    header.pszText = const_cast<char*>(column.caption);
+    header.cx = static_cast<int>(width * column.widthFactor);
+    ::SendMessageA(list_, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&header));
   }
 }
 
