@@ -1,6 +1,8 @@
 #include "entry/Program.h"
 
 #include "entry/ProcessUnits.h"
+#include "install/ElevatedCopy.h"
+#include "install/InstallCommand.h"
 #include "platform/Platform.h"
 #include "runner/StartupControl.h"
 #include "ui/Dialogs.h"
@@ -17,6 +19,7 @@ class ProgramScope {
   ProgramScope() { InitializeProcessUnits(); }
   ~ProgramScope() {
     if (mutex_ != 0) Sys().CloseHandle(mutex_);
+    if (firstPhase_ != 0) Sys().CloseHandle(firstPhase_);
     FinalizeProcessUnits();
   }
   ProgramScope(const ProgramScope&) = delete;
@@ -26,11 +29,41 @@ class ProgramScope {
   // ERROR_ALREADY_EXISTS does: a program that cannot tell must not run twice at logon.
   bool ClaimSingleInstance() {
     mutex_ = Sys().CreateMutex(true, InstanceMutexName());
-    return Sys().GetLastError() == kErrorSuccess;
+    if (Sys().GetLastError() == kErrorSuccess) return true;
+    // The handle of a mutex another copy holds would keep it alive after that copy ended.
+    if (mutex_ != 0) Sys().CloseHandle(mutex_);
+    mutex_ = 0;
+    return false;
+  }
+
+  // The first phase says that it runs, for as long as it runs.
+  void ClaimFirstPhase() { firstPhase_ = Sys().CreateMutex(true, FirstPhaseMutexName()); }
+
+  // Where UAC is on, the Task Scheduler starts the first phase and Explorer the second, each on
+  // its own: the second finds the first one running and waits for it to end (a bounded time),
+  // so that it starts nothing before the new items are taken over. True once this copy is the
+  // only one; false when the copy that runs is not a first phase, or still runs at the end.
+  bool WaitForFirstPhase() {
+    for (std::uint32_t waited = 0; waited < kFirstPhaseWaitMs; waited += kFirstPhasePollMs) {
+      if (!FirstPhaseRunning()) return false;
+      Sys().Sleep(kFirstPhasePollMs);
+      if (ClaimSingleInstance()) return true;
+    }
+    return false;
   }
 
  private:
+  // A mutex that cannot be created, or that exists already, is held by a running first phase
+  // (one started with administrator rights refuses a standard-rights copy its handle).
+  static bool FirstPhaseRunning() {
+    const Handle probe = Sys().CreateMutex(false, FirstPhaseMutexName());
+    const bool running = Sys().GetLastError() != kErrorSuccess;
+    if (probe != 0) Sys().CloseHandle(probe);
+    return running;
+  }
+
   Handle mutex_ = 0;
+  Handle firstPhase_ = 0;
 };
 
 class FormsScope {
@@ -55,14 +88,24 @@ std::string InstanceMutexName() {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string FirstPhaseMutexName() { return InstanceMutexName() + " " + kPreSwitch; }
+
 int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
+  // The copy with administrator rights that the main window starts to install: the main window
+  // holds the single-instance lock and waits for it.
+  if (!args.empty() && args.front() == kInstallSwitch) {
+    ProgramScope program;
+    return InstallFromElevatedCopy();
+  }
   // A mistyped switch is answered at once, before the program takes its single-instance lock.
   if (!args.empty() && !IsRunnerSwitch(args.front())) {
     ShowMessage(UnknownArgumentText(args.front()));
     return kExitUnknownArgument;
   }
   ProgramScope program;
-  if (!program.ClaimSingleInstance()) {
+  const std::string pass = args.empty() ? std::string() : args.front();
+  if (pass == kPreSwitch) program.ClaimFirstPhase();
+  if (!program.ClaimSingleInstance() && !(pass == kGoSwitch && program.WaitForFirstPhase())) {
     ShowMessage(kMsgOnlyOneInstance);
     ApplicationTerminate();
     return 0;

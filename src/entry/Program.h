@@ -7,6 +7,7 @@
 // The windows themselves are the platform's: IProgramWindows builds the real ones, and a test
 // builds recording ones.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,13 @@ class IProgramWindows {
 // The name of the single-instance mutex: the file name of the running executable as the system
 // reports it ("launchward.exe"), so a copy under another name may run beside it.
 std::string InstanceMutexName();
+
+// The mutex a first phase ("-pre") holds while it runs: the instance mutex's name, a blank and
+// the switch.
+std::string FirstPhaseMutexName();
+// How long a second phase waits for a running first phase, and how often it looks.
+inline constexpr std::uint32_t kFirstPhaseWaitMs = 60000;
+inline constexpr std::uint32_t kFirstPhasePollMs = 250;
 
 // Runs the program; returns its exit code: 0, or kExitUnknownArgument when the first argument
 // is none of the switches (the program then shows what it accepts and starts nothing).

@@ -2,27 +2,21 @@
 
 #include <string>
 
+#include "install/ElevatedCopy.h"
 #include "platform/WinConst.h"
 #include "store/SettingsStore.h"
 #include "ui/Dialogs.h"
+#include "ui/EventDispatch.h"
+#include "util/UserAccountControl.h"
 
 namespace lw {
 
-bool InstallCommand(StartupMover& mover, const std::function<void()>& reloadRunnerItems,
-                    const std::function<void()>& refreshButtons) {
-  std::string failedLocation;
-  if (!mover.CheckPermissions(failedLocation)) {
-    ShowMessage(kMsgInstallNeedsAdmin);
-    return false;
-  }
-  // The registration names the executable where it lies now, and the shortcut store is made
-  // beside it: the first time, the user confirms that this is where the program stays.
-  if (mover.IsFirstInstall() && !Confirm(kMsgFirstInstallQuestion, ConfirmButtons::kOkCancel)) {
-    return false;
-  }
-  // Nothing moves now: the registration makes the next logon take the items over. A
-  // registration cut short is taken back whole: a Run value without its RunOnce value would
-  // look installed yet never take anything over.
+namespace {
+
+// The registration for the next logon and the installed mark. A registration cut short is
+// taken back whole: a Run value without its first-phase start would look installed yet never
+// take anything over.
+void RegisterInstall(StartupMover& mover) {
   try {
     mover.RegisterSelf(true, kHKeyLocalMachine);
   } catch (...) {
@@ -34,10 +28,59 @@ bool InstallCommand(StartupMover& mover, const std::function<void()>& reloadRunn
     throw;
   }
   MarkInstalled();
+}
+
+}  // namespace
+
+bool InstallCommand(StartupMover& mover, const std::function<void()>& reloadRunnerItems,
+                    const std::function<void()>& refreshButtons) {
+  std::string failedLocation;
+  const bool mayWrite = mover.CheckPermissions(failedLocation);
+  // Where UAC gives this window standard rights, a copy with administrator rights installs.
+  if (!mayWrite && !IsUacEnabled()) {
+    ShowMessage(kMsgInstallNeedsAdmin);
+    return false;
+  }
+  // The registration names the executable where it lies now, and the shortcut store is made
+  // beside it: the first time, the user confirms that this is where the program stays.
+  if (mover.IsFirstInstall() && !Confirm(kMsgFirstInstallQuestion, ConfirmButtons::kOkCancel)) {
+    return false;
+  }
+  // Nothing moves now: the registration makes the next logon take the items over.
+  if (mayWrite) {
+    RegisterInstall(mover);
+  } else {
+    switch (RunElevatedCopy(kInstallSwitch)) {
+      case ElevatedResult::kRefused:
+        ShowMessage(kMsgInstallNeedsAdmin);
+        return false;
+      case ElevatedResult::kFailed:
+        // The copy told the user why.
+        if (refreshButtons) refreshButtons();
+        return false;
+      case ElevatedResult::kDone:
+        break;
+    }
+  }
   if (reloadRunnerItems) reloadRunnerItems();
   ShowMessage(kMsgInstallComplete);
   if (refreshButtons) refreshButtons();
   return true;
+}
+
+int InstallFromElevatedCopy() {
+  bool installed = false;
+  DispatchEvent([&installed] {
+    StartupMover mover;
+    std::string failedLocation;
+    if (!mover.CheckPermissions(failedLocation)) {
+      ShowMessage(kMsgInstallNeedsAdmin);
+      return;
+    }
+    RegisterInstall(mover);
+    installed = true;
+  });
+  return installed ? kExitActionDone : kExitActionFailed;
 }
 
 }  // namespace lw

@@ -18,8 +18,16 @@ inline constexpr char kMsgInstallComplete[] =
 
 // Runs the command. reloadRunnerItems runs after the registration (the runner engine's lists);
 // refreshButtons at the end. Returns true when the program was registered. A registration
-// that fails raises the registry layer's error, and nothing after it is done.
+// that fails raises the registry layer's error, and nothing after it is done. Where UAC is on
+// and this process may not write the machine's keys, a copy of the program started with
+// administrator rights (kInstallSwitch) registers it; when the user refuses the elevation
+// prompt, the command ends with kMsgInstallNeedsAdmin.
 bool InstallCommand(StartupMover& mover, const std::function<void()>& reloadRunnerItems,
                     const std::function<void()>& refreshButtons);
+
+// What the copy started with kInstallSwitch does: the rights check, the registration and the
+// installed mark, with no question asked (the window that started it asked them). Returns the
+// exit code: kExitActionDone, or kExitActionFailed once the user has been told why.
+int InstallFromElevatedCopy();
 
 }  // namespace lw

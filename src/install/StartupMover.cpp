@@ -2,12 +2,14 @@
 
 #include <vector>
 
+#include "install/LogonTask.h"
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
 #include "util/Error.h"
 #include "util/SpecialFolders.h"
 #include "util/Termination.h"
 #include "util/Text.h"
+#include "util/UserAccountControl.h"
 #include "util/WindowsBitness.h"
 
 namespace lw {
@@ -162,7 +164,17 @@ std::string StartupMover::SelfCommand(const char* switchData) {
 
 void StartupMover::RegisterSelf(bool alsoRunOnce, HKey root) {
   registry_.PutStringAt(root, kRunKey, true, kSelfRunValue, SelfCommand(kGoSwitchData));
-  if (alsoRunOnce) RegisterRunOnce(root);
+  if (!alsoRunOnce) return;
+  // A program started from the machine's RunOnce key gets standard rights where UAC is on: the
+  // first phase could take nothing over. The Task Scheduler starts it with the user's highest
+  // rights instead.
+  if (root == kHKeyLocalMachine && IsUacEnabled()) {
+    RegisterLogonTask();
+    UnregisterRunOnce();
+    return;
+  }
+  RegisterRunOnce(root);
+  if (root == kHKeyLocalMachine && IsWindowsVistaOrLater()) RemoveLogonTask();
 }
 
 void StartupMover::RegisterRunOnce(HKey root) {
@@ -171,7 +183,9 @@ void StartupMover::RegisterRunOnce(HKey root) {
 
 void StartupMover::UnregisterSelf(bool alsoRunOnce) {
   registry_.RemoveValueAt(kHKeyLocalMachine, kRunKey, kSelfRunValue);
-  if (alsoRunOnce) registry_.RemoveValueAt(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue);
+  if (!alsoRunOnce) return;
+  registry_.RemoveValueAt(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue);
+  if (IsWindowsVistaOrLater()) RemoveLogonTask();
 }
 
 void StartupMover::UnregisterUser(const std::string& user) {

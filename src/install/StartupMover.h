@@ -69,12 +69,16 @@ class StartupMover {
   // the path of the last key tested (on success too).
   bool CheckPermissions(std::string& failedLocation);
   // "LAUNCHWARD" = the quoted executable path + " -go " in the Run key under root; with
-  // alsoRunOnce, then RegisterRunOnce(root). Raises "Unable to open : " + key.
+  // alsoRunOnce, then the start of the first phase: for the machine (root HKEY_LOCAL_MACHINE)
+  // where UAC is on, the logon task (and no RunOnce value); elsewhere RegisterRunOnce(root)
+  // (and, on Windows Vista and later, no logon task, so that one logon never starts the first
+  // phase twice). Raises "Unable to open : " + key, or the logon task's error.
   void RegisterSelf(bool alsoRunOnce, HKey root);
   // "LAUNCHWARD" = the quoted executable path + " -pre " in the RunOnce key under root.
   void RegisterRunOnce(HKey root);
-  // Removes "LAUNCHWARD" from the Run key (and with alsoRunOnce the RunOnce key) of
-  // HKEY_LOCAL_MACHINE; a missing value or key is no error.
+  // Removes "LAUNCHWARD" from the Run key (and with alsoRunOnce the RunOnce key and, on Windows
+  // Vista and later, the logon task) of HKEY_LOCAL_MACHINE; a missing value, key or task is no
+  // error.
   void UnregisterSelf(bool alsoRunOnce);
   // Removes "LAUNCHWARD" from the RunOnce key of HKEY_LOCAL_MACHINE alone.
   void UnregisterRunOnce();

@@ -12,6 +12,7 @@
 #include "util/Error.h"
 #include "util/ErrorLog.h"
 #include "util/Termination.h"
+#include "util/UserAccountControl.h"
 
 namespace lw {
 
@@ -190,10 +191,13 @@ void StartupControl::RunPhase2() {
   ShowStatus(kMsgStarting);
   // Both passes are registered for the next logon before anything else happens, and stay so:
   // a logoff, a crash or an error during the run (which easily lasts a minute) must not leave
-  // the managed items without anyone to start them.
-  RegisterForNextLogon(true);
+  // the managed items without anyone to start them. Where UAC is on, every logon has standard
+  // rights and cannot write the machine's keys: they stay as the installation wrote them (the
+  // logon task and the Run value), and that is no error. Elsewhere a user without the rights
+  // is the exception, and the error log says what failed.
   std::string failedLocation;
   const bool mayWrite = mover_->CheckPermissions(failedLocation);
+  if (mayWrite || !IsUacEnabled()) RegisterForNextLogon(true);
   if (SharedOptions().ShowStartupDialog()) ShowRunnerWindow();
   RunManagedItems();
   if (mayWrite) {

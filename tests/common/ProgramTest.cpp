@@ -4,6 +4,7 @@
 
 #include "entry/Program.h"
 
+#include <functional>
 #include <memory>
 
 #include "runner/StartupControl.h"
@@ -38,6 +39,7 @@ class RecordingProgramWindows : public IProgramWindows {
   void CreateStartupControlWindow(const std::vector<std::string>& args) override {
     calls.push_back("runner");
     runner = std::make_unique<StartupControl>(window);
+    if (onRunnerCreated) onRunnerCreated();
     runner->OnCreate(args);
   }
   void CreateNewItemDialog() override { calls.push_back("new item"); }
@@ -63,6 +65,7 @@ class RecordingProgramWindows : public IProgramWindows {
   }
 
   std::vector<std::string> calls;
+  std::function<void()> onRunnerCreated;
   RecordingStartupControlWindow window;
   std::unique_ptr<StartupControl> runner;
   RecordingMainWindowView mainView;
@@ -157,6 +160,76 @@ TEST_F(ProgramTest, ASecondCopyIsToldAndEndsWithoutAnyWindow) {
   }
   // The first copy's mutex is untouched.
   Sys().CloseHandle(first);
+}
+
+// Where UAC is on, the Task Scheduler starts the first phase and Explorer the second, each on
+// its own. The second waits for a running first phase (a minute at most) instead of being
+// refused, and starts nothing before it ended; any other copy still refuses it at once.
+TEST_F(ProgramTest, TheSecondPhaseWaitsForARunningFirstPhaseOnly) {
+  LW_SIM_ONLY();
+#ifndef _WIN32
+  struct Case {
+    const char* name;
+    bool firstPhase;          // the copy that holds the lock is a first phase
+    std::uint64_t endsAfter;  // when it ends (0: never)
+    bool runs;
+    std::uint64_t waited;  // virtual time spent before the pass began or was refused
+  };
+  const Case cases[] = {
+      {"first phase ends", true, 5000, true, 5000},
+      {"first phase outlasts the wait", true, 0, false, kFirstPhaseWaitMs},
+      {"another copy", false, 5000, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetApplicationTerminate();
+    dialogs.Clear();
+    const std::string instance = InstanceMutexName();
+    const std::string firstPhase = FirstPhaseMutexName();
+    Sim().HoldMutex(instance);
+    if (c.firstPhase) Sim().HoldMutex(firstPhase);
+    const std::uint64_t begin = Sim().Now();
+    std::uint64_t passBegan = 0;
+    if (c.endsAfter != 0) {
+      Sim().At(begin + c.endsAfter, [&] {
+        Sim().HoldMutex(instance, false);
+        Sim().HoldMutex(firstPhase, false);
+      });
+    }
+    RecordingProgramWindows windows;
+    windows.onRunnerCreated = [&] { passBegan = Sim().Now(); };
+    EXPECT_EQ(RunProgram({"-go"}, windows), 0);
+    EXPECT_EQ(!windows.calls.empty(), c.runs);
+    if (c.runs) {
+      EXPECT_TRUE(dialogs.Messages().empty());
+      EXPECT_GE(passBegan - begin, c.waited);
+      EXPECT_LT(passBegan - begin, c.waited + kFirstPhasePollMs + 1);
+    } else {
+      EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgOnlyOneInstance});
+      EXPECT_GE(Sim().Now() - begin, c.waited);
+      EXPECT_LT(Sim().Now() - begin, c.waited + kFirstPhasePollMs + 1);
+    }
+    Sim().HoldMutex(instance, false);
+    Sim().HoldMutex(firstPhase, false);
+  }
+#endif
+}
+
+// The first phase holds its own mutex while it runs, and lets it go when it ends.
+TEST_F(ProgramTest, TheFirstPhaseSaysThatItRuns) {
+  LW_SIM_ONLY();
+  RecordingProgramWindows windows;
+  bool heldDuringThePass = false;
+  windows.onRunnerCreated = [&] {
+    const Handle probe = Sys().CreateMutex(false, FirstPhaseMutexName());
+    heldDuringThePass = Sys().GetLastError() == kErrorAlreadyExists;
+    Sys().CloseHandle(probe);
+  };
+  EXPECT_EQ(RunProgram({kPreSwitch}, windows), 0);
+  EXPECT_TRUE(heldDuringThePass);
+  const Handle after = Sys().CreateMutex(false, FirstPhaseMutexName());
+  EXPECT_EQ(Sys().GetLastError(), kErrorSuccess);
+  Sys().CloseHandle(after);
 }
 
 TEST_F(ProgramTest, ACopyUnderAnotherNameRunsBesideTheFirst) {

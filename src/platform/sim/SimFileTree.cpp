@@ -209,9 +209,9 @@ FileNode* EnsureFolder(FileState& files, const FilePath& path) {
   return node;
 }
 
-bool WritesDenied(const FileNode& node) {
+bool WritesDenied(const FileState& files, const FileNode& node) {
   for (const FileNode* at = &node; at != nullptr; at = at->parent) {
-    if (at->denyWrites) return true;
+    if (at->denyWrites || (files.standardRights && at->adminOnly)) return true;
   }
   return false;
 }

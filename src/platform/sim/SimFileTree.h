@@ -38,7 +38,8 @@ FileNode* AddNode(FileNode& folder, const std::string& name, bool isFolder);
 // std::invalid_argument when a file stands on the way.
 FileNode* EnsureFolder(FileState& files, const FilePath& path);
 
-bool WritesDenied(const FileNode& node);    // the node or a folder above it refuses writes
+// The node or a folder above it refuses writes (an admin-only one under a standard-rights token).
+bool WritesDenied(const FileState& files, const FileNode& node);
 bool SharingBlocked(const FileNode& node);  // another holder shares nothing
 bool IsEmptyFolder(const FileNode& node);
 std::string NodeFullPath(const FileNode& node);

@@ -56,11 +56,12 @@ FileNode* SimFileSystem::OpenForWrite(const std::string& path, bool createAlways
     if (error != kErrorFileNotFound) return refuse(error);
     FileNode* folder = FindParent(state_.files, parsed, &error);
     if (folder == nullptr) return refuse(error);
-    if (WritesDenied(*folder)) return refuse(kErrorAccessDenied);
+    if (WritesDenied(state_.files, *folder)) return refuse(kErrorAccessDenied);
     if (!state_.CountChange(&error)) return refuse(error);
     return AddNode(*folder, parsed.parts.back(), false);
   }
-  if (node->folder || ReadOnly(*node) || WritesDenied(*node)) return refuse(kErrorAccessDenied);
+  if (node->folder || ReadOnly(*node) || WritesDenied(state_.files, *node))
+    return refuse(kErrorAccessDenied);
   if (SharingBlocked(*node) || node->runningImage) return refuse(kErrorSharingViolation);
   // CREATE_ALWAYS refuses to replace a hidden or system file unless asked with the same
   // attributes, which the program never does.
@@ -84,7 +85,7 @@ std::uint32_t SimFileSystem::GetFileAttributes(const std::string& path) {
 bool SimFileSystem::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   FileNode* node = Lookup(path);
   if (node == nullptr) return false;
-  if (WritesDenied(*node)) return Fail(kErrorAccessDenied);
+  if (WritesDenied(state_.files, *node)) return Fail(kErrorAccessDenied);
   std::uint32_t kept = attributes & kSettableAttributes;
   if (kept != kFileAttributeNormal) kept &= ~kFileAttributeNormal;
   node->attributes =
@@ -111,7 +112,7 @@ bool SimFileSystem::CopyFile(const std::string& from, const std::string& to, boo
   }
   FileNode* folder = FindParent(state_.files, target, &error);
   if (folder == nullptr) return Fail(error);
-  if (WritesDenied(*folder)) return Fail(kErrorAccessDenied);
+  if (WritesDenied(state_.files, *folder)) return Fail(kErrorAccessDenied);
   if (!state_.CountChange(&error)) return Fail(error);
   FileNode* copy = existing != nullptr ? existing : AddNode(*folder, target.parts.back(), false);
   copy->content = source->content;
@@ -124,7 +125,7 @@ bool SimFileSystem::CopyFile(const std::string& from, const std::string& to, boo
 bool SimFileSystem::DeleteFile(const std::string& path) {
   FileNode* node = Lookup(path);
   if (node == nullptr) return false;
-  if (node->folder || ReadOnly(*node) || node->runningImage || WritesDenied(*node)) {
+  if (node->folder || ReadOnly(*node) || node->runningImage || WritesDenied(state_.files, *node)) {
     return Fail(kErrorAccessDenied);
   }
   if (SharingBlocked(*node)) return Fail(kErrorSharingViolation);
@@ -138,7 +139,7 @@ bool SimFileSystem::DeleteFile(const std::string& path) {
 bool SimFileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
   FileNode* source = Lookup(from);
   if (source == nullptr) return false;
-  if (source->folder || source->runningImage || WritesDenied(*source)) {
+  if (source->folder || source->runningImage || WritesDenied(state_.files, *source)) {
     return Fail(kErrorAccessDenied);
   }
   if (SharingBlocked(*source)) return Fail(kErrorSharingViolation);
@@ -153,7 +154,7 @@ bool SimFileSystem::MoveFileReplacing(const std::string& from, const std::string
   }
   FileNode* folder = FindParent(state_.files, target, &error);
   if (folder == nullptr) return Fail(error);
-  if (WritesDenied(*folder)) return Fail(kErrorAccessDenied);
+  if (WritesDenied(state_.files, *folder)) return Fail(kErrorAccessDenied);
   if (!state_.CountChange(&error)) return Fail(error);
   FileNode* moved = existing != nullptr ? existing : AddNode(*folder, target.parts.back(), false);
   moved->content = source->content;
@@ -173,7 +174,7 @@ bool SimFileSystem::CreateDirectory(const std::string& path) {
   if (error != kErrorFileNotFound) return Fail(error);
   FileNode* folder = FindParent(state_.files, parsed, &error);
   if (folder == nullptr) return Fail(error);
-  if (WritesDenied(*folder)) return Fail(kErrorAccessDenied);
+  if (WritesDenied(state_.files, *folder)) return Fail(kErrorAccessDenied);
   if (!state_.CountChange(&error)) return Fail(error);
   AddNode(*folder, parsed.parts.back(), true);
   return true;
@@ -183,7 +184,7 @@ bool SimFileSystem::RemoveDirectory(const std::string& path) {
   FileNode* node = Lookup(path);
   if (node == nullptr) return false;
   if (!node->folder) return Fail(kErrorDirectory);
-  if (node->parent == nullptr || ReadOnly(*node) || WritesDenied(*node)) {
+  if (node->parent == nullptr || ReadOnly(*node) || WritesDenied(state_.files, *node)) {
     return Fail(kErrorAccessDenied);
   }
   if (!IsEmptyFolder(*node)) return Fail(kErrorDirNotEmpty);

@@ -80,7 +80,7 @@ long SaveHive(SimPlatform::State& state, const RegNode& key, const std::string& 
   if (FindNode(state.files, path, &error) != nullptr) return kErrorAlreadyExists;
   FileNode* folder = FindParent(state.files, path, &error);
   if (folder == nullptr) return static_cast<long>(error);
-  if (WritesDenied(*folder)) return kErrorAccessDenied;
+  if (WritesDenied(state.files, *folder)) return kErrorAccessDenied;
   FileNode* saved = AddNode(*folder, path.parts.back(), false);
   saved->content = SerializeHive(key);
   return kErrorSuccess;

@@ -9,9 +9,11 @@
 #include "platform/sim/SimProcessor.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimRegistryTree.h"
+#include "platform/sim/SimRights.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimState.h"
 #include "platform/sim/SimSystem.h"
+#include "platform/sim/SimTasks.h"
 #include "platform/sim/SimToken.h"
 
 // A fresh machine (SimMachine.cpp has it all):
@@ -76,7 +78,8 @@ SimPlatform::SimPlatform()
       token_(std::make_unique<sim::SimToken>(*state_)),
       files_(std::make_unique<sim::SimFileSystem>(*state_)),
       system_(std::make_unique<sim::SimSystem>(*state_)),
-      shell_(std::make_unique<sim::SimShell>(*state_)) {
+      shell_(std::make_unique<sim::SimShell>(*state_)),
+      tasks_(std::make_unique<sim::SimTasks>(*state_)) {
   sim::BuildDefaultMachine(*state_);
 }
 
@@ -87,6 +90,7 @@ IToken& SimPlatform::Token() { return *token_; }
 IFileSystem& SimPlatform::Files() { return *files_; }
 ISystem& SimPlatform::System() { return *system_; }
 IShell& SimPlatform::Shell() { return *shell_; }
+ITaskScheduler& SimPlatform::Tasks() { return *tasks_; }
 
 // --- Registry staging -----------------------------------------------------------------------
 
@@ -208,7 +212,11 @@ void SimPlatform::SetMessageText(std::uint32_t code, const std::string& text) {
   state_->system.messageTexts[code] = text;
 }
 
-void SimPlatform::HoldMutex(const std::string& name) {
+void SimPlatform::HoldMutex(const std::string& name, bool held) {
+  if (!held) {
+    state_->system.heldMutexes.erase(sim::MutexKey(name));
+    return;
+  }
   state_->system.heldMutexes.insert(sim::MutexKey(name));
 }
 
@@ -273,6 +281,24 @@ int SimPlatform::OpenProcessHandleCount() const {
     }
   }
   return count;
+}
+
+// --- Rights ---------------------------------------------------------------------------------
+
+void SimPlatform::SetStandardRights(bool standard) { sim::SetStandardRights(*state_, standard); }
+
+bool SimPlatform::StandardRights() const { return state_->files.standardRights; }
+
+void SimPlatform::AnswerElevation(bool accept,
+                                  std::function<std::uint32_t(const std::string&)> run) {
+  state_->system.refuseElevation = !accept;
+  state_->system.elevatedRun = std::move(run);
+}
+
+std::vector<std::pair<std::string, std::string>> SimPlatform::RegisteredTasks() const {
+  std::vector<std::pair<std::string, std::string>> tasks;
+  for (const auto& [folded, task] : state_->system.tasks) tasks.push_back(task);
+  return tasks;
 }
 
 // --- Virtual clock --------------------------------------------------------------------------

@@ -31,6 +31,7 @@ class SimPlatform : public IPlatform {
   IFileSystem& Files() override;
   ISystem& System() override;
   IShell& Shell() override;
+  ITaskScheduler& Tasks() override;
 
   // --- Registry staging -------------------------------------------------------------------
   // The key (created when missing) and everything below it refuse every write: opening with
@@ -88,8 +89,8 @@ class SimPlatform : public IPlatform {
   void SetModuleFileName(const std::string& path);
   void SetLocalTime(const SystemTime& time);
   void SetMessageText(std::uint32_t code, const std::string& text);
-  // A mutex of that name held by another process.
-  void HoldMutex(const std::string& name);
+  // A mutex of that name held by another process (held false: that process ended).
+  void HoldMutex(const std::string& name, bool held = true);
 
   // --- Shell staging ----------------------------------------------------------------------
   // An empty path makes the shell give no path for that folder id.
@@ -102,6 +103,23 @@ class SimPlatform : public IPlatform {
   bool PrivilegeEnabled(const std::string& name) const;
   // An account LookupAccountName knows, with its SID (the machine knows none until told).
   void AddAccount(const std::string& account, const std::string& sid);
+
+  // --- Rights -----------------------------------------------------------------------------
+  // The token of a user with standard rights, as UAC gives every program started at logon (an
+  // administrator's included): HKEY_LOCAL_MACHINE, the Windows folder, the Program Files
+  // folders and the All Users Startup folder refuse every write (kErrorAccessDenied), the
+  // backup and restore privileges are not held, the Task Scheduler refuses to change the
+  // machine's tasks, and the programs started are recorded as running with standard rights.
+  // False again gives the full token of an administrator (a fresh machine's).
+  void SetStandardRights(bool standard = true);
+  bool StandardRights() const;
+  // The answer to the elevation prompt: while refused, ShellExecuteEx with the verb "runas"
+  // fails with kErrorCancelled. Accepted (a fresh machine's answer), the program starts with
+  // the full token, and `run`, when given, stands for what it does: it is called with the
+  // parameters while the full token is in force, and its result is the process's exit code.
+  void AnswerElevation(bool accept, std::function<std::uint32_t(const std::string&)> run = nullptr);
+  // The Task Scheduler's tasks: name -> the definition as it was registered.
+  std::vector<std::pair<std::string, std::string>> RegisteredTasks() const;
 
   // --- Processors -------------------------------------------------------------------------
   // Two processors; from now on both run at this load, in percent (a fresh machine: 20), or
@@ -124,6 +142,10 @@ class SimPlatform : public IPlatform {
     std::uint32_t priorityClass;
     // Created with kCreateSuspended and not resumed yet: it has not run.
     bool suspended;
+    // Started while the token had standard rights: it runs with them too.
+    bool standardRights = false;
+    // What it returns when it ends (sim processes end as soon as they are waited for).
+    std::uint32_t exitCode = 0;
   };
   // CreateProcess finds the program as Windows does (see Platform.h); a program is any
   // existing file ending in ".exe", ".com", ".bat" or ".cmd". ShellExecute opens a shortcut by
@@ -166,6 +188,7 @@ class SimPlatform : public IPlatform {
   std::unique_ptr<IFileSystem> files_;
   std::unique_ptr<ISystem> system_;
   std::unique_ptr<IShell> shell_;
+  std::unique_ptr<ITaskScheduler> tasks_;
 };
 
 }  // namespace lw

@@ -144,7 +144,8 @@ std::uint32_t StartImage(SimPlatform::State& state, const FileNode& image,
   for (std::uint32_t each : kPriorityClasses) priority |= creationFlags & each;
   state.processes.starts.push_back(SimPlatform::ProcessStart{
       commandLine, path, creationFlags, state.clock.now,
-      priority == 0 ? kNormalPriorityClass : priority, (creationFlags & kCreateSuspended) != 0});
+      priority == 0 ? kNormalPriorityClass : priority, (creationFlags & kCreateSuspended) != 0,
+      state.files.standardRights});
   const std::size_t index = state.processes.starts.size() - 1;
   if (info != nullptr) {
     ProcessInformation started;

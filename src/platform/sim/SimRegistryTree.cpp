@@ -97,9 +97,10 @@ std::string NodePath(const RegNode& node, const std::vector<std::string>& below)
 }
 
 bool WritesDenied(const RegistryState& registry, const RegNode& node) {
-  if (registry.writeRules.empty()) return false;
   std::vector<const RegNode*> chain;
   for (const RegNode* at = &node; at != nullptr; at = at->parent) chain.push_back(at);
+  if (registry.standardRights && chain.back() == registry.machine.get()) return true;
+  if (registry.writeRules.empty()) return false;
   bool denied = false;
   std::string path;
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {

@@ -1,8 +1,11 @@
 #include "platform/sim/SimShell.h"
 
+#include <memory>
+
 #include "platform/sim/SimFileTree.h"
 #include "platform/sim/SimFiles.h"
 #include "platform/sim/SimProcess.h"
+#include "platform/sim/SimRights.h"
 
 // A simulated shortcut is an ordinary file whose content the simulated shell-link object wrote:
 //
@@ -183,6 +186,36 @@ std::intptr_t SimShell::ShellExecute(const std::string& verb, const std::string&
     return fail(error, error < 32 ? static_cast<std::intptr_t>(error) : kSeErrBadFormat);
   }
   return kShellExecuteDone;
+}
+
+bool SimShell::ShellExecuteEx(const std::string& verb, const std::string& file,
+                              const std::string& parameters, int showCommand, Handle* process) {
+  const bool elevate = SameName(verb, "runas");
+  if (elevate && state_.system.refuseElevation) {
+    state_.system.lastError = kErrorCancelled;
+    return false;
+  }
+  std::intptr_t result = 0;
+  std::uint32_t exitCode = 0;
+  {
+    std::unique_ptr<ElevatedScope> elevated;
+    if (elevate) elevated = std::make_unique<ElevatedScope>(state_);
+    const std::size_t before = state_.processes.starts.size();
+    result =
+        ShellExecute(elevate ? std::string() : verb, file, parameters, std::string(), showCommand);
+    if (result <= kShellExecuteSuccessAbove) return false;
+    if (state_.processes.starts.size() == before) {
+      *process = 0;
+      return true;
+    }
+    if (elevate && state_.system.elevatedRun) exitCode = state_.system.elevatedRun(parameters);
+  }
+  const std::size_t index = state_.processes.starts.size() - 1;
+  state_.processes.starts[index].exitCode = exitCode;
+  const Handle handle = state_.NewHandle();
+  state_.kernelObjects[handle] = KernelObject{KernelObject::Kind::kProcess, "", 0, index};
+  *process = handle;
+  return true;
 }
 
 }  // namespace lw::sim

@@ -22,6 +22,10 @@ class SimShell : public IShell {
   std::intptr_t ShellExecute(const std::string& verb, const std::string& file,
                              const std::string& parameters, const std::string& directory,
                              int showCommand) override;
+  // "runas" starts the program with the full token after the staged answer to the elevation
+  // prompt; any other verb opens the file as ShellExecute does.
+  bool ShellExecuteEx(const std::string& verb, const std::string& file,
+                      const std::string& parameters, int showCommand, Handle* process) override;
 
  private:
   SimPlatform::State& state_;

@@ -62,6 +62,8 @@ struct RegistryState {
   std::map<std::string, bool> writeRules;
   // Guarded values by full folded key path + '\n' + folded value name.
   std::map<std::string, SimPlatform::Guard> guards;
+  // A standard-rights token: nothing under HKEY_LOCAL_MACHINE can be written.
+  bool standardRights = false;
 };
 
 // --- Files ------------------------------------------------------------------------------
@@ -78,6 +80,7 @@ struct FileNode {
   bool heldByRegistry = false;  // a loaded hive: the registry holds its file open
   bool runningImage = false;    // the running executable: readable, not writable or deletable
   bool denyWrites = false;      // a folder: nothing below it can be created, written or deleted
+  bool adminOnly = false;       // a folder that only an administrator's full token may change
 };
 
 struct FindSearch {
@@ -91,6 +94,8 @@ struct FileState {
   // -> the folder's path.
   std::map<std::string, std::string, NameLess> mappedDrives;
   std::map<Handle, FindSearch> finds;
+  // A standard-rights token: the admin-only folders refuse writing.
+  bool standardRights = false;
 };
 
 // --- Token, kernel objects, system --------------------------------------------------------
@@ -127,6 +132,14 @@ struct SystemState {
   bool windows64 = false;
   bool process64 = false;
   bool fsRedirectionOff = false;
+  // The elevation prompt's answer, and what an elevated start of a program does (its result is
+  // the exit code).
+  bool refuseElevation = false;
+  std::function<std::uint32_t(const std::string&)> elevatedRun;
+  // The Task Scheduler's tasks: folded name -> (name, definition).
+  std::map<std::string, std::pair<std::string, std::string>> tasks;
+  // The full token's privileges while the standard-rights token is in force (by LUID).
+  std::map<std::uint32_t, PrivilegeState> fullTokenPrivileges;
 };
 
 // --- Processors and processes ------------------------------------------------------------

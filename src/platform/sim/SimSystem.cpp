@@ -166,6 +166,25 @@ bool SimSystem::CreateProcess(const std::string& commandLine, std::uint32_t crea
   return false;
 }
 
+std::uint32_t SimSystem::WaitForSingleObject(Handle handle, std::uint32_t /*milliseconds*/) {
+  auto found = state_.kernelObjects.find(handle);
+  if (found == state_.kernelObjects.end() || found->second.kind != KernelObject::Kind::kProcess) {
+    state_.system.lastError = kErrorInvalidHandle;
+    return kWaitFailed;
+  }
+  return kWaitObject0;
+}
+
+bool SimSystem::GetExitCodeProcess(Handle process, std::uint32_t* exitCode) {
+  auto found = state_.kernelObjects.find(process);
+  if (found == state_.kernelObjects.end() || found->second.kind != KernelObject::Kind::kProcess) {
+    state_.system.lastError = kErrorInvalidHandle;
+    return false;
+  }
+  *exitCode = state_.processes.starts[found->second.start].exitCode;
+  return true;
+}
+
 bool SimSystem::SetPriorityClass(Handle process, std::uint32_t priorityClass) {
   auto found = state_.kernelObjects.find(process);
   if (found == state_.kernelObjects.end() || found->second.kind != KernelObject::Kind::kProcess) {

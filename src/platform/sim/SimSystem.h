@@ -33,6 +33,9 @@ class SimSystem : public ISystem {
   // See SimProcess.h: the program finding, the priority-class check, the record and handles.
   bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
                      ProcessInformation* info) override;
+  // A process ends as soon as it is waited for; other handles cannot be waited on here.
+  std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) override;
+  bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) override;
   bool SetPriorityClass(Handle process, std::uint32_t priorityClass) override;
   std::uint32_t ResumeThread(Handle thread) override;
   bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) override;

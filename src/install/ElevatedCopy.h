@@ -1,0 +1,30 @@
+#pragma once
+// Administrative actions done by a copy of the program started with administrator rights.
+// Where UAC is on, the main window runs with standard rights even for an administrator; the
+// action its button stands for is then done by a copy of the program started through the
+// "runas" verb (after the elevation prompt), with a switch that names the action, while the
+// window waits for it. The manifest asks for no rights, so the program itself, and everything
+// it starts at logon, keeps the rights it was started with.
+
+#include <string>
+
+namespace lw {
+
+// The switch of the elevated copy that installs (registers the program for the next logon).
+inline constexpr char kInstallSwitch[] = "-install";
+// The elevated copy's exit codes.
+inline constexpr int kExitActionDone = 0;
+inline constexpr int kExitActionFailed = 1;
+
+enum class ElevatedResult {
+  kDone,     // the copy ran and did its action
+  kFailed,   // the copy ran and told the user why it could not
+  kRefused,  // the user refused the elevation prompt: no copy ran
+};
+
+// Starts the running executable with the switch through "runas" and waits until it ends,
+// handling the window messages meanwhile. Raises Error when the copy cannot be started for
+// another reason than the user's refusal.
+ElevatedResult RunElevatedCopy(const std::string& switchText);
+
+}  // namespace lw

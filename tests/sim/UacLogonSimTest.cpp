@@ -1,0 +1,229 @@
+// Windows 10 as people run it: 64-bit, UAC on, and so a logon token with standard rights for
+// everything started from the Run key. Install asks for elevation and registers the first
+// phase as a logon task; the first phase runs elevated from the Task Scheduler, the second
+// with the user's standard rights; restore puts everything back and removes the task.
+
+#include <string>
+
+#include "install/ElevatedCopy.h"
+#include "install/InstallCommand.h"
+#include "install/LogonTask.h"
+#include "items/StartupApproval.h"
+#include "runner/StartupControl.h"
+#include "support/RecordingStartupControlWindow.h"
+#include "support/RestoreFixture.h"
+#include "util/ErrorLog.h"
+#include "util/UserAccountControl.h"
+
+namespace lw::test {
+namespace {
+
+const std::string kSelf = "C:\\Program Files\\Launchward\\launchward.exe";
+constexpr char kPolicyKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+
+class UacLogonSimTest : public RestoreFixture {
+ protected:
+  void SetUp() override {
+    RestoreFixture::SetUp();
+    // The units start anew on the Windows 10 machine, as the program does when it starts there.
+    FreeOptions();
+    FinalizeProcessUnits();
+    Sim().SetWindows64();
+    Sim().SetOsVersion(OsVersionInfo{10, 0, 19045, kVerPlatformWin32Nt, ""});
+    SetUac(true);
+    Sim().SetEnvironmentVariable(
+        "LOCALAPPDATA", "C:\\Documents and Settings\\bob\\Local Settings\\Application Data");
+    InitializeProcessUnits();
+    CreateOptions();
+    for (const char* program : {"a32", "b64", "user", "off", "folder"}) {
+      Sim().AddFile(std::string("C:\\Tools\\") + program + ".exe", "MZ");
+    }
+  }
+
+  static void SetUac(bool on) {
+    InRawView in(kKeyWow64_64Key);
+    SetRawDword(kHKeyLocalMachine, kPolicyKey, "EnableLUA", on ? 1 : 0);
+  }
+
+  // One logon: the Task Scheduler's elevated first phase, then the second with the user's
+  // standard rights (where UAC gives them), each a process of its own. Returns what the second
+  // phase's error log holds.
+  std::string Logon() {
+    std::string log;
+    for (const char* pass : {kPreSwitch, kGoSwitch}) {
+      FreeOptions();
+      FinalizeProcessUnits();
+      Sim().SetStandardRights(std::string(pass) == kGoSwitch && IsUacEnabled());
+      InitializeProcessUnits();
+      CreateOptions();
+      ResetApplicationTerminate();
+      RecordingStartupControlWindow window;
+      StartupControl control(window);
+      control.OnCreate({pass});
+      control.OnDestroy();
+      log = ReadWholeFile(ErrorLogPath()) + ReadWholeFile(UserErrorLogPath());
+    }
+    Sim().SetStandardRights(false);
+    return log;
+  }
+
+  static std::string SelfValue(const char* key) {
+    return RawValueExists(kHKeyLocalMachine, key, kSelfRunValue)
+               ? RawString(kHKeyLocalMachine, key, kSelfRunValue)
+               : "(none)";
+  }
+  static std::string TaskXml() {
+    std::string xml = "(none)";
+    Tasks().GetTaskXml(kLogonTaskName, &xml);
+    return xml;
+  }
+  // Installs from a main window with standard rights, the elevation prompt answered so.
+  bool InstallWithStandardRights(bool acceptPrompt) {
+    Sim().SetStandardRights(true);
+    Sim().AnswerElevation(acceptPrompt, [](const std::string& parameters) {
+      EXPECT_EQ(parameters, kInstallSwitch);
+      EXPECT_FALSE(Sim().StandardRights());
+      return static_cast<std::uint32_t>(InstallFromElevatedCopy());
+    });
+    StartupMover mover;
+    // The first installation's question comes before the prompt.
+    if (mover.IsFirstInstall()) dialogs.Answer(true);
+    const bool installed = InstallCommand(mover, nullptr, nullptr);
+    Sim().SetStandardRights(false);
+    return installed;
+  }
+};
+
+TEST_F(UacLogonSimTest, TheMachineIsSeenAsUacOnlyWhereItIs) {
+  EXPECT_TRUE(IsUacEnabled());
+  SetUac(false);
+  EXPECT_FALSE(IsUacEnabled());
+  // A machine without the policy value, or with one of another type, has UAC on, as Windows
+  // has by default.
+  {
+    InRawView in(kKeyWow64_64Key);
+    SetRawString(kHKeyLocalMachine, kPolicyKey, "EnableLUA", "0");
+  }
+  EXPECT_TRUE(IsUacEnabled());
+  {
+    InRawView in(kKeyWow64_64Key);
+    DeleteKeyTree(kHKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies");
+  }
+  EXPECT_TRUE(IsUacEnabled());
+  Sim().SetOsVersion(OsVersionInfo{5, 1, 2600, kVerPlatformWin32Nt, "Service Pack 3"});
+  SetUac(true);
+  EXPECT_FALSE(IsUacEnabled()) << "Windows XP has no UAC";
+}
+
+TEST_F(UacLogonSimTest, InstallAsksForElevationAndRegistersTheFirstPhaseAsALogonTask) {
+  ASSERT_TRUE(InstallWithStandardRights(true));
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgInstallComplete});
+  // The copy ran elevated, with the switch.
+  const auto starts = Sim().ProcessStarts();
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].image, kSelf);
+  EXPECT_FALSE(starts[0].standardRights);
+
+  EXPECT_EQ(SelfValue(kRunKey), "\"" + kSelf + "\" -go ");
+  EXPECT_EQ(SelfValue(kRunOnceKey), "(none)");
+  EXPECT_EQ(TaskXml(), LogonTaskXml(kSelf, "-pre"));
+  EXPECT_TRUE(IsInstalledMarked());
+}
+
+TEST_F(UacLogonSimTest, ARefusedPromptInstallsNothing) {
+  EXPECT_FALSE(InstallWithStandardRights(false));
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgInstallNeedsAdmin});
+  EXPECT_TRUE(Sim().ProcessStarts().empty());
+  EXPECT_EQ(SelfValue(kRunKey), "(none)");
+  EXPECT_EQ(TaskXml(), "(none)");
+  EXPECT_FALSE(IsInstalledMarked());
+}
+
+// The definition names the program, whatever characters its folder has, and runs it at the
+// logon of any user, elevated where the user may be, without a time limit.
+TEST_F(UacLogonSimTest, TheTaskDefinitionEscapesThePathAndAsksForTheHighestRights) {
+  const std::string xml = LogonTaskXml("C:\\Tools & <Games>\\l\"w'.exe", "-pre");
+  EXPECT_TRUE(
+      Contains(xml, "<Command>C:\\Tools &amp; &lt;Games&gt;\\l&quot;w&apos;.exe</Command>"));
+  EXPECT_TRUE(Contains(xml, "<Arguments>-pre</Arguments>"));
+  EXPECT_TRUE(Contains(xml, "<LogonTrigger>"));
+  EXPECT_FALSE(Contains(xml, "<UserId>")) << "the logon of any user";
+  EXPECT_TRUE(Contains(xml, std::string("<GroupId>") + kAllUsersGroupSid + "</GroupId>"));
+  EXPECT_TRUE(Contains(xml, "<RunLevel>HighestAvailable</RunLevel>"));
+  EXPECT_TRUE(Contains(xml, "<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>"));
+}
+
+// Both views, the user's key, a shortcut and an item switched off in Task Manager: the first
+// phase takes them over elevated, the second starts the right ones with standard rights and
+// writes nothing of the machine's, and restore gives everything back as it was.
+TEST_F(UacLogonSimTest, ALogonWithStandardRightsRunsTheItemsAndRestorePutsEverythingBack) {
+  ASSERT_TRUE(InstallWithStandardRights(true));
+  {
+    InRawView in(kKeyWow64_32Key);
+    Run(kHKeyLocalMachine, "A32", "C:\\Tools\\a32.exe");
+  }
+  {
+    InRawView in(kKeyWow64_64Key);
+    Run(kHKeyLocalMachine, "B64", "C:\\Tools\\b64.exe");
+    Run(kHKeyLocalMachine, "Off", "C:\\Tools\\off.exe");
+    std::string off(12, '\0');
+    off[0] = 3;
+    SetRaw(kHKeyLocalMachine, std::string(kStartupApprovedKey).substr(1) + "\\Run", "Off",
+           kRegBinary, off);
+  }
+  Run(kHKeyCurrentUser, "User", "C:\\Tools\\user.exe");
+  Link(userFolder, "Folder.lnk", "C:\\Tools\\folder.exe");
+  const WindowsItems before = Picture();
+  std::string switches;
+  {
+    InRawView in(kKeyWow64_64Key);
+    switches = DumpTree(kHKeyLocalMachine, kStartupApprovedKey);
+  }
+  const std::uint64_t startsBefore = Sim().ProcessStarts().size();
+
+  EXPECT_EQ(Logon(), "");
+  std::vector<std::string> started;
+  const auto starts = Sim().ProcessStarts();
+  for (std::size_t i = startsBefore; i < starts.size(); ++i) {
+    const auto& start = starts[i];
+    started.push_back(ExtractFileName(start.image));
+    EXPECT_TRUE(start.standardRights) << start.image;
+  }
+  std::sort(started.begin(), started.end());
+  EXPECT_EQ(started, (std::vector<std::string>{"a32.exe", "b64.exe", "folder.exe", "user.exe"}));
+  // Still registered as the installation left it, and nothing of it went to RunOnce.
+  EXPECT_EQ(SelfValue(kRunKey), "\"" + kSelf + "\" -go ");
+  EXPECT_EQ(SelfValue(kRunOnceKey), "(none)");
+  EXPECT_EQ(TaskXml(), LogonTaskXml(kSelf, "-pre"));
+
+  // The next logon finds nothing new and starts the same again.
+  EXPECT_EQ(Logon(), "");
+
+  // The switched-off item is listed unticked, as every disabled one: the user ticks it.
+  Restore(false, [](RestoreWindow& window) {
+    for (std::size_t i = 0; i < window.Rows().size(); ++i)
+      window.SetChecked(static_cast<int>(i), true);
+  });
+  EXPECT_EQ(Picture(), before);
+  {
+    InRawView in(kKeyWow64_64Key);
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, "B64"), "C:\\Tools\\b64.exe");
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, "Off"), "C:\\Tools\\off.exe");
+    EXPECT_EQ(DumpTree(kHKeyLocalMachine, kStartupApprovedKey), switches);
+  }
+  EXPECT_EQ(SelfValue(kRunKey), "(none)");
+  EXPECT_EQ(TaskXml(), "(none)");
+}
+
+// Where UAC is off (or was switched off after the installation), the first phase goes back to
+// the RunOnce key, and the logon task goes: one logon never starts it twice.
+TEST_F(UacLogonSimTest, WithoutUacTheRunOnceValueReplacesTheTask) {
+  ASSERT_TRUE(InstallWithStandardRights(true));
+  SetUac(false);
+  EXPECT_EQ(Logon(), "");
+  EXPECT_EQ(SelfValue(kRunOnceKey), "\"" + kSelf + "\" -pre ");
+  EXPECT_EQ(TaskXml(), "(none)");
+}
+
+}  // namespace
+}  // namespace lw::test
