@@ -1,5 +1,7 @@
 #include "entry/Program.h"
 
+#include <functional>
+
 #include "entry/ProcessUnits.h"
 #include "install/ElevatedCopy.h"
 #include "install/InstallCommand.h"
@@ -80,6 +82,24 @@ class FormsScope {
   IProgramWindows& windows_;
 };
 
+// The windows in their order, the start routine, the message loop, and the windows gone again.
+void RunWindows(const std::vector<std::string>& args, IProgramWindows& windows,
+                const std::function<void()>& start) {
+  FormsScope forms(windows);
+  windows.InitializeApplication();
+  windows.CreateMainWindow();
+  CreateOptions();
+  windows.CreateOptionsDialog();
+  windows.CreateAutoTuneErrorDialog();
+  windows.CreateEditWindow();
+  windows.CreateAboutBox();
+  windows.CreateStartupControlWindow(args);
+  windows.CreateNewItemDialog();
+  windows.CreateRestoreWindow();
+  start();
+  windows.RunMessageLoop();
+}
+
 }  // namespace
 
 std::string InstanceMutexName() {
@@ -97,32 +117,26 @@ int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
     ProgramScope program;
     return InstallFromElevatedCopy();
   }
-  // A mistyped switch is answered at once, before the program takes its single-instance lock.
-  if (!args.empty() && !IsRunnerSwitch(args.front())) {
+  // The copy with administrator rights that restores: its windows, but no lock either. A
+  // mistyped switch is answered at once, before the program takes its single-instance lock.
+  const bool restoreAlone = !args.empty() && args.front() == kRestoreSwitch;
+  if (!restoreAlone && !args.empty() && !IsRunnerSwitch(args.front())) {
     ShowMessage(UnknownArgumentText(args.front()));
     return kExitUnknownArgument;
   }
   ProgramScope program;
   const std::string pass = args.empty() ? std::string() : args.front();
+  if (restoreAlone) {
+    RunWindows({}, windows, [&windows] { windows.StartRestoreAlone(); });
+    return kExitActionDone;
+  }
   if (pass == kPreSwitch) program.ClaimFirstPhase();
   if (!program.ClaimSingleInstance() && !(pass == kGoSwitch && program.WaitForFirstPhase())) {
     ShowMessage(kMsgOnlyOneInstance);
     ApplicationTerminate();
     return 0;
   }
-  FormsScope forms(windows);
-  windows.InitializeApplication();
-  windows.CreateMainWindow();
-  CreateOptions();
-  windows.CreateOptionsDialog();
-  windows.CreateAutoTuneErrorDialog();
-  windows.CreateEditWindow();
-  windows.CreateAboutBox();
-  windows.CreateStartupControlWindow(args);
-  windows.CreateNewItemDialog();
-  windows.CreateRestoreWindow();
-  windows.StartMainWindow(args.empty());
-  windows.RunMessageLoop();
+  RunWindows(args, windows, [&windows, &args] { windows.StartMainWindow(args.empty()); });
   return 0;
 }
 

@@ -10,8 +10,10 @@
 
 namespace lw {
 
-// The switch of the elevated copy that installs (registers the program for the next logon).
+// The switches of the elevated copies: one installs (registers the program for the next
+// logon), the other opens the restore window alone.
 inline constexpr char kInstallSwitch[] = "-install";
+inline constexpr char kRestoreSwitch[] = "-restore";
 // The elevated copy's exit codes.
 inline constexpr int kExitActionDone = 0;
 inline constexpr int kExitActionFailed = 1;

@@ -174,7 +174,9 @@ void StartupMover::RegisterSelf(bool alsoRunOnce, HKey root) {
     return;
   }
   RegisterRunOnce(root);
-  if (root == kHKeyLocalMachine && IsWindowsVistaOrLater()) RemoveLogonTask();
+  if (root == kHKeyLocalMachine && IsWindowsVistaOrLater() && IsLogonTaskRegistered()) {
+    RemoveLogonTask();
+  }
 }
 
 void StartupMover::RegisterRunOnce(HKey root) {
@@ -185,7 +187,7 @@ void StartupMover::UnregisterSelf(bool alsoRunOnce) {
   registry_.RemoveValueAt(kHKeyLocalMachine, kRunKey, kSelfRunValue);
   if (!alsoRunOnce) return;
   registry_.RemoveValueAt(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue);
-  if (IsWindowsVistaOrLater()) RemoveLogonTask();
+  if (IsWindowsVistaOrLater() && IsLogonTaskRegistered()) RemoveLogonTask();
 }
 
 void StartupMover::UnregisterUser(const std::string& user) {

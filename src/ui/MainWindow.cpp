@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "install/ElevatedCopy.h"
 #include "install/InstallCommand.h"
 #include "install/StartupMover.h"
 #include "runner/LogonRunner.h"
@@ -12,6 +13,7 @@
 #include "util/Error.h"
 #include "util/ErrorLog.h"
 #include "util/Termination.h"
+#include "util/UserAccountControl.h"
 
 namespace lw {
 
@@ -39,11 +41,11 @@ void MainWindow::OnStart(bool managementMode) {
   }
   std::string failedLocation;
   if (!mover_->CheckPermissions(failedLocation)) {
-    ShowMessage(kMsgNotAdministrator + failedLocation);
     administrator_ = false;
-    view_.SetInstallEnabled(false);
+    mayElevate_ = IsUacEnabled();
+    ShowMessage((mayElevate_ ? kMsgStandardRights : kMsgNotAdministrator) + failedLocation);
     view_.SetEditEnabled(false);
-    view_.SetRestoreEnabled(false);
+    SetInstallButtons(mover_->IsSelfRegistered());
   }
   view_.ShowAndBringToFront();
   // The sample tells whether the load can be measured at all; its value is not needed here.
@@ -52,9 +54,11 @@ void MainWindow::OnStart(bool managementMode) {
 }
 
 void MainWindow::SetInstallButtons(bool registered) {
-  // A user without administrator rights keeps both disabled for the rest of the run.
-  view_.SetRestoreEnabled(registered && administrator_);
-  view_.SetInstallEnabled(!registered && administrator_);
+  // A user without administrator rights keeps both disabled for the rest of the run, unless
+  // they may ask for the rights.
+  const bool mayChange = administrator_ || mayElevate_;
+  view_.SetRestoreEnabled(registered && mayChange);
+  view_.SetInstallEnabled(!registered && mayChange);
 }
 
 void MainWindow::RefreshInstallState() {
@@ -76,10 +80,25 @@ void MainWindow::OnInstallClicked() {
       *mover_, [this] { runner_->ReloadItems(); }, [this] { RefreshInstallState(); });
 }
 
+void MainWindow::OnStartRestoreAlone() {
+  mover_ = std::make_unique<StartupMover>();
+  runner_ = std::make_unique<LogonRunner>(StatusCallback{}, RunnerUse::kSingleItems);
+  OnRestoreClicked();
+  ApplicationTerminate();
+}
+
 void MainWindow::OnRestoreClicked() {
   std::string failedLocation;
   if (!mover_->CheckPermissions(failedLocation)) {
-    ShowMessage(kMsgRestoreNeedsAdmin);
+    // Where UAC is on, a copy with administrator rights shows the restore window.
+    const ElevatedResult result =
+        IsUacEnabled() ? RunElevatedCopy(kRestoreSwitch) : ElevatedResult::kRefused;
+    if (result == ElevatedResult::kRefused) {
+      ShowMessage(kMsgRestoreNeedsAdmin);
+      return;
+    }
+    ReloadRunnerItems();
+    RefreshInstallState();
     return;
   }
   view_.ShowRestoreWindow();

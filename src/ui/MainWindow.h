@@ -45,6 +45,12 @@ inline constexpr char kMsgNotAdministrator[] =
     "Please re-run this program from and account with Administrator permissions.\r\n\r\nFailed "
     "location: ";
 inline constexpr char kMsgRestoreNeedsAdmin[] = "Administrator access is required to Restore";
+// Where UAC gives the window standard rights, Install and Restore ask for administrator rights
+// when pressed; the other changes need the program started with them.
+inline constexpr char kMsgStandardRights[] =
+    "Launchward runs with standard rights. Install and Restore ask for administrator rights "
+    "when you press them; to edit the start-up items or change the options, start Launchward "
+    "with \"Run as administrator\".\r\n\r\nFailed location: ";
 
 // The main window as its logic uses it.
 class IMainWindowView {
@@ -77,6 +83,9 @@ class MainWindow {
   // work. Without (managementMode), the install state, the administrator check, the window
   // shown, one load sample and the auto-tune check.
   void OnStart(bool managementMode);
+  // The start of the copy with administrator rights that the Restore button starts where UAC
+  // is on: the restore window alone, then the program ends.
+  void OnStartRestoreAlone();
 
   // Install or Restore from the machine's Run key; a registration recorded as installed but
   // gone from the Run key is told and written again.
@@ -104,6 +113,8 @@ class MainWindow {
   std::unique_ptr<StartupMover> mover_;
   std::unique_ptr<LogonRunner> runner_;
   bool administrator_ = true;
+  // Without the rights, Install and Restore may still ask for them (UAC is on).
+  bool mayElevate_ = false;
 };
 
 }  // namespace lw

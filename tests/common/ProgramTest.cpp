@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "install/ElevatedCopy.h"
 #include "runner/StartupControl.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingMainWindowView.h"
@@ -47,6 +48,10 @@ class RecordingProgramWindows : public IProgramWindows {
   void StartMainWindow(bool managementMode) override {
     calls.push_back(managementMode ? "start: management" : "start: runner");
     main->OnStart(managementMode);
+  }
+  void StartRestoreAlone() override {
+    calls.push_back("start: restore alone");
+    main->OnStartRestoreAlone();
   }
   void RunMessageLoop() override {
     if (ApplicationTerminating()) {
@@ -213,6 +218,23 @@ TEST_F(ProgramTest, TheSecondPhaseWaitsForARunningFirstPhaseOnly) {
     Sim().HoldMutex(firstPhase, false);
   }
 #endif
+}
+
+// The copies with administrator rights that the main window starts (and waits for, holding the
+// lock) take no lock: the restoring one shows the restore window alone and ends.
+TEST_F(ProgramTest, TheElevatedCopiesRunBesideTheWindowThatStartedThem) {
+  LW_SIM_ONLY();
+  const Handle first = Sys().CreateMutex(true, InstanceMutexName());
+  RecordingProgramWindows windows;
+  EXPECT_EQ(RunProgram({kRestoreSwitch}, windows), kExitActionDone);
+  EXPECT_EQ(windows.calls.at(9), "start: restore alone");
+  EXPECT_EQ(windows.mainView.events, std::vector<std::string>{"restore"});
+  EXPECT_EQ(windows.calls.back(), "destroy");
+  RecordingProgramWindows none;
+  EXPECT_EQ(RunProgram({kInstallSwitch}, none), kExitActionDone);
+  EXPECT_TRUE(none.calls.empty());
+  EXPECT_TRUE(dialogs.Messages().empty());
+  Sys().CloseHandle(first);
 }
 
 // The first phase holds its own mutex while it runs, and lets it go when it ends.

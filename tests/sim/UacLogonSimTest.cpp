@@ -10,6 +10,8 @@
 #include "install/LogonTask.h"
 #include "items/StartupApproval.h"
 #include "runner/StartupControl.h"
+#include "ui/MainWindow.h"
+#include "support/RecordingMainWindowView.h"
 #include "support/RecordingStartupControlWindow.h"
 #include "support/RestoreFixture.h"
 #include "util/ErrorLog.h"
@@ -213,6 +215,54 @@ TEST_F(UacLogonSimTest, ALogonWithStandardRightsRunsTheItemsAndRestorePutsEveryt
   }
   EXPECT_EQ(SelfValue(kRunKey), "(none)");
   EXPECT_EQ(TaskXml(), "(none)");
+}
+
+// The main window with standard rights: Install and Restore stay usable, each through a copy
+// with administrator rights; the edit window needs the program started with them.
+TEST_F(UacLogonSimTest, TheMainWindowAsksForTheRightsForInstallAndRestore) {
+  Sim().SetStandardRights(true);
+  RecordingMainWindowView view;
+  MainWindow window(view);
+  window.OnStart(true);
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{std::string(kMsgStandardRights) +
+                                                         kHKeyLocalMachineText + kProgramKey});
+  EXPECT_EQ(view.install, true);
+  EXPECT_EQ(view.restore, false);
+  EXPECT_EQ(view.edit, false);
+
+  dialogs.Clear();
+  dialogs.Answer(true);  // the first installation's question
+  Sim().AnswerElevation(true, [](const std::string&) {
+    return static_cast<std::uint32_t>(InstallFromElevatedCopy());
+  });
+  window.OnInstallClicked();
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgInstallComplete});
+  EXPECT_EQ(view.install, false);
+  EXPECT_EQ(view.restore, true);
+
+  // Refused, Restore says why; accepted, the copy shows the restore window alone, and the
+  // window here reads the registration again.
+  dialogs.Clear();
+  Sim().AnswerElevation(false);
+  window.OnRestoreClicked();
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgRestoreNeedsAdmin});
+  std::vector<std::string> copyEvents;
+  Sim().AnswerElevation(true, [&copyEvents](const std::string& parameters) {
+    EXPECT_EQ(parameters, kRestoreSwitch);
+    RecordingMainWindowView copyView;
+    copyView.onRestoreWindow = [] { StartupMover().UnregisterSelf(true); };
+    MainWindow copy(copyView);
+    copy.OnStartRestoreAlone();
+    copyEvents = copyView.events;
+    return static_cast<std::uint32_t>(kExitActionDone);
+  });
+  window.OnRestoreClicked();
+  EXPECT_EQ(copyEvents, std::vector<std::string>{"restore"});
+  EXPECT_TRUE(ApplicationTerminating()) << "the copy ends once its window closes";
+  EXPECT_EQ(view.install, true);
+  EXPECT_EQ(view.restore, false);
+  EXPECT_EQ(TaskXml(), "(none)");
+  Sim().SetStandardRights(false);
 }
 
 // Where UAC is off (or was switched off after the installation), the first phase goes back to

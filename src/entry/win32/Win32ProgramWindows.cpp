@@ -92,6 +92,8 @@ void Win32ProgramWindows::StartMainWindow(bool managementMode) {
   main_->Logic().OnStart(managementMode);
 }
 
+void Win32ProgramWindows::StartRestoreAlone() { main_->Logic().OnStartRestoreAlone(); }
+
 void Win32ProgramWindows::RunMessageLoop() { application_->Run(); }
 
 void Win32ProgramWindows::DestroyWindows() {
