@@ -10,10 +10,10 @@
 #include "install/LogonTask.h"
 #include "items/StartupApproval.h"
 #include "runner/StartupControl.h"
-#include "ui/MainWindow.h"
 #include "support/RecordingMainWindowView.h"
 #include "support/RecordingStartupControlWindow.h"
 #include "support/RestoreFixture.h"
+#include "ui/MainWindow.h"
 #include "util/ErrorLog.h"
 #include "util/UserAccountControl.h"
 

@@ -1,0 +1,71 @@
+// The copy that the main window starts with administrator rights to install, run as a process
+// of the real program: where UAC is on it registers the first phase as a logon task of the Task
+// Scheduler (Wine's), elsewhere in the RunOnce key as before, and the unregistration removes the
+// task. Wine's token is always an administrator's, so the elevation prompt itself is the
+// simulation's to test.
+
+#include <string>
+
+#include "install/ElevatedCopy.h"
+#include "install/LogonTask.h"
+#include "support/win32/LogonFixture.h"
+#include "util/UserAccountControl.h"
+
+namespace lw::test {
+namespace {
+
+constexpr char kPolicyKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+
+class UacEndToEndTest : public LogonTest {
+ protected:
+  void SetUp() override {
+    LogonTest::SetUp();
+    savedUac = RawDword(kHKeyLocalMachine, kPolicyKey, "EnableLUA", -1);
+    Tasks().DeleteTask(kLogonTaskName);
+  }
+  void TearDown() override {
+    if (savedUac >= 0) SetRawDword(kHKeyLocalMachine, kPolicyKey, "EnableLUA", savedUac);
+    Tasks().DeleteTask(kLogonTaskName);
+    LogonTest::TearDown();
+  }
+  static void SetUac(bool on) {
+    SetRawDword(kHKeyLocalMachine, kPolicyKey, "EnableLUA", on ? 1 : 0);
+  }
+  static std::string TaskXml() {
+    std::string xml = "(none)";
+    Tasks().GetTaskXml(kLogonTaskName, &xml);
+    return xml;
+  }
+
+  std::int64_t savedUac = -1;
+};
+
+TEST_F(UacEndToEndTest, TheInstallingCopyRegistersTheFirstPhaseWhereUacWantsIt) {
+  SetUac(true);
+  ASSERT_TRUE(IsUacEnabled());
+  ASSERT_EQ(ExitCode(Start(kInstallSwitch)), kExitActionDone);
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue));
+  const std::string xml = TaskXml();
+  EXPECT_NE(xml.find("<Command>" + program + "</Command>"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<Arguments>-pre</Arguments>"), std::string::npos) << xml;
+  EXPECT_TRUE(IsInstalledMarked());
+
+  // UAC switched off since: the next installation goes back to the RunOnce value, and the task
+  // goes, so that no logon starts the first phase twice.
+  SetUac(false);
+  ASSERT_EQ(ExitCode(Start(kInstallSwitch)), kExitActionDone);
+  ExpectRegisteredForBothPhases();
+  EXPECT_EQ(TaskXml(), "(none)");
+
+  // On again; the unregistration of Restore removes the task with the values.
+  SetUac(true);
+  ASSERT_EQ(ExitCode(Start(kInstallSwitch)), kExitActionDone);
+  ASSERT_TRUE(IsLogonTaskRegistered());
+  StartupMover().UnregisterSelf(true);
+  EXPECT_FALSE(IsLogonTaskRegistered());
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kSelfRunValue));
+}
+
+}  // namespace
+}  // namespace lw::test
