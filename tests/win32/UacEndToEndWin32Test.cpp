@@ -14,6 +14,8 @@
 namespace lw::test {
 namespace {
 
+using driver::ChildProcess;
+
 constexpr char kPolicyKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 
 class UacEndToEndTest : public LogonTest {
@@ -65,6 +67,40 @@ TEST_F(UacEndToEndTest, TheInstallingCopyRegistersTheFirstPhaseWhereUacWantsIt) 
   StartupMover().UnregisterSelf(true);
   EXPECT_FALSE(IsLogonTaskRegistered());
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kSelfRunValue));
+}
+
+// The Task Scheduler starts the first phase and Explorer the second, each on its own. A first
+// phase holds a mutex of its own that another process sees while it runs; a second phase
+// started meanwhile neither ends nor refuses itself, and runs the items once the first ended.
+// (When it waits, and for how long, is checked on the simulation's clock.)
+TEST_F(UacEndToEndTest, ASecondPhaseStartedDuringTheFirstRunsAfterIt) {
+  StageRunValue(kHKeyLocalMachine, "ProbeMachine", ProbeCommand("machine"));
+  SetRawString(kHKeyLocalMachine, kRunKey, kSelfRunValue, Registration("-go"));
+  ChildProcess first = Start("-pre");
+  const HWND runner = RunnerWindow(first);
+  ASSERT_NE(runner, nullptr);
+  ASSERT_TRUE(driver::PressButton(runner, kRunnerPauseId));
+  ASSERT_TRUE(driver::WaitUntil(
+      [&] { return driver::ControlText(runner, kRunnerPauseId) == kUnpauseCaption; }));
+
+  const std::string firstPhaseMutex = std::string("launchward.exe ") + kPreSwitch;
+  HANDLE seen = ::CreateMutexA(nullptr, FALSE, firstPhaseMutex.c_str());
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  ::CloseHandle(seen);
+
+  ChildProcess second = Start("-go");
+  // Only a bounded look can show that something does not happen.
+  EXPECT_FALSE(second.WaitForExit(3000));
+  EXPECT_TRUE(driver::MessageBoxes(second.Id()).empty());
+  EXPECT_TRUE(ProbeArguments(0).empty());
+
+  ASSERT_TRUE(driver::PressButtonByCaption(runner, kUnpauseCaption));
+  EXPECT_EQ(ExitCode(first), 0);
+  EXPECT_EQ(ExitCode(second), 0);
+  EXPECT_EQ(ProbeArguments(1), std::vector<std::string>{"machine"});
+  HANDLE after = ::CreateMutexA(nullptr, FALSE, firstPhaseMutex.c_str());
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  ::CloseHandle(after);
 }
 
 }  // namespace
