@@ -117,17 +117,18 @@ int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
     ProgramScope program;
     return InstallFromElevatedCopy();
   }
-  // The copy with administrator rights that restores: its windows, but no lock either. A
-  // mistyped switch is answered at once, before the program takes its single-instance lock.
-  const bool restoreAlone = !args.empty() && args.front() == kRestoreSwitch;
-  if (!restoreAlone && !args.empty() && !IsRunnerSwitch(args.front())) {
+  // The copies with administrator rights that show a window alone: their windows, but no lock
+  // either. A mistyped switch is answered at once, before the program takes its
+  // single-instance lock.
+  const bool alone = !args.empty() && IsWindowAloneSwitch(args.front());
+  if (!alone && !args.empty() && !IsRunnerSwitch(args.front())) {
     ShowMessage(UnknownArgumentText(args.front()));
     return kExitUnknownArgument;
   }
   ProgramScope program;
   const std::string pass = args.empty() ? std::string() : args.front();
-  if (restoreAlone) {
-    RunWindows({}, windows, [&windows] { windows.StartRestoreAlone(); });
+  if (alone) {
+    RunWindows({}, windows, [&windows, &args] { windows.StartAlone(args.front()); });
     return kExitActionDone;
   }
   if (pass == kPreSwitch) program.ClaimFirstPhase();

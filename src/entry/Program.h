@@ -35,9 +35,9 @@ class IProgramWindows {
   // argument) it shows the main window, whose closing ends the program; in runner mode it
   // does nothing.
   virtual void StartMainWindow(bool managementMode) = 0;
-  // Instead of StartMainWindow, in the copy with administrator rights that restores: the
-  // restore window alone, modally; the program then ends.
-  virtual void StartRestoreAlone() = 0;
+  // Instead of StartMainWindow, in a copy with administrator rights started with kRestoreSwitch
+  // or kEditSwitch: that window alone, modally; the program then ends.
+  virtual void StartAlone(const std::string& switchText) = 0;
   // Handles messages until the program is asked to end.
   virtual void RunMessageLoop() = 0;
   // Every window, in reverse order of creation, and the application object.

@@ -11,9 +11,14 @@
 namespace lw {
 
 // The switches of the elevated copies: one installs (registers the program for the next
-// logon), the other opens the restore window alone.
+// logon), the others open the restore or the edit window alone.
 inline constexpr char kInstallSwitch[] = "-install";
 inline constexpr char kRestoreSwitch[] = "-restore";
+inline constexpr char kEditSwitch[] = "-edit";
+// True for the switches of the copies that open a window alone.
+inline bool IsWindowAloneSwitch(const std::string& argument) {
+  return argument == kRestoreSwitch || argument == kEditSwitch;
+}
 // The elevated copy's exit codes.
 inline constexpr int kExitActionDone = 0;
 inline constexpr int kExitActionFailed = 1;

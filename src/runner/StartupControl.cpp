@@ -1,5 +1,6 @@
 #include "runner/StartupControl.h"
 
+#include "install/ElevatedCopy.h"
 #include "install/NewItemListing.h"
 #include "install/StartupMover.h"
 #include "platform/Platform.h"
@@ -144,10 +145,22 @@ void StartupControl::OnTrayIconMessage(std::uint32_t message, std::intptr_t lPar
       ShowForm();
     }
   } else if (message == kNewItemsIconMessage && trayIconShown_) {
+    if (OpenEditWindowElevated()) return;
     // The new items are looked at in the edit window, which ends the program when it closes.
     // Without one, the icon has done its job once the user answers it.
     if (!window_.ShowEditWindowFromTray()) OnEditWindowClosed();
   }
+}
+
+bool StartupControl::OpenEditWindowElevated() {
+  // Where UAC gives the logon standard rights, an edit window here could change nothing: a
+  // copy with administrator rights shows it. The icon stays when the user refused the prompt.
+  std::string failedLocation;
+  if (!mover_ || !IsUacEnabled() || mover_->CheckPermissions(failedLocation)) return false;
+  ElevatedResult result = ElevatedResult::kFailed;
+  DispatchEvent([&result] { result = RunElevatedCopy(kEditSwitch); });
+  if (result != ElevatedResult::kRefused) OnEditWindowClosed();
+  return true;
 }
 
 void StartupControl::OnEditWindowClosed() {

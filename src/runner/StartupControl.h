@@ -140,6 +140,9 @@ class StartupControl {
 
  private:
   void ShowForm();
+  // Where UAC is on and this logon may not change the store: the edit window through a copy
+  // with administrator rights. False when the edit window can open here.
+  bool OpenEditWindowElevated();
   void WaitWhilePaused();
   // "LAUNCHWARD" in the machine's Run key (and RunOnce key) for the next logon.
   void RegisterForNextLogon(bool alsoRunOnce);

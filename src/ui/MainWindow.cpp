@@ -44,7 +44,7 @@ void MainWindow::OnStart(bool managementMode) {
     administrator_ = false;
     mayElevate_ = IsUacEnabled();
     ShowMessage((mayElevate_ ? kMsgStandardRights : kMsgNotAdministrator) + failedLocation);
-    view_.SetEditEnabled(false);
+    view_.SetEditEnabled(mayElevate_);
     SetInstallButtons(mover_->IsSelfRegistered());
   }
   view_.ShowAndBringToFront();
@@ -80,10 +80,11 @@ void MainWindow::OnInstallClicked() {
       *mover_, [this] { runner_->ReloadItems(); }, [this] { RefreshInstallState(); });
 }
 
-void MainWindow::OnStartRestoreAlone() {
+void MainWindow::OnStartAlone(const std::string& switchText) {
   mover_ = std::make_unique<StartupMover>();
   runner_ = std::make_unique<LogonRunner>(StatusCallback{}, RunnerUse::kSingleItems);
-  OnRestoreClicked();
+  if (switchText == kRestoreSwitch) OnRestoreClicked();
+  if (switchText == kEditSwitch) OnEditClicked();
   ApplicationTerminate();
 }
 
@@ -112,6 +113,12 @@ void MainWindow::ReloadRunnerItems() {
 }
 
 void MainWindow::OnEditClicked() {
+  // Where UAC is on, a copy with administrator rights shows the edit window.
+  if (!administrator_ && mayElevate_) {
+    if (RunElevatedCopy(kEditSwitch) == ElevatedResult::kRefused) ShowMessage(kMsgEditNeedsAdmin);
+    if (runner_) runner_->ReloadItems();
+    return;
+  }
   view_.ShowEditWindow();
   // Items enabled, disabled or added there are the ones a start from here finds.
   if (runner_) runner_->ReloadItems();

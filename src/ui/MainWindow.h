@@ -48,9 +48,10 @@ inline constexpr char kMsgRestoreNeedsAdmin[] = "Administrator access is require
 // Where UAC gives the window standard rights, Install and Restore ask for administrator rights
 // when pressed; the other changes need the program started with them.
 inline constexpr char kMsgStandardRights[] =
-    "Launchward runs with standard rights. Install and Restore ask for administrator rights "
-    "when you press them; to edit the start-up items or change the options, start Launchward "
-    "with \"Run as administrator\".\r\n\r\nFailed location: ";
+    "Launchward runs with standard rights. Install, Restore and Edit ask for administrator "
+    "rights when you press them; to change the options, start Launchward with \"Run as "
+    "administrator\".\r\n\r\nFailed location: ";
+inline constexpr char kMsgEditNeedsAdmin[] = "Administrator access is required to Edit";
 
 // The main window as its logic uses it.
 class IMainWindowView {
@@ -83,9 +84,10 @@ class MainWindow {
   // work. Without (managementMode), the install state, the administrator check, the window
   // shown, one load sample and the auto-tune check.
   void OnStart(bool managementMode);
-  // The start of the copy with administrator rights that the Restore button starts where UAC
-  // is on: the restore window alone, then the program ends.
-  void OnStartRestoreAlone();
+  // The start of the copy with administrator rights that the Restore or Edit button starts
+  // where UAC is on (its switch, kRestoreSwitch or kEditSwitch): that window alone, then the
+  // program ends.
+  void OnStartAlone(const std::string& switchText);
 
   // Install or Restore from the machine's Run key; a registration recorded as installed but
   // gone from the Run key is told and written again.

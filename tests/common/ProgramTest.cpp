@@ -49,9 +49,9 @@ class RecordingProgramWindows : public IProgramWindows {
     calls.push_back(managementMode ? "start: management" : "start: runner");
     main->OnStart(managementMode);
   }
-  void StartRestoreAlone() override {
-    calls.push_back("start: restore alone");
-    main->OnStartRestoreAlone();
+  void StartAlone(const std::string& switchText) override {
+    calls.push_back("start: " + switchText + " alone");
+    main->OnStartAlone(switchText);
   }
   void RunMessageLoop() override {
     if (ApplicationTerminating()) {
@@ -225,11 +225,14 @@ TEST_F(ProgramTest, TheSecondPhaseWaitsForARunningFirstPhaseOnly) {
 TEST_F(ProgramTest, TheElevatedCopiesRunBesideTheWindowThatStartedThem) {
   LW_SIM_ONLY();
   const Handle first = Sys().CreateMutex(true, InstanceMutexName());
-  RecordingProgramWindows windows;
-  EXPECT_EQ(RunProgram({kRestoreSwitch}, windows), kExitActionDone);
-  EXPECT_EQ(windows.calls.at(9), "start: restore alone");
-  EXPECT_EQ(windows.mainView.events, std::vector<std::string>{"restore"});
-  EXPECT_EQ(windows.calls.back(), "destroy");
+  for (const char* alone : {kRestoreSwitch, kEditSwitch}) {
+    RecordingProgramWindows windows;
+    EXPECT_EQ(RunProgram({alone}, windows), kExitActionDone);
+    EXPECT_EQ(windows.calls.at(9), std::string("start: ") + alone + " alone");
+    EXPECT_EQ(windows.mainView.events,
+              std::vector<std::string>{std::string(alone) == kEditSwitch ? "edit" : "restore"});
+    EXPECT_EQ(windows.calls.back(), "destroy");
+  }
   RecordingProgramWindows none;
   EXPECT_EQ(RunProgram({kInstallSwitch}, none), kExitActionDone);
   EXPECT_TRUE(none.calls.empty());

@@ -3,6 +3,7 @@
 // phase as a logon task; the first phase runs elevated from the Task Scheduler, the second
 // with the user's standard rights; restore puts everything back and removes the task.
 
+#include <functional>
 #include <string>
 
 #include "install/ElevatedCopy.h"
@@ -50,7 +51,8 @@ class UacLogonSimTest : public RestoreFixture {
   // One logon: the Task Scheduler's elevated first phase, then the second with the user's
   // standard rights (where UAC gives them), each a process of its own. Returns what the second
   // phase's error log holds.
-  std::string Logon() {
+  std::string Logon(const std::function<void(StartupControl&, RecordingStartupControlWindow&)>&
+                        afterSecond = nullptr) {
     std::string log;
     for (const char* pass : {kPreSwitch, kGoSwitch}) {
       FreeOptions();
@@ -62,6 +64,7 @@ class UacLogonSimTest : public RestoreFixture {
       RecordingStartupControlWindow window;
       StartupControl control(window);
       control.OnCreate({pass});
+      if (afterSecond && std::string(pass) == kGoSwitch) afterSecond(control, window);
       control.OnDestroy();
       log = ReadWholeFile(ErrorLogPath()) + ReadWholeFile(UserErrorLogPath());
     }
@@ -217,9 +220,9 @@ TEST_F(UacLogonSimTest, ALogonWithStandardRightsRunsTheItemsAndRestorePutsEveryt
   EXPECT_EQ(TaskXml(), "(none)");
 }
 
-// The main window with standard rights: Install and Restore stay usable, each through a copy
-// with administrator rights; the edit window needs the program started with them.
-TEST_F(UacLogonSimTest, TheMainWindowAsksForTheRightsForInstallAndRestore) {
+// The main window with standard rights: Install, Restore and Edit stay usable, each through a
+// copy with administrator rights.
+TEST_F(UacLogonSimTest, TheMainWindowAsksForTheRightsForInstallRestoreAndEdit) {
   Sim().SetStandardRights(true);
   RecordingMainWindowView view;
   MainWindow window(view);
@@ -228,7 +231,23 @@ TEST_F(UacLogonSimTest, TheMainWindowAsksForTheRightsForInstallAndRestore) {
                                                          kHKeyLocalMachineText + kProgramKey});
   EXPECT_EQ(view.install, true);
   EXPECT_EQ(view.restore, false);
-  EXPECT_EQ(view.edit, false);
+  EXPECT_EQ(view.edit, true);
+
+  // Edit: the copy shows the edit window alone; refused, the window says why.
+  std::vector<std::string> edited;
+  Sim().AnswerElevation(true, [&edited](const std::string& parameters) {
+    RecordingMainWindowView copyView;
+    MainWindow copy(copyView);
+    copy.OnStartAlone(parameters);
+    edited = copyView.events;
+    return static_cast<std::uint32_t>(kExitActionDone);
+  });
+  window.OnEditClicked();
+  EXPECT_EQ(edited, std::vector<std::string>{"edit"});
+  Sim().AnswerElevation(false);
+  window.OnEditClicked();
+  EXPECT_EQ(dialogs.Messages().back(), kMsgEditNeedsAdmin);
+  ResetApplicationTerminate();
 
   dialogs.Clear();
   dialogs.Answer(true);  // the first installation's question
@@ -252,7 +271,7 @@ TEST_F(UacLogonSimTest, TheMainWindowAsksForTheRightsForInstallAndRestore) {
     RecordingMainWindowView copyView;
     copyView.onRestoreWindow = [] { StartupMover().UnregisterSelf(true); };
     MainWindow copy(copyView);
-    copy.OnStartRestoreAlone();
+    copy.OnStartAlone(parameters);
     copyEvents = copyView.events;
     return static_cast<std::uint32_t>(kExitActionDone);
   });
@@ -263,6 +282,30 @@ TEST_F(UacLogonSimTest, TheMainWindowAsksForTheRightsForInstallAndRestore) {
   EXPECT_EQ(view.restore, false);
   EXPECT_EQ(TaskXml(), "(none)");
   Sim().SetStandardRights(false);
+}
+
+// After a logon with standard rights that found new items, the new-items icon opens the edit
+// window through a copy with administrator rights; refused, the icon stays for another try.
+TEST_F(UacLogonSimTest, TheNewItemsIconOpensTheEditWindowWithTheRights) {
+  ASSERT_TRUE(InstallWithStandardRights(true));
+  Run(kHKeyCurrentUser, "User", "C:\\Tools\\user.exe");
+  std::vector<std::string> copies;
+  Sim().AnswerElevation(false);
+  EXPECT_EQ(Logon([&copies](StartupControl& control, RecordingStartupControlWindow& window) {
+              ASSERT_EQ(window.trayIcon, "new items");
+              control.OnTrayIconMessage(kNewItemsIconMessage, kWmLButtonDblClk);
+              EXPECT_EQ(window.trayIcon, "new items");
+              EXPECT_FALSE(ApplicationTerminating());
+              Sim().AnswerElevation(true, [&copies](const std::string& parameters) {
+                copies.push_back(parameters);
+                return static_cast<std::uint32_t>(kExitActionDone);
+              });
+              control.OnTrayIconMessage(kNewItemsIconMessage, kWmLButtonDblClk);
+              EXPECT_EQ(window.trayIcon, "");
+              EXPECT_TRUE(ApplicationTerminating());
+            }),
+            "");
+  EXPECT_EQ(copies, std::vector<std::string>{kEditSwitch});
 }
 
 // Where UAC is off (or was switched off after the installation), the first phase goes back to

@@ -92,7 +92,9 @@ void Win32ProgramWindows::StartMainWindow(bool managementMode) {
   main_->Logic().OnStart(managementMode);
 }
 
-void Win32ProgramWindows::StartRestoreAlone() { main_->Logic().OnStartRestoreAlone(); }
+void Win32ProgramWindows::StartAlone(const std::string& switchText) {
+  main_->Logic().OnStartAlone(switchText);
+}
 
 void Win32ProgramWindows::RunMessageLoop() { application_->Run(); }
 

@@ -35,7 +35,7 @@ class Win32ProgramWindows final : public IProgramWindows {
   void CreateNewItemDialog() override;
   void CreateRestoreWindow() override;
   void StartMainWindow(bool managementMode) override;
-  void StartRestoreAlone() override;
+  void StartAlone(const std::string& switchText) override;
   void RunMessageLoop() override;
   void DestroyWindows() override;
 
