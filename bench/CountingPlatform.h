@@ -30,6 +30,7 @@ class CountingPlatform : public IPlatform {
   IFileSystem& Files() override;
   ISystem& System() override { return inner_->System(); }
   IShell& Shell() override;
+  ITaskScheduler& Tasks() override { return inner_->Tasks(); }
 
   IPlatform& Inner() { return *inner_; }
   CallCounts& Counts() { return counts_; }

@@ -35,6 +35,7 @@ class TimingPlatform : public IPlatform {
   IFileSystem& Files() override { return inner_->Files(); }
   ISystem& System() override;
   IShell& Shell() override { return inner_->Shell(); }
+  ITaskScheduler& Tasks() override { return inner_->Tasks(); }
 
   IPlatform& Inner() { return *inner_; }
 

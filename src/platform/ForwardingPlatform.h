@@ -208,6 +208,12 @@ class ForwardingSystem : public ISystem {
                      ProcessInformation* info) override {
     return inner_.CreateProcess(commandLine, creationFlags, info);
   }
+  std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) override {
+    return inner_.WaitForSingleObject(handle, milliseconds);
+  }
+  bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) override {
+    return inner_.GetExitCodeProcess(process, exitCode);
+  }
   bool SetPriorityClass(Handle process, std::uint32_t priorityClass) override {
     return inner_.SetPriorityClass(process, priorityClass);
   }
@@ -255,6 +261,11 @@ class ForwardingShell : public IShell {
                              int showCommand) override {
     NoteRead(file);
     return inner_.ShellExecute(verb, file, parameters, directory, showCommand);
+  }
+  bool ShellExecuteEx(const std::string& verb, const std::string& file,
+                      const std::string& parameters, int showCommand, Handle* process) override {
+    NoteRead(file);
+    return inner_.ShellExecuteEx(verb, file, parameters, showCommand, process);
   }
 
  protected:

@@ -216,6 +216,11 @@ class ISystem {
   // Paths is not consulted. On success *info holds handles that the caller must close.
   virtual bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
                              ProcessInformation* info) = 0;
+  // WaitForSingleObject: kWaitObject0 when the object is signalled (a process: it has ended),
+  // kWaitTimeout when the time ran out first, kWaitFailed (with the last error) otherwise.
+  virtual std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) = 0;
+  // GetExitCodeProcess: kStillActive while the process runs.
+  virtual bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) = 0;
   // SetPriorityClass of a process handle that CreateProcess gave.
   virtual bool SetPriorityClass(Handle process, std::uint32_t priorityClass) = 0;
   // ResumeThread: the thread's previous suspend count, or kResumeThreadFailed.
@@ -272,6 +277,35 @@ class IShell {
   virtual std::intptr_t ShellExecute(const std::string& verb, const std::string& file,
                                      const std::string& parameters, const std::string& directory,
                                      int showCommand) = 0;
+  // ShellExecuteEx with SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI and no
+  // owner window; an empty verb or parameters is passed as none. The verb "runas" starts a
+  // program with administrator rights, after the elevation prompt where UAC is on. On success
+  // *process is the started process's handle (the caller closes it), or 0 when the shell
+  // started none (a document opened in a program already running). False with the last error
+  // on failure: kErrorCancelled when the user refused the elevation prompt.
+  virtual bool ShellExecuteEx(const std::string& verb, const std::string& file,
+                              const std::string& parameters, int showCommand,
+                              Handle* process) = 0;
+};
+
+// The Task Scheduler through its 2.0 COM interfaces: ITaskService connected to the local
+// machine, the tasks of its root folder ("\"). The task definitions are the Task Scheduler's
+// XML. Every call returns the HRESULT of the first step that failed (kSOk on success);
+// HResultFromWin32(kErrorFileNotFound) names a task that does not exist, and
+// HResultFromWin32(kErrorAccessDenied) a user whose rights do not reach the task.
+class ITaskScheduler {
+ public:
+  virtual ~ITaskScheduler() = default;
+  // ITaskFolder::RegisterTask(name, xml, TASK_CREATE_OR_UPDATE, userId, no password,
+  // logonType, no security descriptor): creates the task, or replaces the definition of the
+  // task of that name. An empty userId is passed as none.
+  virtual long RegisterTask(const std::string& name, const std::string& xml,
+                            const std::string& userId, int logonType) = 0;
+  // ITaskFolder::GetTask, IRegisteredTask::get_Xml: the task's definition as the Task
+  // Scheduler keeps it (which may differ from the XML it was given in layout and defaults).
+  virtual long GetTaskXml(const std::string& name, std::string* xml) = 0;
+  // ITaskFolder::DeleteTask.
+  virtual long DeleteTask(const std::string& name) = 0;
 };
 
 class IPlatform {
@@ -282,6 +316,7 @@ class IPlatform {
   virtual IFileSystem& Files() = 0;
   virtual ISystem& System() = 0;
   virtual IShell& Shell() = 0;
+  virtual ITaskScheduler& Tasks() = 0;
 };
 
 // The process-wide platform. The program installs the Win32 one at start; a test installs a
@@ -295,5 +330,6 @@ inline IToken& Token() { return CurrentPlatform().Token(); }
 inline IFileSystem& Files() { return CurrentPlatform().Files(); }
 inline ISystem& Sys() { return CurrentPlatform().System(); }
 inline IShell& Shell() { return CurrentPlatform().Shell(); }
+inline ITaskScheduler& Tasks() { return CurrentPlatform().Tasks(); }
 
 }  // namespace lw

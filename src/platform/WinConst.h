@@ -79,6 +79,8 @@ inline constexpr std::uint32_t kErrorNoSuchPrivilege = 1313;
 inline constexpr std::uint32_t kErrorPrivilegeNotHeld = 1314;
 inline constexpr std::uint32_t kErrorNotLoggedOn = 1245;
 inline constexpr std::uint32_t kErrorNoNetwork = 1222;
+// The user answered No to the elevation prompt (ShellExecuteEx with "runas").
+inline constexpr std::uint32_t kErrorCancelled = 1223;
 
 // File attributes.
 inline constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
@@ -116,6 +118,12 @@ inline constexpr std::uint32_t kStartupInfoSize = 104;
 #else
 inline constexpr std::uint32_t kStartupInfoSize = 68;
 #endif
+
+// WaitForSingleObject's results, and GetExitCodeProcess's code of a process that still runs.
+inline constexpr std::uint32_t kWaitObject0 = 0;
+inline constexpr std::uint32_t kWaitTimeout = 258;
+inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kStillActive = 259;
 
 // ShowWindow commands.
 inline constexpr int kSwShowNormal = 1;
@@ -157,6 +165,9 @@ inline constexpr long kEFail = static_cast<long>(0x80004005u);
 constexpr long HResultFromWin32(std::uint32_t code) {
   return code == 0 ? 0 : static_cast<long>((code & 0xFFFFu) | 0x80070000u);
 }
+// Task Scheduler: TASK_LOGON_GROUP, the logon type of a task that runs for every member of
+// a group.
+inline constexpr int kTaskLogonGroup = 4;
 inline constexpr std::uint32_t kSlgpShortPath = 1;
 inline constexpr std::uint32_t kSlgpUncPriority = 2;
 inline constexpr std::uint32_t kSlgpRawPath = 4;

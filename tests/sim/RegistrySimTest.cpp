@@ -157,6 +157,7 @@ class RewritingPlatform : public IPlatform {
   IFileSystem& Files() override { return sim_.Files(); }
   ISystem& System() override { return sim_.System(); }
   IShell& Shell() override { return sim_.Shell(); }
+  ITaskScheduler& Tasks() override { return sim_.Tasks(); }
   SimPlatform& Inner() { return sim_; }
   RewritingRegistry& Watched() { return registry_; }
 

@@ -78,6 +78,7 @@ class NoLoadPlatform : public IPlatform {
   IFileSystem& Files() override { return inner_->Files(); }
   ISystem& System() override { return system_; }
   IShell& Shell() override { return inner_->Shell(); }
+  ITaskScheduler& Tasks() override { return inner_->Tasks(); }
 
  private:
   std::unique_ptr<IPlatform> inner_;
