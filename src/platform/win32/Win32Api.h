@@ -36,5 +36,6 @@
 #undef RemoveDirectory
 #undef SetFileAttributes
 #undef ShellExecute
+#undef ShellExecuteEx
 #undef WNetGetUser
 #undef WritePrivateProfileString

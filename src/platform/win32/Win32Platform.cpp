@@ -2,10 +2,13 @@
 
 #include "platform/win32/Win32Api.h"
 
+#include <taskschd.h>
+
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Tasks.h"
 #include "platform/win32/Win32Token.h"
 
 namespace lw {
@@ -61,6 +64,7 @@ static_assert(kErrorNoSuchPrivilege == ERROR_NO_SUCH_PRIVILEGE);
 static_assert(kErrorPrivilegeNotHeld == ERROR_PRIVILEGE_NOT_HELD);
 static_assert(kErrorNotLoggedOn == ERROR_NOT_LOGGED_ON);
 static_assert(kErrorNoNetwork == ERROR_NO_NETWORK);
+static_assert(kErrorCancelled == ERROR_CANCELLED);
 
 static_assert(kFileAttributeReadOnly == FILE_ATTRIBUTE_READONLY);
 static_assert(kFileAttributeHidden == FILE_ATTRIBUTE_HIDDEN);
@@ -84,6 +88,11 @@ static_assert(kRealtimePriorityClass == REALTIME_PRIORITY_CLASS);
 static_assert(kBelowNormalPriorityClass == BELOW_NORMAL_PRIORITY_CLASS);
 static_assert(kAboveNormalPriorityClass == ABOVE_NORMAL_PRIORITY_CLASS);
 
+static_assert(kWaitObject0 == WAIT_OBJECT_0);
+static_assert(kWaitTimeout == WAIT_TIMEOUT);
+static_assert(kWaitFailed == WAIT_FAILED);
+static_assert(kStillActive == STILL_ACTIVE);
+
 static_assert(kTokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES);
 static_assert(kTokenQuery == TOKEN_QUERY);
 static_assert(kSePrivilegeEnabled == SE_PRIVILEGE_ENABLED);
@@ -93,10 +102,12 @@ static_assert(kVerPlatformWin32Nt == VER_PLATFORM_WIN32_NT);
 static_assert(kMaxPath == MAX_PATH);
 static_assert(kSOk == S_OK);
 static_assert(kEFail == static_cast<long>(E_FAIL));
-static_assert(HResultFromWin32(ERROR_FILE_NOT_FOUND) == static_cast<long>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
+static_assert(HResultFromWin32(ERROR_FILE_NOT_FOUND) ==
+              static_cast<long>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
 static_assert(kSlgpShortPath == SLGP_SHORTPATH);
 static_assert(kSlgpUncPriority == SLGP_UNCPRIORITY);
 static_assert(kSlgpRawPath == SLGP_RAWPATH);
+static_assert(kTaskLogonGroup == TASK_LOGON_GROUP);
 
 static_assert(sizeof(HKey) == sizeof(HKEY) && sizeof(Handle) == sizeof(HANDLE));
 
@@ -109,13 +120,15 @@ class Win32Platform : public IPlatform {
         token_(MakeWin32Token()),
         files_(MakeWin32Files()),
         system_(MakeWin32System()),
-        shell_(MakeWin32Shell()) {}
+        shell_(MakeWin32Shell()),
+        tasks_(MakeWin32Tasks()) {}
 
   IRegistry& Registry() override { return *registry_; }
   IToken& Token() override { return *token_; }
   IFileSystem& Files() override { return *files_; }
   ISystem& System() override { return *system_; }
   IShell& Shell() override { return *shell_; }
+  ITaskScheduler& Tasks() override { return *tasks_; }
 
  private:
   std::unique_ptr<IRegistry> registry_;
@@ -123,6 +136,7 @@ class Win32Platform : public IPlatform {
   std::unique_ptr<IFileSystem> files_;
   std::unique_ptr<ISystem> system_;
   std::unique_ptr<IShell> shell_;
+  std::unique_ptr<ITaskScheduler> tasks_;
 };
 
 }  // namespace

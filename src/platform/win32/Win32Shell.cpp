@@ -1,8 +1,12 @@
 #include "platform/win32/Win32Shell.h"
 
-#include <vector>
+#include <string>
 
 #include "platform/win32/Win32Api.h"
+
+#include "platform/win32/Win32Com.h"
+#include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32Text.h"
 
 namespace lw {
 
@@ -32,43 +36,6 @@ DWORD ErrorFrom(HRESULT result) {
   return HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result) : ERROR_FILE_NOT_FOUND;
 }
 
-// COM on the calling thread for the length of one call. Every successful CoInitialize, S_FALSE
-// ("already initialised") included, is balanced by one CoUninitialize. A thread that already
-// runs in the other apartment model refuses (RPC_E_CHANGED_MODE) but has COM all the same.
-class ScopedCom {
- public:
-  ScopedCom() : result_(::CoInitialize(nullptr)) {}
-  ~ScopedCom() {
-    if (SUCCEEDED(result_)) ::CoUninitialize();
-  }
-  ScopedCom(const ScopedCom&) = delete;
-  ScopedCom& operator=(const ScopedCom&) = delete;
-
-  bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
-  HRESULT Result() const { return result_; }
-
- private:
-  HRESULT result_;
-};
-
-// One COM interface pointer, released when it goes out of scope.
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() {
-    if (ptr_ != nullptr) ptr_->Release();
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-
-  void** Receive() { return reinterpret_cast<void**>(&ptr_); }
-  T* operator->() const { return ptr_; }
-
- private:
-  T* ptr_ = nullptr;
-};
-
 // The shell-link object with the two interfaces the program uses. Both are released (the
 // file interface first) before the COM scope that encloses them ends.
 struct LinkObject {
@@ -82,17 +49,6 @@ struct LinkObject {
     return link->QueryInterface(__uuidof(IPersistFile), file.Receive());
   }
 };
-
-// The path as the wide string IPersistFile takes, converted from the system code page.
-HRESULT WidePath(const std::string& path, std::vector<wchar_t>* wide) {
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (length <= 0) return HRESULT_FROM_WIN32(::GetLastError());
-  wide->assign(static_cast<std::size_t>(length), L'\0');
-  if (::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide->data(), length) <= 0) {
-    return HRESULT_FROM_WIN32(::GetLastError());
-  }
-  return S_OK;
-}
 
 class Win32Shell : public IShell {
  public:
@@ -162,19 +118,50 @@ class Win32Shell : public IShell {
     return reinterpret_cast<std::intptr_t>(result);
   }
 
+  // In a COM scope of its own for the same reason as ShellExecute. Without an owner window
+  // and with SEE_MASK_FLAG_NO_UI the shell shows no error box of its own: the caller reports
+  // the failure. SEE_MASK_NOASYNC: the call returns only once the start is done.
+  bool ShellExecuteEx(const std::string& verb, const std::string& file,
+                      const std::string& parameters, int showCommand, Handle* process) override {
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = nullptr;
+    info.lpVerb = verb.empty() ? nullptr : verb.c_str();
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.nShow = showCommand;
+    BOOL started = FALSE;
+    DWORD error = ERROR_SUCCESS;
+    {
+      ScopedCom com;
+      started = ::ShellExecuteExA(&info);
+      error = ::GetLastError();
+    }
+    if (process != nullptr) {
+      *process = started ? FromHandle(info.hProcess) : 0;
+    } else if (started) {
+      // Nobody to hand the handle to: it would stay open for the life of the program.
+      ScopedHandle unused(info.hProcess);
+    }
+    ::SetLastError(error);
+    return started != FALSE;
+  }
+
  private:
   // Runs use(shortcut object, the path as a wide string) inside a COM scope of its own, and
   // gives the first failure of the way there instead.
   template <class Use>
   static HRESULT WithLink(const std::string& linkPath, Use use) {
-    std::vector<wchar_t> wide;
-    HRESULT result = WidePath(linkPath, &wide);
+    // The path as the wide string IPersistFile takes.
+    std::wstring wide;
+    HRESULT result = WideFromText(linkPath, &wide);
     if (FAILED(result)) return result;
     ScopedCom com;
     if (!com.Usable()) return com.Result();
     LinkObject shortcut;
     if (FAILED(result = shortcut.Create())) return result;
-    return use(shortcut, wide.data());
+    return use(shortcut, wide.c_str());
   }
 };
 

@@ -196,6 +196,17 @@ class Win32System : public ISystem {
 
   std::uint32_t ResumeThread(Handle thread) override { return ::ResumeThread(ToHandle(thread)); }
 
+  std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) override {
+    return ::WaitForSingleObject(ToHandle(handle), milliseconds);
+  }
+
+  bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) override {
+    DWORD code = 0;
+    if (!::GetExitCodeProcess(ToHandle(process), &code)) return false;
+    *exitCode = code;
+    return true;
+  }
+
   // CreateProcessA may write into the command line, so it gets a copy of its own.
   bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
                      ProcessInformation* info) override {

@@ -1,5 +1,7 @@
 #pragma once
-// Text that a Windows call writes into a buffer the caller sizes.
+// Text between the program and Windows: what a Windows call writes into a buffer the caller
+// sizes, and the program's single-byte text (the system code page) as the wide text of the
+// Unicode and COM calls, and back.
 
 #include "platform/win32/Win32Api.h"
 
@@ -32,6 +34,42 @@ std::string GrowingText(DWORD startSize, Fill fill) {
     }
     buffer.resize(std::max<DWORD>(length + 1, size * 2));
   }
+}
+
+// A failed call's last error as an HRESULT; never S_OK, even where the call left no error.
+inline HRESULT FailureFromLastError() {
+  const DWORD error = ::GetLastError();
+  return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
+}
+
+// The program's text as wide text, converted from the system code page: S_OK, or the
+// conversion's error as an HRESULT.
+inline HRESULT WideFromText(const std::string& text, std::wstring* wide) {
+  wide->clear();
+  if (text.empty()) return S_OK;
+  const int size = static_cast<int>(text.size());
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  if (length <= 0) return FailureFromLastError();
+  wide->assign(static_cast<std::size_t>(length), L'\0');
+  if (::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide->data(), length) <= 0) {
+    return FailureFromLastError();
+  }
+  return S_OK;
+}
+
+// Wide text as the program's text in the system code page; characters the code page lacks
+// become its default character ('?').
+inline HRESULT TextFromWide(const wchar_t* wide, std::size_t count, std::string* text) {
+  text->clear();
+  if (count == 0) return S_OK;
+  const int size = static_cast<int>(count);
+  const int length = ::WideCharToMultiByte(CP_ACP, 0, wide, size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return FailureFromLastError();
+  text->assign(static_cast<std::size_t>(length), '\0');
+  if (::WideCharToMultiByte(CP_ACP, 0, wide, size, text->data(), length, nullptr, nullptr) <= 0) {
+    return FailureFromLastError();
+  }
+  return S_OK;
 }
 
 }  // namespace lw
