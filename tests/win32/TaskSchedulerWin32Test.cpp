@@ -122,7 +122,7 @@ TEST_F(TaskSchedulerWin32Test, ADeletedOrMissingTaskIsFileNotFound) {
   EXPECT_EQ(Tasks().DeleteTask(name), kSOk);
   std::string xml = "left over";
   EXPECT_EQ(Tasks().GetTaskXml(name, &xml), HResultFromWin32(kErrorFileNotFound));
-  EXPECT_EQ(xml, "");
+  EXPECT_EQ(xml, "left over") << "a failed call leaves its out value alone";
   EXPECT_EQ(Tasks().DeleteTask(name), HResultFromWin32(kErrorFileNotFound));
   EXPECT_EQ(Tasks().GetTaskXml(name + ".never", &xml), HResultFromWin32(kErrorFileNotFound));
 }

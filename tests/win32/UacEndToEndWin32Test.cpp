@@ -8,6 +8,7 @@
 
 #include "install/ElevatedCopy.h"
 #include "install/LogonTask.h"
+#include "install/StartupMover.h"
 #include "support/win32/LogonFixture.h"
 #include "util/UserAccountControl.h"
 
@@ -48,9 +49,11 @@ TEST_F(UacEndToEndTest, TheInstallingCopyRegistersTheFirstPhaseWhereUacWantsIt) 
   ASSERT_EQ(ExitCode(Start(kInstallSwitch)), kExitActionDone);
   EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), Registration("-go"));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue));
+  // Wine's Task Scheduler keeps no trigger, action or principal of a task it stores (see
+  // TaskSchedulerWin32Test): that the task is the program's shows in its author alone here, and
+  // the definition itself is checked on the simulation.
   const std::string xml = TaskXml();
-  EXPECT_NE(xml.find("<Command>" + program + "</Command>"), std::string::npos) << xml;
-  EXPECT_NE(xml.find("<Arguments>-pre</Arguments>"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<Author>Launchward</Author>"), std::string::npos) << xml;
   EXPECT_TRUE(IsInstalledMarked());
 
   // UAC switched off since: the next installation goes back to the RunOnce value, and the task
@@ -74,6 +77,8 @@ TEST_F(UacEndToEndTest, TheInstallingCopyRegistersTheFirstPhaseWhereUacWantsIt) 
 // started meanwhile neither ends nor refuses itself, and runs the items once the first ended.
 // (When it waits, and for how long, is checked on the simulation's clock.)
 TEST_F(UacEndToEndTest, ASecondPhaseStartedDuringTheFirstRunsAfterIt) {
+  // The second phase ends at once, without the new-items icon that would keep it on.
+  WriteOptions({{kDisableSysTrayNotificationOption, true}});
   StageRunValue(kHKeyLocalMachine, "ProbeMachine", ProbeCommand("machine"));
   SetRawString(kHKeyLocalMachine, kRunKey, kSelfRunValue, Registration("-go"));
   ChildProcess first = Start("-pre");

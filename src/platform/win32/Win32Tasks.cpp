@@ -5,6 +5,7 @@
 #include <taskschd.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/win32/Win32Com.h"
 
@@ -65,7 +66,7 @@ class Win32Tasks : public ITaskScheduler {
   }
 
   long GetTaskXml(const std::string& name, std::string* xml) override {
-    xml->clear();
+    // A failed call leaves *xml as it was, as every call of the seam does.
     ScopedBstr taskName;
     HRESULT result = taskName.Assign(name);
     if (FAILED(result)) return result;
@@ -75,7 +76,10 @@ class Win32Tasks : public ITaskScheduler {
       if (FAILED(step)) return step;
       ScopedBstr definition;
       if (FAILED(step = task->get_Xml(definition.Receive()))) return step;
-      return definition.ToText(xml);
+      std::string text;
+      if (FAILED(step = definition.ToText(&text))) return step;
+      *xml = std::move(text);
+      return S_OK;
     });
   }
 
