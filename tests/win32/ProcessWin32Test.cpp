@@ -94,7 +94,7 @@ TEST_F(ProcessWin32Test, ShellExecuteExOfAMissingFileFailsWithFileNotFound) {
     EXPECT_FALSE(Shell().ShellExecuteEx(verb, ScratchFolder() + "missing.exe", "-x", kSwShowNormal,
                                         &process));
     EXPECT_EQ(Sys().GetLastError(), kErrorFileNotFound);
-    EXPECT_EQ(process, 0u);
+    EXPECT_EQ(process, 12345u) << "a failed call leaves its out value alone";
   }
 }
 

@@ -138,8 +138,9 @@ class Win32Shell : public IShell {
       started = ::ShellExecuteExA(&info);
       error = ::GetLastError();
     }
-    if (process != nullptr) {
-      *process = started ? FromHandle(info.hProcess) : 0;
+    // A failed call leaves *process as it was, as every call of the seam does.
+    if (started && process != nullptr) {
+      *process = FromHandle(info.hProcess);
     } else if (started) {
       // Nobody to hand the handle to: it would stay open for the life of the program.
       ScopedHandle unused(info.hProcess);
