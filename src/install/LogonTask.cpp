@@ -7,6 +7,7 @@
 #include "util/Error.h"
 #include "util/ErrorLog.h"
 #include "util/Text.h"
+#include "util/UserAccountControl.h"
 
 namespace lw {
 
@@ -109,6 +110,8 @@ void RegisterLogonTask() {
 }
 
 void RemoveLogonTask() {
+  // Before Windows Vista there is no Task Scheduler 2.0, and so no task of ours to remove.
+  if (!IsWindowsVistaOrLater()) return;
   const long result = Tasks().DeleteTask(kLogonTaskName);
   if (result != kSOk && result != kTaskNotFound) {
     throw Error("Unable to remove the logon task: " + ResultText(result));

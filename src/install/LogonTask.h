@@ -21,7 +21,8 @@ std::string LogonTaskXml(const std::string& program, const std::string& argument
 // Registers the task (or replaces its definition) to run the running executable with "-pre".
 // Raises Error("Unable to register the logon task: " + why) when the Task Scheduler refuses.
 void RegisterLogonTask();
-// Deletes the task; a task that is not there is no error. Raises Error("Unable to remove the
+// Deletes the task; a task that is not there is no error, and before Windows Vista (no Task
+// Scheduler 2.0) nothing is asked of the Task Scheduler. Raises Error("Unable to remove the
 // logon task: " + why) otherwise.
 void RemoveLogonTask();
 // The task is registered (its definition can be read).

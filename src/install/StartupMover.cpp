@@ -174,9 +174,7 @@ void StartupMover::RegisterSelf(bool alsoRunOnce, HKey root) {
     return;
   }
   RegisterRunOnce(root);
-  if (root == kHKeyLocalMachine && IsWindowsVistaOrLater() && IsLogonTaskRegistered()) {
-    RemoveLogonTask();
-  }
+  if (root == kHKeyLocalMachine) RemoveLogonTask();
 }
 
 void StartupMover::RegisterRunOnce(HKey root) {
@@ -187,7 +185,7 @@ void StartupMover::UnregisterSelf(bool alsoRunOnce) {
   registry_.RemoveValueAt(kHKeyLocalMachine, kRunKey, kSelfRunValue);
   if (!alsoRunOnce) return;
   registry_.RemoveValueAt(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue);
-  if (IsWindowsVistaOrLater() && IsLogonTaskRegistered()) RemoveLogonTask();
+  RemoveLogonTask();
 }
 
 void StartupMover::UnregisterUser(const std::string& user) {

@@ -22,6 +22,10 @@ class LogonTaskTest : public PlatformTest {
  protected:
   void SetUp() override {
     PlatformTest::SetUp();
+#ifndef _WIN32
+    // The Task Scheduler 2.0 came with Windows Vista; the fresh simulated machine is an XP one.
+    Sim().SetOsVersion(OsVersionInfo{10, 0, 19045, kVerPlatformWin32Nt, ""});
+#endif
     Tasks().DeleteTask(kLogonTaskName);
   }
   void TearDown() override { Tasks().DeleteTask(kLogonTaskName); }
