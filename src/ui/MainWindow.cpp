@@ -113,13 +113,12 @@ void MainWindow::ReloadRunnerItems() {
 }
 
 void MainWindow::OnEditClicked() {
-  // Where UAC is on, a copy with administrator rights shows the edit window.
   if (!administrator_ && mayElevate_) {
+    // Where UAC is on, a copy with administrator rights shows the edit window.
     if (RunElevatedCopy(kEditSwitch) == ElevatedResult::kRefused) ShowMessage(kMsgEditNeedsAdmin);
-    if (runner_) runner_->ReloadItems();
-    return;
+  } else {
+    view_.ShowEditWindow();
   }
-  view_.ShowEditWindow();
   // Items enabled, disabled or added there are the ones a start from here finds.
   if (runner_) runner_->ReloadItems();
 }
