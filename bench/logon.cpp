@@ -176,7 +176,7 @@ int Run(int argc, char** argv) {
   std::printf("Logon: %zu stand-in start-up programs on %s, %d processors; load average %s\n",
               StandInMix().size(), wine.empty() ? "Windows" : ("Wine " + wine).c_str(),
               ProcessorCount(), LoadText(loadBefore).c_str());
-  LogonStage stage(GetExeFolder() + "..\\launchward.exe", GetExeFolder() + "lwstandin.exe",
+  LogonStage stage(GetExeFolder() + "..\\shipped\\launchward.exe", GetExeFolder() + "lwstandin.exe",
                    GetExeFolder() + "lwresponse.exe");
   const std::uint32_t probeRounds = CalibrateProbeWork();
   std::printf("  probe work: %lu rounds (about 1 ms here, idle)\n",

@@ -12,7 +12,8 @@
 //
 // Windows only (under Wine on the development machines). The paths of launchward.exe and
 // minimal.exe may be given as the first two arguments; by default they are the build tree's (the
-// program one folder up, the minimal program beside this benchmark). It clears the program's
+// program as it ships, stripped, in shipped\ one folder up; the minimal program beside this
+// benchmark). It clears the program's
 // keys: run it in a test machine or Wine prefix.
 
 #include <algorithm>
@@ -38,7 +39,7 @@ constexpr int kRuns = 10;
 constexpr int kMemoryRuns = 3;
 constexpr std::uint32_t kTimeoutMs = 60000;
 constexpr double kBytesPerMB = 1024.0 * 1024.0;
-constexpr double kSizeGoalMB = 1.5;
+constexpr double kSizeGoalMB = 1.0;
 constexpr double kRatioGoal = 1.5;
 constexpr double kMemoryGoalMB = 15.0;
 
@@ -238,7 +239,7 @@ void Report(const Stage& stage, const Timings& t, const PeakMemory& launchwardPe
             const PeakMemory& minimalPeak, const std::string& wine) {
   const std::uint64_t size = FileSize(stage.Launchward());
   std::printf("  %-44s %s bytes = %.2f MB   (goal: under %.1f MB; 1 MB = 1,048,576 bytes)\n",
-              "size of launchward.exe", Grouped(size).c_str(),
+              "size of launchward.exe (shipped: stripped)", Grouped(size).c_str(),
               static_cast<double>(size) / kBytesPerMB, kSizeGoalMB);
 
   std::printf(
@@ -300,7 +301,7 @@ int main(int argc, char** argv) {
       "pause, against a minimal Win32 program\n",
       wine.empty() ? "Windows" : ("Wine " + wine).c_str());
   try {
-    const Stage stage(argc > 1 ? argv[1] : GetExeFolder() + "..\\launchward.exe",
+    const Stage stage(argc > 1 ? argv[1] : GetExeFolder() + "..\\shipped\\launchward.exe",
                       argc > 2 ? argv[2] : GetExeFolder() + "minimal.exe");
     const Timings timings = MeasureStarts(stage);
     const PeakMemory launchwardPeak =

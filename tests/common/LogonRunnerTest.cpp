@@ -8,6 +8,7 @@
 #include "runner/LogonRunner.h"
 #include "support/LogonRunnerFixture.h"
 #include "support/ProbePrograms.h"
+#include "support/WindowsConfiguration.h"
 #include "util/ErrorLog.h"
 
 namespace lw {
@@ -53,7 +54,12 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
   SetDefaultPauses(0, 600, 0);
   const std::string folder = test::ScratchFolder() + "Probe Dir\\";
   const std::string spaced = folder + "probe one.exe";
-  const std::string system = Sys().GetSystemDirectory() + "\\lwprobe-sys.exe";
+  // A bare name is looked up where Windows' own logon looks: in its own System32, which a
+  // 32-bit process on 64-bit Windows reaches as Sysnative (its System32 is SysWOW64).
+  const std::string system = (test::CurrentConfiguration() == test::WindowsConfiguration::kWow64
+                                  ? Sys().GetWindowsDirectory() + "\\Sysnative"
+                                  : Sys().GetSystemDirectory()) +
+                             "\\lwprobe-sys.exe";
   const std::string registered = test::ScratchFolder() + "Apps\\lwprobe-app.exe";
   // Where CreateProcess looks first for the unquoted "...\\Probe Dir\\probe one.exe".
   const std::string decoy = test::ScratchFolder() + "Probe.exe";
