@@ -1,9 +1,9 @@
 #pragma once
-// 64-bit Windows as the program meets it. Launchward is a 32-bit program: on 64-bit Windows the
-// machine's half of the registry has two views (the 32-bit one under Wow6432Node) and its
-// System32 folder is SysWOW64 unless it says otherwise. The program keeps its own key in the
-// 32-bit view, where it has always been, whichever build runs, and names the view of every
-// machine key it touches there.
+// 64-bit Windows as the program meets it, as a 64-bit program or as a 32-bit one (WOW64): the
+// machine's half of the registry has two views (the 32-bit one under Wow6432Node), and a 32-bit
+// program's System32 folder is SysWOW64 unless it says otherwise. The program keeps its own key
+// in the 32-bit view, where it has always been, whichever build runs, and names the view of
+// every machine key it touches there.
 
 #include <cstdint>
 
