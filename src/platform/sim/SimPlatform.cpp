@@ -236,6 +236,17 @@ void SimPlatform::AddAccount(const std::string& account, const std::string& sid)
   state_->accounts[account] = sid;
 }
 
+void SimPlatform::SetProcessUser(const std::string& sid) { state_->system.tokenUserSid = sid; }
+
+void SimPlatform::SetParentProcess(std::uint32_t processId, const std::string& sid) {
+  state_->system.parentProcessId = processId;
+  if (sid.empty()) {
+    state_->system.processUsers.erase(processId);
+  } else {
+    state_->system.processUsers[processId] = sid;
+  }
+}
+
 bool SimPlatform::PrivilegeEnabled(const std::string& name) const {
   return sim::PrivilegeIsEnabled(*state_, StagedPrivilege(name));
 }
