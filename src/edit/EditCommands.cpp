@@ -20,9 +20,14 @@ namespace {
 constexpr std::size_t kRunDisabledStatus = 1;
 constexpr std::size_t kStartupDisabledStatus = 0;
 
-// The stored item name split into its value name and user prefix, as the item manager takes it.
+// The stored item name split into its name without the user prefix and that prefix, as the item
+// manager takes them. A machine item has no prefix: its whole stored name (a 64-bit one's mark
+// included, which the manager reads as the view) is what it goes by.
 void SplitStoredName(const std::string& storedName, std::string& valueName, std::string& prefix) {
-  valueName = RunItemOrigin(storedName).valueName;
+  const RunOrigin origin = RunItemOrigin(storedName);
+  const bool prefixed =
+      origin.root == kHKeyCurrentUser && storedName.size() > origin.valueName.size();
+  valueName = prefixed ? origin.valueName : storedName;
   prefix = storedName.substr(0, storedName.size() - valueName.size());
 }
 
@@ -285,7 +290,9 @@ void EditWindow::OnNewItemChosen() {
 }
 
 void EditWindow::IncludeNewRunItem(const std::string& wanted, const std::string& path) {
-  // The item is the current user's, stored under the user's stored name.
+  // The item is the current user's, stored under the user's stored name; an elevated copy that
+  // cannot tell whose window started it stores nobody's.
+  RequireKnownAccount();
   const std::string prefix = CurrentUserPrefix();
   auto taken = [&](const std::string& name) {
     for (const EditRow& row : List(EditListId::kRunSort)) {

@@ -4,6 +4,7 @@
 #include "runner/ProcessorLoad.h"
 #include "store/HivePrivileges.h"
 #include "store/SettingsStore.h"
+#include "util/CurrentUser.h"
 #include "util/ErrorLog.h"
 #include "util/SpecialFolders.h"
 
@@ -19,6 +20,7 @@ void InitializeProcessUnits() {
 }
 
 void FinalizeProcessUnits() {
+  StopActingForAccount();
   FinalizeItemManager();
   FinalizeProcessorLoad();
   FinalizeErrorLog();

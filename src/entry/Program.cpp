@@ -115,6 +115,7 @@ int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
   // holds the single-instance lock and waits for it.
   if (!args.empty() && args.front() == kInstallSwitch) {
     ProgramScope program;
+    ConfirmStartingAccount(args);
     return InstallFromElevatedCopy();
   }
   // The copies with administrator rights that show a window alone: their windows, but no lock
@@ -128,6 +129,7 @@ int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
   ProgramScope program;
   const std::string pass = args.empty() ? std::string() : args.front();
   if (alone) {
+    ConfirmStartingAccount(args);
     RunWindows({}, windows, [&windows, &args] { windows.StartAlone(args.front()); });
     return kExitActionDone;
   }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
+#include "util/CurrentUser.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
 
@@ -37,8 +38,12 @@ ElevatedResult RunElevatedCopy(const std::string& switchText) {
   struct Done {
     ~Done() { running = false; }
   } done;
+  // The copy may run as another account than this window's: it is told whose window asked.
+  const std::string sid = CurrentUserSid();
+  const std::string parameters =
+      sid.empty() ? switchText : switchText + " " + kForSwitch + " " + sid;
   Handle process = 0;
-  if (!Shell().ShellExecuteEx("runas", Sys().GetModuleFileName(), switchText, kSwShowNormal,
+  if (!Shell().ShellExecuteEx("runas", Sys().GetModuleFileName(), parameters, kSwShowNormal,
                               &process)) {
     const std::uint32_t error = Sys().GetLastError();
     if (error == kErrorCancelled) return ElevatedResult::kRefused;
@@ -60,6 +65,38 @@ ElevatedResult RunElevatedCopy(const std::string& switchText) {
   }
   return exitCode == static_cast<std::uint32_t>(kExitActionDone) ? ElevatedResult::kDone
                                                                  : ElevatedResult::kFailed;
+}
+
+void ConfirmStartingAccount(const std::vector<std::string>& args) {
+  std::string claimed;
+  for (std::size_t index = 0; index + 1 < args.size(); ++index) {
+    if (args[index] == kForSwitch) claimed = args[index + 1];
+  }
+  std::string own;
+  if (!Token().GetProcessUserSid(&own)) own.clear();
+  std::string parent;
+  std::uint32_t parentId = 0;
+  if (!Token().GetParentProcessId(&parentId) ||
+      !Token().GetOtherProcessUserSid(parentId, &parent)) {
+    parent.clear();
+  }
+  // The parent's account is the proof: a SID on the command line alone could be anybody's.
+  std::string account;
+  if (!parent.empty()) {
+    if (claimed.empty() ? parent == own : claimed == parent) account = parent;
+  } else if (!claimed.empty() && claimed == own) {
+    account = own;  // the parent is gone, but the copy claims nobody else's account
+  }
+  if (account.empty()) {
+    SetAccountUnconfirmed(true);
+    SharedErrorLog().TryWrite(
+        "The copy with administrator rights cannot confirm the account "
+        "that started it; it changes no user's own items or files");
+    return;
+  }
+  std::string user;
+  if (!Token().LookupSidUserName(account, &user)) user.clear();
+  ActForAccount(account, user);
 }
 
 }  // namespace lw

@@ -7,6 +7,7 @@
 // it starts at logon, keeps the rights it was started with.
 
 #include <string>
+#include <vector>
 
 namespace lw {
 
@@ -29,9 +30,24 @@ enum class ElevatedResult {
   kRefused,  // the user refused the elevation prompt: no copy ran
 };
 
-// Starts the running executable with the switch through "runas" and waits until it ends,
-// handling the window messages meanwhile. Raises Error when the copy cannot be started for
-// another reason than the user's refusal.
+// Whom the copy acts for. The elevation prompt may be answered with another account's password
+// (an administrator's, typed for a standard user): the copy then runs as that other account,
+// while its user-scoped work (a new item, the restored items and shortcuts of the current user,
+// the figures of the last logon) belongs to the account whose window started it. The window
+// names its account's SID after this switch; the copy believes it only when the process that
+// started it runs as that account.
+inline constexpr char kForSwitch[] = "-for";
+
+// Starts the running executable with the switch (and kForSwitch with the current account's
+// SID) through "runas" and waits until it ends, handling the window messages meanwhile. Raises
+// Error when the copy cannot be started for another reason than the user's refusal.
 ElevatedResult RunElevatedCopy(const std::string& switchText);
+
+// In the elevated copy, before anything else: settles the account it acts for from its
+// arguments. The SID named after kForSwitch is acted for when the parent process runs as that
+// account (or, with the parent out of reach, when it is the copy's own). Without a SID, a
+// parent of the copy's own account means the copy's own. Anything else leaves the account
+// unconfirmed: user-scoped actions then refuse (see RequireKnownAccount).
+void ConfirmStartingAccount(const std::vector<std::string>& args);
 
 }  // namespace lw

@@ -114,6 +114,9 @@ void RestoreWindow::OnUserChangedChecks() {
 }
 
 std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
+  // The current user's items and shortcuts go back to that user: a copy with administrator
+  // rights that cannot tell who that is restores nothing.
+  RequireKnownAccount();
   if (view != nullptr) view->Repaint();
   bool anyFailure = false;
   std::vector<std::string> restoredRunItems;

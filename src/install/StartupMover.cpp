@@ -64,9 +64,11 @@ void StartupMover::AppendRunItems(HKey root, std::uint32_t view) {
   ScopedRegistryView inView(registry_, view);
   const std::string mark = view == kKeyWow64_64Key ? kView64Mark : "";
   std::string user;
+  std::string sid;
   if (root == kHKeyCurrentUser) {
     user = CurrentUserName();
     if (user == kUnknownUser) user.clear();
+    sid = CurrentUserSid();
   }
   std::vector<std::string> names;
   registry_.ListValueNamesAt(root, kRunKey, names);
@@ -82,7 +84,7 @@ void StartupMover::AppendRunItems(HKey root, std::uint32_t view) {
       continue;
     }
     if (command.text.empty()) continue;
-    runItems_.push_back(RunKeyItem{name + mark, command.text, user, root, command.type, view});
+    runItems_.push_back(RunKeyItem{name + mark, command.text, user, root, command.type, view, sid});
   }
 }
 

@@ -50,9 +50,8 @@ bool StartsWithText(const std::string& text, const std::string& start) {
   return text.size() > start.size() && SameText(text.substr(0, start.size()), start);
 }
 
-bool IsCurrentUser(const std::string& user) {
-  return user.empty() || SameText(user, CurrentUserName());
-}
+// Whether the origin's Run key is the one HKEY_CURRENT_USER reaches.
+bool IsCurrentUser(const RunOrigin& origin) { return IsCurrentAccount(origin.sid, origin.user); }
 
 // The command line with its environment references expanded, as the runner starts it.
 std::string ExpandedLine(const std::string& command) {
@@ -125,26 +124,66 @@ RunOrigin RunItemOrigin(const std::string& storedName) {
   const std::int32_t recorded = GetRunLocationHKey(storedName);
   if (recorded == StoredRoot(kHKeyLocalMachine)) {
     if (GetRunLocationView(storedName) == kStoredView64) {
-      return {kHKeyLocalMachine, "", WithoutView64Mark(storedName), kKeyWow64_64Key};
+      return {kHKeyLocalMachine, "", WithoutView64Mark(storedName), kKeyWow64_64Key, ""};
     }
-    return {kHKeyLocalMachine, "", storedName};
+    return {kHKeyLocalMachine, "", storedName, 0, ""};
   }
   if (recorded == StoredRoot(kHKeyCurrentUser)) {
     const std::string user = GetRunLocation(storedName);
+    const std::string sid = GetRunLocationSid(storedName);
     // With the user's name unknown at the take-over, the value kept its plain name.
     if (user.empty() || !StartsWithText(storedName, user + "_")) {
-      return {kHKeyCurrentUser, user, storedName};
+      return {kHKeyCurrentUser, user, storedName, 0, sid};
     }
-    return {kHKeyCurrentUser, user, storedName.substr(user.size() + 1)};
+    return {kHKeyCurrentUser, user, storedName.substr(user.size() + 1), 0, sid};
   }
   const std::string prefix = CurrentUserPrefix();
   if (!prefix.empty() && StartsWithText(storedName, prefix)) {
-    return {kHKeyCurrentUser, "", storedName.substr(prefix.size())};
+    return {kHKeyCurrentUser, "", storedName.substr(prefix.size()), 0, ""};
   }
-  return {kHKeyLocalMachine, "", storedName};
+  return {kHKeyLocalMachine, "", storedName, 0, ""};
+}
+
+std::string ItemAccountSid(const std::string& storedName) {
+  return GetRunLocationHKey(storedName) == StoredRoot(kHKeyCurrentUser)
+             ? GetRunLocationSid(storedName)
+             : std::string();
+}
+
+bool IsCurrentAccountsItem(const std::string& storedName) {
+  const RunOrigin origin = RunItemOrigin(storedName);
+  return origin.root == kHKeyCurrentUser && IsCurrentUser(origin);
 }
 
 ItemManager::ItemManager() { registry_.SetDefaultRoot(kProgramRoot); }
+
+bool ItemManager::UserValueStaysWithWindows(const RunKeyItem& item) {
+  if (item.root != kHKeyCurrentUser) return false;
+  const std::string what = "Run key item " + item.name + " of user " +
+                           (item.user.empty() ? std::string(kUnknownUser) : item.user);
+  if (item.sid.empty()) {
+    // Stored without its account, it would be started at every account's logon.
+    SharedErrorLog().TryWrite(what + ": the account cannot be identified; it stays with Windows");
+    return true;
+  }
+  const std::string recorded = GetRunLocationSid(StoredItemName(item));
+  if (recorded.empty() || recorded == item.sid) return false;
+  // Another account of the same user name (a local and a domain account) owns the stored item
+  // of that name: neither's value may replace or delete the other's.
+  SharedErrorLog().TryWrite(what + " (" + item.sid + "): the stored item of that name belongs to " +
+                            recorded + ", another account of the same name; it stays with Windows");
+  return true;
+}
+
+void ItemManager::RecordRunLocation(const std::string& storedName, HKey root,
+                                    const std::string& user, const std::string& sid, bool view64) {
+  registry_.PutString(kRunLocationKey, true, storedName, user);
+  registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix, StoredRoot(root));
+  if (root == kHKeyCurrentUser && !sid.empty()) {
+    registry_.PutString(kRunLocationKey, true, storedName + kSidSuffix, sid);
+  }
+  if (view64) registry_.PutInteger(kRunLocationKey, true, storedName + kViewSuffix, kStoredView64);
+}
 
 // --- Run-key items ------------------------------------------------------------------------------
 
@@ -153,11 +192,12 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item) {
 }
 
 void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
+  if (UserValueStaysWithWindows(item)) return;
   const std::string prefix = RunItemUserPrefix(item);
   const std::string storedName = prefix + item.name;
   // This value's own stored item: a user's value never touches the machine's item of the same
   // plain name.
-  const RunOrigin origin{item.root, item.user, RunValueName(item), item.view};
+  const RunOrigin origin{item.root, item.user, RunValueName(item), item.view, item.sid};
   const StringValue command{item.command, item.type};
   switch (state) {
     case ItemState::kNew: {
@@ -184,11 +224,7 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
         // nothing; a scan of the order would cost a read per managed item.)
         throw Error("Unable to add " + storedName + " to the run order");
       }
-      registry_.PutString(kRunLocationKey, true, storedName, item.user);
-      registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix, StoredRoot(item.root));
-      if (item.view == kKeyWow64_64Key) {
-        registry_.PutInteger(kRunLocationKey, true, storedName + kViewSuffix, kStoredView64);
-      }
+      RecordRunLocation(storedName, item.root, item.user, item.sid, item.view == kKeyWow64_64Key);
       TakeRunValue(item);
       return;
     }
@@ -301,10 +337,10 @@ StringValue ItemManager::OnOriginRunKey(
     ScopedRegistryView inView(registry_, origin.view);
     return access(kHKeyLocalMachine, kRunKey);
   }
-  if (IsCurrentUser(origin.user)) return access(kHKeyCurrentUser, kRunKey);
+  if (IsCurrentUser(origin)) return access(kHKeyCurrentUser, kRunKey);
   // Another user's Run key is in that user's own hive, mounted for the while (or the one
   // Windows holds while the user is logged on).
-  registry_.LoadUserHive(origin.user, SharedSpecialFolders().GetProfilesFolder());
+  registry_.LoadUserHive(origin.user, SharedSpecialFolders().GetProfilesFolder(), origin.sid);
   const std::string mount = registry_.HiveMountName();
   StringValue result;
   try {
@@ -342,8 +378,10 @@ void ItemManager::DisableRunItem(const std::string& name, const std::string& use
     const std::int32_t recorded = GetRunLocationHKey(storedName);
     const bool machineItem =
         recorded == -1 ? userPrefix.empty() : recorded == StoredRoot(kHKeyLocalMachine);
+    const std::string sid = GetRunLocationSid(storedName);
     const bool userItem = userPrefix == CurrentUserPrefix() &&
-                          (recorded == -1 || recorded == StoredRoot(kHKeyCurrentUser));
+                          (recorded == -1 || recorded == StoredRoot(kHKeyCurrentUser)) &&
+                          (sid.empty() || sid == CurrentUserSid());
     // A machine item of the 64-bit view has its value there, under its own name.
     const bool view64 = machineItem && GetRunLocationView(storedName) == kStoredView64;
     const std::string valueName = view64 ? WithoutView64Mark(name) : name;
@@ -392,10 +430,8 @@ void ItemManager::IncludeRunItem(const std::string& name, const std::string& use
     // prefix names the user; without one, the value is the current user's own.
     const std::string user =
         fromCurrentUser && !userPrefix.empty() ? userPrefix.substr(0, userPrefix.size() - 1) : "";
-    registry_.PutString(kRunLocationKey, true, storedName, user);
-    registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix, StoredRoot(root));
-    if (view64)
-      registry_.PutInteger(kRunLocationKey, true, storedName + kViewSuffix, kStoredView64);
+    RecordRunLocation(storedName, root, user, fromCurrentUser ? CurrentUserSid() : std::string(),
+                      view64);
     ScopedRegistryView inView(registry_, view);
     registry_.RemoveValueAt(root, kRunKey, valueName);
   }
@@ -413,7 +449,7 @@ StringValue ItemManager::ReadOriginRunValue(const RunOrigin& origin) {
 }
 
 std::string ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
-  if (origin.root != kHKeyCurrentUser || IsCurrentUser(origin.user)) {
+  if (origin.root != kHKeyCurrentUser || IsCurrentUser(origin)) {
     const bool user = origin.root == kHKeyCurrentUser;
     const std::string prefix = user ? CurrentUserPrefix() : std::string();
     // A value of the machine's 64-bit view is known by its marked name, which tells
@@ -432,9 +468,7 @@ std::string ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
     AppendSortEntry(kRunSortName, storedName);
     RebuildRunSort();
     RequireInRunOrder(storedName);
-    registry_.PutString(kRunLocationKey, true, storedName, origin.user);
-    registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix,
-                         StoredRoot(kHKeyCurrentUser));
+    RecordRunLocation(storedName, kHKeyCurrentUser, origin.user, origin.sid, false);
     OnOriginRunKey(origin, [&](HKey root, const std::string& runKey) {
       registry_.RemoveValueAt(root, runKey, origin.valueName);
       return StringValue{};

@@ -43,6 +43,9 @@ struct RunKeyItem {
   // 32-bit one on 64-bit Windows), or kKeyWow64_64Key. A value of the 64-bit view is named as
   // the store knows it, followed by kView64Mark; RunValueName gives its own name.
   std::uint32_t view = 0;
+  // The SID of the account whose Run key the value was read from (HKEY_CURRENT_USER only);
+  // empty when it cannot be known. An account is its SID: two accounts may share a user name.
+  std::string sid;
 };
 
 // Where a stored run-key item lives when Windows has it: the Run key of root (for
@@ -54,6 +57,8 @@ struct RunOrigin {
   std::string valueName;
   // For the machine's Run key: its view (0 for the program's own, or kKeyWow64_64Key).
   std::uint32_t view = 0;
+  // For a user's Run key: the account's SID when it was recorded (its hive is found by it).
+  std::string sid;
 };
 
 struct StartupFolderItem {
@@ -84,6 +89,13 @@ std::string ExcludeName(const RunOrigin& origin);
 // a record (items the store got before it kept them), a name that starts with the current
 // user's prefix is the current user's value, and any other name the machine's.
 RunOrigin RunItemOrigin(const std::string& storedName);
+// The account a stored run-key item belongs to: the SID recorded for a user's item (empty for a
+// machine item and for a user's item stored before SIDs were kept).
+std::string ItemAccountSid(const std::string& storedName);
+// Whether the stored item is a user's item of the account the program acts for: the recorded
+// SID decides; without one, the recorded user name does (see IsCurrentAccount). False for a
+// machine item.
+bool IsCurrentAccountsItem(const std::string& storedName);
 // Where an excluded item of that Run-key value name lives: the first of the places recorded for
 // it (the current user's stored item, the plain name's, another user's) and then the machine's
 // and the current user's Run key whose value holds text; command, when given, receives that
@@ -96,7 +108,9 @@ class ItemManager {
   ItemManager();
 
   // --- Run-key items ------------------------------------------------------------------------
-  // One item of the Run-key snapshot, by its state: a new one is taken into the store (or
+  // One item of the Run-key snapshot, by its state (a value of the user's Run key whose account
+  // is unknown, or whose stored name another account's item holds, is left with Windows and the
+  // error log says why; see UserValueStaysWithWindows): a new one is taken into the store (or
   // excluded when its value is guarded), an excluded one excluded again, a disabled one
   // disabled again (its value leaves the Run keys), a managed one has its value removed from
   // the Run key. The stored command stays, unless its program can no longer be found while the
@@ -110,6 +124,10 @@ class ItemManager {
   // stick, or deleting it does not stick, or the probe fails. The value keeps (or gets back)
   // its data.
   bool TestRunValue(HKey root, const std::string& name, std::uint32_t view = 0);
+  // Whether the take-over leaves a value of the user's Run key with Windows, untouched: its
+  // account is unknown (no SID), or the item stored under its name belongs to another account
+  // of the same user name. The error log then says why.
+  static bool UserValueStaysWithWindows(const RunKeyItem& item);
   // Marks the stored item excluded (under its value name) and gives its stored command back to
   // the Run key it came from (RunItemOrigin), with its type and under its own name: the
   // machine's, the current user's, or another user's, through that user's hive. A value of that
@@ -198,6 +216,9 @@ class ItemManager {
   // Reads and deletes the item's value from the Run key (and view) it was read from.
   void TakeRunValue(const RunKeyItem& item);
   void ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin);
+  // Records whose the stored item is: root, user, SID (when known) and the 64-bit view.
+  void RecordRunLocation(const std::string& storedName, HKey root, const std::string& user,
+                         const std::string& sid, bool view64);
   // Writes the command into the origin's Run key unless a value of that name is there.
   void GiveBackRunValue(const RunOrigin& origin, const StringValue& command);
   // Runs access on the Run key of the origin (root and path), mounting another user's hive for

@@ -36,8 +36,9 @@ std::vector<RunOrigin> RecordedOrigins(const std::string& valueName) {
       continue;
     }
     const std::string user = name.substr(0, name.size() - suffix.size());
-    if (SameText(user + "_", prefix) || GetRunLocationHKey(name) != StoredRoot(kHKeyCurrentUser) ||
-        !SameText(GetRunLocation(name), user)) {
+    if (GetRunLocationHKey(name) != StoredRoot(kHKeyCurrentUser) ||
+        !SameText(GetRunLocation(name), user) ||
+        (SameText(user + "_", prefix) && IsCurrentAccountsItem(name))) {
       continue;
     }
     origins.push_back(RunItemOrigin(name));
@@ -50,10 +51,11 @@ std::vector<RunOrigin> RecordedOrigins(const std::string& valueName) {
 RunOrigin ExcludedRunItemOrigin(const std::string& valueName, StringValue* command) {
   std::vector<RunOrigin> candidates = RecordedOrigins(valueName);
   if (HasView64Mark(valueName) && IsWindows64()) {
-    candidates.push_back({kHKeyLocalMachine, "", WithoutView64Mark(valueName), kKeyWow64_64Key});
+    candidates.push_back(
+        {kHKeyLocalMachine, "", WithoutView64Mark(valueName), kKeyWow64_64Key, ""});
   }
-  candidates.push_back({kHKeyLocalMachine, "", valueName});
-  candidates.push_back({kHKeyCurrentUser, "", valueName});
+  candidates.push_back({kHKeyLocalMachine, "", valueName, 0, ""});
+  candidates.push_back({kHKeyCurrentUser, "", valueName, 0, ""});
   for (const RunOrigin& origin : candidates) {
     StringValue found;
     try {
@@ -76,9 +78,7 @@ void ItemManager::AddNewRunItem(const std::string& storedName, const std::string
   // could not be told from it.
   const std::string user = CurrentUserPrefix().empty() ? std::string() : CurrentUserName();
   try {
-    registry_.PutString(kRunLocationKey, true, storedName, user);
-    registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix,
-                         StoredRoot(kHKeyCurrentUser));
+    RecordRunLocation(storedName, kHKeyCurrentUser, user, CurrentUserSid(), false);
     if (GetRunLocationHKey(storedName) != StoredRoot(kHKeyCurrentUser)) {
       throw Error("Unable to open : " + std::string(kRunLocationKey));
     }

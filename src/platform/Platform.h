@@ -84,6 +84,21 @@ class IToken {
   // SID in the string form ConvertSidToStringSid gives ("S-1-5-21-..."). False when no account of
   // that name is known.
   virtual bool LookupAccountSid(const std::string& account, std::string* sid) = 0;
+
+  // --- Whose processes these are ---------------------------------------------------------------
+  // Every SID below is in the string form ConvertSidToStringSid gives.
+  // GetTokenInformation(TokenUser) of the current process's token: the account it runs as.
+  virtual bool GetProcessUserSid(std::string* sid) = 0;
+  // The id of the process that started this one, as Windows records it (a copy started through
+  // the elevation prompt records the process that asked for it). False when it cannot be had.
+  virtual bool GetParentProcessId(std::uint32_t* processId) = 0;
+  // OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION), OpenProcessToken(TOKEN_QUERY) and
+  // GetTokenInformation(TokenUser) of another process: the account it runs as. False when the
+  // process is gone or refuses.
+  virtual bool GetOtherProcessUserSid(std::uint32_t processId, std::string* sid) = 0;
+  // ConvertStringSidToSid and LookupAccountSid: the account's user name, without its domain.
+  // False when the SID is malformed or names no account the system knows.
+  virtual bool LookupSidUserName(const std::string& sid, std::string* user) = 0;
 };
 
 // Which file a path reaches: the volume's serial number and the file's index on it, as

@@ -240,12 +240,13 @@ void LogonRunner::RunRunkeyItems() {
           [this](std::size_t index) { return "Run key item " + runkeyItems_[index].name; });
 }
 
-void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& me) {
+void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& /*me*/) {
   const RunKeyItem& item = runkeyItems_[index];
   // Another user's item: the Run key of that user's own logon starts it.
-  if (GetRunLocationHKey(item.name) == StoredRoot(kHKeyCurrentUser)) {
-    const std::string owner = GetRunLocation(item.name);
-    if (!owner.empty() && owner != me) return;
+  // An account is its SID: a namesake account's items are not this one's.
+  if (GetRunLocationHKey(item.name) == StoredRoot(kHKeyCurrentUser) &&
+      !IsCurrentAccountsItem(item.name)) {
+    return;
   }
   // The program wrote itself back into the Run key it came from (the machine's, or this user's
   // under its plain name): Windows starts it from there now, so it is handed back to Windows

@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 #include "store/UserProfiles.h"
+#include "util/CurrentUser.h"
 #include "util/Error.h"
 #include "util/WindowsBitness.h"
 
@@ -74,12 +75,15 @@ void RegistryBase::SetRootKey(HKey root) {
 }
 
 HKey RegistryBase::BaseFor(const std::string& path, std::string* subKey) const {
-  if (!path.empty() && path.front() == '\\') {
-    *subKey = path.substr(1);
-    return rootKey_;
-  }
-  *subKey = path;
-  return currentKey_ != 0 ? currentKey_ : rootKey_;
+  const bool fromRoot = !path.empty() && path.front() == '\\';
+  *subKey = fromRoot ? path.substr(1) : path;
+  if (!fromRoot && currentKey_ != 0) return currentKey_;
+  // Acting for another account (an elevated copy started by a standard user), that account's
+  // hive is the current user's one: it is loaded under its SID while the user is logged on.
+  const std::string hive = rootKey_ == kHKeyCurrentUser ? ActingAccountHive() : std::string();
+  if (hive.empty()) return rootKey_;
+  *subKey = subKey->empty() ? hive : hive + "\\" + *subKey;
+  return kHKeyUsers;
 }
 
 void RegistryBase::ChangeKey(HKey key, const std::string& path) {
@@ -480,19 +484,22 @@ void Registry::ListKeyNames(const std::string& path, std::vector<std::string>& l
   ListKeyNamesAt(defaultRoot_, path, list);
 }
 
-void Registry::LoadUserHive(const std::string& user, const std::string& profilesFolder) {
+void Registry::LoadUserHive(const std::string& user, const std::string& profilesFolder,
+                            const std::string& knownSid) {
   user_ = user;
   mount_ = "Launchward_" + user;
   // A user who is logged on (another session, a service) has the hive loaded by Windows under
   // the account's SID, and a second load of the file would fail: the loaded one is used.
-  const std::string sid = AccountSid(user);
+  const std::string sid = knownSid.empty() ? AccountSid(user) : knownSid;
   if (!sid.empty() && KeyExistsAt(kHKeyUsers, sid)) {
     mount_ = sid;
     return;
   }
   // Failure is not reported here: the mount is then simply missing, and the operations
   // under it behave as for a missing key.
-  Reg().LoadKey(kHKeyUsers, mount_, UserHiveFile(user, profilesFolder));
+  const std::string file =
+      knownSid.empty() ? UserHiveFile(user, profilesFolder) : AccountHiveFile(knownSid);
+  if (!file.empty()) Reg().LoadKey(kHKeyUsers, mount_, file);
 }
 
 void Registry::UnloadUserHive() {

@@ -185,10 +185,13 @@ class Registry : public RegistryBase {
 
   // Another user's hive under HKEY_USERS: mounted from its file as "Launchward_" + user, or,
   // while the user is logged on, the one Windows has loaded under the account's SID.
-  // HiveMountName() names the key under HKEY_USERS either way.
+  // HiveMountName() names the key under HKEY_USERS either way. With the account's SID given, the
+  // hive is found by it alone (HKEY_USERS\<SID>, else the profile list's folder for that SID);
+  // without one, the SID is looked up by the user name and the profiles folder is the fallback.
   std::string HiveMountName() const { return mount_.empty() ? "Launchward_" + user_ : mount_; }
   const std::string& User() const { return user_; }
-  void LoadUserHive(const std::string& user, const std::string& profilesFolder);
+  void LoadUserHive(const std::string& user, const std::string& profilesFolder,
+                    const std::string& sid = std::string());
   void UnloadUserHive();
 
  private:

@@ -149,6 +149,14 @@ std::string GetRunLocation(const std::string& storedName) {
   return SharedRegistry().GetStringAt(kProgramRoot, kRunLocationKey, storedName);
 }
 
+void SetRunLocationSid(const std::string& storedName, const std::string& sid) {
+  SharedRegistry().PutStringAt(kProgramRoot, kRunLocationKey, true, storedName + kSidSuffix, sid);
+}
+
+std::string GetRunLocationSid(const std::string& storedName) {
+  return SharedRegistry().GetStringAt(kProgramRoot, kRunLocationKey, storedName + kSidSuffix);
+}
+
 // --- Auto-tune (per user) ---------------------------------------------------------------------
 
 std::int32_t GetHighCPUStat() {

@@ -114,6 +114,9 @@ inline constexpr char kHKeySuffix[] = "_HKEY";
 inline constexpr char kViewSuffix[] = "_VIEW";
 inline constexpr std::int32_t kStoredView64 = 64;
 inline constexpr char kView64Mark[] = " (64-bit)";
+// "RunLocation"\(stored name + "_SID"): the account a user item belongs to, as its SID. Items
+// stored before it was kept have none and go by the user name beside them.
+inline constexpr char kSidSuffix[] = "_SID";
 inline constexpr char kTunedSuffix[] = "_tunned";
 inline constexpr char kPreviousSuffix[] = "_PREVIOUS";
 inline constexpr char kPreSuffix[] = "_PRE";
@@ -155,6 +158,9 @@ void SetRunLocation(const std::string& storedName, const std::string& user);
 void SetRunLocationHKey(const std::string& storedName, HKey root);
 std::int32_t GetRunLocationHKey(const std::string& storedName);
 std::string GetRunLocation(const std::string& storedName);
+// The SID of the account a user item belongs to; empty when none was recorded.
+void SetRunLocationSid(const std::string& storedName, const std::string& sid);
+std::string GetRunLocationSid(const std::string& storedName);
 // kStoredView64 for an item of the machine's 64-bit view; -1 when absent.
 std::int32_t GetRunLocationView(const std::string& storedName);
 constexpr std::int32_t StoredRoot(HKey root) {

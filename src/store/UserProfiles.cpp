@@ -12,23 +12,25 @@ std::string AccountSid(const std::string& user) {
   return sid;
 }
 
-std::string UserHiveFile(const std::string& user, const std::string& profilesFolder) {
-  const std::string sid = AccountSid(user);
-  if (!sid.empty()) {
-    std::string folder;
-    try {
-      Registry registry;
-      folder = registry.GetStringAt(kHKeyLocalMachine, std::string(kProfileListKey) + "\\" + sid,
-                                    kProfileImagePathValue);
-    } catch (const Error&) {
-      folder.clear();  // a value of the wrong type names no folder
-    }
-    if (!folder.empty()) folder = Sys().ExpandEnvironmentStrings(folder);
-    if (!folder.empty()) {
-      if (folder.back() != '\\') folder += '\\';
-      return folder + "NTUSER.DAT";
-    }
+std::string AccountHiveFile(const std::string& sid) {
+  if (sid.empty()) return std::string();
+  std::string folder;
+  try {
+    Registry registry;
+    folder = registry.GetStringAt(kHKeyLocalMachine, std::string(kProfileListKey) + "\\" + sid,
+                                  kProfileImagePathValue);
+  } catch (const Error&) {
+    folder.clear();  // a value of the wrong type names no folder
   }
+  if (!folder.empty()) folder = Sys().ExpandEnvironmentStrings(folder);
+  if (folder.empty()) return std::string();
+  if (folder.back() != '\\') folder += '\\';
+  return folder + "NTUSER.DAT";
+}
+
+std::string UserHiveFile(const std::string& user, const std::string& profilesFolder) {
+  const std::string byAccount = AccountHiveFile(AccountSid(user));
+  if (!byAccount.empty()) return byAccount;
   std::string file = profilesFolder;
   if (!file.empty() && file.back() != '\\') file += '\\';
   return file + user + "\\NTuser.dat";

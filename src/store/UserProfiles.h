@@ -17,6 +17,10 @@ inline constexpr char kProfilesDirectoryValue[] = "ProfilesDirectory";
 // The SID of the account in its string form; empty when the system knows no such account.
 std::string AccountSid(const std::string& user);
 
+// The hive file of the account of that SID: the profile list's ProfileImagePath for it,
+// expanded, then "\NTUSER.DAT"; empty when the list has no folder for it.
+std::string AccountHiveFile(const std::string& sid);
+
 // The user's hive file: the profile list's ProfileImagePath for the account's SID, expanded,
 // then "\NTUSER.DAT"; without such an entry, profilesFolder + user + "\NTuser.dat".
 std::string UserHiveFile(const std::string& user, const std::string& profilesFolder);

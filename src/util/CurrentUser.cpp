@@ -1,18 +1,75 @@
 #include "util/CurrentUser.h"
 
 #include "platform/Platform.h"
+#include "util/Error.h"
+#include "util/Text.h"
 
 namespace lw {
 
-std::string CurrentUserName() {
+namespace {
+
+struct ActingState {
+  std::string sid;  // empty: the process's own account
   std::string user;
-  if (Sys().WNetGetUser(&user) != kErrorSuccess || user.empty()) return kUnknownUser;
-  return user;
+  std::string hive;  // sid, when it is not the process's own account
+  bool unconfirmed = false;
+};
+
+ActingState& Acting() {
+  static ActingState state;
+  return state;
+}
+
+std::string ProcessUserSid() {
+  std::string sid;
+  if (!Token().GetProcessUserSid(&sid)) return std::string();
+  return sid;
+}
+
+}  // namespace
+
+std::string CurrentUserName() {
+  if (!Acting().sid.empty()) return Acting().user.empty() ? kUnknownUser : Acting().user;
+  std::string user;
+  if (Sys().WNetGetUser(&user) == kErrorSuccess && !user.empty()) return user;
+  // The network provider may be missing or failing; the system still knows the account.
+  const std::string sid = ProcessUserSid();
+  user.clear();
+  if (!sid.empty() && Token().LookupSidUserName(sid, &user) && !user.empty()) return user;
+  return kUnknownUser;
 }
 
 std::string CurrentUserPrefix() {
   std::string user = CurrentUserName();
   return user == kUnknownUser ? std::string() : user + "_";
+}
+
+std::string CurrentUserSid() {
+  if (!Acting().sid.empty()) return Acting().sid;
+  return ProcessUserSid();
+}
+
+bool IsCurrentAccount(const std::string& sid, const std::string& user) {
+  if (!sid.empty()) return sid == CurrentUserSid();
+  return user.empty() || SameText(user, CurrentUserName());
+}
+
+void ActForAccount(const std::string& sid, const std::string& user) {
+  Acting().sid = sid;
+  Acting().user = user;
+  Acting().hive = sid == ProcessUserSid() ? std::string() : sid;
+}
+
+void StopActingForAccount() { Acting() = ActingState{}; }
+
+std::string ActingAccountHive() { return Acting().hive; }
+
+void SetAccountUnconfirmed(bool unconfirmed) { Acting().unconfirmed = unconfirmed; }
+
+bool AccountUnconfirmed() { return Acting().unconfirmed; }
+
+void RequireKnownAccount() {
+  if (Acting().unconfirmed) throw Error(kMsgAccountUnknown);
 }
 
 }  // namespace lw

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "store/Registry.h"
 #include "store/UserProfiles.h"
+#include "util/CurrentUser.h"
 #include "util/Error.h"
 #include "util/Text.h"
 
@@ -17,6 +18,10 @@ std::unique_ptr<SpecialFolders>& Instance() {
   static std::unique_ptr<SpecialFolders> instance;
   return instance;
 }
+
+const char kShellFoldersKey[] =
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kStartupFolderValue[] = "Startup";
 
 const char kStartupTail[] = "\\Start Menu\\Programs\\Startup\\";
 // Since Windows Vista a user's Start Menu lies below the roaming application data.
@@ -46,7 +51,17 @@ std::string SpecialFolders::GetSpecialFolder(int csidl) const {
   return path.substr(0, path.find('\0'));
 }
 
-std::string SpecialFolders::GetUserStartupFolder() const { return GetSpecialFolder(kCsidlStartup); }
+std::string SpecialFolders::GetUserStartupFolder() const {
+  // Acting for another account than the process's, the shell would give the process's own
+  // folder: that account's shell keeps the path of its folder in its own hive.
+  if (ActingAccountHive().empty()) return GetSpecialFolder(kCsidlStartup);
+  try {
+    Registry registry;
+    return registry.GetStringAt(kHKeyCurrentUser, kShellFoldersKey, kStartupFolderValue);
+  } catch (const Error&) {
+    return std::string();  // not text: no folder known
+  }
+}
 
 std::string SpecialFolders::GetCommonStartupFolder() const {
   std::string folder = GetSpecialFolder(kCsidlCommonStartup);

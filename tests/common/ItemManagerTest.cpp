@@ -26,7 +26,11 @@ TEST(RunItemNamesTest, OnlyAKnownUsersOwnValuesCarryAPrefix) {
       {kUnknownUser, kHKeyCurrentUser, ""},
   };
   for (const Case& c : cases) {
-    RunKeyItem item{"Tool", "tool.exe", c.user, c.root};
+    RunKeyItem item;
+    item.name = "Tool";
+    item.command = "tool.exe";
+    item.user = c.user;
+    item.root = c.root;
     EXPECT_EQ(RunItemUserPrefix(item), c.prefix) << c.user << " " << c.root;
     EXPECT_EQ(StoredItemName(item), c.prefix + "Tool") << c.user << " " << c.root;
   }

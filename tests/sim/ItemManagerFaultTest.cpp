@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/SimMachine.h"
 #include "support/ItemCensus.h"
 #include "support/ItemManagerFixture.h"
 #include "util/Error.h"
@@ -17,10 +18,10 @@ namespace {
 const char kUser[] = "bob";  // the simulated machine's user
 
 RunKeyItem Machine(const std::string& name, const std::string& command) {
-  return {name, command, "", kHKeyLocalMachine};
+  return {name, command, "", kHKeyLocalMachine, kRegSz, 0, ""};
 }
 RunKeyItem User(const std::string& name, const std::string& command) {
-  return {name, command, kUser, kHKeyCurrentUser};
+  return {name, command, kUser, kHKeyCurrentUser, kRegSz, 0, sim::kBobSid};
 }
 
 // Items in every state and place: new values in both Run keys, managed, disabled (one of them

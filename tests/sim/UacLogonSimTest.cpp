@@ -3,6 +3,7 @@
 // phase as a logon task; the first phase runs elevated from the Task Scheduler, the second
 // with the user's standard rights; restore puts everything back and removes the task.
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "install/InstallCommand.h"
 #include "install/LogonTask.h"
 #include "items/StartupApproval.h"
+#include "platform/sim/SimMachine.h"
 #include "runner/StartupControl.h"
 #include "support/RecordingMainWindowView.h"
 #include "support/RecordingStartupControlWindow.h"
@@ -22,6 +24,25 @@ namespace lw::test {
 namespace {
 
 const std::string kSelf = "C:\\Program Files\\Launchward\\launchward.exe";
+
+// The parameters a copy with administrator rights gets from bob's window: the switch and bob's
+// account.
+std::string CopyParameters(const std::string& switchText) {
+  return switchText + " " + kForSwitch + " " + sim::kBobSid;
+}
+
+// What the copy's program block does with its parameters: it settles whom it acts for, then
+// starts on its switch.
+std::string CopySwitch(const std::string& parameters) {
+  std::vector<std::string> args;
+  for (std::size_t at = 0; at <= parameters.size();) {
+    const std::size_t blank = std::min(parameters.find(' ', at), parameters.size());
+    if (blank > at) args.push_back(parameters.substr(at, blank - at));
+    at = blank + 1;
+  }
+  ConfirmStartingAccount(args);
+  return args.empty() ? std::string() : args.front();
+}
 constexpr char kPolicyKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 
 class UacLogonSimTest : public RestoreFixture {
@@ -86,7 +107,8 @@ class UacLogonSimTest : public RestoreFixture {
   bool InstallWithStandardRights(bool acceptPrompt) {
     Sim().SetStandardRights(true);
     Sim().AnswerElevation(acceptPrompt, [](const std::string& parameters) {
-      EXPECT_EQ(parameters, kInstallSwitch);
+      EXPECT_EQ(parameters, CopyParameters(kInstallSwitch));
+      EXPECT_EQ(CopySwitch(parameters), kInstallSwitch);
       EXPECT_FALSE(Sim().StandardRights());
       return static_cast<std::uint32_t>(InstallFromElevatedCopy());
     });
@@ -238,7 +260,7 @@ TEST_F(UacLogonSimTest, TheMainWindowAsksForTheRightsForInstallRestoreAndEdit) {
   Sim().AnswerElevation(true, [&edited](const std::string& parameters) {
     RecordingMainWindowView copyView;
     MainWindow copy(copyView);
-    copy.OnStartAlone(parameters);
+    copy.OnStartAlone(CopySwitch(parameters));
     edited = copyView.events;
     return static_cast<std::uint32_t>(kExitActionDone);
   });
@@ -267,11 +289,11 @@ TEST_F(UacLogonSimTest, TheMainWindowAsksForTheRightsForInstallRestoreAndEdit) {
   EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgRestoreNeedsAdmin});
   std::vector<std::string> copyEvents;
   Sim().AnswerElevation(true, [&copyEvents](const std::string& parameters) {
-    EXPECT_EQ(parameters, kRestoreSwitch);
+    EXPECT_EQ(parameters, CopyParameters(kRestoreSwitch));
     RecordingMainWindowView copyView;
     copyView.onRestoreWindow = [] { StartupMover().UnregisterSelf(true); };
     MainWindow copy(copyView);
-    copy.OnStartAlone(parameters);
+    copy.OnStartAlone(CopySwitch(parameters));
     copyEvents = copyView.events;
     return static_cast<std::uint32_t>(kExitActionDone);
   });
@@ -305,7 +327,7 @@ TEST_F(UacLogonSimTest, TheNewItemsIconOpensTheEditWindowWithTheRights) {
               EXPECT_TRUE(ApplicationTerminating());
             }),
             "");
-  EXPECT_EQ(copies, std::vector<std::string>{kEditSwitch});
+  EXPECT_EQ(copies, std::vector<std::string>{CopyParameters(kEditSwitch)});
 }
 
 // Where UAC is off (or was switched off after the installation), the first phase goes back to

@@ -96,11 +96,20 @@ class ItemManagerTest : public PlatformTest {
 
   static ItemManager& Manager() { return SharedItemManager(); }
   static RunKeyItem MachineItem(const std::string& name, const std::string& command) {
-    return {name, command, "", kHKeyLocalMachine};
+    RunKeyItem item;
+    item.name = name;
+    item.command = command;
+    item.root = kHKeyLocalMachine;
+    return item;
   }
   static RunKeyItem UserItem(const std::string& name, const std::string& command) {
-    std::string user = CurrentUserName();
-    return {name, command, user == kUnknownUser ? std::string() : user, kHKeyCurrentUser};
+    // As the snapshot reads it: the user's name and the account's SID.
+    const std::string user = CurrentUserName();
+    RunKeyItem item = MachineItem(name, command);
+    item.user = user == kUnknownUser ? std::string() : user;
+    item.root = kHKeyCurrentUser;
+    item.sid = CurrentUserSid();
+    return item;
   }
   // A value of the item's Run key, then the take-over of it.
   static void TakeOver(const RunKeyItem& item) {

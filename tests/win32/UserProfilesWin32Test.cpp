@@ -7,6 +7,7 @@
 #include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 #include "util/CurrentUser.h"
+#include "util/Text.h"
 
 namespace lw::test {
 namespace {
@@ -29,6 +30,33 @@ TEST(UserProfilesWin32Test, TheLoggedOnUsersNameLeadsToTheHiveFileAndTheLoadedHi
   EXPECT_EQ(AccountSid("no such account here"), "");
   EXPECT_EQ(UserHiveFile("no such account here", "C:\\Users\\"),
             "C:\\Users\\no such account here\\NTuser.dat");
+}
+
+// What the program asks Windows about accounts of processes: its own token's user, the process
+// that started it (the test runner, the same account here), and the name of a SID.
+TEST(UserProfilesWin32Test, TheProcessItsParentAndTheirAccountsAreKnownBySid) {
+  ResetPlatform();
+  std::string own;
+  ASSERT_TRUE(Token().GetProcessUserSid(&own));
+  EXPECT_EQ(own, AccountSid(CurrentUserName()));
+  EXPECT_EQ(CurrentUserSid(), own);
+  std::string name;
+  ASSERT_TRUE(Token().LookupSidUserName(own, &name));
+  EXPECT_TRUE(SameText(name, CurrentUserName())) << name;
+  EXPECT_EQ(name.find('\\'), std::string::npos) << name;
+
+  std::uint32_t parent = 0;
+  ASSERT_TRUE(Token().GetParentProcessId(&parent));
+  EXPECT_NE(parent, 0u);
+  std::string parentSid;
+  // The parent may already have ended (a shell that exec'd the runner): then nothing is known.
+  if (Token().GetOtherProcessUserSid(parent, &parentSid)) EXPECT_EQ(parentSid, own);
+
+  // Failures leave the out values alone.
+  std::string untouched = "kept";
+  EXPECT_FALSE(Token().LookupSidUserName("not a SID", &untouched));
+  EXPECT_FALSE(Token().GetOtherProcessUserSid(0xFFFFFFF0u, &untouched));
+  EXPECT_EQ(untouched, "kept");
 }
 
 }  // namespace

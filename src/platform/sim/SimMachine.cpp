@@ -120,6 +120,10 @@ void BuildSystem(SimPlatform::State& state) {
   SystemState& system = state.system;
   system.version = OsVersionInfo{5, 1, 2600, kVerPlatformWin32Nt, "Service Pack 3"};
   system.user = "bob";
+  // bob's program was started by his Explorer.
+  system.tokenUserSid = kBobSid;
+  system.parentProcessId = kExplorerProcessId;
+  system.processUsers[kExplorerProcessId] = kBobSid;
   system.windowsDirectory = "C:\\WINDOWS";
   system.systemDirectory = "C:\\WINDOWS\\system32";
   system.moduleFileName = "C:\\Program Files\\Launchward\\launchward.exe";

@@ -7,6 +7,8 @@
 namespace lw::sim {
 
 inline constexpr const char* kBobSid = "S-1-5-21-1004336348-1177238915-682003330-1003";
+// The process id of bob's Explorer, which starts the program unless a test says otherwise.
+inline constexpr std::uint32_t kExplorerProcessId = 1232;
 // Where the clock stands when the machine is handed over: a minute after start-up, about when
 // the logon runs.
 inline constexpr std::uint64_t kStartTick = 60'000;

@@ -236,6 +236,26 @@ void SimPlatform::AddAccount(const std::string& account, const std::string& sid)
   state_->accounts[account] = sid;
 }
 
+void SimPlatform::SetProcessUser(const std::string& sid) { state_->system.tokenUserSid = sid; }
+
+void SimPlatform::RunAsAccount(const std::string& sid) {
+  state_->system.tokenUserSid = sid;
+  sim::RegistryState& registry = state_->registry;
+  std::shared_ptr<sim::RegNode> hive = sim::FindChild(*registry.users, sid);
+  if (!hive) hive = sim::AddChild(*registry.users, sid);
+  sim::CreatePath(hive, {"Software", "Microsoft", "Windows", "CurrentVersion", "Run"});
+  registry.currentUser = hive;
+}
+
+void SimPlatform::SetParentProcess(std::uint32_t processId, const std::string& sid) {
+  state_->system.parentProcessId = processId;
+  if (sid.empty()) {
+    state_->system.processUsers.erase(processId);
+  } else {
+    state_->system.processUsers[processId] = sid;
+  }
+}
+
 bool SimPlatform::PrivilegeEnabled(const std::string& name) const {
   return sim::PrivilegeIsEnabled(*state_, StagedPrivilege(name));
 }

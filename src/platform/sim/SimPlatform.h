@@ -103,6 +103,14 @@ class SimPlatform : public IPlatform {
   bool PrivilegeEnabled(const std::string& name) const;
   // An account LookupAccountName knows, with its SID (the machine knows none until told).
   void AddAccount(const std::string& account, const std::string& sid);
+  // The account the process runs as (empty: its token cannot be read); a fresh machine's is bob.
+  void SetProcessUser(const std::string& sid);
+  // The process runs as another account that is logged on: its token's user, and
+  // HKEY_CURRENT_USER is that account's key under HKEY_USERS (made, with a Run key, when new).
+  void RunAsAccount(const std::string& sid);
+  // The process that started this one and the account it runs as (0: none known; an empty SID:
+  // that process is gone). A fresh machine's is bob's Explorer.
+  void SetParentProcess(std::uint32_t processId, const std::string& sid);
 
   // --- Rights -----------------------------------------------------------------------------
   // The token of a user with standard rights, as UAC gives every program started at logon (an

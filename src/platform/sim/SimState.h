@@ -140,6 +140,12 @@ struct SystemState {
   std::map<std::string, std::pair<std::string, std::string>> tasks;
   // The full token's privileges while the standard-rights token is in force (by LUID).
   std::map<std::uint32_t, PrivilegeState> fullTokenPrivileges;
+  // The account the process's token runs as (empty: the token cannot be read), the process that
+  // started it (0: none known), and the accounts of the other processes by id (a process not
+  // listed is gone).
+  std::string tokenUserSid;
+  std::uint32_t parentProcessId = 0;
+  std::map<std::uint32_t, std::string> processUsers;
 };
 
 // --- Processors and processes ------------------------------------------------------------

@@ -126,4 +126,37 @@ bool SimToken::LookupAccountSid(const std::string& account, std::string* sid) {
   return true;
 }
 
+bool SimToken::GetProcessUserSid(std::string* sid) {
+  if (state_.system.tokenUserSid.empty()) return Fail(kErrorAccessDenied);
+  *sid = state_.system.tokenUserSid;
+  state_.system.lastError = kErrorSuccess;
+  return true;
+}
+
+bool SimToken::GetParentProcessId(std::uint32_t* processId) {
+  if (state_.system.parentProcessId == 0) return Fail(kErrorInvalidParameter);
+  *processId = state_.system.parentProcessId;
+  state_.system.lastError = kErrorSuccess;
+  return true;
+}
+
+bool SimToken::GetOtherProcessUserSid(std::uint32_t processId, std::string* sid) {
+  auto found = state_.system.processUsers.find(processId);
+  if (found == state_.system.processUsers.end()) return Fail(kErrorInvalidParameter);
+  *sid = found->second;
+  state_.system.lastError = kErrorSuccess;
+  return true;
+}
+
+bool SimToken::LookupSidUserName(const std::string& sid, std::string* user) {
+  for (const auto& [account, accountSid] : state_.accounts) {
+    if (accountSid != sid) continue;
+    const std::size_t slash = account.rfind('\\');
+    *user = slash == std::string::npos ? account : account.substr(slash + 1);
+    state_.system.lastError = kErrorSuccess;
+    return true;
+  }
+  return Fail(kErrorNoneMapped);
+}
+
 }  // namespace lw::sim

@@ -29,6 +29,10 @@ class SimToken : public IToken {
                              std::uint32_t attributes) override;
   bool CloseHandle(Handle handle) override;
   bool LookupAccountSid(const std::string& account, std::string* sid) override;
+  bool GetProcessUserSid(std::string* sid) override;
+  bool GetParentProcessId(std::uint32_t* processId) override;
+  bool GetOtherProcessUserSid(std::uint32_t processId, std::string* sid) override;
+  bool LookupSidUserName(const std::string& sid, std::string* user) override;
 
  private:
   bool Fail(std::uint32_t error);

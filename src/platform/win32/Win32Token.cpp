@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Api.h"
 
 #include <sddl.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -63,6 +64,88 @@ class Win32Token : public IToken {
   }
 
   bool CloseHandle(Handle handle) override { return ::CloseHandle(ToHandle(handle)) != FALSE; }
+
+  bool GetProcessUserSid(std::string* sid) override {
+    return TokenUserSid(::GetCurrentProcess(), sid);
+  }
+
+  bool GetParentProcessId(std::uint32_t* processId) override {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    const DWORD self = ::GetCurrentProcessId();
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = ::Process32First(snapshot, &entry); more && !found;
+         more = ::Process32Next(snapshot, &entry)) {
+      if (entry.th32ProcessID == self) {
+        *processId = entry.th32ParentProcessID;
+        found = true;
+      }
+    }
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(snapshot);
+    ::SetLastError(found ? ERROR_SUCCESS : error);
+    return found;
+  }
+
+  bool GetOtherProcessUserSid(std::uint32_t processId, std::string* sid) override {
+    // PROCESS_QUERY_LIMITED_INFORMATION: the right an elevated process is granted on a
+    // standard-rights one of another account and the other way round.
+    constexpr DWORD kQueryLimited = 0x1000;
+    HANDLE process = ::OpenProcess(kQueryLimited, FALSE, processId);
+    if (process == nullptr) return false;
+    const bool done = TokenUserSid(process, sid);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(process);
+    ::SetLastError(done ? ERROR_SUCCESS : error);
+    return done;
+  }
+
+  bool LookupSidUserName(const std::string& sid, std::string* user) override {
+    PSID binary = nullptr;
+    if (!::ConvertStringSidToSidA(sid.c_str(), &binary)) return false;
+    DWORD nameSize = 0;
+    DWORD domainSize = 0;
+    SID_NAME_USE use{};
+    ::LookupAccountSidA(nullptr, binary, nullptr, &nameSize, nullptr, &domainSize, &use);
+    bool done = false;
+    if (nameSize != 0) {
+      std::string name(nameSize + 1, '\0');
+      std::string domain(domainSize + 1, '\0');
+      done = ::LookupAccountSidA(nullptr, binary, name.data(), &nameSize, domain.data(),
+                                 &domainSize, &use) != FALSE;
+      if (done) *user = name.c_str();
+    }
+    const DWORD error = ::GetLastError();
+    ::LocalFree(binary);
+    ::SetLastError(done ? ERROR_SUCCESS : error);
+    return done;
+  }
+
+ private:
+  // The token user of the process, as text.
+  static bool TokenUserSid(HANDLE process, std::string* sid) {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size == 0 ? 1 : size);
+    bool done = size != 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size);
+    char* text = nullptr;
+    if (done) {
+      done = ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
+                                      &text) != FALSE;
+    }
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(token);
+    if (done) {
+      *sid = text;
+      ::LocalFree(text);
+    }
+    ::SetLastError(done ? ERROR_SUCCESS : error);
+    return done;
+  }
 };
 
 }  // namespace
