@@ -126,4 +126,8 @@ bool SimToken::LookupAccountSid(const std::string& account, std::string* sid) {
   return true;
 }
 
+bool SimToken::IsAdministratorAccount(const std::string& sid) {
+  return state_.administratorAccounts.count(sid) != 0;
+}
+
 }  // namespace lw::sim

@@ -29,6 +29,8 @@ class SimToken : public IToken {
                              std::uint32_t attributes) override;
   bool CloseHandle(Handle handle) override;
   bool LookupAccountSid(const std::string& account, std::string* sid) override;
+  // The SIDs staged with SetAdministratorAccount.
+  bool IsAdministratorAccount(const std::string& sid) override;
 
  private:
   bool Fail(std::uint32_t error);
