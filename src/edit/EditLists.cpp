@@ -20,6 +20,7 @@
 #include "util/Error.h"
 #include "util/ExecutablePath.h"
 #include "util/Text.h"
+#include "util/UserStarts.h"
 
 namespace lw {
 
@@ -179,7 +180,7 @@ const std::vector<PriorityChoice>& PriorityChoices() {
 }
 
 void IEditView::OpenUrl(const std::string& url) {
-  Shell().ShellExecute("open", url, std::string(), std::string(), kSwShowNormal);
+  ShellExecuteForUser("open", url, std::string(), std::string(), kSwShowNormal);
 }
 
 EditWindow::EditWindow(IEditView& view, LogonRunner& runner) : view_(view), runner_(runner) {

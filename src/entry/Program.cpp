@@ -5,10 +5,12 @@
 #include "entry/ProcessUnits.h"
 #include "install/ElevatedCopy.h"
 #include "install/InstallCommand.h"
+#include "install/ProgramLocation.h"
 #include "platform/Platform.h"
 #include "runner/StartupControl.h"
 #include "ui/Dialogs.h"
 #include "ui/Options.h"
+#include "util/ErrorLog.h"
 #include "util/Termination.h"
 
 namespace lw {
@@ -68,6 +70,20 @@ class ProgramScope {
   Handle firstPhase_ = 0;
 };
 
+// The copies that run with administrator rights refuse to run from a place that people without
+// them can change (they would run whatever was put there): true when this one refused, after
+// saying why.
+bool RefusedUnsafePlace(bool toErrorLog) {
+  const std::string unsafe = UnsafeProgramPath(Sys().GetModuleFileName());
+  if (unsafe.empty()) return false;
+  if (toErrorLog) {
+    SharedErrorLog().TryWrite(RefusedUnsafeText(unsafe));
+  } else {
+    ShowMessage(RefusedUnsafeText(unsafe));
+  }
+  return true;
+}
+
 class FormsScope {
  public:
   explicit FormsScope(IProgramWindows& windows) : windows_(windows) {}
@@ -113,10 +129,13 @@ std::string FirstPhaseMutexName() { return InstanceMutexName() + " " + kPreSwitc
 int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
   // The copy with administrator rights that the main window starts to install: the main window
   // holds the single-instance lock and waits for it.
-  if (!args.empty() && args.front() == kInstallSwitch) {
+  const std::string first = args.empty() ? std::string() : args.front();
+  if (first == kInstallSwitch || first == kInstallCopySwitch) {
     ProgramScope program;
     ConfirmStartingAccount(args);
-    return InstallFromElevatedCopy();
+    // Moving out of an unsafe place is what the second switch is for.
+    if (first == kInstallSwitch && RefusedUnsafePlace(false)) return kExitActionFailed;
+    return InstallFromElevatedCopy(first == kInstallCopySwitch);
   }
   // The copies with administrator rights that show a window alone: their windows, but no lock
   // either. A mistyped switch is answered at once, before the program takes its
@@ -127,7 +146,10 @@ int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
     return kExitUnknownArgument;
   }
   ProgramScope program;
-  const std::string pass = args.empty() ? std::string() : args.front();
+  const std::string pass = first;
+  if (alone && RefusedUnsafePlace(false)) return kExitActionFailed;
+  // At logon nobody is there to read a message: the error log says why nothing was taken over.
+  if (pass == kPreSwitch && RefusedUnsafePlace(true)) return 0;
   if (alone) {
     ConfirmStartingAccount(args);
     RunWindows({}, windows, [&windows, &args] { windows.StartAlone(args.front()); });

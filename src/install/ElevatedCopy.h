@@ -14,6 +14,9 @@ namespace lw {
 // The switches of the elevated copies: one installs (registers the program for the next
 // logon), the others open the restore or the edit window alone.
 inline constexpr char kInstallSwitch[] = "-install";
+// Installs the same way, but first copies the program under Program Files and registers that
+// copy (the running one lies where people without administrator rights can change it).
+inline constexpr char kInstallCopySwitch[] = "-installcopy";
 inline constexpr char kRestoreSwitch[] = "-restore";
 inline constexpr char kEditSwitch[] = "-edit";
 // True for the switches of the copies that open a window alone.

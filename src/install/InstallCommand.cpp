@@ -3,6 +3,8 @@
 #include <string>
 
 #include "install/ElevatedCopy.h"
+#include "install/ProgramLocation.h"
+#include "platform/Platform.h"
 #include "platform/WinConst.h"
 #include "store/SettingsStore.h"
 #include "ui/Dialogs.h"
@@ -41,16 +43,28 @@ bool InstallCommand(StartupMover& mover, const std::function<void()>& reloadRunn
     ShowMessage(kMsgInstallNeedsAdmin);
     return false;
   }
-  // The registration names the executable where it lies now, and the shortcut store is made
-  // beside it: the first time, the user confirms that this is where the program stays.
-  if (mover.IsFirstInstall() && !Confirm(kMsgFirstInstallQuestion, ConfirmButtons::kOkCancel)) {
+  // What is registered runs with administrator rights at every logon: never from a place that
+  // others can change. The copy under Program Files is installed instead, if the user agrees.
+  const std::string unsafe = UnsafeProgramPath(Sys().GetModuleFileName());
+  const bool moveToProgramFiles = !unsafe.empty();
+  if (moveToProgramFiles) {
+    const std::string folder = ProgramFilesFolder();
+    if (!Confirm(MoveToProgramFilesQuestion(unsafe, folder), ConfirmButtons::kYesNo)) {
+      ShowMessage(NotInstalledUnsafeText(folder));
+      return false;
+    }
+  } else if (mover.IsFirstInstall() &&
+             !Confirm(kMsgFirstInstallQuestion, ConfirmButtons::kOkCancel)) {
+    // The registration names the executable where it lies now, and the shortcut store is made
+    // beside it: the first time, the user confirms that this is where the program stays.
     return false;
   }
   // Nothing moves now: the registration makes the next logon take the items over.
   if (mayWrite) {
+    if (moveToProgramFiles) mover.SetRegisteredProgram(CopySelfToProgramFiles());
     RegisterInstall(mover);
   } else {
-    switch (RunElevatedCopy(kInstallSwitch)) {
+    switch (RunElevatedCopy(moveToProgramFiles ? kInstallCopySwitch : kInstallSwitch)) {
       case ElevatedResult::kRefused:
         ShowMessage(kMsgInstallNeedsAdmin);
         return false;
@@ -68,15 +82,16 @@ bool InstallCommand(StartupMover& mover, const std::function<void()>& reloadRunn
   return true;
 }
 
-int InstallFromElevatedCopy() {
+int InstallFromElevatedCopy(bool moveToProgramFiles) {
   bool installed = false;
-  DispatchEvent([&installed] {
+  DispatchEvent([&installed, moveToProgramFiles] {
     StartupMover mover;
     std::string failedLocation;
     if (!mover.CheckPermissions(failedLocation)) {
       ShowMessage(kMsgInstallNeedsAdmin);
       return;
     }
+    if (moveToProgramFiles) mover.SetRegisteredProgram(CopySelfToProgramFiles());
     RegisterInstall(mover);
     installed = true;
   });

@@ -21,13 +21,16 @@ inline constexpr char kMsgInstallComplete[] =
 // that fails raises the registry layer's error, and nothing after it is done. Where UAC is on
 // and this process may not write the machine's keys, a copy of the program started with
 // administrator rights (kInstallSwitch) registers it; when the user refuses the elevation
-// prompt, the command ends with kMsgInstallNeedsAdmin.
+// prompt, the command ends with kMsgInstallNeedsAdmin. A program that lies where people without
+// administrator rights can change it is never registered: the command offers to copy it under
+// Program Files and registers that copy, or registers nothing and says why.
 bool InstallCommand(StartupMover& mover, const std::function<void()>& reloadRunnerItems,
                     const std::function<void()>& refreshButtons);
 
-// What the copy started with kInstallSwitch does: the rights check, the registration and the
-// installed mark, with no question asked (the window that started it asked them). Returns the
-// exit code: kExitActionDone, or kExitActionFailed once the user has been told why.
-int InstallFromElevatedCopy();
+// What the copy started with kInstallSwitch (or kInstallCopySwitch: moveToProgramFiles) does:
+// the rights check, the copy under Program Files when asked for, the registration (of that copy)
+// and the installed mark, with no question asked (the window that started it asked them).
+// Returns the exit code: kExitActionDone, or kExitActionFailed once the user has been told why.
+int InstallFromElevatedCopy(bool moveToProgramFiles);
 
 }  // namespace lw

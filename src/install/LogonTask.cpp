@@ -42,20 +42,6 @@ std::string XmlEscaped(const std::string& text) {
   return escaped;
 }
 
-// The Task Scheduler's result as the user reads it: the system's text for a Windows error,
-// and the code itself in any case.
-std::string ResultText(long result) {
-  char code[16];
-  std::snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(result) & 0xFFFFFFFFul);
-  std::string text = std::string("error ") + code;
-  const auto bits = static_cast<std::uint32_t>(result);
-  if ((bits & 0xFFFF0000u) == 0x80070000u) {
-    const std::string message = SystemErrorText(bits & 0xFFFFu);
-    if (!message.empty()) text += ", " + message;
-  }
-  return text;
-}
-
 }  // namespace
 
 std::string LogonTaskXml(const std::string& program, const std::string& arguments) {
@@ -102,11 +88,11 @@ std::string LogonTaskXml(const std::string& program, const std::string& argument
          "</Task>\r\n";
 }
 
-void RegisterLogonTask() {
-  const long result = Tasks().RegisterTask(
-      kLogonTaskName, LogonTaskXml(Sys().GetModuleFileName(), TrimBlanks(kPreSwitchData)),
-      kAllUsersGroupSid, kTaskLogonGroup);
-  if (result != kSOk) throw Error("Unable to register the logon task: " + ResultText(result));
+void RegisterLogonTask(const std::string& program) {
+  const long result =
+      Tasks().RegisterTask(kLogonTaskName, LogonTaskXml(program, TrimBlanks(kPreSwitchData)),
+                           kAllUsersGroupSid, kTaskLogonGroup);
+  if (result != kSOk) throw Error("Unable to register the logon task: " + HResultText(result));
 }
 
 void RemoveLogonTask() {
@@ -114,7 +100,7 @@ void RemoveLogonTask() {
   if (!IsWindowsVistaOrLater()) return;
   const long result = Tasks().DeleteTask(kLogonTaskName);
   if (result != kSOk && result != kTaskNotFound) {
-    throw Error("Unable to remove the logon task: " + ResultText(result));
+    throw Error("Unable to remove the logon task: " + HResultText(result));
   }
 }
 

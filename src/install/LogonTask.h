@@ -18,9 +18,9 @@ inline constexpr char kAllUsersGroupSid[] = "S-1-5-32-545";
 // logon of any user.
 std::string LogonTaskXml(const std::string& program, const std::string& arguments);
 
-// Registers the task (or replaces its definition) to run the running executable with "-pre".
+// Registers the task (or replaces its definition) to run the program with "-pre".
 // Raises Error("Unable to register the logon task: " + why) when the Task Scheduler refuses.
-void RegisterLogonTask();
+void RegisterLogonTask(const std::string& program);
 // Deletes the task; a task that is not there is no error, and before Windows Vista (no Task
 // Scheduler 2.0) nothing is asked of the Task Scheduler. Raises Error("Unable to remove the
 // logon task: " + why) otherwise.

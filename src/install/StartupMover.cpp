@@ -160,8 +160,12 @@ bool StartupMover::CheckPermissions(std::string& failedLocation) {
   return true;
 }
 
-std::string StartupMover::SelfCommand(const char* switchData) {
-  return "\"" + Sys().GetModuleFileName() + "\"" + switchData;
+std::string StartupMover::RegisteredProgram() const {
+  return registeredProgram_.empty() ? Sys().GetModuleFileName() : registeredProgram_;
+}
+
+std::string StartupMover::SelfCommand(const char* switchData) const {
+  return "\"" + RegisteredProgram() + "\"" + switchData;
 }
 
 void StartupMover::RegisterSelf(bool alsoRunOnce, HKey root) {
@@ -171,7 +175,7 @@ void StartupMover::RegisterSelf(bool alsoRunOnce, HKey root) {
   // first phase could take nothing over. The Task Scheduler starts it with the user's highest
   // rights instead.
   if (root == kHKeyLocalMachine && IsUacEnabled()) {
-    RegisterLogonTask();
+    RegisterLogonTask(RegisteredProgram());
     UnregisterRunOnce();
     return;
   }

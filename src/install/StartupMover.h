@@ -68,6 +68,9 @@ class StartupMover {
   // that order up to the first that cannot. failedLocation receives "HKEY_LOCAL_MACHINE" and
   // the path of the last key tested (on success too).
   bool CheckPermissions(std::string& failedLocation);
+  // The executable the registrations below name: the running one, unless another copy is named
+  // here (the copy under Program Files that Install made).
+  void SetRegisteredProgram(const std::string& path) { registeredProgram_ = path; }
   // "LAUNCHWARD" = the quoted executable path + " -go " in the Run key under root; with
   // alsoRunOnce, then the start of the first phase: for the machine (root HKEY_LOCAL_MACHINE)
   // where UAC is on, the logon task (and no RunOnce value); elsewhere RegisterRunOnce(root)
@@ -141,9 +144,11 @@ class StartupMover {
   // files; empty when the folder cannot be listed.
   static std::vector<std::string> ListItemFiles(const std::string& folder);
   // The quoted path of the running executable followed by the switch data.
-  static std::string SelfCommand(const char* switchData);
+  std::string SelfCommand(const char* switchData) const;
+  std::string RegisteredProgram() const;
 
   Registry registry_;
+  std::string registeredProgram_;
   std::string lastError_;
   RunKeyItemList runItems_;
   StartupFolderItemList startupItems_;

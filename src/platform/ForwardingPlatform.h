@@ -166,6 +166,10 @@ class ForwardingFiles : public IFileSystem {
     NoteChange(file);
     return inner_.WritePrivateProfileString(section, key, value, file);
   }
+  std::uint32_t GetFileSecurity(const std::string& path, FileSecurity* security) override {
+    NoteRead(path);
+    return inner_.GetFileSecurity(path, security);
+  }
 
  protected:
   // Called before each call is forwarded: one that only looks (the path it looks at, empty for
@@ -266,6 +270,12 @@ class ForwardingShell : public IShell {
                       const std::string& parameters, int showCommand, Handle* process) override {
     NoteRead(file);
     return inner_.ShellExecuteEx(verb, file, parameters, showCommand, process);
+  }
+  long ShellExecuteThroughDesktop(const std::string& verb, const std::string& file,
+                                  const std::string& parameters, const std::string& directory,
+                                  int showCommand) override {
+    NoteRead(file);
+    return inner_.ShellExecuteThroughDesktop(verb, file, parameters, directory, showCommand);
   }
 
  protected:

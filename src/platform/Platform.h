@@ -99,6 +99,11 @@ class IToken {
   // ConvertStringSidToSid and LookupAccountSid: the account's user name, without its domain.
   // False when the SID is malformed or names no account the system knows.
   virtual bool LookupSidUserName(const std::string& sid, std::string* user) = 0;
+  // --- Who may change a file --------------------------------------------------------------
+  // The account of the SID (string form) is a member of this machine's Administrators group,
+  // directly or through another group: LookupAccountSid, then NetUserGetLocalGroups with
+  // LG_INCLUDE_INDIRECT. False for a group's SID, an unknown SID, or when either call fails.
+  virtual bool IsAdministratorAccount(const std::string& sid) = 0;
 };
 
 // Which file a path reaches: the volume's serial number and the file's index on it, as
@@ -126,6 +131,26 @@ struct ProcessInformation {
   std::uint32_t processId = 0;
   std::uint32_t threadId = 0;
 };
+
+// --- Who may change a file: its owner and DACL ----------------------------------------------
+// One entry of a DACL as GetAce gives it: the ACE's type (kAccessAllowedAceType ...), its flags
+// (kInheritOnlyAce ...), the access mask and the trustee's SID in its string form.
+struct AccessEntry {
+  std::uint8_t type = 0;
+  std::uint8_t flags = 0;
+  std::uint32_t mask = 0;
+  std::string sid;
+};
+
+// What GetNamedSecurityInfo (SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION |
+// DACL_SECURITY_INFORMATION) reports of a file or folder.
+struct FileSecurity {
+  std::string ownerSid;
+  // False for a NULL DACL, which grants every access to everyone.
+  bool hasDacl = true;
+  std::vector<AccessEntry> dacl;
+};
+// -----------------------------------------------------------------------------------------
 
 class IFileSystem {
  public:
@@ -164,6 +189,11 @@ class IFileSystem {
                                               const std::string& file) = 0;
   virtual bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                          const std::string& value, const std::string& file) = 0;
+
+  // --- Who may change a file --------------------------------------------------------------
+  // GetNamedSecurityInfo of the file or folder with its owner and DACL. Returns the Windows
+  // error code (kErrorSuccess on success; *security unchanged otherwise).
+  virtual std::uint32_t GetFileSecurity(const std::string& path, FileSecurity* security) = 0;
 };
 
 struct OsVersionInfo {
@@ -300,6 +330,16 @@ class IShell {
   // on failure: kErrorCancelled when the user refused the elevation prompt.
   virtual bool ShellExecuteEx(const std::string& verb, const std::string& file,
                               const std::string& parameters, int showCommand, Handle* process) = 0;
+
+  // --- Starting with the desktop user's rights ----------------------------------------------
+  // IShellDispatch2::ShellExecute of the desktop's shell (IShellWindows::FindWindowSW with
+  // SWC_DESKTOP, its view's Application): the desktop's Explorer starts the file, and so it runs
+  // with the rights of the user's desktop (standard rights where UAC is on), whatever this
+  // process holds. An empty verb, parameters or folder is passed as none. Returns the HRESULT of
+  // the first step that failed (no desktop shell: the lookup's), kSOk once Explorer took it.
+  virtual long ShellExecuteThroughDesktop(const std::string& verb, const std::string& file,
+                                          const std::string& parameters,
+                                          const std::string& directory, int showCommand) = 0;
 };
 
 // The Task Scheduler through its 2.0 COM interfaces: ITaskService connected to the local

@@ -97,6 +97,7 @@ inline constexpr int kCsidlStartup = 7;
 inline constexpr int kCsidlCommonStartup = 24;
 inline constexpr int kCsidlAppData = 26;
 inline constexpr int kCsidlAltStartup = 29;
+inline constexpr int kCsidlProgramFiles = 38;
 inline constexpr int kCsidlCommonAltStartup = 30;
 
 // Process priority classes.
@@ -171,5 +172,39 @@ inline constexpr int kTaskLogonGroup = 4;
 inline constexpr std::uint32_t kSlgpShortPath = 1;
 inline constexpr std::uint32_t kSlgpUncPriority = 2;
 inline constexpr std::uint32_t kSlgpRawPath = 4;
+
+// --- Who may change a file: ACE types and flags, access rights and well-known SIDs ---------
+inline constexpr std::uint8_t kAccessAllowedAceType = 0;
+inline constexpr std::uint8_t kAccessDeniedAceType = 1;
+inline constexpr std::uint8_t kAccessAllowedObjectAceType = 5;
+inline constexpr std::uint8_t kAccessDeniedObjectAceType = 6;
+inline constexpr std::uint8_t kAccessDeniedCallbackAceType = 10;
+inline constexpr std::uint8_t kAccessDeniedCallbackObjectAceType = 12;
+inline constexpr std::uint8_t kObjectInheritAce = 0x01;
+inline constexpr std::uint8_t kContainerInheritAce = 0x02;
+inline constexpr std::uint8_t kInheritOnlyAce = 0x08;
+inline constexpr std::uint32_t kFileWriteData = 0x0002;   // a folder: FILE_ADD_FILE
+inline constexpr std::uint32_t kFileAppendData = 0x0004;  // a folder: FILE_ADD_SUBDIRECTORY
+inline constexpr std::uint32_t kFileWriteEa = 0x0010;
+inline constexpr std::uint32_t kFileDeleteChild = 0x0040;
+inline constexpr std::uint32_t kFileWriteAttributes = 0x0100;
+inline constexpr std::uint32_t kDelete = 0x00010000;
+inline constexpr std::uint32_t kWriteDac = 0x00040000;
+inline constexpr std::uint32_t kWriteOwner = 0x00080000;
+inline constexpr std::uint32_t kMaximumAllowed = 0x02000000;
+inline constexpr std::uint32_t kGenericAll = 0x10000000;
+inline constexpr std::uint32_t kGenericWrite = 0x40000000;
+inline constexpr std::uint32_t kFileAllAccess = 0x001F01FF;
+inline constexpr std::uint32_t kFileGenericReadExecute = 0x001200A9;
+inline constexpr char kSidAdministrators[] = "S-1-5-32-544";
+inline constexpr char kSidUsers[] = "S-1-5-32-545";
+inline constexpr char kSidLocalSystem[] = "S-1-5-18";
+inline constexpr char kSidAuthenticatedUsers[] = "S-1-5-11";
+inline constexpr char kSidEveryone[] = "S-1-1-0";
+inline constexpr char kSidCreatorOwner[] = "S-1-3-0";
+inline constexpr char kSidOwnerRights[] = "S-1-3-4";
+inline constexpr char kSidTrustedInstaller[] =
+    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+// -----------------------------------------------------------------------------------------
 
 }  // namespace lw

@@ -7,6 +7,7 @@
 #include "util/ErrorLog.h"
 #include "util/ExecutablePath.h"
 #include "util/Text.h"
+#include "util/UserStarts.h"
 #include "util/WindowsBitness.h"
 
 // Starting a run-key item. A command line taken from a Run key comes in many forms: a quoted
@@ -147,6 +148,13 @@ bool LogonRunner::StartBy(const std::string& method, const std::string& line,
 }
 
 bool LogonRunner::CreateItemProcess(const std::string& line, std::uint32_t priority) {
+  // A copy with administrator rights starts nothing itself: the desktop starts the program with
+  // the user's own rights (at its normal priority; a management window's Run is no logon pass).
+  if (StartsGoThroughDesktop()) {
+    const CommandParts parts = SplitProgram(line);
+    return ShellExecuteForUser(std::string(), parts.program, parts.arguments, std::string(),
+                               kSwShowNormal) > kShellExecuteSuccessAbove;
+  }
   ProcessInformation process;
   bool created = false;
   {
@@ -242,8 +250,7 @@ bool LogonRunner::ShellOpenPath(const std::string& path, std::intptr_t& code) {
     SharedErrorLog().TryWriteError(error, path);
     return false;
   }
-  code =
-      Shell().ShellExecute(std::string(), shortPath, std::string(), std::string(), kSwShowNormal);
+  code = ShellExecuteForUser(std::string(), shortPath, std::string(), std::string(), kSwShowNormal);
   if (code > kShellExecuteSuccessAbove) return true;
   const std::uint32_t error = Sys().GetLastError();
   SharedErrorLog().TryWriteError(static_cast<std::uint32_t>(code), path);

@@ -4,7 +4,9 @@
 
 #include "install/ElevatedCopy.h"
 #include "install/InstallCommand.h"
+#include "install/ProgramLocation.h"
 #include "install/StartupMover.h"
+#include "platform/Platform.h"
 #include "runner/LogonRunner.h"
 #include "runner/ProcessorLoad.h"
 #include "runner/StartupControl.h"
@@ -14,6 +16,7 @@
 #include "util/ErrorLog.h"
 #include "util/Termination.h"
 #include "util/UserAccountControl.h"
+#include "util/UserStarts.h"
 
 namespace lw {
 
@@ -69,7 +72,8 @@ void MainWindow::RefreshInstallState() {
   // The buttons are right whether or not the repair below can be written: the program is not
   // registered now, so Install is what applies.
   SetInstallButtons(false);
-  if (IsInstalledMarked()) {
+  // A copy that others could change is never registered; Install offers to move it instead.
+  if (IsInstalledMarked() && UnsafeProgramPath(Sys().GetModuleFileName()).empty()) {
     ShowMessage(kMsgRunValueMissing);
     mover_->RegisterSelf(true, kHKeyLocalMachine);
   }
@@ -81,6 +85,8 @@ void MainWindow::OnInstallClicked() {
 }
 
 void MainWindow::OnStartAlone(const std::string& switchText) {
+  // This copy runs with administrator rights: what its windows start, the desktop starts.
+  StartsThroughDesktop userStarts;
   mover_ = std::make_unique<StartupMover>();
   runner_ = std::make_unique<LogonRunner>(StatusCallback{}, RunnerUse::kSingleItems);
   if (switchText == kRestoreSwitch) OnRestoreClicked();

@@ -1,5 +1,7 @@
 #include "util/ErrorLog.h"
 
+#include <cstdio>
+
 #include <memory>
 #include <stdexcept>
 
@@ -111,6 +113,18 @@ const std::string& ErrorLogPath() { return State().path; }
 ErrorLog& SharedErrorLog() {
   if (!State().log) throw std::logic_error("the error log is not initialised");
   return *State().log;
+}
+
+std::string HResultText(long result) {
+  char code[16];
+  std::snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(result) & 0xFFFFFFFFul);
+  std::string text = std::string("error ") + code;
+  const auto bits = static_cast<std::uint32_t>(result);
+  if ((bits & 0xFFFF0000u) == 0x80070000u) {
+    const std::string message = SystemErrorText(bits & 0xFFFFu);
+    if (!message.empty()) text += ", " + message;
+  }
+  return text;
 }
 
 }  // namespace lw

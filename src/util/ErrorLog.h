@@ -40,5 +40,8 @@ ErrorLog& SharedErrorLog();
 
 // The system's text for an error code without its trailing line break, blanks and full stops.
 std::string SystemErrorText(std::uint32_t code);
+// An HRESULT as the user reads it: "error 0x80070005", with the system's text for a Windows
+// error.
+std::string HResultText(long result);
 
 }  // namespace lw

@@ -33,7 +33,7 @@ class LogonTaskTest : public PlatformTest {
 
 TEST_F(LogonTaskTest, TheTaskRunsThisProgramWithTheFirstPhasesSwitchAndGoesAgain) {
   ASSERT_FALSE(IsLogonTaskRegistered());
-  RegisterLogonTask();
+  RegisterLogonTask(Sys().GetModuleFileName());
   ASSERT_TRUE(IsLogonTaskRegistered());
   std::string xml;
   ASSERT_EQ(Tasks().GetTaskXml(kLogonTaskName, &xml), kSOk);
@@ -49,7 +49,7 @@ TEST_F(LogonTaskTest, TheTaskRunsThisProgramWithTheFirstPhasesSwitchAndGoesAgain
     EXPECT_NE(xml.find(part), std::string::npos) << part << "\nin\n" << xml;
   }
   // Registering again replaces the definition; removing twice is no error.
-  RegisterLogonTask();
+  RegisterLogonTask(Sys().GetModuleFileName());
   RemoveLogonTask();
   EXPECT_FALSE(IsLogonTaskRegistered());
   EXPECT_NO_THROW(RemoveLogonTask());

@@ -5,6 +5,7 @@
 
 #include "store/UserProfiles.h"
 #include "support/EditWindowFixture.h"
+#include "util/UserStarts.h"
 
 namespace lw::test {
 namespace {
@@ -72,6 +73,48 @@ TEST_F(EditWindowSimTest, ItemsStartAndFoldersOpenThroughTheRunner) {
   EXPECT_EQ(Sim().ProcessStarts()[0].priorityClass, kHighPriorityClass);
   EXPECT_EQ(view.properties, (Strings{"C:\\Tools\\tool.exe"}));
   EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+// The edit window of a copy with administrator rights (started through the elevation prompt)
+// starts nothing with them: the desktop's Explorer, with the user's standard rights, does; and
+// where no desktop can take a start, nothing starts at all.
+TEST_F(EditWindowSimTest, InACopyWithAdministratorRightsEveryStartHasTheUsersStandardRights) {
+  Sim().AddFolder("C:\\Tools");
+  Files().WriteFile("C:\\Tools\\tool.exe", "MZ");
+  Files().WriteFile("C:\\Tools\\notes.exe", "MZ");
+  Run(kHKeyLocalMachine, "Tool", "C:\\Tools\\tool.exe /min");
+  Link(userFolder, "Notes.lnk", "C:\\Tools\\notes.exe");
+  Pass();
+  Open();
+  ASSERT_FALSE(Sim().StandardRights());
+  const auto startEverything = [this] {
+    Select(Id::kRunSort, {"Tool"});
+    window->OnRunChosen();
+    window->OnRunPropertiesClicked(true);
+    window->OnFindTargetChosen();
+    Select(Id::kStartup, {store + "Notes.lnk"});
+    window->OnRunChosen();
+    window->OnStartupPropertiesClicked(true);
+    window->OnFindTargetChosen();
+  };
+  {
+    StartsThroughDesktop elevatedCopy;
+    startEverything();
+  }
+  ASSERT_EQ(Images(), (Strings{"C:\\Tools\\tool.exe", "C:\\Tools\\tool.exe", "C:\\Tools",
+                               "C:\\Tools\\notes.exe", "C:\\Tools\\notes.exe",
+                               store.substr(0, store.size() - 1)}));
+  for (const SimPlatform::ProcessStart& start : Sim().ProcessStarts()) {
+    EXPECT_TRUE(start.standardRights) << start.image;
+  }
+  EXPECT_FALSE(Sim().StandardRights());
+
+  Sim().SetDesktopShell(false);
+  {
+    StartsThroughDesktop elevatedCopy;
+    startEverything();
+  }
+  EXPECT_EQ(Sim().ProcessStarts().size(), 6u);
 }
 
 TEST_F(EditWindowSimTest, AnotherUsersExcludedItemIsReadFromAndIncludedFromTheirHive) {

@@ -10,6 +10,7 @@
 #include "install/ElevatedCopy.h"
 #include "install/InstallCommand.h"
 #include "install/LogonTask.h"
+#include "install/ProgramLocation.h"
 #include "items/StartupApproval.h"
 #include "platform/sim/SimMachine.h"
 #include "runner/StartupControl.h"
@@ -18,6 +19,7 @@
 #include "support/RestoreFixture.h"
 #include "ui/MainWindow.h"
 #include "util/ErrorLog.h"
+#include "util/ExecutablePath.h"
 #include "util/UserAccountControl.h"
 
 namespace lw::test {
@@ -110,7 +112,7 @@ class UacLogonSimTest : public RestoreFixture {
       EXPECT_EQ(parameters, CopyParameters(kInstallSwitch));
       EXPECT_EQ(CopySwitch(parameters), kInstallSwitch);
       EXPECT_FALSE(Sim().StandardRights());
-      return static_cast<std::uint32_t>(InstallFromElevatedCopy());
+      return static_cast<std::uint32_t>(InstallFromElevatedCopy(false));
     });
     StartupMover mover;
     // The first installation's question comes before the prompt.
@@ -274,7 +276,7 @@ TEST_F(UacLogonSimTest, TheMainWindowAsksForTheRightsForInstallRestoreAndEdit) {
   dialogs.Clear();
   dialogs.Answer(true);  // the first installation's question
   Sim().AnswerElevation(true, [](const std::string&) {
-    return static_cast<std::uint32_t>(InstallFromElevatedCopy());
+    return static_cast<std::uint32_t>(InstallFromElevatedCopy(false));
   });
   window.OnInstallClicked();
   EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgInstallComplete});
@@ -338,6 +340,66 @@ TEST_F(UacLogonSimTest, WithoutUacTheRunOnceValueReplacesTheTask) {
   EXPECT_EQ(Logon(), "");
   EXPECT_EQ(SelfValue(kRunOnceKey), "\"" + kSelf + "\" -pre ");
   EXPECT_EQ(TaskXml(), "(none)");
+}
+
+// Installed from a folder that every signed-in user may change (a new folder under C:\), the
+// program would run that folder's executable with administrator rights at every logon. Install
+// offers the copy under Program Files instead: accepted, the copy (made by the elevated copy, or
+// by this window where it has the rights) is what the logon starts; refused, nothing is
+// registered and the user is told why.
+TEST_F(UacLogonSimTest, InstallFromAFolderOthersCanChangeRegistersOnlyACopyUnderProgramFiles) {
+  const std::string unsafe = "C:\\Apps\\launchward.exe";
+  struct Case {
+    bool uac;
+    bool accept;
+  };
+  for (const Case c :
+       {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
+    SCOPED_TRACE(std::string(c.uac ? "UAC on, " : "UAC off, ") + (c.accept ? "yes" : "no"));
+    StartupMover().UnregisterSelf(true);
+    dialogs.Clear();
+    Sim().AddFile(unsafe, "MZ launchward");
+    Sim().SetModuleFileName(unsafe);
+    Files().DeleteFile(kSelf);
+    SetUac(c.uac);
+    Sim().SetStandardRights(c.uac);
+    std::vector<std::string> copies;
+    Sim().AnswerElevation(true, [&copies](const std::string& parameters) {
+      copies.push_back(parameters);
+      return static_cast<std::uint32_t>(InstallFromElevatedCopy(parameters == kInstallCopySwitch));
+    });
+    dialogs.Answer(c.accept);
+    StartupMover mover;
+    EXPECT_EQ(InstallCommand(mover, nullptr, nullptr), c.accept);
+    Sim().SetStandardRights(false);
+
+    ASSERT_EQ(dialogs.Questions().size(), 1u);
+    EXPECT_EQ(dialogs.Questions()[0].text,
+              MoveToProgramFilesQuestion(unsafe, "C:\\Program Files\\Launchward"));
+    if (!c.accept) {
+      EXPECT_EQ(dialogs.Messages(),
+                std::vector<std::string>{NotInstalledUnsafeText("C:\\Program Files\\Launchward")});
+      EXPECT_TRUE(copies.empty());
+      EXPECT_EQ(SelfValue(kRunKey), "(none)");
+      EXPECT_EQ(SelfValue(kRunOnceKey), "(none)");
+      EXPECT_EQ(TaskXml(), "(none)");
+      EXPECT_FALSE(FileExists(kSelf));
+      continue;
+    }
+    EXPECT_EQ(copies,
+              c.uac ? std::vector<std::string>{kInstallCopySwitch} : std::vector<std::string>{});
+    EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgInstallComplete});
+    std::string copy;
+    ASSERT_TRUE(Files().ReadFile(kSelf, &copy));
+    EXPECT_EQ(copy, "MZ launchward");
+    EXPECT_EQ(SelfValue(kRunKey), "\"" + kSelf + "\" -go ");
+    if (c.uac) {
+      EXPECT_NE(TaskXml().find(kSelf), std::string::npos) << TaskXml();
+      EXPECT_EQ(TaskXml().find(unsafe), std::string::npos) << TaskXml();
+    } else {
+      EXPECT_EQ(SelfValue(kRunOnceKey), "\"" + kSelf + "\" -pre ");
+    }
+  }
 }
 
 }  // namespace

@@ -10,11 +10,15 @@
 #include "entry/win32/Win32ProgramWindows.h"
 #include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32SystemLibrary.h"
 #include "ui/Dialogs.h"
 #include "ui/win32/Win32Dialogs.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace lw;
+  // Before anything loads a library: only the system folder is searched, never the folder of
+  // the executable or the current one, where anybody may have put a DLL of a known name.
+  LimitLibrarySearchToSystemFolder();
   InstallPlatform(MakeWin32Platform());
   Win32Dialogs dialogs;
   InstallDialogService(&dialogs);

@@ -6,6 +6,7 @@
 #include "platform/sim/SimFileTree.h"
 #include "platform/sim/SimFind.h"
 #include "platform/sim/SimProfile.h"
+#include "platform/sim/SimSecurity.h"
 
 // How the simulated file system behaves, as the Win32 calls do on NTFS:
 // - A missing last name gives kErrorFileNotFound, a missing folder on the way
@@ -265,6 +266,14 @@ bool SimFileSystem::ReadFile(const std::string& path, std::string* bytes) {
   if (SharingBlocked(*node)) return Fail(kErrorSharingViolation);
   if (bytes != nullptr) *bytes = node->content;
   return true;
+}
+
+std::uint32_t SimFileSystem::GetFileSecurity(const std::string& path, FileSecurity* security) {
+  const FileNode* node = Lookup(path);
+  if (node == nullptr) return state_.system.lastError;
+  if (node->securityUnreadable) return kErrorAccessDenied;
+  *security = EffectiveSecurity(state_, *node);
+  return kErrorSuccess;
 }
 
 bool SimFileSystem::GetShortPathName(const std::string& path, std::string* shortPath) {

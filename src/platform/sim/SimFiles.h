@@ -33,6 +33,8 @@ class SimFileSystem : public IFileSystem {
                                       const std::string& file) override;
   bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                  const std::string& value, const std::string& file) override;
+  // The staged owner and DACL, or what the file inherits (SimSecurity.h).
+  std::uint32_t GetFileSecurity(const std::string& path, FileSecurity* security) override;
 
  private:
   bool Fail(std::uint32_t error);

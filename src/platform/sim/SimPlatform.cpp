@@ -196,6 +196,16 @@ void SimPlatform::SetSystemDirectory(const std::string& path) {
 }
 
 void SimPlatform::SetModuleFileName(const std::string& path) {
+  // The file that runs now is the one the system keeps from being written or deleted.
+  for (const std::string& image : {state_->system.moduleFileName, path}) {
+    sim::FilePath parsed;
+    std::uint32_t error = kErrorSuccess;
+    sim::FileNode* node =
+        sim::ParsePath(image, sim::CurrentFolder(*state_), &parsed) == kErrorSuccess
+            ? sim::FindNode(state_->files, parsed, &error)
+            : nullptr;
+    if (node != nullptr && !node->folder) node->runningImage = image == path;
+  }
   state_->system.moduleFileName = path;
 }
 
@@ -230,6 +240,37 @@ void SimPlatform::SetPrivilegeHeld(const std::string& name, bool held) {
   sim::PrivilegeState& privilege = state_->privileges[StagedPrivilege(name)];
   privilege.held = held;
   if (!held) privilege.enabled = false;
+}
+
+namespace {
+
+// A staged path that may also be a drive's root ("C:\\").
+sim::FileNode* StagedSecurityNode(SimPlatform::State& state, const std::string& path) {
+  sim::FilePath parsed;
+  std::uint32_t error = kErrorSuccess;
+  sim::FileNode* node = sim::ParsePath(path, sim::CurrentFolder(state), &parsed) == kErrorSuccess
+                            ? sim::FindNode(state.files, parsed, &error)
+                            : nullptr;
+  if (node == nullptr) throw std::invalid_argument("no such file or folder: " + path);
+  return node;
+}
+
+}  // namespace
+
+void SimPlatform::SetFileSecurity(const std::string& path, const FileSecurity& security) {
+  StagedSecurityNode(*state_, path)->security = security;
+}
+
+void SimPlatform::SetFileSecurityUnreadable(const std::string& path, bool unreadable) {
+  StagedSecurityNode(*state_, path)->securityUnreadable = unreadable;
+}
+
+void SimPlatform::SetAdministratorAccount(const std::string& sid, bool administrator) {
+  if (administrator) {
+    state_->administratorAccounts.insert(sid);
+  } else {
+    state_->administratorAccounts.erase(sid);
+  }
 }
 
 void SimPlatform::AddAccount(const std::string& account, const std::string& sid) {
@@ -306,6 +347,11 @@ int SimPlatform::OpenProcessHandleCount() const {
 // --- Rights ---------------------------------------------------------------------------------
 
 void SimPlatform::SetStandardRights(bool standard) { sim::SetStandardRights(*state_, standard); }
+
+void SimPlatform::SetDesktopShell(bool running, bool standardRights) {
+  state_->system.desktopShell = running;
+  state_->system.desktopStandardRights = standardRights;
+}
 
 bool SimPlatform::StandardRights() const { return state_->files.standardRights; }
 

@@ -75,6 +75,15 @@ class SimPlatform : public IPlatform {
   void SetFileVersion(const std::string& path, const FixedFileVersion& version);
   int OpenFindCount() const;
 
+  // --- Who may change a file (see SimSecurity.h for the defaults) --------------------------
+  // The file's or folder's owner and DACL ("C:\\" names the drive's root); its children
+  // without a staged security of their own inherit from it.
+  void SetFileSecurity(const std::string& path, const FileSecurity& security);
+  // Reading the owner and DACL is refused (kErrorAccessDenied).
+  void SetFileSecurityUnreadable(const std::string& path, bool unreadable = true);
+  // The account of the SID is a member of the Administrators group.
+  void SetAdministratorAccount(const std::string& sid, bool administrator = true);
+
   // --- System staging ---------------------------------------------------------------------
   void SetOsVersion(const OsVersionInfo& info);
   // 64-bit Windows (see SimMachine.h): two views of HKEY_LOCAL_MACHINE\SOFTWARE and two system
@@ -126,6 +135,9 @@ class SimPlatform : public IPlatform {
   // the full token, and `run`, when given, stands for what it does: it is called with the
   // parameters while the full token is in force, and its result is the process's exit code.
   void AnswerElevation(bool accept, std::function<std::uint32_t(const std::string&)> run = nullptr);
+  // The desktop's Explorer, which ShellExecuteThroughDesktop asks to start things: running or
+  // not, and with standard rights (UAC on, a fresh machine's answer) or the full token.
+  void SetDesktopShell(bool running, bool standardRights = true);
   // The Task Scheduler's tasks: name -> the definition as it was registered.
   std::vector<std::pair<std::string, std::string>> RegisteredTasks() const;
 

@@ -218,4 +218,18 @@ bool SimShell::ShellExecuteEx(const std::string& verb, const std::string& file,
   return true;
 }
 
+long SimShell::ShellExecuteThroughDesktop(const std::string& verb, const std::string& file,
+                                          const std::string& parameters,
+                                          const std::string& directory, int showCommand) {
+  if (!state_.system.desktopShell) return HResultFromWin32(kErrorFileNotFound);
+  // The desktop runs with the logon's token: standard rights wherever UAC is on.
+  const bool wasStandard = state_.files.standardRights;
+  SetStandardRights(state_, state_.system.desktopStandardRights);
+  const std::intptr_t result = ShellExecute(verb, file, parameters, directory, showCommand);
+  SetStandardRights(state_, wasStandard);
+  // Explorer reports its own failures to the user; the call itself has done its part.
+  (void)result;
+  return kSOk;
+}
+
 }  // namespace lw::sim

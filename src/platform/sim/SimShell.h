@@ -26,6 +26,11 @@ class SimShell : public IShell {
   // prompt; any other verb opens the file as ShellExecute does.
   bool ShellExecuteEx(const std::string& verb, const std::string& file,
                       const std::string& parameters, int showCommand, Handle* process) override;
+  // ShellExecute with the token the desktop's user has (standard rights where the machine's
+  // programs get them, see SimPlatform::SetStandardRights); without a desktop shell it fails.
+  long ShellExecuteThroughDesktop(const std::string& verb, const std::string& file,
+                                  const std::string& parameters, const std::string& directory,
+                                  int showCommand) override;
 
  private:
   SimPlatform::State& state_;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -81,6 +82,9 @@ struct FileNode {
   bool runningImage = false;    // the running executable: readable, not writable or deletable
   bool denyWrites = false;      // a folder: nothing below it can be created, written or deleted
   bool adminOnly = false;       // a folder that only an administrator's full token may change
+  // Who may change it (see SimSecurity.h): staged, or else inherited from the folder above.
+  std::optional<FileSecurity> security;
+  bool securityUnreadable = false;  // reading its owner and DACL is refused
 };
 
 struct FindSearch {
@@ -134,6 +138,9 @@ struct SystemState {
   bool fsRedirectionOff = false;
   // The elevation prompt's answer, and what an elevated start of a program does (its result is
   // the exit code).
+  // The desktop's shell (Explorer) runs, with standard rights unless staged otherwise.
+  bool desktopShell = true;
+  bool desktopStandardRights = true;
   bool refuseElevation = false;
   std::function<std::uint32_t(const std::string&)> elevatedRun;
   // The Task Scheduler's tasks: folded name -> (name, definition).
@@ -191,6 +198,7 @@ struct SimPlatform::State {
   std::map<Handle, sim::KernelObject> kernelObjects;
   std::map<int, std::string> specialFolders;                   // "" = the shell gives no path
   std::map<std::string, std::string, sim::NameLess> accounts;  // name -> SID text
+  std::set<std::string> administratorAccounts;                 // SIDs of administrators
   std::uint64_t changes = 0;
   std::uint64_t failChange = 0;
   std::uint32_t failError = kErrorAccessDenied;

@@ -33,6 +33,8 @@ class SimToken : public IToken {
   bool GetParentProcessId(std::uint32_t* processId) override;
   bool GetOtherProcessUserSid(std::uint32_t processId, std::string* sid) override;
   bool LookupSidUserName(const std::string& sid, std::string* user) override;
+  // The SIDs staged with SetAdministratorAccount.
+  bool IsAdministratorAccount(const std::string& sid) override;
 
  private:
   bool Fail(std::uint32_t error);

@@ -24,6 +24,7 @@
 #undef FindNextFile
 #undef FormatMessage
 #undef GetFileAttributes
+#undef GetFileSecurity
 #undef GetFileVersionInfo
 #undef GetModuleFileName
 #undef GetPrivateProfileString

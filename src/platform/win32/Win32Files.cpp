@@ -2,7 +2,12 @@
 
 #include "platform/win32/Win32Api.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/Win32Handle.h"
@@ -45,6 +50,31 @@ bool WriteWith(const std::string& path, DWORD creation, bool toEnd, const std::s
     return false;
   }
   return WriteAll(file.Get(), bytes);
+}
+
+static_assert(kAccessAllowedAceType == ACCESS_ALLOWED_ACE_TYPE);
+static_assert(kAccessDeniedAceType == ACCESS_DENIED_ACE_TYPE);
+static_assert(kAccessAllowedObjectAceType == ACCESS_ALLOWED_OBJECT_ACE_TYPE);
+static_assert(kAccessDeniedObjectAceType == ACCESS_DENIED_OBJECT_ACE_TYPE);
+static_assert(kAccessDeniedCallbackAceType == ACCESS_DENIED_CALLBACK_ACE_TYPE);
+static_assert(kAccessDeniedCallbackObjectAceType == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE);
+static_assert(kObjectInheritAce == OBJECT_INHERIT_ACE &&
+              kContainerInheritAce == CONTAINER_INHERIT_ACE && kInheritOnlyAce == INHERIT_ONLY_ACE);
+static_assert(kFileWriteData == FILE_WRITE_DATA && kFileAppendData == FILE_APPEND_DATA &&
+              kFileWriteEa == FILE_WRITE_EA && kFileDeleteChild == FILE_DELETE_CHILD &&
+              kFileWriteAttributes == FILE_WRITE_ATTRIBUTES);
+static_assert(kDelete == DELETE && kWriteDac == WRITE_DAC && kWriteOwner == WRITE_OWNER &&
+              kMaximumAllowed == MAXIMUM_ALLOWED && kGenericAll == GENERIC_ALL &&
+              kGenericWrite == GENERIC_WRITE && kFileAllAccess == FILE_ALL_ACCESS &&
+              kFileGenericReadExecute == (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE));
+
+// The string form of a SID ("S-1-5-32-544").
+bool SidText(PSID sid, std::string* text) {
+  char* converted = nullptr;
+  if (!::ConvertSidToStringSidA(sid, &converted)) return false;
+  *text = converted;
+  ::LocalFree(converted);
+  return true;
 }
 
 class Win32Files : public IFileSystem {
@@ -172,6 +202,44 @@ class Win32Files : public IFileSystem {
                                  const std::string& value, const std::string& file) override {
     return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
                                         file.c_str()) != FALSE;
+  }
+  std::uint32_t GetFileSecurity(const std::string& path, FileSecurity* security) override {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD result = ::GetNamedSecurityInfoA(
+        path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+        &owner, nullptr, &dacl, nullptr, &descriptor);
+    if (result != ERROR_SUCCESS) return result;
+    struct Free {
+      PSECURITY_DESCRIPTOR descriptor;
+      ~Free() { ::LocalFree(descriptor); }
+    } freeDescriptor{descriptor};
+    FileSecurity read;
+    if (owner != nullptr && !SidText(owner, &read.ownerSid)) return ::GetLastError();
+    read.hasDacl = dacl != nullptr;
+    for (DWORD index = 0; dacl != nullptr && index < dacl->AceCount; ++index) {
+      void* ace = nullptr;
+      if (!::GetAce(dacl, index, &ace)) return ::GetLastError();
+      const auto* header = static_cast<const ACE_HEADER*>(ace);
+      AccessEntry entry;
+      entry.type = header->AceType;
+      entry.flags = header->AceFlags;
+      // Every allowed and denied ACE of the plain kinds starts with the header, the mask and
+      // the SID; the object kinds carry their GUIDs before the SID.
+      if (header->AceType == ACCESS_ALLOWED_ACE_TYPE || header->AceType == ACCESS_DENIED_ACE_TYPE) {
+        const auto* plain = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+        entry.mask = plain->Mask;
+        if (!SidText(const_cast<DWORD*>(&plain->SidStart), &entry.sid)) return ::GetLastError();
+      } else {
+        // Another kind (object, callback): its mask is there, its trustee is not read; the
+        // empty SID stands for a trustee nobody can vouch for.
+        entry.mask = static_cast<const ACCESS_ALLOWED_ACE*>(ace)->Mask;
+      }
+      read.dacl.push_back(entry);
+    }
+    *security = std::move(read);
+    return ERROR_SUCCESS;
   }
 };
 

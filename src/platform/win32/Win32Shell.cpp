@@ -5,6 +5,7 @@
 #include "platform/win32/Win32Api.h"
 
 #include "platform/win32/Win32Com.h"
+#include "platform/win32/Win32DesktopStart.h"
 #include "platform/win32/Win32Handle.h"
 #include "platform/win32/Win32Text.h"
 
@@ -147,6 +148,12 @@ class Win32Shell : public IShell {
     }
     ::SetLastError(error);
     return started != FALSE;
+  }
+
+  long ShellExecuteThroughDesktop(const std::string& verb, const std::string& file,
+                                  const std::string& parameters, const std::string& directory,
+                                  int showCommand) override {
+    return lw::ShellExecuteThroughDesktop(verb, file, parameters, directory, showCommand);
   }
 
  private:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32SystemLibrary.h"
 #include "platform/win32/Win32Text.h"
 
 namespace lw {
@@ -65,10 +66,14 @@ class Win32System : public ISystem {
   }
 
   std::uint32_t WNetGetUser(std::string* user) override {
+    // mpr.dll is no known DLL: it is loaded from the system folder by its full path.
+    static const auto getUser =
+        SystemFunction<decltype(&::WNetGetUserA)>("mpr.dll", "WNetGetUserA");
+    if (getUser == nullptr) return ::GetLastError();
     std::vector<char> buffer(UNLEN + 1);
     for (;;) {
       DWORD size = static_cast<DWORD>(buffer.size());
-      DWORD status = ::WNetGetUserA(nullptr, buffer.data(), &size);
+      DWORD status = getUser(nullptr, buffer.data(), &size);
       if (status == NO_ERROR) {
         *user = buffer.data();
         return status;
@@ -157,14 +162,22 @@ class Win32System : public ISystem {
   }
 
   bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override {
+    // version.dll is no known DLL: it is loaded from the system folder by its full path.
+    static const auto infoSize = SystemFunction<decltype(&::GetFileVersionInfoSizeA)>(
+        "version.dll", "GetFileVersionInfoSizeA");
+    static const auto info =
+        SystemFunction<decltype(&::GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
+    static const auto query =
+        SystemFunction<decltype(&::VerQueryValueA)>("version.dll", "VerQueryValueA");
+    if (infoSize == nullptr || info == nullptr || query == nullptr) return false;
     DWORD ignored = 0;
-    DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    DWORD size = infoSize(path.c_str(), &ignored);
     if (size == 0) return false;
     std::vector<BYTE> block(size);
-    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+    if (!info(path.c_str(), 0, size, block.data())) return false;
     void* fixed = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(block.data(), "\\", &fixed, &length)) return false;
+    if (!query(block.data(), "\\", &fixed, &length)) return false;
     VS_FIXEDFILEINFO info{};
     if (fixed == nullptr || length < sizeof(info)) {
       ::SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);

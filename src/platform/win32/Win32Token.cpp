@@ -9,10 +9,32 @@
 #include <vector>
 
 #include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32SystemLibrary.h"
 
 namespace lw {
 
 namespace {
+
+// The account name of a string SID and its domain; userOnly: only a user's account counts.
+bool AccountOfSid(const std::string& sidText, std::wstring* account, std::wstring* accountDomain,
+                  bool userOnly) {
+  PSID sid = nullptr;
+  if (!::ConvertStringSidToSidA(sidText.c_str(), &sid)) return false;
+  struct Free {
+    PSID sid;
+    ~Free() { ::LocalFree(sid); }
+  } freeSid{sid};
+  wchar_t name[256] = {};
+  wchar_t domain[256] = {};
+  DWORD nameSize = 256;
+  DWORD domainSize = 256;
+  SID_NAME_USE use{};
+  if (!::LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) return false;
+  if (userOnly && use != SidTypeUser) return false;
+  *account = name;
+  if (accountDomain != nullptr) *accountDomain = domain;
+  return true;
+}
 
 class Win32Token : public IToken {
  public:
@@ -61,6 +83,44 @@ class Win32Token : public IToken {
     *sid = text;
     ::LocalFree(text);
     return true;
+  }
+
+  bool IsAdministratorAccount(const std::string& sid) override {
+    // netapi32.dll is no known DLL: it is loaded from the system folder by its full path.
+    using GetLocalGroups =
+        DWORD(WINAPI*)(LPCWSTR, LPCWSTR, DWORD, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD);
+    using FreeBuffer = DWORD(WINAPI*)(LPVOID);
+    static const auto getLocalGroups =
+        SystemFunction<GetLocalGroups>("netapi32.dll", "NetUserGetLocalGroups");
+    static const auto freeBuffer = SystemFunction<FreeBuffer>("netapi32.dll", "NetApiBufferFree");
+    if (getLocalGroups == nullptr || freeBuffer == nullptr) return false;
+    std::wstring user;
+    std::wstring domain;
+    if (!AccountOfSid(sid, &user, &domain, true)) return false;
+    std::wstring administrators;
+    if (!AccountOfSid(kSidAdministrators, &administrators, nullptr, false)) return false;
+    // LOCALGROUP_USERS_INFO_0: one name per group, directly or through a group
+    // (LG_INCLUDE_INDIRECT).
+    LPWSTR* groups = nullptr;
+    DWORD read = 0;
+    DWORD total = 0;
+    constexpr DWORD kIncludeIndirect = 1;
+    constexpr DWORD kPreferredLength = 0xFFFFFFFF;
+    // A domain account is named with its domain; a local one is found by its name alone too.
+    DWORD status = 1;
+    for (const std::wstring& name : {domain + L"\\" + user, user}) {
+      status = getLocalGroups(nullptr, name.c_str(), 0, kIncludeIndirect,
+                              reinterpret_cast<LPBYTE*>(&groups), kPreferredLength, &read, &total);
+      if (status == 0) break;
+    }
+    if (status != 0 || groups == nullptr) return false;
+    bool member = false;
+    for (DWORD i = 0; i < read && !member; ++i) {
+      member = ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, groups[i], -1,
+                                administrators.c_str(), -1) == CSTR_EQUAL;
+    }
+    freeBuffer(groups);
+    return member;
   }
 
   bool CloseHandle(Handle handle) override { return ::CloseHandle(ToHandle(handle)) != FALSE; }

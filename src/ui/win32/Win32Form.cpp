@@ -111,15 +111,27 @@ Win32Form::Win32Form(const FormSpec& form, const std::vector<ControlSpec>& contr
                             rect.top, rect.right - rect.left, rect.bottom - rect.top,
                             ApplicationWindow(), nullptr, ::GetModuleHandleA(nullptr), this);
   if (hwnd_ == nullptr) throw Error("Unable to create the window " + form.className);
-  for (const ControlSpec& control : controls) CreateControl(control);
+  // A constructor that throws runs no destructor: the half-built window goes here, or it would
+  // live on with its user data pointing at an object that never was.
+  try {
+    for (const ControlSpec& control : controls) CreateControl(control);
+  } catch (...) {
+    DestroyOwnWindow();
+    throw;
+  }
 }
 
-Win32Form::~Win32Form() {
-  if (hwnd_ == nullptr) return;
-  // Nothing reaches this object once it is being destroyed.
-  ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-  ::DestroyWindow(hwnd_);
+Win32Form::~Win32Form() { DestroyOwnWindow(); }
+
+void Win32Form::DestroyOwnWindow() {
+  if (hwnd_ != nullptr) {
+    // Nothing reaches this object once it is being destroyed.
+    ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+  }
   for (const OwnedFont& font : fonts_) ::DeleteObject(font.handle);
+  fonts_.clear();
 }
 
 void Win32Form::CreateControl(const ControlSpec& control) {

@@ -71,7 +71,7 @@ struct ControlFont {
 class Win32Form {
  public:
   // Creates the window and its controls, hidden and centred on the screen. Raises lw::Error
-  // when Windows refuses the window.
+  // when Windows refuses the window or one of its controls; then no window remains.
   Win32Form(const FormSpec& form, const std::vector<ControlSpec>& controls);
   virtual ~Win32Form();
   Win32Form(const Win32Form&) = delete;
@@ -123,6 +123,9 @@ class Win32Form {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControl(const ControlSpec& control);
+  // The window and what the form owns for it go (for the destructor, and for a constructor
+  // that fails half-way).
+  void DestroyOwnWindow();
   void KeepAnchors();
 
   // The label colour of a control, when it has one (WM_CTLCOLORSTATIC).
