@@ -157,6 +157,8 @@ bool SimToken::LookupSidUserName(const std::string& sid, std::string* user) {
     return true;
   }
   return Fail(kErrorNoneMapped);
+}
+
 bool SimToken::IsAdministratorAccount(const std::string& sid) {
   return state_.administratorAccounts.count(sid) != 0;
 }
