@@ -365,8 +365,10 @@ TEST_F(UacLogonSimTest, InstallFromAFolderOthersCanChangeRegistersOnlyACopyUnder
     Sim().SetStandardRights(c.uac);
     std::vector<std::string> copies;
     Sim().AnswerElevation(true, [&copies](const std::string& parameters) {
-      copies.push_back(parameters);
-      return static_cast<std::uint32_t>(InstallFromElevatedCopy(parameters == kInstallCopySwitch));
+      // The window names its account after the switch; the switch is what this test follows.
+      const std::string switchText = parameters.substr(0, parameters.find(' '));
+      copies.push_back(switchText);
+      return static_cast<std::uint32_t>(InstallFromElevatedCopy(switchText == kInstallCopySwitch));
     });
     dialogs.Answer(c.accept);
     StartupMover mover;
