@@ -165,16 +165,16 @@ class Win32System : public ISystem {
     // version.dll is no known DLL: it is loaded from the system folder by its full path.
     static const auto infoSize = SystemFunction<decltype(&::GetFileVersionInfoSizeA)>(
         "version.dll", "GetFileVersionInfoSizeA");
-    static const auto info =
+    static const auto versionInfo =
         SystemFunction<decltype(&::GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
     static const auto query =
         SystemFunction<decltype(&::VerQueryValueA)>("version.dll", "VerQueryValueA");
-    if (infoSize == nullptr || info == nullptr || query == nullptr) return false;
+    if (infoSize == nullptr || versionInfo == nullptr || query == nullptr) return false;
     DWORD ignored = 0;
     DWORD size = infoSize(path.c_str(), &ignored);
     if (size == 0) return false;
     std::vector<BYTE> block(size);
-    if (!info(path.c_str(), 0, size, block.data())) return false;
+    if (!versionInfo(path.c_str(), 0, size, block.data())) return false;
     void* fixed = nullptr;
     UINT length = 0;
     if (!query(block.data(), "\\", &fixed, &length)) return false;
