@@ -50,7 +50,9 @@ TEST(UserProfilesWin32Test, TheProcessItsParentAndTheirAccountsAreKnownBySid) {
   EXPECT_NE(parent, 0u);
   std::string parentSid;
   // The parent may already have ended (a shell that exec'd the runner): then nothing is known.
-  if (Token().GetOtherProcessUserSid(parent, &parentSid)) EXPECT_EQ(parentSid, own);
+  if (Token().GetOtherProcessUserSid(parent, &parentSid)) {
+    EXPECT_EQ(parentSid, own);
+  }
 
   // Failures leave the out values alone.
   std::string untouched = "kept";
