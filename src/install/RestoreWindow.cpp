@@ -7,6 +7,7 @@
 #include "items/ItemManager.h"
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/Dialogs.h"
 #include "util/CurrentUser.h"
 #include "util/Error.h"
@@ -114,6 +115,9 @@ void RestoreWindow::OnUserChangedChecks() {
 }
 
 std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
+  // The whole restore is one change of the store: no logon of another session takes items
+  // over half-way through it.
+  StoreLock lock;
   if (view != nullptr) view->Repaint();
   bool anyFailure = false;
   std::vector<std::string> restoredRunItems;

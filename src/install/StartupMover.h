@@ -136,6 +136,8 @@ class StartupMover {
  private:
   // The values of the root's Run key, in the registry view (0 for the program's own).
   void AppendRunItems(HKey root, std::uint32_t view = 0);
+  // Deletes the values that a rights check or probe cut short left in the Run keys walked.
+  void RemoveProbeLeftovers();
   void AppendStartupItems(const std::string& folder, const std::string& user);
   // The names of the files of the folder that can be start-up items: not folders, not system
   // files; empty when the folder cannot be listed.

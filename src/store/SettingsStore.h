@@ -76,7 +76,14 @@ inline constexpr char kIsInstalledData[] = "Si";
 inline constexpr char kNewRunItemsValue[] = "NewRunItems";
 inline constexpr char kNewStartupItemsValue[] = "NewStartupItems";
 inline constexpr char kRunOnceMarkValue[] = "RUNONCE";
-inline constexpr char kAdminProbeValue[] = "LaunchwardTest";
+// The throw-away value (name and data alike) with which the rights check and the take-over
+// try whether a key takes changes. The take-over never adopts it, nor the older rights check's
+// leftover ("LaunchwardTest" with that data), and removes either from the Run keys it walks:
+// a check cut short between its write and its delete leaves nothing that would start.
+inline constexpr char kProbeValue[] = "LAUNCHWARD.probe";
+inline constexpr char kOldProbeValue[] = "LaunchwardTest";
+// True for a Run value that a rights check or probe of the program left behind.
+bool IsProbeLeftover(const std::string& name, const std::string& data);
 inline constexpr char kFormWidthValue[] = "FORM_WIDTH";
 inline constexpr char kFormHeightValue[] = "FORM_HEIGHT";
 inline constexpr char kFormSplit1Value[] = "FORM_SPLIT1";
