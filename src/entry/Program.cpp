@@ -39,7 +39,9 @@ class ProgramScope {
   }
 
   // A logon phase says that it runs, for as long as it runs.
-  void ClaimPhase(const std::string& pass) { phase_ = Sys().CreateMutex(true, PhaseMutexName(pass)); }
+  void ClaimPhase(const std::string& pass) {
+    phase_ = Sys().CreateMutex(true, PhaseMutexName(pass));
+  }
 
   // Where UAC is on, the Task Scheduler starts the first phase and Explorer the second, each on
   // its own and in either order. Neither refuses the other: that would leave a logon without

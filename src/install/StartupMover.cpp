@@ -87,9 +87,8 @@ void StartupMover::AppendRunItems(HKey root, std::uint32_t view) {
 }
 
 void StartupMover::RemoveProbeLeftovers() {
-  const std::pair<HKey, std::uint32_t> keys[] = {{kHKeyCurrentUser, 0},
-                                                 {kHKeyLocalMachine, 0},
-                                                 {kHKeyLocalMachine, kKeyWow64_64Key}};
+  const std::pair<HKey, std::uint32_t> keys[] = {
+      {kHKeyCurrentUser, 0}, {kHKeyLocalMachine, 0}, {kHKeyLocalMachine, kKeyWow64_64Key}};
   for (const auto& [root, view] : keys) {
     if (view == kKeyWow64_64Key && !IsWindows64()) continue;
     ScopedRegistryView inView(registry_, view);
@@ -100,7 +99,8 @@ void StartupMover::RemoveProbeLeftovers() {
       } catch (const Error&) {
         continue;  // not text: not ours
       }
-      if (!data.empty() && IsProbeLeftover(name, data)) registry_.RemoveValueAt(root, kRunKey, name);
+      if (!data.empty() && IsProbeLeftover(name, data))
+        registry_.RemoveValueAt(root, kRunKey, name);
     }
   }
 }
