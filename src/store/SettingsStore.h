@@ -110,6 +110,9 @@ inline constexpr char kExecCmdOriginal[] = "CMDORIGNAL";
 inline constexpr char kExecCmdAltered[] = "CMDALTERED";
 inline constexpr char kExecAppPath[] = "APPPATH";
 inline constexpr char kExecSystemRoot[] = "SYSTEMROOT";
+// On 64-bit Windows, an item of the machine's 32-bit view (or a user's) whose bare program name
+// only the 32-bit system folder (SysWOW64) holds: tried after every other method.
+inline constexpr char kExecSysWow64[] = "SYSWOW64";
 inline constexpr std::int32_t kDefaultPriority = 32;
 
 // Suffixes appended directly to a name; they combine (k + "_POST" + "_PREVIOUS").
