@@ -7,6 +7,7 @@
 #include "edit/ListMover.h"
 #include "items/ItemManager.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/Dialogs.h"
 #include "ui/NewItemDialog.h"
 #include "util/CurrentUser.h"
@@ -263,6 +264,7 @@ void EditWindow::OnPriorityChosen(std::int32_t priorityClass) {
   const std::vector<EditRow> rows = SelectedRows(EditListId::kRunSort);
   if (rows.empty()) return;
   try {
+    StoreLock lock;
     SetPriority(rows.front().caption, priorityClass);
   } catch (const Error& error) {
     ShowMessage(error.what());

@@ -15,6 +15,7 @@
 #include "runner/LastLogonRecord.h"
 #include "runner/ProcessorLoad.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/Dialogs.h"
 #include "util/CurrentUser.h"
 #include "util/Error.h"
@@ -338,6 +339,9 @@ void EditWindow::FillRunDisabled(EditList& rows) {
 
 void EditWindow::SaveOrder() {
   try {
+    // The stored order is read and rewritten in one go, so that an entry another session
+    // appends meanwhile is kept.
+    StoreLock lock;
     WriteOrder();
   } catch (const Error& error) {
     ShowMessage(error.what());
@@ -355,6 +359,7 @@ void EditWindow::WriteOrder() {
 
 void EditWindow::ChangeStore(const std::function<void()>& command) {
   try {
+    StoreLock lock;
     command();
   } catch (const Error& error) {
     // An entry whose item left the store before the order was rewritten would come back to

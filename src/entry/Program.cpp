@@ -23,7 +23,7 @@ class ProgramScope {
   ProgramScope() { InitializeProcessUnits(); }
   ~ProgramScope() {
     if (mutex_ != 0) Sys().CloseHandle(mutex_);
-    if (firstPhase_ != 0) Sys().CloseHandle(firstPhase_);
+    if (phase_ != 0) Sys().CloseHandle(phase_);
     FinalizeProcessUnits();
   }
   ProgramScope(const ProgramScope&) = delete;
@@ -40,34 +40,43 @@ class ProgramScope {
     return false;
   }
 
-  // The first phase says that it runs, for as long as it runs.
-  void ClaimFirstPhase() { firstPhase_ = Sys().CreateMutex(true, FirstPhaseMutexName()); }
+  // A logon phase says that it runs, for as long as it runs.
+  void ClaimPhase(const std::string& pass) {
+    phase_ = Sys().CreateMutex(true, PhaseMutexName(pass));
+  }
 
   // Where UAC is on, the Task Scheduler starts the first phase and Explorer the second, each on
-  // its own: the second finds the first one running and waits for it to end (a bounded time),
-  // so that it starts nothing before the new items are taken over. True once this copy is the
-  // only one; false when the copy that runs is not a first phase, or still runs at the end.
-  bool WaitForFirstPhase() {
+  // its own and in either order. Neither refuses the other: that would leave a logon without
+  // its take-over, or without its items. True when this logon phase may run beside the copy
+  // that holds the lock.
+  bool MayRunBesideOtherPhase(const std::string& pass) {
+    if (pass == kPreSwitch) return PhaseRunning(kGoSwitch);
+    if (pass != kGoSwitch || !PhaseRunning(kPreSwitch)) return false;
+    // The second waits for the first to end (a bounded time), so that it starts nothing before
+    // the new items are taken over. A first phase that outlasts the wait (a long take-over, a
+    // pause the user holds) does not cost the logon its items: the second runs beside it, and
+    // the store lock keeps it from reading a take-over half-done.
     for (std::uint32_t waited = 0; waited < kFirstPhaseWaitMs; waited += kFirstPhasePollMs) {
-      if (!FirstPhaseRunning()) return false;
       Sys().Sleep(kFirstPhasePollMs);
       if (ClaimSingleInstance()) return true;
+      // The lock outlived the first phase: another copy holds it.
+      if (!PhaseRunning(kPreSwitch)) return false;
     }
-    return false;
+    return true;
   }
 
  private:
-  // A mutex that cannot be created, or that exists already, is held by a running first phase
-  // (one started with administrator rights refuses a standard-rights copy its handle).
-  static bool FirstPhaseRunning() {
-    const Handle probe = Sys().CreateMutex(false, FirstPhaseMutexName());
+  // A mutex that cannot be created, or that exists already, is held by a running phase (one
+  // started with administrator rights refuses a standard-rights copy its handle).
+  static bool PhaseRunning(const std::string& pass) {
+    const Handle probe = Sys().CreateMutex(false, PhaseMutexName(pass));
     const bool running = Sys().GetLastError() != kErrorSuccess;
     if (probe != 0) Sys().CloseHandle(probe);
     return running;
   }
 
   Handle mutex_ = 0;
-  Handle firstPhase_ = 0;
+  Handle phase_ = 0;
 };
 
 // The copies that run with administrator rights refuse to run from a place that people without
@@ -124,7 +133,9 @@ std::string InstanceMutexName() {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string FirstPhaseMutexName() { return InstanceMutexName() + " " + kPreSwitch; }
+std::string PhaseMutexName(const std::string& pass) { return InstanceMutexName() + " " + pass; }
+
+std::string FirstPhaseMutexName() { return PhaseMutexName(kPreSwitch); }
 
 int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
   // The copy with administrator rights that the main window starts to install: the main window
@@ -155,8 +166,8 @@ int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
     RunWindows({}, windows, [&windows, &args] { windows.StartAlone(args.front()); });
     return kExitActionDone;
   }
-  if (pass == kPreSwitch) program.ClaimFirstPhase();
-  if (!program.ClaimSingleInstance() && !(pass == kGoSwitch && program.WaitForFirstPhase())) {
+  if (pass == kPreSwitch || pass == kGoSwitch) program.ClaimPhase(pass);
+  if (!program.ClaimSingleInstance() && !program.MayRunBesideOtherPhase(pass)) {
     ShowMessage(kMsgOnlyOneInstance);
     ApplicationTerminate();
     return 0;

@@ -48,8 +48,9 @@ class IProgramWindows {
 // reports it ("launchward.exe"), so a copy under another name may run beside it.
 std::string InstanceMutexName();
 
-// The mutex a first phase ("-pre") holds while it runs: the instance mutex's name, a blank and
-// the switch.
+// The mutex a logon phase ("-pre", "-go") holds while it runs: the instance mutex's name, a
+// blank and the switch.
+std::string PhaseMutexName(const std::string& pass);
 std::string FirstPhaseMutexName();
 // How long a second phase waits for a running first phase, and how often it looks.
 inline constexpr std::uint32_t kFirstPhaseWaitMs = 60000;

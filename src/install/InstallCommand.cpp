@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/WinConst.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/Dialogs.h"
 #include "ui/EventDispatch.h"
 #include "util/UserAccountControl.h"
@@ -19,6 +20,7 @@ namespace {
 // taken back whole: a Run value without its first-phase start would look installed yet never
 // take anything over.
 void RegisterInstall(StartupMover& mover) {
+  StoreLock lock;
   try {
     mover.RegisterSelf(true, kHKeyLocalMachine);
   } catch (...) {

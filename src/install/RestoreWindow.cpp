@@ -7,6 +7,7 @@
 #include "items/ItemManager.h"
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/Dialogs.h"
 #include "util/CurrentUser.h"
 #include "util/Error.h"
@@ -117,9 +118,13 @@ std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
   // The current user's items and shortcuts go back to that user: a copy with administrator
   // rights that cannot tell who that is restores nothing.
   RequireKnownAccount();
+  // The whole restore is one change of the store: no logon of another session takes items
+  // over half-way through it.
+  StoreLock lock;
   if (view != nullptr) view->Repaint();
   bool anyFailure = false;
   std::vector<std::string> restoredRunItems;
+  std::vector<std::string> restoredShortcuts;
   for (std::size_t index = 0; index < rows_.size(); ++index) {
     RestoreRow& row = rows_[index];
     if (!row.checked) continue;
@@ -128,7 +133,7 @@ std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
     if (restored) {
       row.mark = RestoreMark::kRestored;
       row.restoreStatus = kRestoredStatus;
-      if (row.runKey) restoredRunItems.push_back(row.caption);
+      (row.runKey ? restoredRunItems : restoredShortcuts).push_back(row.caption);
     } else {
       row.error = mover_.LastError();
       row.mark = RestoreMark::kNotRestored;
@@ -144,18 +149,12 @@ std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
   for (const std::string& path : SaveBatchFile(problems)) saved.push_back(path);
 
   // Only what went back leaves the store.
-  mover_.ForgetRestoredItems(restoredRunItems);
+  mover_.ForgetRestoredItems(restoredRunItems, restoredShortcuts);
   if (fullUninstall) mover_.DeleteProgramKey();
-  try {
-    mover_.UnregisterSelf(true);
-    std::vector<std::string> users;
-    for (const std::string& user : usersToClean_) {
-      if (std::find(users.begin(), users.end(), user) == users.end()) users.push_back(user);
-    }
-    for (const std::string& user : users) mover_.UnregisterUser(user);
-  } catch (const Error& error) {
-    problems += std::string("\r\nLaunchward could not remove its own start at logon: ") +
-                error.what() + "\r\n";
+  const std::vector<std::string> stays = mover_.UnregisterEverywhere(usersToClean_);
+  if (!stays.empty()) {
+    problems += kMsgStillRegistered;
+    for (const std::string& place : stays) problems += place + "\r\n";
   }
   if (reloadRunnerItems_) reloadRunnerItems_();
 
@@ -163,6 +162,9 @@ std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
   if (anyFailure) {
     message = kMsgSomeNotRestored;
     for (const std::string& path : saved) message += path + "\r\n";
+  } else if (!stays.empty()) {
+    // Not complete while Launchward would still start at somebody's logon.
+    message = kMsgRestoredButRegistered;
   } else {
     message = kMsgRestoreComplete;
   }
@@ -178,7 +180,7 @@ std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
     if (shortcutsStored > 0) {
       message += "\r\n" + std::to_string(shortcutsStored) + " in " + GetShortcutStoreFolder();
     }
-    message += "\r\nRestore again to give them back.";
+    message += kMsgKeptItemsDoNotStart;
   }
   message += problems;
   ShowMessage(message);

@@ -28,10 +28,22 @@ inline constexpr char kMsgRestoreComplete[] =
     "Restore Complete. Launchward will not run next reboot.";
 inline constexpr char kMsgSomeNotRestored[] =
     "Some items were not restored. Items saved to file(s): \r\n\r\n";
-// Unchecked items are not deleted (they stay stored), so the warning says what happens to them.
+inline constexpr char kMsgRestoredButRegistered[] =
+    "Every checked item was restored, but Launchward could not remove its own start at logon "
+    "everywhere (see below).";
+inline constexpr char kMsgStillRegistered[] =
+    "\r\n\r\nLaunchward could not remove its own start at logon from these places; it will "
+    "still run there at logon until the value \"LAUNCHWARD\" (or the logon task) is removed:"
+    "\r\n";
+// Unchecked items are not deleted (they stay stored), but the restore unregisters Launchward, so
+// the warning and the closing message say that nobody starts them any more.
 inline constexpr char kMsgUncheckedWarning[] =
-    "Warning: Unchecked items will not be restored. Launchward keeps them stored until a later "
-    "Restore.";
+    "Warning: Unchecked items will not be restored. Launchward keeps them stored, but after the "
+    "Restore nothing starts them at logon: they will not start until Launchward is installed "
+    "again or they are restored by a later Restore.";
+inline constexpr char kMsgKeptItemsDoNotStart[] =
+    "\r\nThey will not start at logon until Launchward is installed again or they are "
+    "restored (start Launchward and Restore again).";
 
 enum class RestoreMark { kNone, kRestored, kNotRestored };
 

@@ -83,8 +83,27 @@ void StartupMover::AppendRunItems(HKey root, std::uint32_t view) {
     } catch (const Error&) {
       continue;
     }
-    if (command.text.empty()) continue;
+    if (command.text.empty() || IsProbeLeftover(name, command.text)) continue;
     runItems_.push_back(RunKeyItem{name + mark, command.text, user, root, command.type, view, sid});
+  }
+}
+
+void StartupMover::RemoveProbeLeftovers() {
+  const std::pair<HKey, std::uint32_t> keys[] = {
+      {kHKeyCurrentUser, 0}, {kHKeyLocalMachine, 0}, {kHKeyLocalMachine, kKeyWow64_64Key}};
+  for (const auto& [root, view] : keys) {
+    if (view == kKeyWow64_64Key && !IsWindows64()) continue;
+    ScopedRegistryView inView(registry_, view);
+    for (const char* name : {kProbeValue, kOldProbeValue}) {
+      std::string data;
+      try {
+        data = registry_.GetStringAt(root, kRunKey, name);
+      } catch (const Error&) {
+        continue;  // not text: not ours
+      }
+      if (!data.empty() && IsProbeLeftover(name, data))
+        registry_.RemoveValueAt(root, kRunKey, name);
+    }
   }
 }
 
@@ -142,11 +161,11 @@ bool StartupMover::CheckPermissions(std::string& failedLocation) {
     bool writable = false;
     bool written = false;
     try {
-      registry_.PutStringAt(kHKeyLocalMachine, key, true, kAdminProbeValue, kAdminProbeValue);
+      registry_.PutStringAt(kHKeyLocalMachine, key, true, kProbeValue, kProbeValue);
       written = true;
-      if (registry_.GetStringAt(kHKeyLocalMachine, key, kAdminProbeValue) == kAdminProbeValue) {
-        registry_.RemoveValueAt(kHKeyLocalMachine, key, kAdminProbeValue);
-        writable = !registry_.ValueExistsAt(kHKeyLocalMachine, key, kAdminProbeValue);
+      if (registry_.GetStringAt(kHKeyLocalMachine, key, kProbeValue) == kProbeValue) {
+        registry_.RemoveValueAt(kHKeyLocalMachine, key, kProbeValue);
+        writable = !registry_.ValueExistsAt(kHKeyLocalMachine, key, kProbeValue);
       }
     } catch (const Error&) {
       // "Unable to open : " + key, or a probe that would not read: not writable.
@@ -154,7 +173,7 @@ bool StartupMover::CheckPermissions(std::string& failedLocation) {
     if (writable) continue;
     // A probe that went in but would not read back or go away is deleted once more, so the
     // check leaves nothing of its own behind when it can help it.
-    if (written) registry_.RemoveValueAt(kHKeyLocalMachine, key, kAdminProbeValue);
+    if (written) registry_.RemoveValueAt(kHKeyLocalMachine, key, kProbeValue);
     return false;
   }
   return true;

@@ -88,6 +88,13 @@ class StartupMover {
   // Mounts the user's hive and removes "LAUNCHWARD" from its Run and RunOnce keys; nothing
   // happens when the hive cannot be mounted (the current user's own, which is in use).
   void UnregisterUser(const std::string& user);
+  // Restore's end: removes every registration of the program's start at logon that it can
+  // reach: "LAUNCHWARD" in the Run and RunOnce keys of the machine (both views on 64-bit
+  // Windows), of the current user, of every hive Windows has loaded, of every profile in the
+  // system's profile list (its hive mounted for the while) and of the named users' hives, and
+  // the logon task. Returns the places where a registration stays (a value that would not go,
+  // a task the Task Scheduler kept), each in words the user can look up.
+  std::vector<std::string> UnregisterEverywhere(const std::vector<std::string>& users);
   bool IsSelfRegistered();
   // True when the shortcut store does not exist yet.
   bool IsFirstInstall();
@@ -125,10 +132,13 @@ class StartupMover {
   bool RestoreStartupItem(const std::string& fileName);
   const std::string& LastError() const { return lastError_; }
   // Forgets the restored items: their commands leave the store's "Run" key, their entries the
-  // run order; the start order loses the shortcuts that are no longer in the store. What was
-  // not restored stays where it was, and every other record (disabled, excluded, locations,
-  // pauses, priorities) stays too. The snapshots are taken again.
-  void ForgetRestoredItems(const std::vector<std::string>& restoredRunItems);
+  // run order; the start order loses the shortcuts that are no longer in the store. A restored
+  // item also loses its disabled mark: it is Windows' again, and a later Install must not take
+  // it over as disabled and remove it from its Run key or Startup folder once more. What was not
+  // restored stays where it was, and every other record (excluded, locations, pauses,
+  // priorities) stays too. The snapshots are taken again.
+  void ForgetRestoredItems(const std::vector<std::string>& restoredRunItems,
+                           const std::vector<std::string>& restoredShortcuts = {});
   // The full uninstall: deletes the program key with everything below it and creates it again
   // empty, except the records of the items that stay stored (the store's "Run" values, their
   // order, disabled marks and origins, and the start order and origins of the shortcuts still
@@ -139,6 +149,8 @@ class StartupMover {
  private:
   // The values of the root's Run key, in the registry view (0 for the program's own).
   void AppendRunItems(HKey root, std::uint32_t view = 0);
+  // Deletes the values that a rights check or probe cut short left in the Run keys walked.
+  void RemoveProbeLeftovers();
   void AppendStartupItems(const std::string& folder, const std::string& user);
   // The names of the files of the folder that can be start-up items: not folders, not system
   // files; empty when the folder cannot be listed.

@@ -115,8 +115,15 @@ bool StartupMover::RestoreStartupItem(const std::string& fileName) {
   return false;
 }
 
-void StartupMover::ForgetRestoredItems(const std::vector<std::string>& restoredRunItems) {
-  for (const std::string& name : restoredRunItems) registry_.RemoveValue(kRunItemsKey, name);
+void StartupMover::ForgetRestoredItems(const std::vector<std::string>& restoredRunItems,
+                                       const std::vector<std::string>& restoredShortcuts) {
+  for (const std::string& name : restoredRunItems) {
+    registry_.RemoveValue(kRunItemsKey, name);
+    registry_.RemoveValue(kRunDisabledKey, name);
+  }
+  for (const std::string& fileName : restoredShortcuts) {
+    registry_.RemoveValue(kStartupDisableKey, fileName);
+  }
   SharedItemManager().RebuildRunSort();
   // A start-order entry whose shortcut left the store went back with it.
   std::vector<std::string> kept;

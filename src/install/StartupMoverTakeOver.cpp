@@ -19,6 +19,7 @@
 #include "items/StartupApproval.h"
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/Options.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
@@ -152,6 +153,10 @@ void ReplaceStoredShortcut(const std::string& newPath, const std::string& storeP
 }  // namespace
 
 void StartupMover::DetectNewRunItems() {
+  // Another session's pass or edit window changes the same store: one at a time, and each
+  // pass reads the store afresh for every item once it has the lock.
+  StoreLock lock;
+  RemoveProbeLeftovers();
   if (registry_.GetStringAt(kProgramRoot, kProgramKey, kNewRunItemsValue).empty()) {
     registry_.RecreateSubKeyAt(kProgramRoot, kProgramKey, kRunNewItemsName);
   }
@@ -192,6 +197,7 @@ void StartupMover::DetectNewRunItems() {
 }
 
 void StartupMover::DetectNewStartupItems() {
+  StoreLock lock;
   const std::string store = EnsureShortcutStore();
   if (registry_.GetStringAt(kProgramRoot, kProgramKey, kNewStartupItemsValue).empty()) {
     registry_.RecreateSubKeyAt(kProgramRoot, kProgramKey, kStartupNewName);
@@ -269,6 +275,8 @@ void StartupMover::DetectNewStartupItems() {
 }
 
 bool StartupMover::HasNewItems() {
+  // The flags are the program key's; with standard rights they cannot be consumed, only read.
+  StoreLock lock(StoreLock::Need::kIfAvailable);
   bool found = registry_.ValueExistsAt(kProgramRoot, kProgramKey, kNewRunItemsValue) ||
                registry_.ValueExistsAt(kProgramRoot, kProgramKey, kNewStartupItemsValue);
   registry_.RemoveValueAt(kProgramRoot, kProgramKey, kNewRunItemsValue);

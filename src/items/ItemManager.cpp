@@ -32,8 +32,6 @@ std::unique_ptr<ItemManager>& Instance() {
   return instance;
 }
 
-constexpr char kProbeData[] = "test value";
-
 void RequireInRunOrder(const std::string& storedName) {
   if (!RunOrderHolds(storedName)) throw Error("Unable to add " + storedName + " to the run order");
 }
@@ -205,8 +203,7 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
       const bool autoDisable = SharedOptions().AutoDisable() || SwitchedOffInTaskManager(item);
       // The user prefix can make the stored name longer than the registry takes a value name:
       // such an item stays with Windows, excluded, instead of stopping every take-over.
-      if (storedName.size() > kMaxValueNameLength ||
-          TestRunValue(item.root, RunValueName(item), item.view)) {
+      if (storedName.size() > kMaxValueNameLength || TestRunValue(item.root, item.view)) {
         ExcludeStoredRunItem(storedName, origin);
         return;
       }
@@ -225,7 +222,11 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
         throw Error("Unable to add " + storedName + " to the run order");
       }
       RecordRunLocation(storedName, item.root, item.user, item.sid, item.view == kKeyWow64_64Key);
+      // Stored first, then taken: another program that guards the value keeps it in place (its
+      // deletion is refused, or the value comes back at once). Windows goes on starting it, so
+      // the store lets go of it again.
       TakeRunValue(item);
+      if (RunValueStays(item)) ExcludeStoredRunItem(storedName, origin);
       return;
     }
     case ItemState::kExcluded:
@@ -263,30 +264,32 @@ void ItemManager::TakeRunValue(const RunKeyItem& item) {
   registry_.TakeStringAt(item.root, kRunKey, RunValueName(item));
 }
 
-bool ItemManager::TestRunValue(HKey root, const std::string& name, std::uint32_t view) {
+bool ItemManager::TestRunValue(HKey root, std::uint32_t view) {
   ScopedRegistryView inView(registry_, view);
-  StringValue original;
-  bool touched = false;
+  bool written = false;
+  bool refused = true;
   try {
-    original = registry_.GetStringValueAt(root, kRunKey, name);
-    registry_.PutStringAt(root, kRunKey, true, name, kProbeData);
-    touched = true;  // from here on the value holds the probe or is gone
-    // Another program rewrote it at once: it guards the value; leave the value as it stands.
-    if (registry_.GetStringAt(root, kRunKey, name) != kProbeData) return true;
-    registry_.TakeStringAt(root, kRunKey, name);
-    std::string afterDelete = registry_.GetStringAt(root, kRunKey, name);
-    registry_.PutStringAt(root, kRunKey, true, name, original);
-    return !afterDelete.empty();
-  } catch (const Error&) {
-    // A probe cut short must not leave the value holding the probe, or gone.
-    if (touched && !original.text.empty()) {
-      try {
-        registry_.PutStringAt(root, kRunKey, true, name, original);
-      } catch (const Error&) {
-      }
+    registry_.PutStringAt(root, kRunKey, true, kProbeValue, kProbeValue);
+    written = true;
+    if (registry_.GetStringAt(root, kRunKey, kProbeValue) == kProbeValue) {
+      registry_.RemoveValueAt(root, kRunKey, kProbeValue);
+      refused = registry_.ValueExistsAt(root, kRunKey, kProbeValue);
     }
-    return true;
+  } catch (const Error&) {
+    // "Unable to open : " + key, or a probe that would not read: the key takes no changes.
   }
+  if (refused && written) {
+    try {
+      registry_.RemoveValueAt(root, kRunKey, kProbeValue);
+    } catch (const Error&) {
+    }
+  }
+  return refused;
+}
+
+bool ItemManager::RunValueStays(const RunKeyItem& item) {
+  ScopedRegistryView inView(registry_, item.view);
+  return registry_.ValueExistsAt(item.root, kRunKey, RunValueName(item));
 }
 
 void ItemManager::ExcludeRunItem(const std::string& storedName) {

@@ -120,10 +120,14 @@ class ItemManager {
   // The same with the item's state already read (GetRunItemState of its value name and user
   // prefix), so that a pass that looked at it need not scan the run order again.
   void TakeOverRunItem(const RunKeyItem& item, ItemState state);
-  // Whether the value of the Run key under root is guarded: writing a probe into it does not
-  // stick, or deleting it does not stick, or the probe fails. The value keeps (or gets back)
-  // its data.
-  bool TestRunValue(HKey root, const std::string& name, std::uint32_t view = 0);
+  // Whether the Run key under root refuses the program's changes: a throw-away value
+  // (kProbeValue) cannot be written, read back and deleted there. The key's own values are
+  // never touched, so a probe cut short loses nothing; a probe value left behind is never
+  // taken over (the take-over pass removes it). A value that another program guards shows
+  // when the take-over deletes it: it stays, or comes back, and the item is excluded.
+  bool TestRunValue(HKey root, std::uint32_t view = 0);
+  // Whether the item's value is (still, or again) in its Run key.
+  bool RunValueStays(const RunKeyItem& item);
   // Whether the take-over leaves a value of the user's Run key with Windows, untouched: its
   // account is unknown (no SID), or the item stored under its name belongs to another account
   // of the same user name. The error log then says why.

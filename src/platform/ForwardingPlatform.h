@@ -238,6 +238,11 @@ class ForwardingSystem : public ISystem {
     return inner_.Wow64RevertWow64FsRedirection(oldValue);
   }
   void ProcessMessages() override { inner_.ProcessMessages(); }
+  Handle CreateMutexWithSddl(bool initialOwner, const std::string& name,
+                             const std::string& sddl) override {
+    return inner_.CreateMutexWithSddl(initialOwner, name, sddl);
+  }
+  bool ReleaseMutex(Handle mutex) override { return inner_.ReleaseMutex(mutex); }
 
  protected:
   ISystem& inner_;

@@ -291,6 +291,19 @@ class ISystem {
   // Handles the window messages that are waiting, so that a wait made of short sleeps keeps
   // the windows responsive.
   virtual void ProcessMessages() = 0;
+
+  // --- A lock that every session and every account share ---------------------------------
+  // CreateMutex with security attributes whose descriptor is given in SDDL
+  // (ConvertStringSecurityDescriptorToSecurityDescriptor), so that processes of other rights
+  // can open the same mutex; check GetLastError right after it, as for CreateMutex (0 with the
+  // last error when the descriptor is refused or the mutex cannot be opened). A name in
+  // "Global\\" is one for every session of the machine.
+  virtual Handle CreateMutexWithSddl(bool initialOwner, const std::string& name,
+                                     const std::string& sddl) = 0;
+  // WaitForSingleObject on a mutex owns it (kWaitObject0, or kWaitAbandoned when its owner ended
+  // without releasing it); the owner may wait again, and releases it once per wait.
+  // ReleaseMutex: false with kErrorNotOwner when the caller does not own it.
+  virtual bool ReleaseMutex(Handle mutex) = 0;
 };
 
 class IShell {

@@ -124,6 +124,8 @@ inline constexpr std::uint32_t kStartupInfoSize = 68;
 inline constexpr std::uint32_t kWaitObject0 = 0;
 inline constexpr std::uint32_t kWaitTimeout = 258;
 inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kWaitAbandoned = 0x80;
+inline constexpr std::uint32_t kErrorNotOwner = 288;
 inline constexpr std::uint32_t kStillActive = 259;
 
 // ShowWindow commands.

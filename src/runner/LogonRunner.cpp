@@ -7,6 +7,7 @@
 #include "runner/AutoTune.h"
 #include "runner/ProcessorLoad.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/Dialogs.h"
 #include "ui/Options.h"
 #include "util/CurrentUser.h"
@@ -48,8 +49,7 @@ std::string ReadStartupEntry(Registry& registry, std::int32_t index) {
 
 LogonRunner::LogonRunner(StatusCallback showStatus, RunnerUse use)
     : use_(use), showStatus_(std::move(showStatus)) {
-  LoadRunkeyItems();
-  LoadStartupItems();
+  LoadItemsAtOnce();
   registry_.SetDefaultRoot(kHKeyCurrentUser);
   LoadPauses();
   initialPause_ = ComputeItemPause(kInitialPauseItemKey, PauseKind::kInitial,
@@ -59,6 +59,13 @@ LogonRunner::LogonRunner(StatusCallback showStatus, RunnerUse use)
 void LogonRunner::ReloadItems() {
   runkeyItems_.clear();
   startupItems_.clear();
+  LoadItemsAtOnce();
+}
+
+void LogonRunner::LoadItemsAtOnce() {
+  // Not half-way through another session's take-over: both orders as one change left them.
+  // A runner with standard rights that cannot have the lock reads them all the same.
+  StoreLock lock(StoreLock::Need::kIfAvailable);
   LoadRunkeyItems();
   LoadStartupItems();
 }
@@ -253,7 +260,10 @@ void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& /*me*/) {
   // instead of being started twice.
   const RunOrigin origin = RunItemOrigin(item.name);
   if (!ReadRunKeyText(origin.root, origin.valueName, origin.view).empty()) {
-    SharedItemManager().ExcludeRunItem(item.name);
+    {
+      StoreLock lock;
+      SharedItemManager().ExcludeRunItem(item.name);
+    }
     Show(std::string(kMsgProblemProgram) + item.name + "\r\n" + kMsgAutoExcluding);
     PauseMs(kAutoExcludePauseMs);
     return;

@@ -94,6 +94,8 @@ class LogonRunner {
   const StartupFolderItemList& StartupItems() const { return startupItems_; }
 
  private:
+  // Both orders, under the store lock when it can be had.
+  void LoadItemsAtOnce();
   void LoadRunkeyItems();
   void LoadStartupItems();
   void LoadPauses();

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "items/ItemManager.h"
 #include "platform/Platform.h"
 #include "runner/LogonRunner.h"
 #include "store/SettingsStore.h"
@@ -19,6 +20,11 @@
 //   CMDORIGNAL  the line as it is (a bare name first, at normal priority)
 //   APPPATH     the program as App Paths registers it, with the line's arguments
 //   SYSTEMROOT  the program below "%SystemRoot%\System32\", with the line's arguments
+//   SYSWOW64    on 64-bit Windows, for an item that is not of the machine's 64-bit view: a bare
+//               program below the 32-bit system folder. Windows' own logon searches the 64-bit
+//               folder, and so does every method before; a 32-bit program that put itself in
+//               SysWOW64 only and its value in the 32-bit view started from there before, and
+//               keeps doing so.
 // Every method works on the line as Windows would read it from the Run key: without the blanks
 // around it, and with the environment variables of its program part expanded before anything
 // looks at it ("%ProgramFiles%\Tool\tool.exe" has a drive letter once expanded). CreateProcess
@@ -117,6 +123,23 @@ std::string SystemFolderLine(const std::string& line) {
                      parts.arguments, false);
 }
 
+// "SYSWOW64": empty unless the program part is a bare file name.
+std::string Wow64FolderLine(const std::string& line) {
+  const CommandParts parts = SplitProgram(line);
+  if (parts.program.empty() || parts.program.find_first_of("\\/:") != std::string::npos) {
+    return std::string();
+  }
+  return JoinProgram(
+      IncludeTrailingBackslash(Sys().GetWindowsDirectory()) + "SysWOW64\\" + parts.program,
+      parts.arguments, false);
+}
+
+// The 32-bit system folder is a place to look for the item only where there is one, and only
+// for what a 32-bit program may have registered.
+bool MayStartFromWow64Folder(const std::string& storedName) {
+  return IsWindows64() && RunItemOrigin(storedName).view != kKeyWow64_64Key;
+}
+
 }  // namespace
 
 // "APPPATH": App Paths is looked up by the program's file name, the user's registration before
@@ -142,6 +165,10 @@ bool LogonRunner::StartBy(const std::string& method, const std::string& line,
   }
   if (method == kExecSystemRoot) {
     const std::string below = SystemFolderLine(line);
+    return !below.empty() && CreateItemProcess(below, priority);
+  }
+  if (method == kExecSysWow64) {
+    const std::string below = Wow64FolderLine(line);
     return !below.empty() && CreateItemProcess(below, priority);
   }
   return false;
@@ -206,7 +233,8 @@ bool LogonRunner::StartRunkeyItem(const std::string& storedName, const std::stri
   } catch (const Error&) {
     // not a method: the chain decides
   }
-  for (const char* method : {kExecCmdOriginal, kExecCmdAltered, kExecAppPath, kExecSystemRoot}) {
+  for (const char* method :
+       {kExecCmdOriginal, kExecCmdAltered, kExecAppPath, kExecSystemRoot, kExecSysWow64}) {
     if (remembered == method) {
       if (StartBy(method, line, priority)) return true;
       break;
@@ -234,6 +262,10 @@ bool LogonRunner::StartRunkeyItem(const std::string& storedName, const std::stri
   }
   if (StartBy(kExecSystemRoot, line, priority)) {
     RememberMethod(storedName, kExecSystemRoot);
+    return true;
+  }
+  if (MayStartFromWow64Folder(storedName) && StartBy(kExecSysWow64, line, priority)) {
+    RememberMethod(storedName, kExecSysWow64);
     return true;
   }
   return false;

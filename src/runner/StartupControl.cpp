@@ -8,6 +8,7 @@
 #include "runner/ProcessorLoad.h"
 #include "store/Registry.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/EventDispatch.h"
 #include "ui/Options.h"
 #include "util/Error.h"
@@ -250,11 +251,13 @@ void StartupControl::RunMaster() {
 }
 
 void StartupControl::SetRunOnceMark() {
+  StoreLock lock;
   Registry registry;
   registry.PutStringAt(kHKeyLocalMachine, kProgramKey, true, kRunOnceMarkValue, kRunOnceMarkValue);
 }
 
 void StartupControl::ClearRunOnceMark() {
+  StoreLock lock;
   Registry registry;
   registry.TakeStringAt(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue);
 }

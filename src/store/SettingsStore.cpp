@@ -97,6 +97,10 @@ void NoteCPUFigure(std::int32_t figure) {
 
 // --- Install flag ------------------------------------------------------------------------------
 
+bool IsProbeLeftover(const std::string& name, const std::string& data) {
+  return name == kProbeValue || (name == kOldProbeValue && data == kOldProbeValue);
+}
+
 void MarkInstalled() {
   SharedRegistry().PutStringAt(kProgramRoot, kProgramKey, true, kIsInstalledValue,
                                kIsInstalledData);

@@ -76,7 +76,14 @@ inline constexpr char kIsInstalledData[] = "Si";
 inline constexpr char kNewRunItemsValue[] = "NewRunItems";
 inline constexpr char kNewStartupItemsValue[] = "NewStartupItems";
 inline constexpr char kRunOnceMarkValue[] = "RUNONCE";
-inline constexpr char kAdminProbeValue[] = "LaunchwardTest";
+// The throw-away value (name and data alike) with which the rights check and the take-over
+// try whether a key takes changes. The take-over never adopts it, nor the older rights check's
+// leftover ("LaunchwardTest" with that data), and removes either from the Run keys it walks:
+// a check cut short between its write and its delete leaves nothing that would start.
+inline constexpr char kProbeValue[] = "LAUNCHWARD.probe";
+inline constexpr char kOldProbeValue[] = "LaunchwardTest";
+// True for a Run value that a rights check or probe of the program left behind.
+bool IsProbeLeftover(const std::string& name, const std::string& data);
 inline constexpr char kFormWidthValue[] = "FORM_WIDTH";
 inline constexpr char kFormHeightValue[] = "FORM_HEIGHT";
 inline constexpr char kFormSplit1Value[] = "FORM_SPLIT1";
@@ -103,6 +110,9 @@ inline constexpr char kExecCmdOriginal[] = "CMDORIGNAL";
 inline constexpr char kExecCmdAltered[] = "CMDALTERED";
 inline constexpr char kExecAppPath[] = "APPPATH";
 inline constexpr char kExecSystemRoot[] = "SYSTEMROOT";
+// On 64-bit Windows, an item of the machine's 32-bit view (or a user's) whose bare program name
+// only the 32-bit system folder (SysWOW64) holds: tried after every other method.
+inline constexpr char kExecSysWow64[] = "SYSWOW64";
 inline constexpr std::int32_t kDefaultPriority = 32;
 
 // Suffixes appended directly to a name; they combine (k + "_POST" + "_PREVIOUS").

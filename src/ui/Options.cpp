@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "store/Registry.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/Dialogs.h"
 #include "util/Error.h"
 #include "util/SpecialFolders.h"
@@ -118,6 +119,14 @@ bool Options::Save() {
       ShowMessage(kMsgMillisecondsNumbersOnly);
       return false;
     }
+  }
+  // The pauses are the store's, shared with every session's edit and logon.
+  std::unique_ptr<StoreLock> lock;
+  try {
+    lock = std::make_unique<StoreLock>();
+  } catch (const Error& error) {
+    ShowMessage(error.what());
+    return false;
   }
   Registry registry;
   const std::string file = OptionsFilePath();

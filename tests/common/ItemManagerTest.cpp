@@ -134,11 +134,12 @@ TEST_F(ItemManagerTest, AutoDisableLeavesANewItemDisabled) {
 
 TEST_F(ItemManagerTest, AProbeLeavesAnOrdinaryValueAsItWas) {
   StageRunValue(kHKeyCurrentUser, "Tool", "\"C:\\a b\\tool.exe\" 50%");
-  EXPECT_FALSE(Manager().TestRunValue(kHKeyCurrentUser, "Tool"));
+  EXPECT_FALSE(Manager().TestRunValue(kHKeyCurrentUser));
+  EXPECT_FALSE(RawValueExists(kHKeyCurrentUser, kRunKey, kProbeValue));
   EXPECT_EQ(RunValue(kHKeyCurrentUser, "Tool"), "\"C:\\a b\\tool.exe\" 50%");
   EXPECT_EQ(RawType(kHKeyCurrentUser, kRunKey, "Tool"), kRegSz);
   SetRawExpandString(kHKeyCurrentUser, kRunKey, "Expand", "%ProgramFiles%\\x.exe");
-  EXPECT_FALSE(Manager().TestRunValue(kHKeyCurrentUser, "Expand"));
+  EXPECT_FALSE(Manager().TestRunValue(kHKeyCurrentUser));
   EXPECT_EQ(RunValue(kHKeyCurrentUser, "Expand"), "%ProgramFiles%\\x.exe");
   EXPECT_EQ(RawType(kHKeyCurrentUser, kRunKey, "Expand"), kRegExpandSz);
 }

@@ -9,6 +9,8 @@
 
 #include "install/ElevatedCopy.h"
 #include "runner/StartupControl.h"
+#include "store/SettingsStore.h"
+#include "support/RawRegistry.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingMainWindowView.h"
 #include "support/RecordingStartupControlWindow.h"
@@ -168,54 +170,72 @@ TEST_F(ProgramTest, ASecondCopyIsToldAndEndsWithoutAnyWindow) {
 }
 
 // Where UAC is on, the Task Scheduler starts the first phase and Explorer the second, each on
-// its own. The second waits for a running first phase (a minute at most) instead of being
-// refused, and starts nothing before it ended; any other copy still refuses it at once.
-TEST_F(ProgramTest, TheSecondPhaseWaitsForARunningFirstPhaseOnly) {
+// its own and in either order. Neither refuses the other at logon: the second waits for a
+// running first phase (a minute at most) and then runs all the same; a first phase that finds
+// the second running takes the new items over beside it. Any other copy still refuses either.
+TEST_F(ProgramTest, TheLogonPhasesNeverRefuseEachOther) {
   LW_SIM_ONLY();
 #ifndef _WIN32
   struct Case {
     const char* name;
-    bool firstPhase;          // the copy that holds the lock is a first phase
-    std::uint64_t endsAfter;  // when it ends (0: never)
+    const char* pass;         // the phase that starts
+    const char* holder;       // the phase that holds the lock ("": another copy)
+    std::uint64_t endsAfter;  // when the holder ends (0: not during the test)
     bool runs;
     std::uint64_t waited;  // virtual time spent before the pass began or was refused
   };
   const Case cases[] = {
-      {"first phase ends", true, 5000, true, 5000},
-      {"first phase outlasts the wait", true, 0, false, kFirstPhaseWaitMs},
-      {"another copy", false, 5000, false, 0},
+      {"first phase ends", kGoSwitch, kPreSwitch, 5000, true, 5000},
+      {"first phase outlasts the wait", kGoSwitch, kPreSwitch, 0, true, kFirstPhaseWaitMs},
+      {"second phase came first", kPreSwitch, kGoSwitch, 0, true, 0},
+      {"another copy, second phase", kGoSwitch, "", 5000, false, 0},
+      {"another copy, first phase", kPreSwitch, "", 5000, false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    ResetPlatform();
     ResetApplicationTerminate();
     dialogs.Clear();
+    // The first phase has something to take over, the second something to start.
+    SetRawString(kHKeyLocalMachine, kRunKey, "Tool", "C:\\tool.exe");
+    Sim().AddFile("C:\\managed.exe");
+    SetRawString(kHKeyLocalMachine, kRunItemsKey, "Managed", "C:\\managed.exe");
+    SetRawString(kHKeyLocalMachine, kRunSortKey, "0", "Managed");
+    SetRawDword(kHKeyLocalMachine, kRunSortKey, kSortIndexValue, 1);
     const std::string instance = InstanceMutexName();
-    const std::string firstPhase = FirstPhaseMutexName();
+    const std::string holder = c.holder[0] == 0 ? std::string() : PhaseMutexName(c.holder);
     Sim().HoldMutex(instance);
-    if (c.firstPhase) Sim().HoldMutex(firstPhase);
+    if (!holder.empty()) Sim().HoldMutex(holder);
     const std::uint64_t begin = Sim().Now();
     std::uint64_t passBegan = 0;
     if (c.endsAfter != 0) {
       Sim().At(begin + c.endsAfter, [&] {
         Sim().HoldMutex(instance, false);
-        Sim().HoldMutex(firstPhase, false);
+        if (!holder.empty()) Sim().HoldMutex(holder, false);
       });
     }
     RecordingProgramWindows windows;
     windows.onRunnerCreated = [&] { passBegan = Sim().Now(); };
-    EXPECT_EQ(RunProgram({"-go"}, windows), 0);
+    EXPECT_EQ(RunProgram({c.pass}, windows), 0);
     EXPECT_EQ(!windows.calls.empty(), c.runs);
     if (c.runs) {
       EXPECT_TRUE(dialogs.Messages().empty());
       EXPECT_GE(passBegan - begin, c.waited);
       EXPECT_LT(passBegan - begin, c.waited + kFirstPhasePollMs + 1);
+      if (std::string(c.pass) == kPreSwitch) {
+        EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "Tool"));
+      } else {
+        const auto starts = Sim().ProcessStarts();
+        ASSERT_EQ(starts.size(), 1u);
+        EXPECT_EQ(starts.front().image, "C:\\managed.exe");
+      }
     } else {
       EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{kMsgOnlyOneInstance});
       EXPECT_GE(Sim().Now() - begin, c.waited);
       EXPECT_LT(Sim().Now() - begin, c.waited + kFirstPhasePollMs + 1);
     }
     Sim().HoldMutex(instance, false);
-    Sim().HoldMutex(firstPhase, false);
+    if (!holder.empty()) Sim().HoldMutex(holder, false);
   }
 #endif
 }

@@ -105,8 +105,8 @@ TEST_F(RestoreTest, WhatIsNotGivenBackStaysStoredAndListed) {
   dialogs.Clear();
   EXPECT_EQ(Restore(), std::string(kMsgRestoreComplete) +
                            "\r\n\r\n1 item was not given back and stays stored:\r\n1 in "
-                           "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tallowmere\\Launchward\\Run\r\n"
-                           "Restore again to give them back.");
+                           "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tallowmere\\Launchward\\Run" +
+                           kMsgKeptItemsDoNotStart);
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, "Keep"), "C:\\keep.exe");
   EXPECT_TRUE(FileThere(commonFolder + "Stay.lnk"));
 }
@@ -192,6 +192,31 @@ TEST_F(RestoreTest, TheUncheckedWarningComesOnce) {
   window.SetChecked(0, false);
   window.OnUserChangedChecks();
   EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{kMsgUncheckedWarning}));
+}
+
+// A disabled item the user chose to give back is Windows' again: its disabled mark goes with
+// it, so that a later Install takes it over as a new item instead of removing it from Windows
+// once more as a disabled one.
+TEST_F(RestoreTest, ARestoredDisabledItemLosesItsDisabledMark) {
+  Run(kHKeyLocalMachine, "Off", "C:\\off.exe");
+  Link(commonFolder, "Quiet.lnk", "C:\\quiet.exe");
+  Pass();
+  SharedItemManager().DisableRunItem("Off", "");
+  SharedItemManager().DisableStartupItem(store + "Quiet.lnk");
+  Restore(false, [](RestoreWindow& window) {
+    window.SetChecked(RowOf(window, "Off"), true);
+    window.SetChecked(RowOf(window, "Quiet.lnk"), true);
+  });
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, "Off"), "C:\\off.exe");
+  EXPECT_TRUE(FileThere(commonFolder + "Quiet.lnk"));
+  EXPECT_TRUE(Store(kRunDisabledKey).empty());
+  EXPECT_TRUE(Store(kStartupDisableKey).empty());
+
+  // Installed again: both are new items, taken over and started.
+  Pass();
+  EXPECT_EQ(SortEntries(kRunSortKey), std::vector<std::string>{"Off"});
+  EXPECT_EQ(SortEntries(kStartupSortKey), std::vector<std::string>{store + "Quiet.lnk"});
+  EXPECT_EQ(Store(kRunNewItemsKey), (ValueMap{{"Off", "C:\\off.exe"}}));
 }
 
 }  // namespace

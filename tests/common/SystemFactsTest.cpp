@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "store/StoreLock.h"
 #include "support/TestEnv.h"
 
 namespace lw::test {
@@ -49,6 +50,28 @@ TEST_F(SystemFacts, ASecondMutexOfTheSameNameReportsThatItExists) {
   ASSERT_NE(again, 0u);
   EXPECT_EQ(Sys().GetLastError(), kErrorSuccess);
   EXPECT_TRUE(Sys().CloseHandle(again));
+}
+
+// The store lock: a mutex of the "Global\\" namespace made with a descriptor that lets every
+// signed-in account wait on it; its owner may wait again and releases it once per wait; a
+// release too many is refused.
+TEST_F(SystemFacts, TheStoreLocksMutexIsOwnedCountedAndReleased) {
+  const std::string name = "Global\\LaunchwardFactsLock";
+  Handle lock = Sys().CreateMutexWithSddl(false, name, kStoreLockSddl);
+  ASSERT_NE(lock, 0u);
+  EXPECT_EQ(Sys().GetLastError(), kErrorSuccess);
+  EXPECT_EQ(Sys().WaitForSingleObject(lock, 0), kWaitObject0);
+  EXPECT_EQ(Sys().WaitForSingleObject(lock, 0), kWaitObject0);
+  // The same name from another opener is the same mutex.
+  Handle again = Sys().CreateMutexWithSddl(false, name, kStoreLockSddl);
+  ASSERT_NE(again, 0u);
+  EXPECT_EQ(Sys().GetLastError(), kErrorAlreadyExists);
+  EXPECT_TRUE(Sys().CloseHandle(again));
+  EXPECT_TRUE(Sys().ReleaseMutex(lock));
+  EXPECT_TRUE(Sys().ReleaseMutex(lock));
+  EXPECT_FALSE(Sys().ReleaseMutex(lock));
+  EXPECT_EQ(Sys().GetLastError(), kErrorNotOwner);
+  EXPECT_TRUE(Sys().CloseHandle(lock));
 }
 
 TEST_F(SystemFacts, TheLastErrorIsWhatWasSet) {

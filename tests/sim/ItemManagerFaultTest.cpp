@@ -231,12 +231,12 @@ TEST_F(ItemManagerFaultTest, GuardedValuesAreExcludedAndKeepTheirData) {
 TEST_F(ItemManagerFaultTest, AProbeCutShortRestoresTheValue) {
   StageRunValue(kHKeyLocalMachine, "Tool", "tool.exe 100%");
   const std::uint64_t start = Sim().ChangeCount();
-  EXPECT_FALSE(Manager().TestRunValue(kHKeyLocalMachine, "Tool"));
+  EXPECT_FALSE(Manager().TestRunValue(kHKeyLocalMachine));
   const std::uint64_t changes = Sim().ChangeCount() - start;
   for (std::uint64_t n = 1; n <= changes; ++n) {
     SCOPED_TRACE(n);
     Sim().FailChange(Sim().ChangeCount() + n);
-    EXPECT_TRUE(Manager().TestRunValue(kHKeyLocalMachine, "Tool"));
+    EXPECT_TRUE(Manager().TestRunValue(kHKeyLocalMachine));
     Sim().FailChange(0);
     EXPECT_EQ(RunValue(kHKeyLocalMachine, "Tool"), "tool.exe 100%");
   }

@@ -88,6 +88,69 @@ TEST_F(RestoreSimTest, AnotherUserWhoIsLoggedOnGetsTheItemInTheLoadedHive) {
   EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kAliceSid), kOk);
 }
 
+// Restore removes every start at logon it registered, wherever it can reach one: the
+// machine's keys in both views, the user's own, every loaded hive and every profile's hive,
+// owner of an item or not; and the closing message names a place that keeps one.
+TEST_F(RestoreSimTest, EveryRegistrationGoesOrIsNamed) {
+  FreeOptions();
+  FinalizeProcessUnits();
+  Sim().SetWindows64();
+  InitializeProcessUnits();
+  CreateOptions();
+  const std::string file = StageAlice();  // no item of hers is stored
+  constexpr char kLoggedOnSid[] = "S-1-5-21-7-7-7-1002";
+  MakeHive("C:\\carol.dat");
+  ASSERT_EQ(Reg().LoadKey(kHKeyUsers, kLoggedOnSid, "C:\\carol.dat"), kOk);
+  auto registerAll = [&] {
+    for (const char* key : {kRunKey, kRunOnceKey}) {
+      SetRawString(kHKeyLocalMachine, key, kSelfRunValue, "x -go ");
+      SetRawString(kHKeyCurrentUser, key, kSelfRunValue, "x -go ");
+      SetRawString(kHKeyUsers, std::string(kLoggedOnSid) + key, kSelfRunValue, "x -go ");
+      RawViewOverride() = kKeyWow64_64Key;
+      SetRawString(kHKeyLocalMachine, key, kSelfRunValue, "x -go ");
+      RawViewOverride() = 0;
+    }
+    ASSERT_EQ(Reg().LoadKey(kHKeyUsers, kMount, file), kOk);
+    SetRawString(kHKeyUsers, std::string(kMount) + kRunKey, kSelfRunValue, "x -go ");
+    ASSERT_EQ(Reg().UnLoadKey(kHKeyUsers, kMount), kOk);
+  };
+  auto registered = [&] {
+    std::vector<std::string> places;
+    for (const char* key : {kRunKey, kRunOnceKey}) {
+      if (RawValueExists(kHKeyLocalMachine, key, kSelfRunValue)) places.push_back("machine");
+      if (RawValueExists(kHKeyCurrentUser, key, kSelfRunValue)) places.push_back("user");
+      if (RawValueExists(kHKeyUsers, std::string(kLoggedOnSid) + key, kSelfRunValue))
+        places.push_back("loaded");
+      RawViewOverride() = kKeyWow64_64Key;
+      if (RawValueExists(kHKeyLocalMachine, key, kSelfRunValue)) places.push_back("machine 64");
+      RawViewOverride() = 0;
+    }
+    EXPECT_EQ(Reg().LoadKey(kHKeyUsers, kMount, file), kOk);
+    if (RawValueExists(kHKeyUsers, std::string(kMount) + kRunKey, kSelfRunValue))
+      places.push_back("profile");
+    EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kMount), kOk);
+    return places;
+  };
+
+  registerAll();
+  EXPECT_EQ(Restore(), kMsgRestoreComplete);
+  EXPECT_EQ(registered(), std::vector<std::string>{});
+
+  // A value another program keeps from being deleted stays, and the message says where. (The
+  // simulation names the machine's own keys: this is the 64-bit view's Run key.)
+  registerAll();
+  Sim().GuardValue(kHKeyLocalMachine, SeamPath(kRunKey), kSelfRunValue,
+                   SimPlatform::Guard::kRefuseDelete);
+  const std::string message = Restore();
+  EXPECT_EQ(registered(), std::vector<std::string>{"machine 64"});
+  EXPECT_EQ(message.find(kMsgRestoreComplete), std::string::npos);
+  EXPECT_NE(message.find(kMsgStillRegistered), std::string::npos);
+  EXPECT_NE(message.find(std::string("HKEY_LOCAL_MACHINE (64-bit view)") + kRunKey + "\r\n"),
+            std::string::npos)
+      << message;
+  EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kLoggedOnSid), kOk);
+}
+
 TEST_F(RestoreSimTest, WithoutAProfileEntryTheFolderNamedAfterTheUserIsTried) {
   Sim().AddFolder("C:\\Documents and Settings\\dave");
   MakeHive("C:\\Documents and Settings\\dave\\NTuser.dat");

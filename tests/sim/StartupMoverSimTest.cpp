@@ -59,7 +59,7 @@ TEST_F(StartupMoverSimTest, PermissionCheckStopsAtTheFirstKeyThatRefuses) {
       EXPECT_FALSE(RawKeyExists(kHKeyLocalMachine, key)) << key;
     }
     for (const char* key : {kProgramKey, kRunKey, kRunOnceKey}) {
-      EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, key, kAdminProbeValue)) << key;
+      EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, key, kProbeValue)) << key;
     }
     EXPECT_EQ(Sim().OpenKeyCount(), 0);
   }
@@ -87,7 +87,7 @@ TEST_F(StartupMoverSimTest, AFailedProbeLeavesNothingBehind) {
     EXPECT_FALSE(mover.CheckPermissions(location));
     EXPECT_EQ(location, kMachineText + c.failed);
     for (const char* key : {kProgramKey, kRunKey, kRunOnceKey}) {
-      EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, key, kAdminProbeValue)) << key;
+      EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, key, kProbeValue)) << key;
     }
     if (c.failed != kRunOnceKey) {
       EXPECT_FALSE(RawKeyExists(kHKeyLocalMachine, kRunOnceKey));

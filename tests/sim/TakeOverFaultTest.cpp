@@ -135,5 +135,68 @@ TEST_F(TakeOverFaultTest, LaterLogonLosesNothingWhateverFails) {
   CheckEveryFailure([this] { StageLaterLogon(); }, false);
 }
 
+// A logon that stops dead (a crash, a power cut) between any two registry calls of its
+// take-over: as the machine is at that moment, every item is in its Run key or Startup folder
+// or in the store, whole. Nothing ever holds a probe's data in place of an item's command.
+TEST_F(TakeOverFaultTest, ALogonThatStopsBetweenAnyTwoCallsLosesNothing) {
+  for (bool later : {false, true}) {
+    SCOPED_TRACE(later ? "later logon" : "first logon");
+    Restart();
+    if (later) {
+      StageLaterLogon();
+    } else {
+      StageFirstLogon();
+    }
+    census = TakeItemCensus();
+    std::uint64_t calls = 0;
+    Sim().BeforeEachRegistryCall([&] {
+      ++calls;
+      ASSERT_TRUE(NothingLost(census)) << "stopped before call " << calls;
+    });
+    Pass();
+    Sim().BeforeEachRegistryCall(nullptr);
+    EXPECT_GT(calls, 0u);
+  }
+}
+
+// The rights check and the take-over's probe try a key with a throw-away value. One left behind
+// by a check that died between its write and its delete (or by an older version's check) is
+// never taken over as an item, and the next take-over removes it; a real value that happens to
+// share the old name is an item like any other.
+TEST_F(TakeOverFaultTest, AProbeLeftBehindIsNeverTakenOverAndGoes) {
+  // What a check stopped between its write and its delete leaves, in every Run key it tries.
+  Run(kHKeyLocalMachine, kProbeValue, kProbeValue);
+  Run(kHKeyCurrentUser, kProbeValue, kProbeValue);
+  Run(kHKeyCurrentUser, kOldProbeValue, kOldProbeValue);  // an older version's check
+  Run(kHKeyLocalMachine, "Tool", "C:\\tool.exe");
+  Pass();
+  for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
+    EXPECT_FALSE(RawValueExists(root, kRunKey, kProbeValue));
+    EXPECT_FALSE(RawValueExists(root, kRunKey, kOldProbeValue));
+  }
+  EXPECT_EQ(Store(kRunItemsKey), (ValueMap{{"Tool", "C:\\tool.exe"}}));
+  EXPECT_EQ(Store(kRunNewItemsKey), (ValueMap{{"Tool", "C:\\tool.exe"}}));
+
+  // The rights check and the probe, whichever of their changes fails, leave nothing either.
+  StartupMover mover;
+  std::string failed;
+  const std::uint64_t start = Sim().ChangeCount();
+  ASSERT_TRUE(mover.CheckPermissions(failed));
+  ASSERT_FALSE(SharedItemManager().TestRunValue(kHKeyLocalMachine));
+  const std::uint64_t changes = Sim().ChangeCount() - start;
+  for (std::uint64_t n = 1; n <= changes; ++n) {
+    Sim().FailChange(Sim().ChangeCount() + n);
+    mover.CheckPermissions(failed);
+    SharedItemManager().TestRunValue(kHKeyLocalMachine);
+    Sim().FailChange(0);
+    EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kProbeValue)) << n;
+  }
+
+  // A real program's value that happens to have the old name is an item like any other.
+  Run(kHKeyLocalMachine, kOldProbeValue, "C:\\test\\launchwardtest.exe");
+  Pass();
+  EXPECT_EQ(Store(kRunItemsKey)[kOldProbeValue], "C:\\test\\launchwardtest.exe");
+}
+
 }  // namespace
 }  // namespace lw::test

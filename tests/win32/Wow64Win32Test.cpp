@@ -10,6 +10,9 @@
 
 #include "install/StartupMover.h"
 #include "items/ItemManager.h"
+#include "runner/LogonRunner.h"
+#include "store/SettingsStore.h"
+#include "support/ProbePrograms.h"
 #include "support/RawRegistry.h"
 #include "support/TakeOverFixture.h"
 #include "support/WindowsConfiguration.h"
@@ -152,6 +155,26 @@ TEST_F(Wow64Win32Test, ValuesPlantedByRegInEitherViewAreListedFromThatView) {
   }
   EXPECT_EQ(listed,
             (ValueMap{{"Planted", "planted32.exe"}, {"Planted (64-bit)", "planted64.exe"}}));
+}
+
+// A bare program name that only SysWOW64 holds: the search of the 64-bit system folder (the
+// one Windows' own logon makes) does not find it, and the runner then starts it from SysWOW64
+// for an item of the machine's 32-bit view, as it started before.
+TEST_F(Wow64Win32Test, ABareNameOnlySysWow64HoldsStartsFromThereForThe32BitView) {
+  const std::string probe = Sys().GetWindowsDirectory() + "\\SysWOW64\\lwwow64probe.exe";
+  InstallProbe(probe);
+  ProcessInformation info;
+  EXPECT_FALSE(Sys().CreateProcess("lwwow64probe.exe wow", kNormalPriorityClass, &info));
+  SetRawString(kHKeyLocalMachine, kRunItemsKey, "Wow", "lwwow64probe.exe wow");
+  {
+    LogonRunner runner(StatusCallback{}, RunnerUse::kSingleItems);
+    EXPECT_TRUE(runner.StartRunkeyItem("Wow", "lwwow64probe.exe wow"));
+  }
+  const std::vector<ProbeStart> starts = WaitForProbeStarts(1);
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_NE(starts.front().commandLine.find("wow"), std::string::npos);
+  EXPECT_EQ(RawString(kHKeyCurrentUser, kExecMethodKey, "Wow"), kExecSysWow64);
+  RemoveProbe(probe);
 }
 
 }  // namespace

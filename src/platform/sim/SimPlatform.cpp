@@ -230,6 +230,29 @@ void SimPlatform::HoldMutex(const std::string& name, bool held) {
   state_->system.heldMutexes.insert(sim::MutexKey(name));
 }
 
+void SimPlatform::AsAnotherProcess(const std::function<void()>& action) {
+  sim::SystemState& system = state_->system;
+  const int previous = system.process;
+  const int process = ++system.lastProcess;
+  system.process = process;
+  struct Back {
+    sim::SystemState& system;
+    int previous;
+    int process;
+    ~Back() {
+      for (auto owner = system.mutexOwners.begin(); owner != system.mutexOwners.end();) {
+        owner = owner->second.first == process ? system.mutexOwners.erase(owner) : ++owner;
+      }
+      system.process = previous;
+    }
+  } back{system, previous, process};
+  action();
+}
+
+void SimPlatform::BeforeEachRegistryCall(std::function<void()> action) {
+  state_->beforeRegistryCall = std::move(action);
+}
+
 // --- Shell and token staging ----------------------------------------------------------------
 
 void SimPlatform::SetSpecialFolder(int csidl, const std::string& path) {

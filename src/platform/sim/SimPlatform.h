@@ -100,6 +100,14 @@ class SimPlatform : public IPlatform {
   void SetMessageText(std::uint32_t code, const std::string& text);
   // A mutex of that name held by another process (held false: that process ended).
   void HoldMutex(const std::string& name, bool held = true);
+  // Runs the action as another process of the machine (another session's copy of the
+  // program): the mutexes it comes to own are its own, and a wait for one that the program
+  // owns runs out. When the action returns, that process has ended, and what it still owned is
+  // free again.
+  void AsAnotherProcess(const std::function<void()>& action);
+  // Runs the action before each registry call (never within the action itself): what another
+  // process does between two of the program's calls. An empty action ends it.
+  void BeforeEachRegistryCall(std::function<void()> action);
 
   // --- Shell staging ----------------------------------------------------------------------
   // An empty path makes the shell give no path for that folder id.

@@ -110,6 +110,7 @@ HKey SimRegistry::NewHandle(std::shared_ptr<RegNode> node, std::uint32_t access)
 
 long SimRegistry::OpenKeyEx(HKey parent, const std::string& subKey, std::uint32_t access,
                             HKey* result) {
+  state_.NoteRegistryCall();
   if (result == nullptr) return kErrorInvalidParameter;
   Target target;
   if (long error = Resolve(parent, &target)) return error;
@@ -133,6 +134,7 @@ long SimRegistry::OpenKeyEx(HKey parent, const std::string& subKey, std::uint32_
 
 long SimRegistry::CreateKeyEx(HKey parent, const std::string& subKey, std::uint32_t access,
                               HKey* result, std::uint32_t* disposition) {
+  state_.NoteRegistryCall();
   if (result == nullptr) return kErrorInvalidParameter;
   Target target;
   if (long error = Resolve(parent, &target)) return error;
@@ -186,6 +188,7 @@ long SimRegistry::FlushKey(HKey key) {
 
 long SimRegistry::QueryValueEx(HKey key, const std::string& name, std::uint32_t* type, void* data,
                                std::uint32_t* size) {
+  state_.NoteRegistryCall();
   Target target;
   if (long error = Resolve(key, &target)) return error;
   if (target.performance) {
@@ -225,6 +228,7 @@ long SimRegistry::QueryValueEx(HKey key, const std::string& name, std::uint32_t*
 
 long SimRegistry::SetValueEx(HKey key, const std::string& name, std::uint32_t type,
                              const void* data, std::uint32_t size) {
+  state_.NoteRegistryCall();
   Target target;
   if (long error = Resolve(key, &target)) return error;
   if (data == nullptr && size != 0) return kErrorInvalidParameter;
@@ -246,6 +250,7 @@ long SimRegistry::SetValueEx(HKey key, const std::string& name, std::uint32_t ty
 }
 
 long SimRegistry::DeleteValue(HKey key, const std::string& name) {
+  state_.NoteRegistryCall();
   Target target;
   if (long error = Resolve(key, &target)) return error;
   if (target.performance || (target.access & kKeySetValue) == 0 ||
@@ -273,6 +278,7 @@ long SimRegistry::DeleteKey(HKey parent, const std::string& subKey) {
 }
 
 long SimRegistry::DeleteKeyEx(HKey parent, const std::string& subKey, std::uint32_t view) {
+  state_.NoteRegistryCall();
   Target target;
   if (long error = Resolve(parent, &target)) return error;
   std::vector<std::string> parts;
@@ -296,6 +302,7 @@ long SimRegistry::DeleteKeyEx(HKey parent, const std::string& subKey, std::uint3
 }
 
 long SimRegistry::EnumKeyEx(HKey key, std::uint32_t index, std::string* name) {
+  state_.NoteRegistryCall();
   Target target;
   if (long error = Resolve(key, &target)) return error;
   if ((target.access & kKeyEnumerateSubKeys) == 0) return kErrorAccessDenied;
@@ -305,6 +312,7 @@ long SimRegistry::EnumKeyEx(HKey key, std::uint32_t index, std::string* name) {
 }
 
 long SimRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name) {
+  state_.NoteRegistryCall();
   Target target;
   if (long error = Resolve(key, &target)) return error;
   if ((target.access & kKeyQueryValue) == 0) return kErrorAccessDenied;
@@ -314,6 +322,7 @@ long SimRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name) {
 }
 
 long SimRegistry::QueryInfoKey(HKey key, RegKeyInfo* info) {
+  state_.NoteRegistryCall();
   Target target;
   if (long error = Resolve(key, &target)) return error;
   if ((target.access & kKeyQueryValue) == 0) return kErrorAccessDenied;

@@ -28,10 +28,11 @@ bool SimPlatform::State::CloseKernelHandle(Handle handle) {
     return false;
   }
   if (found->second.kind == sim::KernelObject::Kind::kMutex && !found->second.name.empty()) {
-    // A named mutex lives while a handle to it is open.
+    // A named mutex lives while a handle to it is open; with the last one its ownership goes.
     auto count = system.mutexHandles.find(found->second.name);
     if (count != system.mutexHandles.end() && --count->second <= 0) {
       system.mutexHandles.erase(count);
+      system.mutexOwners.erase(found->second.name);
     }
   }
   kernelObjects.erase(found);
@@ -49,6 +50,18 @@ void SimPlatform::State::RunDueActions(std::uint64_t until) {
     clock.actions.erase(first);
     if (action) action();
   }
+}
+
+void SimPlatform::State::NoteRegistryCall() {
+  if (!beforeRegistryCall || inRegistryHook) return;
+  inRegistryHook = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{inRegistryHook};
+  // A copy, so that the hook may replace or end itself.
+  const std::function<void()> hook = beforeRegistryCall;
+  hook();
 }
 
 }  // namespace lw

@@ -129,6 +129,11 @@ struct SystemState {
   std::map<std::uint32_t, std::string> messageTexts;
   std::map<std::string, int> mutexHandles;  // open handles per mutex name, in this process
   std::set<std::string> heldMutexes;        // names other processes hold
+  // Which process of the machine the calls come from (1, the program's own, unless a test runs
+  // something as another process), and who owns each named mutex how many times.
+  int process = 1;
+  int lastProcess = 1;
+  std::map<std::string, std::pair<int, int>> mutexOwners;  // name -> (process, count)
   std::uint32_t lastError = kErrorSuccess;
   // 64-bit Windows (two registry views, System32 and SysWOW64), and whether the program runs
   // there as a 64-bit process; a 32-bit one sees the 32-bit views unless it names the other, and
@@ -203,6 +208,9 @@ struct SimPlatform::State {
   std::uint64_t failChange = 0;
   std::uint32_t failError = kErrorAccessDenied;
   Handle nextHandle = 0x100;
+  // Runs before each registry call (not within itself): what another process does between two.
+  std::function<void()> beforeRegistryCall;
+  bool inRegistryHook = false;
 
   // A new handle value, never used before in this machine.
   Handle NewHandle();
@@ -213,6 +221,8 @@ struct SimPlatform::State {
   bool CloseKernelHandle(Handle handle);
   // Runs the At() actions due at or before the moment, moving the clock to each one's time.
   void RunDueActions(std::uint64_t until);
+  // Called first by every registry call: runs the staged hook, once at a time.
+  void NoteRegistryCall();
 };
 
 }  // namespace lw

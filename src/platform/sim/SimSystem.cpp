@@ -123,7 +123,7 @@ bool SimSystem::GetFileVersionInfo(const std::string& path, FixedFileVersion* ve
   return true;
 }
 
-Handle SimSystem::CreateMutex(bool /*initialOwner*/, const std::string& name) {
+Handle SimSystem::CreateMutex(bool initialOwner, const std::string& name) {
   const std::string key = MutexKey(name);
   const std::string global = "Global\\";
   const std::string leaf =
@@ -143,6 +143,8 @@ Handle SimSystem::CreateMutex(bool /*initialOwner*/, const std::string& name) {
   int& open = state_.system.mutexHandles[key];
   const bool exists = open > 0 || state_.system.heldMutexes.count(key) != 0;
   ++open;
+  // Asked for ownership, the creator gets it; an opener of an existing mutex does not.
+  if (initialOwner && !exists) state_.system.mutexOwners[key] = {state_.system.process, 1};
   state_.system.lastError = exists ? kErrorAlreadyExists : kErrorSuccess;
   return handle;
 }
@@ -166,8 +168,11 @@ bool SimSystem::CreateProcess(const std::string& commandLine, std::uint32_t crea
   return false;
 }
 
-std::uint32_t SimSystem::WaitForSingleObject(Handle handle, std::uint32_t /*milliseconds*/) {
+std::uint32_t SimSystem::WaitForSingleObject(Handle handle, std::uint32_t milliseconds) {
   auto found = state_.kernelObjects.find(handle);
+  if (found != state_.kernelObjects.end() && found->second.kind == KernelObject::Kind::kMutex) {
+    return WaitForMutex(found->second.name, milliseconds);
+  }
   if (found == state_.kernelObjects.end() || found->second.kind != KernelObject::Kind::kProcess) {
     state_.system.lastError = kErrorInvalidHandle;
     return kWaitFailed;

@@ -33,7 +33,7 @@ class SimSystem : public ISystem {
   // See SimProcess.h: the program finding, the priority-class check, the record and handles.
   bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
                      ProcessInformation* info) override;
-  // A process ends as soon as it is waited for; other handles cannot be waited on here.
+  // A process ends as soon as it is waited for; a mutex is owned (SimMutex.cpp).
   std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) override;
   bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) override;
   bool SetPriorityClass(Handle process, std::uint32_t priorityClass) override;
@@ -46,8 +46,16 @@ class SimSystem : public ISystem {
   bool Wow64DisableWow64FsRedirection(Handle* oldValue) override;
   bool Wow64RevertWow64FsRedirection(Handle oldValue) override;
   void ProcessMessages() override;
+  // SimMutex.cpp: ownership by the process the calls come from (SimPlatform::AsAnotherProcess).
+  Handle CreateMutexWithSddl(bool initialOwner, const std::string& name,
+                             const std::string& sddl) override;
+  bool ReleaseMutex(Handle mutex) override;
 
  private:
+  // Owns the mutex for the calling process when it is free, or becomes free while the clock
+  // runs on for the time given; kWaitTimeout otherwise.
+  std::uint32_t WaitForMutex(const std::string& key, std::uint32_t milliseconds);
+
   SimPlatform::State& state_;
 };
 

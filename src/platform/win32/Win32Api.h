@@ -9,6 +9,7 @@
 // After <windows.h>, which they need.
 #include <lmcons.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <winnetwk.h>

@@ -22,6 +22,8 @@ static_assert(kStartupInfoSize == sizeof(STARTUPINFOA));
 static_assert(kProcessorArchitectureAmd64 == PROCESSOR_ARCHITECTURE_AMD64);
 static_assert(kProcessorArchitectureIa64 == PROCESSOR_ARCHITECTURE_IA64);
 static_assert(kErrorInvalidFunction == ERROR_INVALID_FUNCTION);
+static_assert(kWaitAbandoned == WAIT_ABANDONED);
+static_assert(kErrorNotOwner == ERROR_NOT_OWNER);
 
 namespace {
 
@@ -199,6 +201,27 @@ class Win32System : public ISystem {
     return FromHandle(::CreateMutexA(nullptr, initialOwner ? TRUE : FALSE,
                                      name.empty() ? nullptr : name.c_str()));
   }
+
+  Handle CreateMutexWithSddl(bool initialOwner, const std::string& name,
+                             const std::string& sddl) override {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                                &descriptor, nullptr)) {
+      return 0;
+    }
+    SECURITY_ATTRIBUTES attributes{};
+    attributes.nLength = sizeof(attributes);
+    attributes.lpSecurityDescriptor = descriptor;
+    HANDLE mutex = ::CreateMutexA(&attributes, initialOwner ? TRUE : FALSE,
+                                  name.empty() ? nullptr : name.c_str());
+    // The last error of the creation is what the caller reads.
+    const DWORD error = ::GetLastError();
+    ::LocalFree(descriptor);
+    ::SetLastError(error);
+    return FromHandle(mutex);
+  }
+
+  bool ReleaseMutex(Handle mutex) override { return ::ReleaseMutex(ToHandle(mutex)) != FALSE; }
 
   // Mutexes, and the process and thread handles CreateProcess hands out.
   bool CloseHandle(Handle handle) override { return ::CloseHandle(ToHandle(handle)) != FALSE; }
