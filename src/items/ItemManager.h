@@ -118,7 +118,9 @@ class ItemManager {
   // that is in use).
   void ExcludeRunItem(const std::string& storedName);
   // Moves the stored item prefix + name out of the run order into "RunDisabled" and deletes its
-  // value from the Run keys it belongs to.
+  // value from its own Run key (RunItemOrigin: the root, the view and the account it came
+  // from), never a namesake of another root, view or account. An item of an account whose name
+  // was unknown when it was stored touches no Run key.
   void DisableRunItem(const std::string& name, const std::string& userPrefix);
   // Moves a disabled item back to the end of the run order.
   void EnableRunItem(const std::string& storedName);
@@ -199,7 +201,17 @@ class ItemManager {
   void TakeRunValue(const RunKeyItem& item);
   void ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin);
   // Writes the command into the origin's Run key unless a value of that name is there.
-  void GiveBackRunValue(const RunOrigin& origin, const StringValue& command);
+  // Stores other, a version of the stored item that differs from the kept one, beside it as a
+  // disabled item of its own ("Tool (2)", the origin recorded), unless such a copy is stored
+  // already, and writes both versions to the error log. Returns the copy's stored name.
+  std::string KeepOtherRunVersion(const std::string& storedName, const RunOrigin& origin,
+                                  const StringValue& other, const std::string& kept);
+  // Raises, changing nothing, for an item of an unknown account (no Run key is known to be its).
+  // Returns what the value holds afterwards.
+  StringValue GiveBackRunValue(const RunOrigin& origin, const StringValue& command);
+  // Deletes the stored item's value from its own Run key; another user's hive that cannot be
+  // mounted is noted in the error log.
+  void RemoveOwnRunValue(const std::string& storedName);
   // Runs access on the Run key of the origin (root and path), mounting another user's hive for
   // the while; returns what access returns.
   StringValue OnOriginRunKey(

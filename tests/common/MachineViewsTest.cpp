@@ -68,12 +68,19 @@ TEST_F(MachineViewsTest, BothViewsAreTakenOverAndSameNamesStayTwoItems) {
   EXPECT_FALSE(
       RawValueExists(kHKeyLocalMachine, kRunLocationKey, std::string("Tray") + kViewSuffix));
 
-  // The 64-bit program writes itself back: removed again from its view, its stored command
-  // kept, and its namesake of the 32-bit view never confused with it.
+  // The 64-bit program writes itself back with new arguments: removed again from its view, its
+  // stored command kept, the new one kept beside it (disabled, of the same view), and its
+  // namesake of the 32-bit view never confused with it.
   Plant(kKeyWow64_64Key, "Tray", "tray64.exe /again");
   Pass();
   EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
-  EXPECT_EQ(Store(kRunItemsKey), stored);
+  ValueMap withCopy = stored;
+  withCopy["Tray (2) (64-bit)"] = "tray64.exe /again";
+  EXPECT_EQ(Store(kRunItemsKey), withCopy);
+  EXPECT_EQ(Store(kRunDisabledKey), (ValueMap{{"Tray (2) (64-bit)", "tray64.exe /again"}}));
+  EXPECT_EQ(
+      RawDword(kHKeyLocalMachine, kRunLocationKey, "Tray (2) (64-bit)" + std::string(kViewSuffix)),
+      64);
 }
 
 TEST_F(MachineViewsTest, EveryWayBackGoesToTheViewTheItemCameFrom) {
