@@ -84,6 +84,9 @@ std::string ExcludeName(const RunOrigin& origin);
 // a record (items the store got before it kept them), a name that starts with the current
 // user's prefix is the current user's value, and any other name the machine's.
 RunOrigin RunItemOrigin(const std::string& storedName);
+// The Startup folder a stored shortcut (its path in the shortcut store) came from, as the
+// take-over recorded it; the All Users one for a shortcut without a record.
+std::string StartupOriginFolder(const std::string& storePath);
 // Where an excluded item of that Run-key value name lives: the first of the places recorded for
 // it (the current user's stored item, the plain name's, another user's) and then the machine's
 // and the current user's Run key whose value holds text; command, when given, receives that
@@ -141,9 +144,10 @@ class ItemManager {
   // nothing changed when the file could not be moved (failure, when given, then says why; see
   // MoveFileToFolder).
   std::string IncludeStartupItem(const std::string& path, std::string* failure = nullptr);
-  // Moves the stored shortcut to the All Users Startup folder and marks it excluded. Raises the
-  // move's failure (see MoveFileToFolder), changing nothing, when it cannot be moved: another
-  // program's All Users shortcut of the same name stays as it is.
+  // Moves the stored shortcut back to the Startup folder it came from (StartupOriginFolder: a
+  // user's own, another user's through that user's profile, the All Users one) and marks it
+  // excluded. Raises, changing nothing, when it cannot go there: the folder is not there, or the
+  // move fails (see MoveFileToFolder; another program's shortcut of the same name stays).
   void ExcludeStartupItem(const std::string& storePath);
   void DisableStartupItem(const std::string& path);
   void EnableStartupItem(const std::string& path);

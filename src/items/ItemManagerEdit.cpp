@@ -9,6 +9,7 @@
 
 #include "items/ItemManager.h"
 #include "store/SettingsStore.h"
+#include "util/CommandLine.h"
 #include "util/CurrentUser.h"
 #include "util/Error.h"
 #include "util/Text.h"
@@ -82,7 +83,8 @@ void ItemManager::AddNewRunItem(const std::string& storedName, const std::string
     if (GetRunLocationHKey(storedName) != StoredRoot(kHKeyCurrentUser)) {
       throw Error("Unable to open : " + std::string(kRunLocationKey));
     }
-    registry_.PutString(kRunItemsKey, true, storedName, command);
+    // A path with blanks is quoted, so that it starts as the program chosen wherever it goes.
+    registry_.PutString(kRunItemsKey, true, storedName, QuoteProgramPart(command));
     AppendSortEntry(kRunSortName, storedName);
     if (!RunOrderHolds(storedName)) {
       throw Error("Unable to add " + storedName + " to the run order");

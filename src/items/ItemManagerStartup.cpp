@@ -66,21 +66,35 @@ std::string ItemManager::IncludeStartupItem(const std::string& path, std::string
   return storedPath;
 }
 
+std::string StartupOriginFolder(const std::string& storePath) {
+  std::string folder;
+  try {
+    folder = GetStartupLocation(storePath);
+  } catch (const Error&) {
+    // A record that is not text names no folder.
+  }
+  return folder.empty() ? SharedSpecialFolders().GetCommonStartupFolder() : folder;
+}
+
 void ItemManager::ExcludeStartupItem(const std::string& storePath) {
   const std::string fileName = ExtractFileName(storePath);
-  const std::string common = SharedSpecialFolders().GetCommonStartupFolder();
   const std::string stored = IncludeTrailingBackslash(GetShortcutStoreFolder()) + fileName;
+  // Back to the Startup folder it came from: a user's own shortcut never becomes everyone's.
+  const std::string folder = StartupOriginFolder(stored);
   const bool moved = FileExists(stored);
+  if (moved && !FolderExists(folder)) {
+    throw Error("Unable to move " + stored + " to " + folder + " : the folder is not there");
+  }
   std::string failure;
-  if (moved && !MoveFileToFolder(stored, common, &failure)) throw Error(failure);
+  if (moved && !MoveFileToFolder(stored, folder, &failure)) throw Error(failure);
   try {
     registry_.PutString(kStartupExcludeKey, true, fileName,
-                        IncludeTrailingBackslash(common) + fileName);
+                        IncludeTrailingBackslash(folder) + fileName);
   } catch (const Error&) {
     // Unmarked, the shortcut would be taken over again as if new: it goes back to the store,
     // where its entries still are.
     if (moved)
-      MoveFileToFolder(IncludeTrailingBackslash(common) + fileName, GetShortcutStoreFolder());
+      MoveFileToFolder(IncludeTrailingBackslash(folder) + fileName, GetShortcutStoreFolder());
     throw;
   }
   registry_.TakeString(kStartupDisableKey, fileName);

@@ -136,12 +136,15 @@ TEST_F(EditCommandsTest, SeveralShortcutsAreDisabledExcludedAndEnabledAtOnce) {
   Select(Id::kStartup, {notes, shared});
   dialogs.Answer(true);
   window->OnExcludeStartupClicked();
-  EXPECT_EQ(Sorted(FolderNames(commonFolder)), (Strings{"Notes.lnk", "Shared.lnk"}));
-  Select(Id::kStartupDisabled, {commonFolder + "Notes.lnk", commonFolder + "Shared.lnk"});
+  // Each goes back to the folder it came from: the user's own shortcut stays the user's.
+  EXPECT_EQ(FolderNames(commonFolder), (Strings{"Shared.lnk"}));
+  EXPECT_EQ(FolderNames(userFolder), (Strings{"Notes.lnk"}));
+  Select(Id::kStartupDisabled, {userFolder + "Notes.lnk", commonFolder + "Shared.lnk"});
   EXPECT_EQ(window->Controls().startupEnableCaption, "Include");
   window->OnStartupEnableClicked();
   EXPECT_EQ(Sorted(Captions(Id::kStartup)), Sorted({notes, shared}));
   EXPECT_TRUE(FolderNames(commonFolder).empty());
+  EXPECT_TRUE(FolderNames(userFolder).empty());
   EXPECT_EQ(dialogs.Messages(), Strings{});
 }
 
@@ -200,7 +203,8 @@ TEST_F(EditCommandsTest, ANewItemIsTheUsersUnderAFreeName) {
       view.events.end());
   const std::string stored = Stored(kHKeyCurrentUser, "Tool3");
   EXPECT_EQ(SortEntries(kRunSortKey).back(), stored);
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored), program);
+  // The scratch folder lies under "Program Files": the path is stored quoted.
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored), "\"" + program + "\"");
   EXPECT_EQ(RawString(kHKeyCurrentUser, kRunKey, "Tool2"), "C:\\c.exe");
   const RunOrigin origin = RunItemOrigin(stored);
   EXPECT_EQ(origin.root, kHKeyCurrentUser);
