@@ -172,12 +172,15 @@ class ItemManager {
   bool MoveFileToFolder(const std::string& source, const std::string& folder,
                         std::string* failure = nullptr);
   // Reads the shortcut's target (short form). Unless resolveOnly, the shortcut becomes a
-  // run-key item: disabled as a startup item, and a value named after the target's file name
-  // with the target as command is written into the HKEY_LOCAL_MACHINE Run key and included.
+  // run-key item named after the target's file name, with the target (quoted when it holds a
+  // blank) as command, and the shortcut is disabled. A shortcut of everyone's Startup folder
+  // becomes a value of the HKEY_LOCAL_MACHINE Run key, included; one of a user's own Startup
+  // folder (StartupFolderOwner of where it came from) becomes that user's item, stored as the
+  // user's ("<user>_<name>", its user recorded) so that it starts at that user's logon alone.
   // Returns false (target unchanged) when the file does not load as a shortcut. Before changing
-  // anything, raises "A start-up item named " + name + " already exists" when the machine's Run
-  // key or the store already holds an item of that name, and an error when the shortcut names
-  // no program.
+  // anything, raises "A start-up item named " + name + " already exists" when the Run key it
+  // would go to or the store already holds an item of that name, and an error when the shortcut
+  // names no program.
   bool MoveShortcutToRunKey(const std::string& shortcutPath, std::string& target, bool resolveOnly);
 
   // Writes the command into the Run key of the origin (the machine's, the current user's, or
@@ -198,7 +201,11 @@ class ItemManager {
   // the store under the user's stored name, recorded as the user's, at the end of the run
   // order, so that Restore gives it to the user's Run key. Should a change fail half-way, the
   // stored command is taken out again unless the item joined the order, and the error raised.
+  // The command's program part is quoted when it holds a blank (QuoteProgramPart).
   void AddNewRunItem(const std::string& storedName, const std::string& command);
+  // The same for the user's item (empty: the current user's, whose name is unknown).
+  void AddUserRunItem(const std::string& user, const std::string& storedName,
+                      const std::string& command);
 
  private:
   // Reads and deletes the item's value from the Run key (and view) it was read from.

@@ -72,10 +72,15 @@ RunOrigin ExcludedRunItemOrigin(const std::string& valueName, StringValue* comma
 }
 
 void ItemManager::AddNewRunItem(const std::string& storedName, const std::string& command) {
+  AddUserRunItem(CurrentUserPrefix().empty() ? std::string() : CurrentUserName(), storedName,
+                 command);
+}
+
+void ItemManager::AddUserRunItem(const std::string& user, const std::string& storedName,
+                                 const std::string& command) {
   // The records of where the item belongs come first: without them, an item stored under a
   // name with the user's prefix would still be read as the user's, but another user's name
   // could not be told from it.
-  const std::string user = CurrentUserPrefix().empty() ? std::string() : CurrentUserName();
   try {
     registry_.PutString(kRunLocationKey, true, storedName, user);
     registry_.PutInteger(kRunLocationKey, true, storedName + kHKeySuffix,

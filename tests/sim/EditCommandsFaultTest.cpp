@@ -214,7 +214,7 @@ TEST_F(EditCommandsFaultTest, NoCommandLosesAnItemWhicheverChangeFails) {
        true,
        [](EditWindow& w) { w.OnMoveShortcutClicked(); },
        [&] {
-         return InRunOrder("notes.exe") && Has(kStartupDisableKey, "Notes.lnk") &&
+         return InRunOrder(user + "_notes.exe") && Has(kStartupDisableKey, "Notes.lnk") &&
                 !InStartupOrder(store + "Notes.lnk");
        }},
       {"new item",
