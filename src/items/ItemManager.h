@@ -171,6 +171,12 @@ class ItemManager {
   // that is the reason.
   bool MoveFileToFolder(const std::string& source, const std::string& folder,
                         std::string* failure = nullptr);
+  // Keeps the file at path (found in folder), a version of a stored shortcut of the same name
+  // that differs from it, beside it in the shortcut store as a disabled item of its own ("Tool
+  // (2).lnk", its folder recorded), and writes both to the error log; the file leaves its
+  // folder. A copy of that very version kept earlier is enough: the file only leaves its folder.
+  // False, with the file still in its folder, when it could not be copied or deleted.
+  bool KeepOtherStartupVersion(const std::string& path, const std::string& folder);
   // Reads the shortcut's target (short form). Unless resolveOnly, the shortcut becomes a
   // run-key item named after the target's file name, with the target (quoted when it holds a
   // blank) as command, and the shortcut is disabled. A shortcut of everyone's Startup folder

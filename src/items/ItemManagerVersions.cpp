@@ -1,12 +1,17 @@
 // Two versions of one item that differ: the stored command and another one found in its Run
 // key (a program re-wrote its value with new arguments, or the user put another command there
-// while the item was stored). Neither is thrown away: the one that is not kept in place is
-// stored beside it as a disabled item of its own, and the error log names both.
+// while the item was stored), or the stored shortcut and another of the same name put in its
+// Startup folder. Neither is thrown away: the one that is not kept in place is stored beside it
+// as a disabled item of its own, and the error log names both.
 
 #include "items/ItemManager.h"
+#include "platform/Platform.h"
 #include "store/SettingsStore.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
+#include "util/ExecutablePath.h"
+#include "util/FileIdentity.h"
+#include "util/SpecialFolders.h"
 #include "util/Text.h"
 
 namespace lw {
@@ -62,6 +67,41 @@ std::string ItemManager::KeepOtherRunVersion(const std::string& storedName, cons
                             " and " + other.text + "; the second is kept beside it, disabled, as " +
                             name);
   return name;
+}
+
+bool ItemManager::KeepOtherStartupVersion(const std::string& path, const std::string& folder) {
+  const std::string fileName = ExtractFileName(path);
+  const std::string store = IncludeTrailingBackslash(GetShortcutStoreFolder());
+  const std::string::size_type dot = fileName.find_last_of('.');
+  const std::string stem = dot == std::string::npos ? fileName : fileName.substr(0, dot);
+  const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot);
+  std::string besidePath;
+  for (int k = 2;; ++k) {
+    besidePath = store + stem + " (" + std::to_string(k) + ")" + extension;
+    if (Files().GetFileAttributes(besidePath) == kInvalidFileAttributes) break;
+    // This very version was kept earlier: the copy in the folder is one too many.
+    if (FileExists(besidePath) && SameContent(path, besidePath)) {
+      Files().DeleteFile(path);
+      return true;
+    }
+  }
+  if (!Files().CopyFile(path, besidePath, true)) return false;
+  if (!SameContent(path, besidePath)) {
+    DiscardCopy(besidePath);
+    return false;
+  }
+  try {
+    SetStartupLocation(besidePath, folder);
+    DisableStartupItem(besidePath);
+  } catch (const Error&) {
+    // Unlisted, the copy would be nobody's: it goes, and the file stays in its folder.
+    DiscardCopy(besidePath);
+    throw;
+  }
+  if (!Files().DeleteFile(path)) return false;
+  SharedErrorLog().TryWrite("Startup item " + store + fileName + ": another version of it, " +
+                            path + ", is kept beside it, disabled, as " + besidePath);
+  return true;
 }
 
 }  // namespace lw

@@ -253,6 +253,13 @@ TEST_F(ItemManagerTest, ExcludingDropsTheDisabledRecordAndKeepsAValueAlreadyTher
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "Tool"));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "Tool"));
   EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "C"}));
+  // The stored command is another version: kept beside it, disabled, and logged with it.
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunDisabledKey, "Tool (2)"), "Tool.exe");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "Tool (2)"), "Tool.exe");
+  EXPECT_EQ(GetRunLocationHKey("Tool (2)"), StoredRoot(kHKeyLocalMachine));
+  const std::string log = ReadWholeFile(ErrorLogPath());
+  EXPECT_NE(log.find("Tool.exe"), std::string::npos) << log;
+  EXPECT_NE(log.find("C:\\Updated\\tool.exe"), std::string::npos) << log;
 
   // Without a stored command only the mark is written.
   Manager().ExcludeRunItem("Ghost");
