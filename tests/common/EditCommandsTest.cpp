@@ -203,8 +203,10 @@ TEST_F(EditCommandsTest, ANewItemIsTheUsersUnderAFreeName) {
       view.events.end());
   const std::string stored = Stored(kHKeyCurrentUser, "Tool3");
   EXPECT_EQ(SortEntries(kRunSortKey).back(), stored);
-  // The scratch folder lies under "Program Files": the path is stored quoted.
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored), "\"" + program + "\"");
+  // A path with a blank (the simulation's scratch folder lies under "Program Files") is stored
+  // quoted.
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored),
+            program.find(' ') == std::string::npos ? program : "\"" + program + "\"");
   EXPECT_EQ(RawString(kHKeyCurrentUser, kRunKey, "Tool2"), "C:\\c.exe");
   const RunOrigin origin = RunItemOrigin(stored);
   EXPECT_EQ(origin.root, kHKeyCurrentUser);
