@@ -2,6 +2,7 @@
 // simulation and on Windows (under Wine): real Run keys, real Startup folders with real
 // shortcuts, and the shortcut store beside the executable.
 
+#include <algorithm>
 #include <cctype>
 #include <ostream>
 #include <string>
