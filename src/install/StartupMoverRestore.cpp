@@ -15,6 +15,7 @@
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
 #include "util/Error.h"
+#include "util/ExecutablePath.h"
 #include "util/SpecialFolders.h"
 #include "util/Text.h"
 
@@ -34,17 +35,6 @@ std::string RunKeyText(const RunOrigin& origin) {
 // store path or file name), which a full uninstall prunes instead of deleting.
 constexpr const char* kItemRecordKeys[] = {kRunName, kRunDisabledName, kRunLocationName,
                                            kStartupLocationName, kStartupDisableName};
-
-// The Startup folder a stored shortcut came from; the All Users one when none was recorded.
-std::string OriginFolder(const std::string& storePath) {
-  std::string folder;
-  try {
-    folder = GetStartupLocation(storePath);
-  } catch (const Error&) {
-    // A record that is not text names no folder.
-  }
-  return folder.empty() ? SharedSpecialFolders().GetCommonStartupFolder() : folder;
-}
 
 }  // namespace
 
@@ -73,7 +63,7 @@ std::vector<StoredShortcut> StartupMover::StoredShortcuts() {
   const std::string store = IncludeTrailingBackslash(GetShortcutStoreFolder());
   std::vector<StoredShortcut> shortcuts;
   for (const std::string& name : ListItemFiles(store)) {
-    shortcuts.push_back({store + name, OriginFolder(store + name)});
+    shortcuts.push_back({store + name, StartupOriginFolder(store + name)});
   }
   return shortcuts;
 }
@@ -99,14 +89,22 @@ bool StartupMover::RestoreRunItem(const std::string& storedName, const StringVal
 bool StartupMover::RestoreStartupItem(const std::string& fileName) {
   lastError_.clear();
   const std::string source = IncludeTrailingBackslash(GetShortcutStoreFolder()) + fileName;
-  const std::string folder = OriginFolder(source);
+  const std::string folder = StartupOriginFolder(source);
   const std::string common = SharedSpecialFolders().GetCommonStartupFolder();
   ItemManager& items = SharedItemManager();
   std::string failure;
   if (items.MoveFileToFolder(source, folder, &failure)) return true;
   lastError_ = failure;
-  // Its own folder is gone or holds another file of that name: the All Users folder still
-  // starts it for its user (and everyone).
+  // A user's own shortcut goes to that user's Startup folder or nowhere: in the All Users one it
+  // would start for every account. It stays stored, and the row says why.
+  if (!StartupFolderOwner(folder).empty()) {
+    if (!FolderExists(folder)) {
+      lastError_ = "The Startup folder " + folder + " is not there: " + fileName + " stays stored";
+    }
+    return false;
+  }
+  // An everyone's folder that is gone or holds another file of that name: the All Users folder
+  // starts it for everyone as well.
   if (common.empty() ||
       SameText(IncludeTrailingBackslash(common), IncludeTrailingBackslash(folder)))
     return false;

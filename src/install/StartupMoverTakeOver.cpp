@@ -250,7 +250,8 @@ void StartupMover::DetectNewStartupItems() {
         break;
       // Put back while the store holds the item's shortcut: the copy in the folder goes, and
       // the stored one stays, unless its program is gone and the new one's is there (an update
-      // that moved the program). When the folder is the store spelt otherwise, the "copy" is
+      // that moved the program). A file that differs from the stored one is another version:
+      // kept beside it, disabled. When the folder is the store spelt otherwise, the "copy" is
       // the stored file itself and stays.
       case ItemState::kDisabled:
       case ItemState::kSorted:
@@ -258,8 +259,10 @@ void StartupMover::DetectNewStartupItems() {
           if (SameFile(item.path, storePath)) break;
           if (ProgramMoved(storePath, item.path)) {
             ReplaceStoredShortcut(item.path, storePath);
-          } else {
+          } else if (SameContent(item.path, storePath)) {
             Files().DeleteFile(item.path);
+          } else {
+            manager.KeepOtherStartupVersion(item.path, item.folder);
           }
         } else if (state == ItemState::kDisabled) {
           StoreDisabled(manager, item, store);

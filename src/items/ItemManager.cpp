@@ -51,6 +51,13 @@ bool StartsWithText(const std::string& text, const std::string& start) {
 // Whether the origin's Run key is the one HKEY_CURRENT_USER reaches.
 bool IsCurrentUser(const RunOrigin& origin) { return IsCurrentAccount(origin.sid, origin.user); }
 
+// An item recorded while its user's name could not be had, seen from a session whose user is
+// known: whose Run key it came from nobody can tell, so no Run key is touched for it.
+bool AccountUnknown(const RunOrigin& origin) {
+  return origin.root == kHKeyCurrentUser && SameText(origin.user, kUnknownUser) &&
+         !IsCurrentUser(origin);
+}
+
 // The command line with its environment references expanded, as the runner starts it.
 std::string ExpandedLine(const std::string& command) {
   return command.find('%') == std::string::npos ? command : Sys().ExpandEnvironmentStrings(command);
@@ -63,17 +70,6 @@ bool ProgramFound(const std::string& command) { return !ResolveCommandProgram(co
 // names no ".exe" cannot be checked and counts as present.
 bool ProgramGone(const std::string& command) {
   return !ExtractExePath(ExpandedLine(command)).empty() && !ProgramFound(command);
-}
-
-// Whether the Run key under root holds the value with exactly that data. A value that cannot be
-// read as text is not the one looked for.
-bool RunValueHolds(HKey root, const std::string& name, const std::string& data,
-                   std::uint32_t view = 0) {
-  try {
-    return ReadRunKeyValue(root, name, view) == data;
-  } catch (const Error&) {
-    return false;
-  }
 }
 
 // Values of the user's Run key are stored under the user's name and "_" + their name; when the
@@ -236,7 +232,13 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
       std::string stored = ReadStore(kRunDisabledKey, storedName);
       if (NamesakeFromOtherRoot(storedName, item, stored)) return;
       if (stored.empty()) registry_.PutString(kRunDisabledKey, true, storedName, command);
+      // A value written back with another command is another version of the item: kept
+      // beside it, disabled too, before the value leaves the Run key.
+      if (!stored.empty() && stored != item.command) {
+        KeepOtherRunVersion(storedName, origin, command, stored);
+      }
       DisableRunItem(item.name, prefix);
+      TakeRunValue(item);
       return;
     }
     case ItemState::kSorted: {
@@ -249,6 +251,11 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
       const bool moved = !stored.empty() && stored != item.command && ProgramGone(stored) &&
                          ProgramFound(item.command);
       if (stored.empty() || moved) registry_.PutString(kRunItemsKey, true, storedName, command);
+      // Another command for a program that is still there (new arguments): the stored one
+      // keeps its place in the order, and the new one is kept beside it, disabled.
+      if (!stored.empty() && !moved && stored != item.command) {
+        KeepOtherRunVersion(storedName, origin, command, stored);
+      }
       if (moved) {
         SharedErrorLog().TryWrite("Run key item " + storedName + ": the program of " + stored +
                                   " is gone; its new command " + item.command + " replaces it");
@@ -302,15 +309,40 @@ void ItemManager::ExcludeStoredRunItem(const std::string& storedName, const RunO
   if (storedName.size() > kMaxValueNameLength) return;
   StringValue command = ReadStoreValue(kRunItemsKey, storedName);
   if (command.text.empty()) return;
-  // Back into its Run key before the store lets go of it.
-  GiveBackRunValue(origin, command);
+  // Back into its Run key before the store lets go of it. Another command already there is the
+  // program's current one and stays; the stored one is kept beside it, disabled.
+  const StringValue present = GiveBackRunValue(origin, command);
+  if (!present.text.empty() && present.text != command.text) {
+    KeepOtherRunVersion(storedName, origin, command, present.text);
+  }
   registry_.RemoveValue(kRunItemsKey, storedName);
   RebuildRunSort();
   registry_.TakeString(kRunDisabledKey, storedName);
 }
 
-void ItemManager::GiveBackRunValue(const RunOrigin& origin, const StringValue& command) {
-  WriteBackRunValue(origin, command);
+StringValue ItemManager::GiveBackRunValue(const RunOrigin& origin, const StringValue& command) {
+  if (AccountUnknown(origin)) {
+    throw Error("Unable to give " + origin.valueName +
+                " back to Windows: the account whose Run key it came from is unknown");
+  }
+  return WriteBackRunValue(origin, command);
+}
+
+void ItemManager::RemoveOwnRunValue(const std::string& storedName) {
+  const RunOrigin origin = RunItemOrigin(storedName);
+  if (AccountUnknown(origin)) return;
+  try {
+    OnOriginRunKey(origin, [&](HKey root, const std::string& runKey) {
+      registry_.RemoveValueAt(root, runKey, origin.valueName);
+      return StringValue{};
+    });
+  } catch (const Error& error) {
+    // Another user's hive that cannot be reached now: the item is disabled in the store all the
+    // same, and a value written back there meanwhile is removed at that user's next logon,
+    // whose take-over finds the item disabled.
+    SharedErrorLog().TryWrite("Run key item " + storedName +
+                              ": disabled, but its Run key could not be reached : " + error.what());
+  }
 }
 
 StringValue ItemManager::WriteBackRunValue(const RunOrigin& origin, const StringValue& command) {
@@ -371,32 +403,12 @@ void ItemManager::DisableRunItem(const std::string& name, const std::string& use
       }
     }
   }
-  // The item's value leaves the Run key of the root it belongs to. A value of that name in the
-  // other root's Run key is another program's item unless it holds this item's command. When
-  // the store holds no command at all, the system value is the item's only copy and stays.
-  std::string known = command.empty() ? ReadStore(kRunDisabledKey, storedName) : command;
-  if (!known.empty()) {
-    // The root the item came from, when it was recorded; else the one its name tells (with the
-    // user's name unknown, a plain name may be either).
-    const std::int32_t recorded = GetRunLocationHKey(storedName);
-    const bool machineItem =
-        recorded == -1 ? userPrefix.empty() : recorded == StoredRoot(kHKeyLocalMachine);
-    const std::string sid = GetRunLocationSid(storedName);
-    const bool userItem = userPrefix == CurrentUserPrefix() &&
-                          (recorded == -1 || recorded == StoredRoot(kHKeyCurrentUser)) &&
-                          (sid.empty() || sid == CurrentUserSid());
-    // A machine item of the 64-bit view has its value there, under its own name.
-    const bool view64 = machineItem && GetRunLocationView(storedName) == kStoredView64;
-    const std::string valueName = view64 ? WithoutView64Mark(name) : name;
-    for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
-      bool own = root == kHKeyLocalMachine ? machineItem : userItem;
-      const std::uint32_t view = root == kHKeyLocalMachine && view64 ? kKeyWow64_64Key : 0;
-      ScopedRegistryView inView(registry_, view);
-      if (own || RunValueHolds(root, valueName, known, view)) {
-        registry_.RemoveValueAt(root, kRunKey, valueName);
-      }
-    }
-  }
+  // The item's value leaves its own Run key, and no other: a value of that name in another
+  // root, view or account is another item (a per-machine program writes the same command into
+  // every account's Run key), even when it holds the same command. When the store holds no
+  // command at all, the system value is the item's only copy and stays.
+  const std::string known = command.empty() ? ReadStore(kRunDisabledKey, storedName) : command;
+  if (!known.empty()) RemoveOwnRunValue(storedName);
   RebuildRunSort();
 }
 

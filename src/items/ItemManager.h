@@ -96,6 +96,9 @@ std::string ItemAccountSid(const std::string& storedName);
 // SID decides; without one, the recorded user name does (see IsCurrentAccount). False for a
 // machine item.
 bool IsCurrentAccountsItem(const std::string& storedName);
+// The Startup folder a stored shortcut (its path in the shortcut store) came from, as the
+// take-over recorded it; the All Users one for a shortcut without a record.
+std::string StartupOriginFolder(const std::string& storePath);
 // Where an excluded item of that Run-key value name lives: the first of the places recorded for
 // it (the current user's stored item, the plain name's, another user's) and then the machine's
 // and the current user's Run key whose value holds text; command, when given, receives that
@@ -140,7 +143,9 @@ class ItemManager {
   // that is in use).
   void ExcludeRunItem(const std::string& storedName);
   // Moves the stored item prefix + name out of the run order into "RunDisabled" and deletes its
-  // value from the Run keys it belongs to.
+  // value from its own Run key (RunItemOrigin: the root, the view and the account it came
+  // from), never a namesake of another root, view or account. An item of an account whose name
+  // was unknown when it was stored touches no Run key.
   void DisableRunItem(const std::string& name, const std::string& userPrefix);
   // Moves a disabled item back to the end of the run order.
   void EnableRunItem(const std::string& storedName);
@@ -161,9 +166,10 @@ class ItemManager {
   // nothing changed when the file could not be moved (failure, when given, then says why; see
   // MoveFileToFolder).
   std::string IncludeStartupItem(const std::string& path, std::string* failure = nullptr);
-  // Moves the stored shortcut to the All Users Startup folder and marks it excluded. Raises the
-  // move's failure (see MoveFileToFolder), changing nothing, when it cannot be moved: another
-  // program's All Users shortcut of the same name stays as it is.
+  // Moves the stored shortcut back to the Startup folder it came from (StartupOriginFolder: a
+  // user's own, another user's through that user's profile, the All Users one) and marks it
+  // excluded. Raises, changing nothing, when it cannot go there: the folder is not there, or the
+  // move fails (see MoveFileToFolder; another program's shortcut of the same name stays).
   void ExcludeStartupItem(const std::string& storePath);
   void DisableStartupItem(const std::string& path);
   void EnableStartupItem(const std::string& path);
@@ -187,13 +193,22 @@ class ItemManager {
   // that is the reason.
   bool MoveFileToFolder(const std::string& source, const std::string& folder,
                         std::string* failure = nullptr);
+  // Keeps the file at path (found in folder), a version of a stored shortcut of the same name
+  // that differs from it, beside it in the shortcut store as a disabled item of its own ("Tool
+  // (2).lnk", its folder recorded), and writes both to the error log; the file leaves its
+  // folder. A copy of that very version kept earlier is enough: the file only leaves its folder.
+  // False, with the file still in its folder, when it could not be copied or deleted.
+  bool KeepOtherStartupVersion(const std::string& path, const std::string& folder);
   // Reads the shortcut's target (short form). Unless resolveOnly, the shortcut becomes a
-  // run-key item: disabled as a startup item, and a value named after the target's file name
-  // with the target as command is written into the HKEY_LOCAL_MACHINE Run key and included.
+  // run-key item named after the target's file name, with the target (quoted when it holds a
+  // blank) as command, and the shortcut is disabled. A shortcut of everyone's Startup folder
+  // becomes a value of the HKEY_LOCAL_MACHINE Run key, included; one of a user's own Startup
+  // folder (StartupFolderOwner of where it came from) becomes that user's item, stored as the
+  // user's ("<user>_<name>", its user recorded) so that it starts at that user's logon alone.
   // Returns false (target unchanged) when the file does not load as a shortcut. Before changing
-  // anything, raises "A start-up item named " + name + " already exists" when the machine's Run
-  // key or the store already holds an item of that name, and an error when the shortcut names
-  // no program.
+  // anything, raises "A start-up item named " + name + " already exists" when the Run key it
+  // would go to or the store already holds an item of that name, and an error when the shortcut
+  // names no program.
   bool MoveShortcutToRunKey(const std::string& shortcutPath, std::string& target, bool resolveOnly);
 
   // Writes the command into the Run key of the origin (the machine's, the current user's, or
@@ -214,7 +229,11 @@ class ItemManager {
   // the store under the user's stored name, recorded as the user's, at the end of the run
   // order, so that Restore gives it to the user's Run key. Should a change fail half-way, the
   // stored command is taken out again unless the item joined the order, and the error raised.
+  // The command's program part is quoted when it holds a blank (QuoteProgramPart).
   void AddNewRunItem(const std::string& storedName, const std::string& command);
+  // The same for the user's item (empty: the current user's, whose name is unknown).
+  void AddUserRunItem(const std::string& user, const std::string& storedName,
+                      const std::string& command);
 
  private:
   // Reads and deletes the item's value from the Run key (and view) it was read from.
@@ -224,7 +243,17 @@ class ItemManager {
   void RecordRunLocation(const std::string& storedName, HKey root, const std::string& user,
                          const std::string& sid, bool view64);
   // Writes the command into the origin's Run key unless a value of that name is there.
-  void GiveBackRunValue(const RunOrigin& origin, const StringValue& command);
+  // Stores other, a version of the stored item that differs from the kept one, beside it as a
+  // disabled item of its own ("Tool (2)", the origin recorded), unless such a copy is stored
+  // already, and writes both versions to the error log. Returns the copy's stored name.
+  std::string KeepOtherRunVersion(const std::string& storedName, const RunOrigin& origin,
+                                  const StringValue& other, const std::string& kept);
+  // Raises, changing nothing, for an item of an unknown account (no Run key is known to be its).
+  // Returns what the value holds afterwards.
+  StringValue GiveBackRunValue(const RunOrigin& origin, const StringValue& command);
+  // Deletes the stored item's value from its own Run key; another user's hive that cannot be
+  // mounted is noted in the error log.
+  void RemoveOwnRunValue(const std::string& storedName);
   // Runs access on the Run key of the origin (root and path), mounting another user's hive for
   // the while; returns what access returns.
   StringValue OnOriginRunKey(

@@ -9,6 +9,7 @@
 
 #include "items/ItemManager.h"
 #include "store/SettingsStore.h"
+#include "util/CommandLine.h"
 #include "util/CurrentUser.h"
 #include "util/Error.h"
 #include "util/Text.h"
@@ -73,16 +74,22 @@ RunOrigin ExcludedRunItemOrigin(const std::string& valueName, StringValue* comma
 }
 
 void ItemManager::AddNewRunItem(const std::string& storedName, const std::string& command) {
+  AddUserRunItem(CurrentUserPrefix().empty() ? std::string() : CurrentUserName(), storedName,
+                 command);
+}
+
+void ItemManager::AddUserRunItem(const std::string& user, const std::string& storedName,
+                                 const std::string& command) {
   // The records of where the item belongs come first: without them, an item stored under a
   // name with the user's prefix would still be read as the user's, but another user's name
   // could not be told from it.
-  const std::string user = CurrentUserPrefix().empty() ? std::string() : CurrentUserName();
   try {
     RecordRunLocation(storedName, kHKeyCurrentUser, user, CurrentUserSid(), false);
     if (GetRunLocationHKey(storedName) != StoredRoot(kHKeyCurrentUser)) {
       throw Error("Unable to open : " + std::string(kRunLocationKey));
     }
-    registry_.PutString(kRunItemsKey, true, storedName, command);
+    // A path with blanks is quoted, so that it starts as the program chosen wherever it goes.
+    registry_.PutString(kRunItemsKey, true, storedName, QuoteProgramPart(command));
     AppendSortEntry(kRunSortName, storedName);
     if (!RunOrderHolds(storedName)) {
       throw Error("Unable to add " + storedName + " to the run order");

@@ -9,6 +9,8 @@
 
 #include "platform/Platform.h"
 #include "store/SettingsStore.h"
+#include "util/CommandLine.h"
+#include "util/CurrentUser.h"
 #include "util/Error.h"
 #include "util/ExecutablePath.h"
 #include "util/FileIdentity.h"
@@ -66,21 +68,35 @@ std::string ItemManager::IncludeStartupItem(const std::string& path, std::string
   return storedPath;
 }
 
+std::string StartupOriginFolder(const std::string& storePath) {
+  std::string folder;
+  try {
+    folder = GetStartupLocation(storePath);
+  } catch (const Error&) {
+    // A record that is not text names no folder.
+  }
+  return folder.empty() ? SharedSpecialFolders().GetCommonStartupFolder() : folder;
+}
+
 void ItemManager::ExcludeStartupItem(const std::string& storePath) {
   const std::string fileName = ExtractFileName(storePath);
-  const std::string common = SharedSpecialFolders().GetCommonStartupFolder();
   const std::string stored = IncludeTrailingBackslash(GetShortcutStoreFolder()) + fileName;
+  // Back to the Startup folder it came from: a user's own shortcut never becomes everyone's.
+  const std::string folder = StartupOriginFolder(stored);
   const bool moved = FileExists(stored);
+  if (moved && !FolderExists(folder)) {
+    throw Error("Unable to move " + stored + " to " + folder + " : the folder is not there");
+  }
   std::string failure;
-  if (moved && !MoveFileToFolder(stored, common, &failure)) throw Error(failure);
+  if (moved && !MoveFileToFolder(stored, folder, &failure)) throw Error(failure);
   try {
     registry_.PutString(kStartupExcludeKey, true, fileName,
-                        IncludeTrailingBackslash(common) + fileName);
+                        IncludeTrailingBackslash(folder) + fileName);
   } catch (const Error&) {
     // Unmarked, the shortcut would be taken over again as if new: it goes back to the store,
     // where its entries still are.
     if (moved)
-      MoveFileToFolder(IncludeTrailingBackslash(common) + fileName, GetShortcutStoreFolder());
+      MoveFileToFolder(IncludeTrailingBackslash(folder) + fileName, GetShortcutStoreFolder());
     throw;
   }
   registry_.TakeString(kStartupDisableKey, fileName);
@@ -190,28 +206,40 @@ bool ItemManager::MoveShortcutToRunKey(const std::string& shortcutPath, std::str
   if (linkTarget.empty() || foundName.empty()) {
     throw Error("Unable to find the program that " + shortcutPath + " starts");
   }
-  // The new value is named after the program's file name: a value or a stored item (managed or
-  // disabled) of that name already belongs to another item, whose command it would overwrite.
+  // A user's own shortcut stays that user's: it becomes the user's item, not everyone's.
+  const std::string owner = StartupFolderOwner(StartupOriginFolder(shortcutPath));
+  const bool personal = !owner.empty();
+  const std::string storedName = personal ? owner + "_" + foundName : foundName;
+  const std::string command = QuoteProgramPart(linkTarget);
+  // The new item is named after the program's file name: a value of the Run key it goes to or a
+  // stored item (managed or disabled) of that name already belongs to another item, whose
+  // command it would overwrite.
   Registry& store = SharedRegistry();
-  if (store.ValueExistsAt(kHKeyLocalMachine, kRunKey, foundName) ||
-      store.ValueExistsAt(kProgramRoot, kRunItemsKey, foundName) ||
-      store.ValueExistsAt(kProgramRoot, kRunDisabledKey, foundName)) {
+  const bool valueThere = personal ? SameText(owner, CurrentUserName()) &&
+                                         store.ValueExistsAt(kHKeyCurrentUser, kRunKey, foundName)
+                                   : store.ValueExistsAt(kHKeyLocalMachine, kRunKey, foundName);
+  if (valueThere || store.ValueExistsAt(kProgramRoot, kRunItemsKey, storedName) ||
+      store.ValueExistsAt(kProgramRoot, kRunDisabledKey, storedName)) {
     throw Error("A start-up item named " + foundName + " already exists");
   }
   try {
     DisableStartupItem(shortcutPath);
-    registry_.PutStringAt(kHKeyLocalMachine, kRunKey, true, foundName, linkTarget);
-    IncludeRunItem(foundName, std::string(), false);
+    if (personal) {
+      AddUserRunItem(owner, storedName, command);
+    } else {
+      registry_.PutStringAt(kHKeyLocalMachine, kRunKey, true, foundName, command);
+      IncludeRunItem(foundName, std::string(), false);
+    }
   } catch (const Error&) {
     // Until the new item is in the run order, the move is undone: the value written for it
     // goes (nobody else's can be there: a namesake refused the move above), and the shortcut
     // goes back into the start order. Once it is in the order, the move has happened.
     try {
-      if (!RunOrderHolds(foundName)) {
-        if (store.GetStringAt(kProgramRoot, kRunItemsKey, foundName) == linkTarget) {
-          registry_.RemoveValue(kRunItemsKey, foundName);
+      if (!RunOrderHolds(storedName)) {
+        if (store.GetStringAt(kProgramRoot, kRunItemsKey, storedName) == command) {
+          registry_.RemoveValue(kRunItemsKey, storedName);
         }
-        if (store.GetStringAt(kHKeyLocalMachine, kRunKey, foundName) == linkTarget) {
+        if (!personal && store.GetStringAt(kHKeyLocalMachine, kRunKey, foundName) == command) {
           registry_.RemoveValueAt(kHKeyLocalMachine, kRunKey, foundName);
         }
         if (store.ValueExistsAt(kProgramRoot, kStartupDisableKey, ExtractFileName(shortcutPath))) {

@@ -37,7 +37,6 @@ namespace {
 
 constexpr std::uint32_t kPauseSliceMs = 100;
 constexpr std::uint32_t kPausedPollMs = 10;
-constexpr char kAllUsers[] = "All Users";
 
 bool AutoTuneOn() { return !SharedOptions().DisableAutoTune(); }
 
@@ -290,17 +289,8 @@ void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& /*me*/) {
 // The All Users and the alternate Startup folder are everyone's, whatever their path looks like;
 // any other folder belongs to the user it lies under.
 bool LogonRunner::StartupItemIsMine(const std::string& storePath, const std::string& me) const {
-  const std::string folder = GetStartupLocation(storePath);
-  const std::string owner = UserFromStartupFolder(folder);
-  if (owner.empty() || owner == kAllUsers || owner == me) return true;
-  const std::string normal = IncludeTrailingBackslash(TrimBlanks(folder));
-  for (int csidl : {kCsidlCommonStartup, kCsidlAltStartup, kCsidlCommonAltStartup}) {
-    const std::string shared = SharedSpecialFolders().GetSpecialFolder(csidl);
-    if (!shared.empty() && SameText(IncludeTrailingBackslash(TrimBlanks(shared)), normal)) {
-      return true;
-    }
-  }
-  return false;
+  const std::string owner = StartupFolderOwner(GetStartupLocation(storePath));
+  return owner.empty() || owner == me;
 }
 
 void LogonRunner::RunStartupItems() {

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "runner/LogonRunner.h"
 #include "store/SettingsStore.h"
+#include "util/CommandLine.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
 #include "util/ExecutablePath.h"
@@ -51,42 +52,6 @@ bool IsPriorityClass(std::int32_t value) {
     default:
       return false;
   }
-}
-
-// A line split into its program and arguments.
-struct CommandParts {
-  std::string program;
-  std::string arguments;
-  bool quoted = false;  // the program was in double quotes
-};
-
-// A quoted program runs up to its closing quote; an unquoted one up to the first ".exe", else
-// up to the first blank. (A quote that is never closed is dropped, and the rest read unquoted.)
-CommandParts SplitProgram(const std::string& command) {
-  CommandParts parts;
-  std::string line = TrimBlanks(command);
-  if (!line.empty() && line.front() == '"') {
-    std::string::size_type close = line.find('"', 1);
-    if (close != std::string::npos) {
-      parts.program = line.substr(1, close - 1);
-      parts.arguments = TrimBlanks(line.substr(close + 1));
-      parts.quoted = true;
-      return parts;
-    }
-    line.erase(0, 1);
-  }
-  parts.program = ExtractExePath(line);
-  if (parts.program.empty()) parts.program = line.substr(0, line.find(' '));
-  parts.arguments = TrimBlanks(line.substr(parts.program.size()));
-  return parts;
-}
-
-// A program and its arguments as one line; a program with a blank in double quotes.
-std::string JoinProgram(const std::string& program, const std::string& arguments, bool quote) {
-  std::string line =
-      quote || program.find(' ') != std::string::npos ? "\"" + program + "\"" : program;
-  if (!arguments.empty()) line += " " + arguments;
-  return line;
 }
 
 // The line as Windows reads it from a Run key: trimmed, its program part expanded (see above).

@@ -91,6 +91,14 @@ bool FileExists(const std::string& path) {
   return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
 }
 
+bool FolderExists(const std::string& path) {
+  if (path.empty()) return false;
+  std::string folder = path;
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  const std::uint32_t attributes = Files().GetFileAttributes(folder);
+  return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) != 0;
+}
+
 std::string ResolveCommandProgram(const std::string& commandLine) {
   return ResolveExecutable(commandLine.find('%') == std::string::npos
                                ? commandLine

@@ -30,5 +30,7 @@ std::string ResolveCommandProgram(const std::string& commandLine);
 
 // True when a file (not a folder) is at the path; false for an empty path.
 bool FileExists(const std::string& path);
+// True when a folder is at the path (a trailing backslash allowed); false for an empty path.
+bool FolderExists(const std::string& path);
 
 }  // namespace lw

@@ -113,4 +113,17 @@ std::string UserFromStartupFolder(const std::string& startupFolder) {
   return rest.substr(rest.find_last_of('\\') + 1);
 }
 
+std::string StartupFolderOwner(const std::string& startupFolder) {
+  const std::string owner = UserFromStartupFolder(startupFolder);
+  if (owner.empty() || SameText(owner, "All Users")) return std::string();
+  const std::string normal = IncludeTrailingBackslash(TrimBlanks(startupFolder));
+  for (int csidl : {kCsidlCommonStartup, kCsidlAltStartup, kCsidlCommonAltStartup}) {
+    const std::string shared = SharedSpecialFolders().GetSpecialFolder(csidl);
+    if (!shared.empty() && SameText(IncludeTrailingBackslash(TrimBlanks(shared)), normal)) {
+      return std::string();
+    }
+  }
+  return owner;
+}
+
 }  // namespace lw

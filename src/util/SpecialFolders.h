@@ -43,4 +43,9 @@ std::string GetShortcutStoreFolder();
 // Windows Vista and later. Empty for an empty path and for a path without that tail.
 std::string UserFromStartupFolder(const std::string& startupFolder);
 
+// The user a Startup folder is personal to (UserFromStartupFolder), or empty for a folder that is
+// everyone's: the All Users and the alternate Startup folders, whatever their paths look like,
+// and a folder that names no user. Uses SharedSpecialFolders().
+std::string StartupFolderOwner(const std::string& startupFolder);
+
 }  // namespace lw

@@ -136,12 +136,15 @@ TEST_F(EditCommandsTest, SeveralShortcutsAreDisabledExcludedAndEnabledAtOnce) {
   Select(Id::kStartup, {notes, shared});
   dialogs.Answer(true);
   window->OnExcludeStartupClicked();
-  EXPECT_EQ(Sorted(FolderNames(commonFolder)), (Strings{"Notes.lnk", "Shared.lnk"}));
-  Select(Id::kStartupDisabled, {commonFolder + "Notes.lnk", commonFolder + "Shared.lnk"});
+  // Each goes back to the folder it came from: the user's own shortcut stays the user's.
+  EXPECT_EQ(FolderNames(commonFolder), (Strings{"Shared.lnk"}));
+  EXPECT_EQ(FolderNames(userFolder), (Strings{"Notes.lnk"}));
+  Select(Id::kStartupDisabled, {userFolder + "Notes.lnk", commonFolder + "Shared.lnk"});
   EXPECT_EQ(window->Controls().startupEnableCaption, "Include");
   window->OnStartupEnableClicked();
   EXPECT_EQ(Sorted(Captions(Id::kStartup)), Sorted({notes, shared}));
   EXPECT_TRUE(FolderNames(commonFolder).empty());
+  EXPECT_TRUE(FolderNames(userFolder).empty());
   EXPECT_EQ(dialogs.Messages(), Strings{});
 }
 
@@ -200,7 +203,10 @@ TEST_F(EditCommandsTest, ANewItemIsTheUsersUnderAFreeName) {
       view.events.end());
   const std::string stored = Stored(kHKeyCurrentUser, "Tool3");
   EXPECT_EQ(SortEntries(kRunSortKey).back(), stored);
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored), program);
+  // A path with a blank (the simulation's scratch folder lies under "Program Files") is stored
+  // quoted.
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, stored),
+            program.find(' ') == std::string::npos ? program : "\"" + program + "\"");
   EXPECT_EQ(RawString(kHKeyCurrentUser, kRunKey, "Tool2"), "C:\\c.exe");
   const RunOrigin origin = RunItemOrigin(stored);
   EXPECT_EQ(origin.root, kHKeyCurrentUser);
@@ -212,27 +218,55 @@ TEST_F(EditCommandsTest, ANewItemIsTheUsersUnderAFreeName) {
   EXPECT_TRUE(StoreDump() == before);
 }
 
-TEST_F(EditCommandsTest, AShortcutMovesToTheMachinesRunKeyUnderItsProgramsName) {
+// A shortcut becomes a run-key item named after its program: one of everyone's Startup folder
+// the machine's, one of the user's own folder the user's alone (stored under the user's name,
+// recorded as the user's, no Run key written). A program path with blanks is stored quoted.
+TEST_F(EditCommandsTest, AShortcutMovesToTheRunKeyOfWhoseItWasUnderItsProgramsName) {
   const std::string program = Program("tool.exe");
-  Link(userFolder, "Tool.lnk", program);
-  Pass();
-  window->RefreshLists();
-  Select(Id::kStartup, {store + "Tool.lnk"});
-  dialogs.Answer(true);
-  window->OnMoveShortcutClicked();
-  EXPECT_TRUE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "tool.exe"));
-  EXPECT_EQ(SortEntries(kRunSortKey).back(), "tool.exe");
-  EXPECT_EQ(Row(Id::kStartupDisabled, store + "Tool.lnk").SubItem(0), kDisabledStatusText);
-  EXPECT_TRUE(dialogs.Messages().empty());
-  // Once more with the name taken: refused, and the shortcut stays where it is.
-  Link(userFolder, "Tool again.lnk", program);
-  Pass();
-  window->RefreshLists();
-  Select(Id::kStartup, {store + "Tool again.lnk"});
-  dialogs.Answer(true);
-  window->OnMoveShortcutClicked();
-  EXPECT_EQ(dialogs.Messages(), (Strings{"A start-up item named tool.exe already exists"}));
-  EXPECT_EQ(Row(Id::kStartup, store + "Tool again.lnk").caption, store + "Tool again.lnk");
+  struct Case {
+    const char* what;
+    std::string folder;
+    std::string stored;
+    HKey root;
+  } cases[] = {
+      {"the user's own", userFolder, Stored(kHKeyCurrentUser, "tool.exe"), kHKeyCurrentUser},
+      {"everyone's", commonFolder, "tool.exe", kHKeyLocalMachine},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string shortcut = store + "Tool " + c.what + ".lnk";
+    Link(c.folder, ExtractFileName(shortcut), program);
+    Pass();
+    window->RefreshLists();
+    std::string target;
+    ASSERT_TRUE(SharedItemManager().MoveShortcutToRunKey(shortcut, target, true));
+    Select(Id::kStartup, {shortcut});
+    dialogs.Answer(true);
+    window->OnMoveShortcutClicked();
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, c.stored),
+              target.find(' ') == std::string::npos ? target : "\"" + target + "\"");
+    EXPECT_EQ(SortEntries(kRunSortKey).back(), c.stored);
+    const RunOrigin origin = RunItemOrigin(c.stored);
+    EXPECT_EQ(origin.root, c.root);
+    EXPECT_EQ(origin.valueName, "tool.exe");
+    EXPECT_EQ(GetRunLocation(c.stored), c.root == kHKeyCurrentUser ? CurrentUserName() : "");
+    for (HKey root : {kHKeyLocalMachine, kHKeyCurrentUser}) {
+      EXPECT_FALSE(RawValueExists(root, kRunKey, "tool.exe")) << root;
+    }
+    EXPECT_EQ(Row(Id::kStartupDisabled, shortcut).SubItem(0), kDisabledStatusText);
+    EXPECT_TRUE(dialogs.Messages().empty());
+    // Once more with the name taken: refused, and the shortcut stays where it is.
+    const std::string again = store + "Tool again " + c.what + ".lnk";
+    Link(c.folder, ExtractFileName(again), program);
+    Pass();
+    window->RefreshLists();
+    Select(Id::kStartup, {again});
+    dialogs.Answer(true);
+    window->OnMoveShortcutClicked();
+    EXPECT_EQ(dialogs.Messages(), (Strings{"A start-up item named tool.exe already exists"}));
+    EXPECT_EQ(Row(Id::kStartup, again).caption, again);
+    dialogs.Clear();
+  }
 }
 
 TEST_F(EditCommandsTest, PropertiesSearchAndMessagesForWhatCannotBeFound) {

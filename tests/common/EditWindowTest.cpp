@@ -30,7 +30,7 @@ class EditWindowTest : public EditWindowFixture {
     Link(userFolder, "Notes.lnk", "C:\\Apps\\notes.exe");
     Link(commonFolder, "Shared.lnk", "C:\\Apps\\shared.exe");
     Link(commonFolder, "Quiet.lnk", "C:\\Apps\\quiet.exe");
-    Link(userFolder, "Away.lnk", "C:\\Apps\\away.exe");
+    Link(commonFolder, "Away.lnk", "C:\\Apps\\away.exe");
     Pass();
     ItemManager& items = SharedItemManager();
     items.DisableRunItem("Off", "");

@@ -267,7 +267,9 @@ TEST_F(ShortcutMoveTest, MovingDisablesTheShortcutAndManagesItsProgram) {
   EXPECT_EQ(RawString(kHKeyLocalMachine, kStartupDisableKey, "Tool Link.lnk"), link);
   EXPECT_EQ(SortOf(kStartupSortKey), Strings{""});
   EXPECT_TRUE(FileThere(link));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "tool.exe"), target);
+  // A target with a blank (no short name to be had) is stored quoted.
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "tool.exe"),
+            target.find(' ') == std::string::npos ? target : "\"" + target + "\"");
   EXPECT_EQ(SortOf(kRunSortKey), Strings{"tool.exe"});
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "tool.exe"));
 }

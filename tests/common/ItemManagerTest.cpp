@@ -146,7 +146,8 @@ TEST_F(ItemManagerTest, AProbeLeavesAnOrdinaryValueAsItWas) {
 
 // A managed program that writes itself back with another command: the stored command stays,
 // unless its program is gone while the new command's is there (an update moved the program);
-// then the new command takes its place and the error log says so.
+// then the new command takes its place. Either way the error log names both, and a new
+// command that does not take the stored one's place is kept beside it, disabled.
 TEST_F(ItemManagerTest, AWrittenBackCommandReplacesTheStoredOneOnlyWhenItsProgramMoved) {
   const std::string folder = ScratchFolder();
   EnsureFolder(folder + "new");
@@ -185,10 +186,11 @@ TEST_F(ItemManagerTest, AWrittenBackCommandReplacesTheStoredOneOnlyWhenItsProgra
     EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, name), c.replaced ? c.written : c.stored);
     EXPECT_EQ(SortOf(kRunSortKey), Strings{name});
     const std::string log = ReadWholeFile(ErrorLogPath());
-    EXPECT_EQ(log.find("Run key item " + name + ":") != std::string::npos, c.replaced) << log;
-    if (c.replaced) {
-      EXPECT_NE(log.find(c.written), std::string::npos) << log;
-    }
+    EXPECT_NE(log.find("Run key item " + name + ":"), std::string::npos) << log;
+    EXPECT_NE(log.find(c.written), std::string::npos) << log;
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunDisabledKey, name + " (2)"),
+              c.replaced ? "<missing>" : c.written);
+    EXPECT_EQ(GetRunLocationHKey(name + " (2)"), c.replaced ? -1 : StoredRoot(kHKeyLocalMachine));
   }
 }
 
@@ -256,6 +258,13 @@ TEST_F(ItemManagerTest, ExcludingDropsTheDisabledRecordAndKeepsAValueAlreadyTher
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, "Tool"));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "Tool"));
   EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "C"}));
+  // The stored command is another version: kept beside it, disabled, and logged with it.
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunDisabledKey, "Tool (2)"), "Tool.exe");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "Tool (2)"), "Tool.exe");
+  EXPECT_EQ(GetRunLocationHKey("Tool (2)"), StoredRoot(kHKeyLocalMachine));
+  const std::string log = ReadWholeFile(ErrorLogPath());
+  EXPECT_NE(log.find("Tool.exe"), std::string::npos) << log;
+  EXPECT_NE(log.find("C:\\Updated\\tool.exe"), std::string::npos) << log;
 
   // Without a stored command only the mark is written.
   Manager().ExcludeRunItem("Ghost");
@@ -295,7 +304,8 @@ TEST_F(ItemManagerTest, DisablingClosesTheGapAndKeepsTheCommand) {
 }
 
 // The item's value goes from the Run key of its own root; a value of that name in the other
-// root is another program's unless it holds this item's command.
+// root is another item, even when it holds the same command (a per-machine program writes the
+// same command into every account's Run key).
 TEST_F(ItemManagerTest, DisablingDeletesOnlyTheItemsOwnValues) {
   const std::string prefix = CurrentUserPrefix();
   if (prefix.empty()) GTEST_SKIP() << "needs a known user";
@@ -307,10 +317,10 @@ TEST_F(ItemManagerTest, DisablingDeletesOnlyTheItemsOwnValues) {
     bool machineKept;
     bool userKept;
   } cases[] = {
-      {"machine item, same data in the user's key", "", "t.exe", "t.exe", false, false},
+      {"machine item, same data in the user's key", "", "t.exe", "t.exe", false, true},
       {"machine item, other data in the user's key", "", "other.exe", "other.exe 2", false, true},
       {"user item, other data in the machine's key", prefix, "other.exe", "t.exe", true, false},
-      {"user item, same data in the machine's key", prefix, "t.exe", "changed.exe", false, false},
+      {"user item, same data in the machine's key", prefix, "t.exe", "changed.exe", true, false},
   };
   int number = 0;
   for (const Case& c : cases) {

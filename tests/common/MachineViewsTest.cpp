@@ -68,12 +68,19 @@ TEST_F(MachineViewsTest, BothViewsAreTakenOverAndSameNamesStayTwoItems) {
   EXPECT_FALSE(
       RawValueExists(kHKeyLocalMachine, kRunLocationKey, std::string("Tray") + kViewSuffix));
 
-  // The 64-bit program writes itself back: removed again from its view, its stored command
-  // kept, and its namesake of the 32-bit view never confused with it.
+  // The 64-bit program writes itself back with new arguments: removed again from its view, its
+  // stored command kept, the new one kept beside it (disabled, of the same view), and its
+  // namesake of the 32-bit view never confused with it.
   Plant(kKeyWow64_64Key, "Tray", "tray64.exe /again");
   Pass();
   EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
-  EXPECT_EQ(Store(kRunItemsKey), stored);
+  ValueMap withCopy = stored;
+  withCopy["Tray (2) (64-bit)"] = "tray64.exe /again";
+  EXPECT_EQ(Store(kRunItemsKey), withCopy);
+  EXPECT_EQ(Store(kRunDisabledKey), (ValueMap{{"Tray (2) (64-bit)", "tray64.exe /again"}}));
+  EXPECT_EQ(
+      RawDword(kHKeyLocalMachine, kRunLocationKey, "Tray (2) (64-bit)" + std::string(kViewSuffix)),
+      64);
 }
 
 TEST_F(MachineViewsTest, EveryWayBackGoesToTheViewTheItemCameFrom) {
@@ -108,6 +115,39 @@ TEST_F(MachineViewsTest, EveryWayBackGoesToTheViewTheItemCameFrom) {
   EXPECT_EQ(RunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
   EXPECT_EQ(RunValues(kKeyWow64_32Key), (ValueMap{{"Tray", "tray32.exe"}}));
   EXPECT_EQ(Values(kHKeyCurrentUser, kRunKey), (ValueMap{{"Tray", "user-tray.exe"}}));
+}
+
+// A per-machine installer writes one command under one name into both views and the user's Run
+// key: three items. Disabling one, with all three written back meanwhile, removes the value of
+// its own view or root alone.
+TEST_F(MachineViewsTest, DisablingRemovesOnlyTheValueOfTheItemsOwnViewOrRoot) {
+  struct Case {
+    const char* what;
+    std::string stored;
+    std::uint32_t goneFrom;  // the view, or 0 for the user's Run key
+  } cases[] = {
+      {"the 32-bit view's", "Tray", kKeyWow64_32Key},
+      {"the 64-bit view's", kTray64, kKeyWow64_64Key},
+      {"the user's", CurrentUserName() + "_Tray", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Plant(kKeyWow64_32Key, "Tray", "tray.exe");
+    Plant(kKeyWow64_64Key, "Tray", "tray.exe");
+    SetRawString(kHKeyCurrentUser, kRunKey, "Tray", "tray.exe");
+    if (Store(kRunItemsKey).empty()) {
+      Pass();
+      for (std::uint32_t view : {kKeyWow64_32Key, kKeyWow64_64Key}) Plant(view, "Tray", "tray.exe");
+      SetRawString(kHKeyCurrentUser, kRunKey, "Tray", "tray.exe");
+    }
+    SharedItemManager().DisableRunItem(c.stored, "");
+    for (std::uint32_t view : {kKeyWow64_32Key, kKeyWow64_64Key}) {
+      EXPECT_EQ(RunValues(view).empty(), view == c.goneFrom) << view;
+    }
+    EXPECT_EQ(Values(kHKeyCurrentUser, kRunKey).empty(), c.goneFrom == 0);
+    EXPECT_EQ(Store(kRunDisabledKey)[c.stored], "tray.exe");
+    SharedItemManager().EnableRunItem(c.stored);
+  }
 }
 
 TEST_F(MachineViewsTest, RunnerHandsBackAProgramThatWroteItselfBackIntoItsView) {

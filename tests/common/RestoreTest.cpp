@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "install/RestoreFiles.h"
 #include "support/RestoreFixture.h"
@@ -129,7 +130,9 @@ TEST_F(RestoreTest, ACommandAlreadyBackUnderThatNameIsNeverReplaced) {
             "\"Updater\"=\"C:\\\\old\\\\updater.exe\"\r\n\r\n");
 }
 
-TEST_F(RestoreTest, AShortcutWhoseFolderIsTakenGoesToAllUsersAndNeverReplacesAFile) {
+// A user's own shortcut goes back to that user's Startup folder or nowhere: in the All Users
+// folder it would start for every account.
+TEST_F(RestoreTest, AUsersShortcutWhoseFolderIsTakenStaysStoredAndNeverReplacesAFile) {
   Link(userFolder, "Mine.lnk", "C:\\mine.exe");
   Link(userFolder, "Clash.lnk", "C:\\clash.exe");
   Pass();
@@ -139,17 +142,22 @@ TEST_F(RestoreTest, AShortcutWhoseFolderIsTakenGoesToAllUsersAndNeverReplacesAFi
   Link(userFolder, "Clash.lnk", "C:\\fourth.exe");
 
   const std::string message = Restore();
-  // Mine.lnk: its folder holds another file of that name, All Users takes it.
+  // Each: its folder holds another file of that name. It stays stored (never in All Users),
+  // and the batch file moves it when the user has made room.
   EXPECT_EQ(ReadWholeFile(userFolder + "Mine.lnk"), other);
-  EXPECT_TRUE(FileThere(commonFolder + "Mine.lnk"));
-  // Clash.lnk: taken in both; it stays stored, and the batch file moves it when the user has
-  // made room.
+  EXPECT_FALSE(FileThere(commonFolder + "Mine.lnk"));
   EXPECT_EQ(ReadWholeFile(store + "Clash.lnk"), stored);
-  EXPECT_TRUE(Contains(message, store + "Clash.lnk\r\n"));
+  EXPECT_TRUE(FileThere(store + "Mine.lnk"));
+  for (const char* name : {"Mine.lnk", "Clash.lnk"}) {
+    EXPECT_TRUE(Contains(message, store + name + "\r\n")) << name;
+  }
   EXPECT_TRUE(Contains(message, ExeFolder() + kShortcutBatchFileName + "\r\n"));
   EXPECT_EQ(ReadWholeFile(ExeFolder() + kShortcutBatchFileName),
-            BatchMoveLine(store + "Clash.lnk", userFolder) + "\r\n");
-  EXPECT_EQ(SortEntries(kStartupSortKey), (std::vector<std::string>{store + "Clash.lnk"}));
+            BatchMoveLine(store + "Mine.lnk", userFolder) + "\r\n" +
+                BatchMoveLine(store + "Clash.lnk", userFolder) + "\r\n");
+  const std::vector<std::string> order = SortEntries(kStartupSortKey);
+  EXPECT_EQ(std::set<std::string>(order.begin(), order.end()),
+            (std::set<std::string>{store + "Clash.lnk", store + "Mine.lnk"}));
 }
 
 TEST_F(RestoreTest, FullUninstallKeepsOnlyWhatStaysStored) {

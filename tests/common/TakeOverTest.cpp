@@ -2,6 +2,7 @@
 // simulation and on Windows (under Wine): real Run keys, real Startup folders with real
 // shortcuts, and the shortcut store beside the executable.
 
+#include <algorithm>
 #include <cctype>
 #include <ostream>
 #include <string>
@@ -106,9 +107,9 @@ TEST_F(TakeOverTest, FirstTakeOverTakesEverythingInSnapshotOrderAndRecordsItAsNe
   EXPECT_EQ(mover.StartupItemCount(), 0);
 }
 
-// The second logon: items that come back are removed again without being new; only what
-// arrived since is new. The records of the first logon are dropped when its "-go" start
-// consumed the flags, and kept when it did not run.
+// The second logon: items that come back are removed again without being new (another version
+// of one is kept beside it, disabled); only what arrived since is new. The records of the first
+// logon are dropped when its "-go" start consumed the flags, and kept when it did not run.
 class TakeOverSecondPassTest : public TakeOverFixture,
                                public ::testing::WithParamInterface<bool> {};
 
@@ -126,22 +127,30 @@ TEST_P(TakeOverSecondPassTest, ReturningItemsAreRemovedAgainAndOnlyArrivalsAreNe
   }
 
   Run(kHKeyLocalMachine, "Agent", "agent.exe --written-back");
-  // The disabled item comes back in both Run keys.
+  // The user's disabled item comes back; the same command in the machine's Run key is the
+  // machine's own item, new (a per-machine program writes it for everyone).
   Run(kHKeyCurrentUser, "Tray", "tray.exe");
   Run(kHKeyLocalMachine, "Tray", "tray.exe");
-  Link(userFolder, "Notes.lnk", "C:\\Apps\\notes-reinstalled.exe");
+  const std::string reinstalled = Link(userFolder, "Notes.lnk", "C:\\Apps\\notes-reinstalled.exe");
   Run(kHKeyLocalMachine, "Fresh", "fresh.exe");
   Pass();
 
   EXPECT_TRUE(Values(kHKeyLocalMachine, kRunKey).empty());
   EXPECT_TRUE(Values(kHKeyCurrentUser, kRunKey).empty());
   EXPECT_EQ(Store(kRunItemsKey)["Agent"], "agent.exe");
-  EXPECT_EQ(Store(kRunDisabledKey), (ValueMap{{user + "_Tray", "tray.exe"}}));
-  EXPECT_EQ(SortEntries(kRunSortKey), (std::vector<std::string>{"Agent", "Fresh"}));
+  EXPECT_EQ(Store(kRunDisabledKey),
+            (ValueMap{{user + "_Tray", "tray.exe"}, {"Agent (2)", "agent.exe --written-back"}}));
+  // The two arrivals follow in the order the Run key lists them (Wine: by name).
+  std::vector<std::string> order = SortEntries(kRunSortKey);
+  ASSERT_EQ(order.size(), 3u);
+  EXPECT_EQ(order[0], "Agent");
+  std::sort(order.begin() + 1, order.end());
+  EXPECT_EQ(order, (std::vector<std::string>{"Agent", "Fresh", "Tray"}));
   EXPECT_TRUE(FolderNames(userFolder).empty());
   EXPECT_EQ(ReadWholeFile(store + "Notes.lnk"), notes);
+  EXPECT_EQ(ReadWholeFile(store + "Notes (2).lnk"), reinstalled);
 
-  ValueMap newRun = {{"Fresh", "fresh.exe"}};
+  ValueMap newRun = {{"Fresh", "fresh.exe"}, {"Tray", "tray.exe"}};
   ValueMap newStartup;
   if (!flagsConsumed) {
     newRun.insert({{"Agent", "agent.exe"}, {user + "_Tray", "tray.exe"}});
@@ -272,7 +281,8 @@ TEST_F(TakeOverTest, AStrayValueInASortListStopsNoPass) {
 
 // A shortcut that its program re-creates for another target, while the store holds the old
 // one: the stored one stays unless its target is gone and the new one's is there (an update
-// moved the program); then the new shortcut takes its place and the error log says so.
+// moved the program); then the new shortcut takes its place. Otherwise the new one is kept
+// beside it, disabled. Either way the error log says so.
 TEST_F(TakeOverTest, ARecreatedShortcutReplacesTheStoredOneOnlyWhenItsProgramMoved) {
   struct Case {
     const char* what;
@@ -310,8 +320,12 @@ TEST_F(TakeOverTest, ARecreatedShortcutReplacesTheStoredOneOnlyWhenItsProgramMov
     EXPECT_EQ(SortEntries(kStartupSortKey), std::vector<std::string>{store + "Tool.lnk"});
     EXPECT_TRUE(Store(kStartupNewKey).empty());
     const std::string log = ReadWholeFile(ErrorLogPath());
-    EXPECT_EQ(log.find("Startup item " + store + "Tool.lnk") != std::string::npos, c.replaced)
-        << log;
+    EXPECT_NE(log.find("Startup item " + store + "Tool.lnk"), std::string::npos) << log;
+    EXPECT_EQ(FileThere(store + "Tool (2).lnk"), !c.replaced);
+    if (!c.replaced) {
+      EXPECT_EQ(ReadWholeFile(store + "Tool (2).lnk"), incoming);
+      EXPECT_EQ(Store(kStartupDisableKey), (ValueMap{{"Tool (2).lnk", store + "Tool (2).lnk"}}));
+    }
     Files().DeleteFile(oldTarget);
     Files().DeleteFile(newTarget);
   }
@@ -359,9 +373,10 @@ TEST_F(TakeOverTest, NamesakeFromAnotherFolderStaysWhereItIs) {
   }
 }
 
-// A shortcut that reappears while the store holds its namesake: removed from its folder when
-// the stored one came from that folder (whatever the spelling) or from no known folder; left
-// alone when it came from another one. The stored one is never replaced.
+// A shortcut that reappears while the store holds its namesake: taken from its folder when the
+// stored one came from that folder (whatever the spelling) or from no known folder, and kept
+// beside the stored one, disabled, when it differs from it; left alone when it came from
+// another one. The stored one is never replaced.
 enum class StoredAs { kManaged, kDisabled };
 enum class RecordedOrigin { kAllUsersFolder, kThisFolderSpeltOtherwise, kNone };
 struct NamesakeCase {
@@ -406,7 +421,10 @@ TEST_P(TakeOverNamesakeTest, ReappearingShortcutMeetsItsStoredNamesake) {
     EXPECT_EQ(Store(kStartupLocationKey), (ValueMap{{stored, origin}}));
   } else {
     EXPECT_FALSE(FileThere(userFolder + "Same.lnk"));
-    EXPECT_EQ(Store(kStartupLocationKey), (ValueMap{{stored, userFolder}}));
+    EXPECT_EQ(ReadWholeFile(store + "Same (2).lnk"), incoming);
+    EXPECT_EQ(Store(kStartupLocationKey),
+              (ValueMap{{stored, userFolder}, {store + "Same (2).lnk", userFolder}}));
+    EXPECT_EQ(GetStartupItemState("Same (2).lnk"), ItemState::kDisabled);
   }
 }
 

@@ -60,7 +60,7 @@ class EditCommandsFaultTest : public EditWindowFixture {
     Link(userFolder, "Notes.lnk", "C:\\Apps\\notes.exe");
     Link(commonFolder, "Shared.lnk", "C:\\Apps\\shared.exe");
     Link(commonFolder, "Quiet.lnk", "C:\\Apps\\quiet.exe");
-    Link(userFolder, "Away.lnk", "C:\\Apps\\away.exe");
+    Link(commonFolder, "Away.lnk", "C:\\Apps\\away.exe");
     Pass();
     ItemManager& items = SharedItemManager();
     items.DisableRunItem("Off", "");
@@ -189,7 +189,7 @@ TEST_F(EditCommandsFaultTest, NoCommandLosesAnItemWhicheverChangeFails) {
        true,
        [](EditWindow& w) { w.OnExcludeStartupClicked(); },
        [&] {
-         return FileThere(commonFolder + "Notes.lnk") && FileThere(commonFolder + "Shared.lnk") &&
+         return FileThere(userFolder + "Notes.lnk") && FileThere(commonFolder + "Shared.lnk") &&
                 !InStartupOrder(store + "Notes.lnk");
        }},
       {"enable and include shortcuts",
@@ -214,7 +214,7 @@ TEST_F(EditCommandsFaultTest, NoCommandLosesAnItemWhicheverChangeFails) {
        true,
        [](EditWindow& w) { w.OnMoveShortcutClicked(); },
        [&] {
-         return InRunOrder("notes.exe") && Has(kStartupDisableKey, "Notes.lnk") &&
+         return InRunOrder(user + "_notes.exe") && Has(kStartupDisableKey, "Notes.lnk") &&
                 !InStartupOrder(store + "Notes.lnk");
        }},
       {"new item",

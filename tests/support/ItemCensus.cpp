@@ -16,6 +16,7 @@ namespace {
 struct RunPlace {
   HKey root;
   std::string key;
+  std::uint32_t view = 0;
 };
 
 std::vector<RunPlace> RunPlaces() {
@@ -75,8 +76,10 @@ bool SameItemName(const std::string& a, const std::string& b) {
 
 std::string Describe(const CensusValue& value) {
   std::string data = value.data.size() > 60 ? value.data.substr(0, 60) + "..." : value.data;
-  return (value.root == kHKeyLocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
-         value.key + "\\" + value.name + " = \"" + data + "\"";
+  const char* root = value.root == kHKeyLocalMachine ? "HKEY_LOCAL_MACHINE\\"
+                     : value.root == kHKeyUsers      ? "HKEY_USERS\\"
+                                                     : "HKEY_CURRENT_USER\\";
+  return root + value.key + "\\" + value.name + " = \"" + data + "\"";
 }
 
 // The entries "0".."SortIndex - 1" of a sort list.
@@ -128,13 +131,15 @@ std::string Missing(const ItemCensus& before, const ItemCensus& now,
 ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys) {
   ItemCensus census;
   std::vector<RunPlace> places = RunPlaces();
-  for (const CensusRunKey& extra : extraRunKeys) places.push_back({extra.root, extra.key});
+  for (const CensusRunKey& extra : extraRunKeys)
+    places.push_back({extra.root, extra.key, extra.view});
   for (const RunPlace& place : places) {
+    InRawView inView(place.view);
     for (const std::string& name : RawValueNames(place.root, place.key)) {
       if (TrimBlanks(name).empty() || name == kSelfRunValue) continue;
       std::string data = TextOf(place.root, place.key, name);
       if (data.empty()) continue;
-      census.runValues.push_back({place.root, place.key, name, data});
+      census.runValues.push_back({place.root, place.key, name, data, place.view});
     }
   }
   for (const std::string& folder : Folders()) {
@@ -150,6 +155,31 @@ ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys) {
       [](const CensusFile&) { return true; });
   if (lost.empty()) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "lost:" << lost;
+}
+
+std::vector<std::string> RunValueChanges(const ItemCensus& before, const ItemCensus& now) {
+  auto same = [](const CensusValue& a, const CensusValue& b) {
+    return a.root == b.root && SameText(a.key, b.key) && a.view == b.view &&
+           SameText(a.name, b.name) && a.data == b.data;
+  };
+  auto describe = [](const CensusValue& value) {
+    return Describe(value) + (value.view == kKeyWow64_64Key ? " (64-bit view)" : "");
+  };
+  auto inStore = [](const CensusValue& value) {
+    return value.key == SeamPath(kRunItemsKey) || value.key == SeamPath(kRunDisabledKey);
+  };
+  std::vector<std::string> changes;
+  for (const CensusValue& value : before.runValues) {
+    if (!inStore(value) && std::none_of(now.runValues.begin(), now.runValues.end(),
+                                        [&](const CensusValue& each) { return same(each, value); }))
+      changes.push_back("- " + describe(value));
+  }
+  for (const CensusValue& value : now.runValues) {
+    if (!inStore(value) && std::none_of(before.runValues.begin(), before.runValues.end(),
+                                        [&](const CensusValue& each) { return same(each, value); }))
+      changes.push_back("+ " + describe(value));
+  }
+  return changes;
 }
 
 ::testing::AssertionResult EveryItemListed(const ItemCensus& before) {

@@ -22,7 +22,8 @@ struct CensusValue {
   HKey root = 0;
   std::string key;  // path from the root, without a leading backslash
   std::string name;
-  std::string data;  // the text up to its first zero
+  std::string data;        // the text up to its first zero
+  std::uint32_t view = 0;  // the registry view it was read in (0: the program's own)
 };
 
 struct CensusFile {
@@ -39,7 +40,8 @@ struct ItemCensus {
 // A Run key counted besides the usual ones (another user's, mounted by the test).
 struct CensusRunKey {
   HKey root;
-  std::string key;  // path from the root, without a leading backslash
+  std::string key;         // path from the root, without a leading backslash
+  std::uint32_t view = 0;  // kKeyWow64_64Key for the machine's other view; 0: the program's
 };
 
 ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys = {});
@@ -52,6 +54,11 @@ ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys = {});
 // The failure message names every item that is lost.
 ::testing::AssertionResult NothingLost(const ItemCensus& before,
                                        const std::vector<CensusRunKey>& extraRunKeys = {});
+
+// Every value of a Run key (the store's keys aside) that is in one census and not in the other
+// (by place, view, name and data), one line each ("- " gone, "+ " come), for tests that ask
+// which Run keys an operation changed.
+std::vector<std::string> RunValueChanges(const ItemCensus& before, const ItemCensus& now);
 
 // Stricter: every item of before is also where the program will see it again, so that it is not
 // kept but forgotten. A run value is in a system Run key (the next take-over pass finds it), in
