@@ -104,11 +104,13 @@ TEST_F(AccountSimTest, ItemsWithoutARecordedAccountKeepTheirOldMeaning) {
   EXPECT_TRUE(IsCurrentAccountsItem("bob_Old"));
   LogOnAsCorpBob();
   EXPECT_TRUE(IsCurrentAccountsItem("bob_Old"));
-  // Its program wrote itself back: taken off the Run key again, its stored command kept.
+  // Its program wrote itself back: taken off the Run key again as this bob's, its stored command
+  // kept and the new one kept beside it.
   Run(kHKeyCurrentUser, "Old", "C:\\old.exe /again");
   Pass();
   EXPECT_TRUE(Values(kHKeyCurrentUser, kRunKey).empty());
-  EXPECT_EQ(Store(kRunItemsKey), (ValueMap{{"bob_Old", "C:\\old.exe"}}));
+  EXPECT_EQ(Store(kRunItemsKey),
+            (ValueMap{{"bob_Old", "C:\\old.exe"}, {"bob_Old (2)", "C:\\old.exe /again"}}));
 }
 
 TEST_F(AccountSimTest, AnAccountThatCannotBeIdentifiedKeepsItsValuesWithWindows) {
