@@ -132,12 +132,12 @@ TEST_F(RestoreEndToEndTest, AnUncheckedRowIsWarnedAboutAndStaysStored) {
   ASSERT_TRUE(Answer(process, kMsgUncheckedWarning, IDOK));
 
   ASSERT_TRUE(driver::PressButton(restore, kRestoreButtonId));
-  ASSERT_TRUE(Answer(
-      process,
-      std::string(kMsgRestoreComplete) +
-          "\r\n\r\n1 item was not given back and stays stored:\r\n1 in "
-          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tallowmere\\Launchward\\Run" kMsgKeptItemsDoNotStart,
-      IDOK));
+  ASSERT_TRUE(Answer(process,
+                     std::string(kMsgRestoreComplete) +
+                         "\r\n\r\n1 item was not given back and stays stored:\r\n1 in "
+                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tallowmere\\Launchward\\Run" +
+                         kMsgKeptItemsDoNotStart,
+                     IDOK));
   EXPECT_TRUE(driver::WaitUntil([&] { return Enabled(restore, kRestoreCloseId); }));
   ASSERT_TRUE(driver::PressButton(restore, kRestoreCloseId));
   ASSERT_TRUE(driver::PostWindowMessage(main, WM_CLOSE, 0, 0));
