@@ -10,6 +10,7 @@
 #include "support/ProbePrograms.h"
 #include "support/WindowsConfiguration.h"
 #include "util/ErrorLog.h"
+#include "util/WindowsBitness.h"
 
 namespace lw {
 namespace {
@@ -113,13 +114,18 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
   // its drive is not looked for below the system folder.
   const std::string text = SystemErrorText(kErrorFileNotFound);
   std::vector<std::string> lines = LogLinesOf(test::ReadWholeFile(ErrorLogPath()));
-  const std::vector<std::string> tails = {
+  // On 64-bit Windows a bare name of the 32-bit view is looked for in SysWOW64 last.
+  std::vector<std::string> tails = {
       " 2 : " + text + " (lwprobe-missing.exe /x)",
       " 2 : " + text + " (" + Sys().ExpandEnvironmentStrings("%SystemRoot%") +
           "\\System32\\lwprobe-missing.exe /x)",
-      " 2 : " + text + " (lwprobe-app.exe /apppath)",
-      " 2 : " + text + " (\"" + gone + "\" /x)",
   };
+  if (IsWindows64()) {
+    tails.push_back(" 2 : " + text + " (" + Sys().ExpandEnvironmentStrings("%SystemRoot%") +
+                    "\\SysWOW64\\lwprobe-missing.exe /x)");
+  }
+  tails.push_back(" 2 : " + text + " (lwprobe-app.exe /apppath)");
+  tails.push_back(" 2 : " + text + " (\"" + gone + "\" /x)");
   ASSERT_EQ(lines.size(), tails.size());
   const std::string today = Sys().FormatShortDate(Sys().GetLocalTime());
   for (std::size_t i = 0; i < tails.size(); ++i) {
