@@ -159,8 +159,10 @@ TEST_F(Wow64Win32Test, ValuesPlantedByRegInEitherViewAreListedFromThatView) {
 
 // A bare program name that only SysWOW64 holds: the search of the 64-bit system folder (the
 // one Windows' own logon makes) does not find it, and the runner then starts it from SysWOW64
-// for an item of the machine's 32-bit view, as it started before.
+// for an item of the machine's 32-bit view, as it started before. (A 32-bit program's own search
+// meets SysWOW64 as its System32, so the fact is the 64-bit program's.)
 TEST_F(Wow64Win32Test, ABareNameOnlySysWow64HoldsStartsFromThereForThe32BitView) {
+  LW_NEEDS_CONFIGURATION(WindowsConfiguration::k64BitProgram);
   const std::string probe = Sys().GetWindowsDirectory() + "\\SysWOW64\\lwwow64probe.exe";
   InstallProbe(probe);
   ProcessInformation info;
