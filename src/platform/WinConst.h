@@ -51,6 +51,10 @@ inline constexpr std::uint32_t kRegCreatedNewKey = 1;
 inline constexpr std::uint32_t kRegOpenedExistingKey = 2;
 
 // System error codes.
+// Code pages.
+inline constexpr std::uint32_t kCodePageOem437 = 437;
+inline constexpr std::uint32_t kCodePageUtf8 = 65001;
+
 inline constexpr std::uint32_t kErrorSuccess = 0;
 inline constexpr std::uint32_t kErrorInvalidFunction = 1;
 inline constexpr std::uint32_t kErrorFileNotFound = 2;

@@ -264,7 +264,7 @@ TEST_F(EditCommandsTest, PropertiesSearchAndMessagesForWhatCannotBeFound) {
 TEST(EncodeQueryComponentTest, OnlyUnreservedCharactersStayAsTheyAre) {
   EXPECT_EQ(EncodeQueryComponent("tool-1_v2.0~x.exe"), "tool-1_v2.0~x.exe");
   EXPECT_EQ(EncodeQueryComponent("A&B #1+2=3?.exe"), "A%26B%20%231%2B2%3D3%3F.exe");
-  EXPECT_EQ(EncodeQueryComponent("caf\xe9/%.exe"), "caf%E9%2F%25.exe");
+  EXPECT_EQ(EncodeQueryComponent("caf\xc3\xa9/%.exe"), "caf%C3%A9%2F%25.exe");
   EXPECT_EQ(EncodeQueryComponent(""), "");
 }
 

@@ -108,13 +108,13 @@ TEST_F(RestoreSimTest, ItemsThatCannotGoBackStayStoredAndAreSavedForTheUser) {
   StoreAliceItem("Chat", "C:\\chat.exe");
   Sim().DenyKeyWrites(kHKeyLocalMachine, std::string(kRunKey).substr(1));
   Sim().LockFile(file);
-  // An older file of Alice's grows; the machine's is replaced.
+  // Older files are replaced by what this restore could not give back.
   Files().WriteFile(ExeFolder() + "alice.reg", "REGEDIT4\r\n\r\nold\r\n");
   Files().WriteFile(ExeFolder() + kMachineRegFileName, "stale");
 
   const std::string message = Restore();
   EXPECT_TRUE(Contains(message, kMsgSomeNotRestored + ExeFolder() + kMachineRegFileName + "\r\n"));
-  EXPECT_TRUE(Contains(message, ExeFolder() + user + ".reg\r\n"));
+  EXPECT_FALSE(Contains(message, ExeFolder() + user + ".reg"));
   EXPECT_TRUE(Contains(message, "3 items were not given back and stay stored"));
   EXPECT_EQ(RawString(kHKeyCurrentUser, kRunKey, "Mine"), "C:\\mine.exe");
   EXPECT_EQ(Store(kRunItemsKey),
@@ -128,13 +128,12 @@ TEST_F(RestoreSimTest, ItemsThatCannotGoBackStayStoredAndAreSavedForTheUser) {
                                     "\r\n\"Machine \\\"quoted\\\"\"=\"\\\"C:\\\\Program "
                                     "Files\\\\M\\\\m.exe\\\" -a\"\r\n\r\n"));
   EXPECT_TRUE(Contains(machine, "\"Expanding\"=hex(2):25,50"));
-  // Every checked item of a user goes into that user's file under its own name, restored or not.
+  // A user's file lists that user's items that did not go back, under their own names; the
+  // current user's item went back, so no file of theirs is written.
   EXPECT_EQ(ReadWholeFile(ExeFolder() + "alice.reg"),
-            "REGEDIT4\r\n\r\nold\r\n" + std::string(kUserRunKeyHeader) +
-                "\r\n\"Chat\"=\"C:\\\\chat.exe\"\r\n\r\n");
-  EXPECT_EQ(ReadWholeFile(ExeFolder() + user + ".reg"),
             "REGEDIT4\r\n\r\n" + std::string(kUserRunKeyHeader) +
-                "\r\n\"Mine\"=\"C:\\\\mine.exe\"\r\n\r\n");
+                "\r\n\"Chat\"=\"C:\\\\chat.exe\"\r\n\r\n");
+  EXPECT_FALSE(FileThere(ExeFolder() + user + ".reg"));
 }
 
 // Every change a restore makes fails in turn; after each, every item is in its Windows place

@@ -56,7 +56,7 @@ TEST_F(RestoreFilesWin32Test, RegeditAppliesEveryValueAsItWas) {
       {"Expanding", {"%ProgramFiles%\\E\\e.exe -x", kRegExpandSz}},
       {"Long", {std::string(300, 'x') + "%TEMP%", kRegExpandSz}},
       {"Two lines", {"first\r\nsecond", kRegSz}},
-      {"Caf\xe9", {"C:\\Caf\xe9\\c.exe", kRegSz}},
+      {"Caf\xc3\xa9", {"C:\\Caf\xc3\xa9\\c.exe", kRegSz}},
   };
   const std::string header = "[HKEY_CURRENT_USER\\" + std::string(kScratchKey) + "]";
   std::vector<std::string> lines = {kRegFileHeader, ""};
