@@ -105,9 +105,9 @@ TEST_F(RestoreFileFormTest, BatchLinesGoInTheConsolesCodePageOrAfterChcpInUtf8) 
   const std::string zhe = "move \"C:\\\xd0\x96.lnk\"";
   const std::string han = "move \"C:\\\xe4\xb8\xad.lnk\"";
   EXPECT_EQ(BatchFileBytes({"move a", "move b"}), "move a\r\nmove b\r\n");
-  EXPECT_EQ(BatchFileBytes({zhe, cafe, "move a", han}),
-            "move \"C:\\Caf\x82.lnk\"\r\nmove a\r\n@chcp 65001 >nul\r\n" + zhe + "\r\n" + han +
-                "\r\n");
+  EXPECT_EQ(
+      BatchFileBytes({zhe, cafe, "move a", han}),
+      "move \"C:\\Caf\x82.lnk\"\r\nmove a\r\n@chcp 65001 >nul\r\n" + zhe + "\r\n" + han + "\r\n");
 }
 
 }  // namespace

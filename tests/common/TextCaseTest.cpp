@@ -28,9 +28,9 @@ TEST(TextCaseTest, NamesAreEqualAsWindowsComparesThem) {
   const Case cases[] = {
       {"Caf" + kE + ".lnk", "CAF" + kBigE + ".LNK", true},
       {kZhe + "ar", kBigZhe + "AR", true},
-      {"\xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82", "\xd0\x9f\xd0\xa0\xd0\x98\xd0\x92\xd0\x95\xd0\xa2",
-       true},                                          // привет / ПРИВЕТ
-      {"\xd1\x91", "\xd0\x81", true},                  // ё / Ё
+      {"\xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82",
+       "\xd0\x9f\xd0\xa0\xd0\x98\xd0\x92\xd0\x95\xd0\xa2", true},  // привет / ПРИВЕТ
+      {"\xd1\x91", "\xd0\x81", true},                              // ё / Ё
       {"\xce\xbb\xcf\x82", "\xce\x9b\xce\xa3", true},  // λς / ΛΣ: the final sigma too
       {"\xc3\xbf", "\xc5\xb8", true},                  // ÿ / Ÿ
       {"\xef\xbd\x81", "\xef\xbc\xa1", true},          // fullwidth a / A
@@ -58,9 +58,15 @@ TEST(TextCaseTest, TruncationNeverSplitsACharacter) {
     std::size_t max;
     std::string kept;
   };
-  const Case cases[] = {{0, ""},         {1, "a"},          {2, "a"},
-                        {3, "a" + kE},   {5, "a" + kE},     {6, "a" + kE + kHan},
-                        {9, "a" + kE + kHan}, {10, text},   {50, text}};
+  const Case cases[] = {{0, ""},
+                        {1, "a"},
+                        {2, "a"},
+                        {3, "a" + kE},
+                        {5, "a" + kE},
+                        {6, "a" + kE + kHan},
+                        {9, "a" + kE + kHan},
+                        {10, text},
+                        {50, text}};
   for (const Case& c : cases) EXPECT_EQ(TruncateText(text, c.max), c.kept) << c.max;
   // Bytes of an older code page are characters of their own.
   EXPECT_EQ(TruncateText("caf\xe9s", 4), "caf\xe9");

@@ -50,7 +50,8 @@ std::u16string Utf16(const std::string& text) {
     const std::size_t length = Utf8SequenceAt(text, at, &c);
     if (length == 0) {
       const auto byte = static_cast<unsigned char>(text[at++]);
-      wide += byte >= 0x80 && byte < 0xA0 ? kAnsi1252High[byte - 0x80] : static_cast<char16_t>(byte);
+      wide +=
+          byte >= 0x80 && byte < 0xA0 ? kAnsi1252High[byte - 0x80] : static_cast<char16_t>(byte);
       continue;
     }
     at += length;

@@ -36,11 +36,9 @@ bool NameLess::operator()(const std::string& a, const std::string& b) const {
   const std::string x = Fold(a);
   const std::string y = Fold(b);
   // Byte order of UTF-8 is the order of the characters.
-  return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
-                                      [](char l, char r) {
-                                        return static_cast<unsigned char>(l) <
-                                               static_cast<unsigned char>(r);
-                                      });
+  return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char l, char r) {
+    return static_cast<unsigned char>(l) < static_cast<unsigned char>(r);
+  });
 }
 
 std::vector<std::string> Split(const std::string& text, char separator, bool dropEmpty) {
