@@ -90,9 +90,10 @@ using LogonEndToEndTest = LogonTest;
 // the way that works on Windows too (NotifyIconExists).
 TEST_F(LogonEndToEndTest, SecondPhaseStartsTheItemsInOrderAndEnds) {
   // A whole initial pause (auto-tune would end it early on an idle machine), long enough to
-  // look at the icon.
+  // look at the icon. A second after each Run-key item: the probes note their own start, and
+  // two Wine processes started at once may note theirs in either order.
   WriteOptions({{kDisableAutoTuneOption, true}});
-  SetDefaultPauses(4000, 0, 0);
+  SetDefaultPauses(4000, 1000, 0);
   StageRunItems({{"ProbeA", ProbeCommand("a"), ""}, {"ProbeB", ProbeCommand("b"), ""}});
   EnsureFolder(store);
   StageShortcuts({{"Probe C.lnk", probe, "c", userStartup}});
