@@ -149,6 +149,8 @@ void StartupMover::DeleteProgramKey() {
     keep.insert(LowerCase(name));
     keep.insert(LowerCase(name + kHKeySuffix));
     keep.insert(LowerCase(name + kViewSuffix));
+    // Without its account an item of a namesake account would read as this account's.
+    keep.insert(LowerCase(name + kSidSuffix));
   }
   std::vector<StoredShortcut> shortcuts = StoredShortcuts();
   for (const StoredShortcut& shortcut : shortcuts) {

@@ -107,8 +107,10 @@ void LogonRunner::LoadStartupItems() {
 
 // The default pauses live with the Options dialog's (HKEY_LOCAL_MACHINE). The value each one
 // holds is written back, so that the dialog shows what the runner used; a value that is not an
-// integer is replaced by the default. Without the right to write, nothing is written.
+// integer is replaced by the default. Without the right to write, or while another copy
+// changes the store (the Options dialog may be saving them), nothing is written.
 void LogonRunner::LoadPauses() {
+  StoreLock lock(StoreLock::Need::kIfAvailable);
   struct Pause {
     const char* name;
     std::int32_t* value;
@@ -121,7 +123,9 @@ void LogonRunner::LoadPauses() {
     } catch (const Error&) {
       // keeps the default
     }
-    registry_.PutIntegerAt(kHKeyLocalMachine, kProgramKey, false, pause.name, *pause.value);
+    if (lock.Held()) {
+      registry_.PutIntegerAt(kHKeyLocalMachine, kProgramKey, false, pause.name, *pause.value);
+    }
   }
 }
 

@@ -215,6 +215,7 @@ void StartupControl::RunPhase2() {
   if (SharedOptions().ShowStartupDialog()) ShowRunnerWindow();
   RunManagedItems();
   if (mayWrite) {
+    StoreLock lock;
     ClearRunOnceMark();
     SaveCPUStats();
   }

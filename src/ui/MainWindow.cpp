@@ -11,6 +11,7 @@
 #include "runner/ProcessorLoad.h"
 #include "runner/StartupControl.h"
 #include "store/SettingsStore.h"
+#include "store/StoreLock.h"
 #include "ui/Dialogs.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
@@ -75,6 +76,7 @@ void MainWindow::RefreshInstallState() {
   // A copy that others could change is never registered; Install offers to move it instead.
   if (IsInstalledMarked() && UnsafeProgramPath(Sys().GetModuleFileName()).empty()) {
     ShowMessage(kMsgRunValueMissing);
+    StoreLock lock;
     mover_->RegisterSelf(true, kHKeyLocalMachine);
   }
 }
@@ -110,7 +112,10 @@ void MainWindow::OnRestoreClicked() {
   }
   view_.ShowRestoreWindow();
   // Whatever the user did there: what is left registered is read from the Run key again.
-  ClearInstalled();
+  {
+    StoreLock lock;
+    ClearInstalled();
+  }
   RefreshInstallState();
 }
 

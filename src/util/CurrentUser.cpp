@@ -13,6 +13,9 @@ struct ActingState {
   std::string user;
   std::string hive;  // sid, when it is not the process's own account
   bool unconfirmed = false;
+  // The process's own account, once its token was read: a token's user never changes, and the
+  // runner and the item manager ask for every item.
+  std::string processSid;
 };
 
 ActingState& Acting() {
@@ -21,8 +24,12 @@ ActingState& Acting() {
 }
 
 std::string ProcessUserSid() {
+  std::string& cached = Acting().processSid;
+  if (!cached.empty()) return cached;
   std::string sid;
+  // A token that cannot be read now is tried again at the next question.
   if (!Token().GetProcessUserSid(&sid)) return std::string();
+  cached = sid;
   return sid;
 }
 
@@ -55,9 +62,10 @@ bool IsCurrentAccount(const std::string& sid, const std::string& user) {
 }
 
 void ActForAccount(const std::string& sid, const std::string& user) {
+  const std::string own = ProcessUserSid();
   Acting().sid = sid;
   Acting().user = user;
-  Acting().hive = sid == ProcessUserSid() ? std::string() : sid;
+  Acting().hive = sid == own ? std::string() : sid;
 }
 
 void StopActingForAccount() { Acting() = ActingState{}; }

@@ -26,7 +26,8 @@ std::string CurrentUserName();
 std::string CurrentUserPrefix();
 
 // The SID of the account the program acts for; empty when it cannot be known (the process's
-// token cannot be read).
+// token cannot be read). The process's token is read once, at the first question that it
+// answers.
 std::string CurrentUserSid();
 
 // Whether a user item recorded as belonging to the account (sid) of that user name is the
@@ -38,6 +39,8 @@ bool IsCurrentAccount(const std::string& sid, const std::string& user);
 // The program acts for another account from now on (its SID and user name), until
 // StopActingForAccount. Only the elevated copy does this, after checking who started it.
 void ActForAccount(const std::string& sid, const std::string& user);
+// Also forgets the process's account read so far, as a new process would start: the end of the
+// process units calls it.
 void StopActingForAccount();
 // The SID whose hive stands for HKEY_CURRENT_USER while the program acts for another account
 // than its process runs as; empty otherwise.

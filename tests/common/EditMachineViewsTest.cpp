@@ -22,32 +22,16 @@ class EditMachineViewsTest : public EditWindowFixture {
  protected:
   void SetUp() override {
     EditWindowFixture::SetUp();
-#ifndef _WIN32
-    // The units start anew on the 64-bit machine, as the program does when it starts there.
     window.reset();
     runner.reset();
-    FreeOptions();
-    FinalizeProcessUnits();
-    Sim().SetWindows64();
-    InitializeProcessUnits();
-    CreateOptions();
+    const bool windows64 = StartOn64BitWindows();
     runner = std::make_unique<LogonRunner>(StatusCallback{}, RunnerUse::kSingleItems);
     window = std::make_unique<EditWindow>(view, *runner);
-#endif
-    if (!IsWindows64()) GTEST_SKIP() << "needs 64-bit Windows";
-    Plant(kKeyWow64_32Key, "Tray", "C:\\tray32.exe");
-    Plant(kKeyWow64_64Key, "Tray", "C:\\tray64.exe");
+    if (!windows64) GTEST_SKIP() << "needs 64-bit Windows";
+    PlantMachineRun(kKeyWow64_32Key, "Tray", "C:\\tray32.exe");
+    PlantMachineRun(kKeyWow64_64Key, "Tray", "C:\\tray64.exe");
     Pass();
     Open();
-  }
-
-  static void Plant(std::uint32_t view, const std::string& name, const std::string& command) {
-    InRawView in(view);
-    SetRawString(kHKeyLocalMachine, kRunKey, name, command);
-  }
-  static ValueMap RunValues(std::uint32_t view) {
-    InRawView in(view);
-    return Values(kHKeyLocalMachine, kRunKey);
   }
 };
 
@@ -110,13 +94,13 @@ TEST_F(EditMachineViewsTest, EveryCommandWorksOnItemsOfBothViews) {
            Select(Id::kRunSort, {row.caption});
            window->OnExcludeRunClicked();
          },
-         [&] { return RunValues(row.view) == here && !RunOrderHolds(row.caption); }, 1},
+         [&] { return MachineRunValues(row.view) == here && !RunOrderHolds(row.caption); }, 1},
         {"include",
          [&] {
            Select(Id::kRunDisabled, {row.caption});
            window->OnRunEnableClicked();
          },
-         [&] { return RunValues(row.view).empty() && RunOrderHolds(row.caption); }, 0},
+         [&] { return MachineRunValues(row.view).empty() && RunOrderHolds(row.caption); }, 0},
         {"delete",
          [&] {
            Select(Id::kRunSort, {row.caption});
@@ -140,7 +124,7 @@ TEST_F(EditMachineViewsTest, EveryCommandWorksOnItemsOfBothViews) {
         EXPECT_EQ(message, kMsgFirstInstall) << row.caption << ": " << step.what;
       }
       // The namesake of the other view is never touched.
-      EXPECT_TRUE(RunValues(other).empty()) << row.caption << ": " << step.what;
+      EXPECT_TRUE(MachineRunValues(other).empty()) << row.caption << ": " << step.what;
     }
   }
 }

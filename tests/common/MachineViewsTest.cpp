@@ -21,33 +21,17 @@ class MachineViewsTest : public TakeOverFixture {
  protected:
   void SetUp() override {
     TakeOverFixture::SetUp();
-#ifndef _WIN32
-    // The units start anew on the 64-bit machine, as the program does when it starts there.
-    FreeOptions();
-    FinalizeProcessUnits();
-    Sim().SetWindows64();
-    InitializeProcessUnits();
-    CreateOptions();
-#endif
-    if (!IsWindows64()) GTEST_SKIP() << "needs 64-bit Windows";
+    if (!StartOn64BitWindows()) GTEST_SKIP() << "needs 64-bit Windows";
   }
 
-  static void Plant(std::uint32_t view, const std::string& name, const std::string& command) {
-    InRawView in(view);
-    SetRawString(kHKeyLocalMachine, kRunKey, name, command);
-  }
-  static ValueMap RunValues(std::uint32_t view) {
-    InRawView in(view);
-    return Values(kHKeyLocalMachine, kRunKey);
-  }
   static void Pass() {
     StartupMover mover;
     mover.DetectNewRunItems();
   }
   // Both namesakes and a user's one, taken over.
   void PlantTrays() {
-    Plant(kKeyWow64_32Key, "Tray", "tray32.exe");
-    Plant(kKeyWow64_64Key, "Tray", "tray64.exe");
+    PlantMachineRun(kKeyWow64_32Key, "Tray", "tray32.exe");
+    PlantMachineRun(kKeyWow64_64Key, "Tray", "tray64.exe");
     SetRawString(kHKeyCurrentUser, kRunKey, "Tray", "user-tray.exe");
     Pass();
   }
@@ -60,8 +44,8 @@ TEST_F(MachineViewsTest, BothViewsAreTakenOverAndSameNamesStayTwoItems) {
   EXPECT_EQ(Store(kRunItemsKey), stored);
   EXPECT_EQ(Store(kRunNewItemsKey), stored);
   EXPECT_EQ(SortEntries(kRunSortKey).size(), 3u);
-  EXPECT_TRUE(RunValues(kKeyWow64_32Key).empty());
-  EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
+  EXPECT_TRUE(MachineRunValues(kKeyWow64_32Key).empty());
+  EXPECT_TRUE(MachineRunValues(kKeyWow64_64Key).empty());
   EXPECT_TRUE(Values(kHKeyCurrentUser, kRunKey).empty());
   // The view is recorded only for the 64-bit one: a store without the record reads as before.
   EXPECT_EQ(RawDword(kHKeyLocalMachine, kRunLocationKey, std::string(kTray64) + kViewSuffix), 64);
@@ -71,9 +55,9 @@ TEST_F(MachineViewsTest, BothViewsAreTakenOverAndSameNamesStayTwoItems) {
   // The 64-bit program writes itself back with new arguments: removed again from its view, its
   // stored command kept, the new one kept beside it (disabled, of the same view), and its
   // namesake of the 32-bit view never confused with it.
-  Plant(kKeyWow64_64Key, "Tray", "tray64.exe /again");
+  PlantMachineRun(kKeyWow64_64Key, "Tray", "tray64.exe /again");
   Pass();
-  EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
+  EXPECT_TRUE(MachineRunValues(kKeyWow64_64Key).empty());
   ValueMap withCopy = stored;
   withCopy["Tray (2) (64-bit)"] = "tray64.exe /again";
   EXPECT_EQ(Store(kRunItemsKey), withCopy);
@@ -88,22 +72,23 @@ TEST_F(MachineViewsTest, EveryWayBackGoesToTheViewTheItemCameFrom) {
   ItemManager& items = SharedItemManager();
 
   items.ExcludeRunItem(kTray64);
-  EXPECT_EQ(RunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
-  EXPECT_TRUE(RunValues(kKeyWow64_32Key).empty());
+  EXPECT_EQ(MachineRunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
+  EXPECT_TRUE(MachineRunValues(kKeyWow64_32Key).empty());
   EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{kTray64, "EXCLUDE"}}));
   Pass();  // excluded: it stays with Windows
-  EXPECT_EQ(RunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
+  EXPECT_EQ(MachineRunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
 
   items.IncludeRunItem(kTray64, "", false);
-  EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
+  EXPECT_TRUE(MachineRunValues(kKeyWow64_64Key).empty());
   EXPECT_EQ(Store(kRunItemsKey)[kTray64], "tray64.exe");
   EXPECT_TRUE(Store(kRunExcludeKey).empty());
 
   items.DisableRunItem(kTray64, "");
   EXPECT_EQ(Store(kRunDisabledKey), (ValueMap{{kTray64, "tray64.exe"}}));
-  Plant(kKeyWow64_64Key, "Tray", "tray64.exe");  // it puts itself back: disabled means gone
+  PlantMachineRun(kKeyWow64_64Key, "Tray",
+                  "tray64.exe");  // it puts itself back: disabled means gone
   Pass();
-  EXPECT_TRUE(RunValues(kKeyWow64_64Key).empty());
+  EXPECT_TRUE(MachineRunValues(kKeyWow64_64Key).empty());
   EXPECT_EQ(GetRunItemState("Tray", ""), ItemState::kSorted);  // the namesake is untouched
   items.EnableRunItem(kTray64);
   EXPECT_EQ(GetRunItemState(kTray64, ""), ItemState::kSorted);
@@ -112,8 +97,8 @@ TEST_F(MachineViewsTest, EveryWayBackGoesToTheViewTheItemCameFrom) {
   for (const ManagedRunValue& item : mover.ManagedRunItems()) {
     EXPECT_TRUE(mover.RestoreRunItem(item.name, item.command)) << item.name << mover.LastError();
   }
-  EXPECT_EQ(RunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
-  EXPECT_EQ(RunValues(kKeyWow64_32Key), (ValueMap{{"Tray", "tray32.exe"}}));
+  EXPECT_EQ(MachineRunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
+  EXPECT_EQ(MachineRunValues(kKeyWow64_32Key), (ValueMap{{"Tray", "tray32.exe"}}));
   EXPECT_EQ(Values(kHKeyCurrentUser, kRunKey), (ValueMap{{"Tray", "user-tray.exe"}}));
 }
 
@@ -132,17 +117,18 @@ TEST_F(MachineViewsTest, DisablingRemovesOnlyTheValueOfTheItemsOwnViewOrRoot) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Plant(kKeyWow64_32Key, "Tray", "tray.exe");
-    Plant(kKeyWow64_64Key, "Tray", "tray.exe");
+    PlantMachineRun(kKeyWow64_32Key, "Tray", "tray.exe");
+    PlantMachineRun(kKeyWow64_64Key, "Tray", "tray.exe");
     SetRawString(kHKeyCurrentUser, kRunKey, "Tray", "tray.exe");
     if (Store(kRunItemsKey).empty()) {
       Pass();
-      for (std::uint32_t view : {kKeyWow64_32Key, kKeyWow64_64Key}) Plant(view, "Tray", "tray.exe");
+      for (std::uint32_t view : {kKeyWow64_32Key, kKeyWow64_64Key})
+        PlantMachineRun(view, "Tray", "tray.exe");
       SetRawString(kHKeyCurrentUser, kRunKey, "Tray", "tray.exe");
     }
     SharedItemManager().DisableRunItem(c.stored, "");
     for (std::uint32_t view : {kKeyWow64_32Key, kKeyWow64_64Key}) {
-      EXPECT_EQ(RunValues(view).empty(), view == c.goneFrom) << view;
+      EXPECT_EQ(MachineRunValues(view).empty(), view == c.goneFrom) << view;
     }
     EXPECT_EQ(Values(kHKeyCurrentUser, kRunKey).empty(), c.goneFrom == 0);
     EXPECT_EQ(Store(kRunDisabledKey)[c.stored], "tray.exe");
@@ -151,14 +137,14 @@ TEST_F(MachineViewsTest, DisablingRemovesOnlyTheValueOfTheItemsOwnViewOrRoot) {
 }
 
 TEST_F(MachineViewsTest, RunnerHandsBackAProgramThatWroteItselfBackIntoItsView) {
-  Plant(kKeyWow64_64Key, "Tray", "tray64.exe");
+  PlantMachineRun(kKeyWow64_64Key, "Tray", "tray64.exe");
   Pass();
-  Plant(kKeyWow64_64Key, "Tray", "tray64.exe");
+  PlantMachineRun(kKeyWow64_64Key, "Tray", "tray64.exe");
   std::vector<std::string> status;
   LogonRunner runner([&](const std::string& text) { status.push_back(text); }, RunnerUse::kLogon);
   runner.RunRunkeyItems();
   EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{kTray64, "EXCLUDE"}}));
-  EXPECT_EQ(RunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
+  EXPECT_EQ(MachineRunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
   ASSERT_FALSE(status.empty());
   EXPECT_NE(status.back().find(kTray64), std::string::npos) << status.back();
 }

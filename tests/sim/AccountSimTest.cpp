@@ -45,9 +45,16 @@ class AccountSimTest : public EditWindowFixture {
     Sim().AddAccount("admin", kAdminSid);
   }
 
-  // The domain's bob logs on: his own hive is HKEY_CURRENT_USER, his name is bob too.
-  static void LogOnAsCorpBob() { Sim().RunAsAccount(kCorpBobSid); }
-  static void LogOnAsBob() { Sim().RunAsAccount(sim::kBobSid); }
+  // The domain's bob logs on: his own hive is HKEY_CURRENT_USER, his name is bob too. Each logon
+  // is a process of its own, which reads its token afresh.
+  static void LogOnAsCorpBob() {
+    Sim().RunAsAccount(kCorpBobSid);
+    StopActingForAccount();
+  }
+  static void LogOnAsBob() {
+    Sim().RunAsAccount(sim::kBobSid);
+    StopActingForAccount();
+  }
 };
 
 TEST_F(AccountSimTest, TwoAccountsOfOneNameNeverTakeOverOrStartEachOthersItems) {
@@ -142,6 +149,22 @@ TEST_F(AccountSimTest, AnAccountThatCannotBeIdentifiedKeepsItsValuesWithWindows)
   }
 }
 
+// The process's token is read once: its account never changes, and the runner asks for every
+// item. Acting for another account still answers for that one.
+TEST_F(AccountSimTest, TheProcessAccountIsReadOnceAndActingForAnotherStillWins) {
+  EXPECT_EQ(CurrentUserSid(), sim::kBobSid);
+  Sim().SetProcessUser(kCorpBobSid);  // a token read again would now tell another account
+  EXPECT_EQ(CurrentUserSid(), sim::kBobSid);
+  EXPECT_TRUE(IsCurrentAccount(sim::kBobSid, "bob"));
+  EXPECT_FALSE(IsCurrentAccount(kCorpBobSid, "bob"));
+  ActForAccount(kAdminSid, "admin");
+  EXPECT_EQ(CurrentUserSid(), kAdminSid);
+  EXPECT_EQ(ActingAccountHive(), kAdminSid);
+  // A new process reads its own token.
+  StopActingForAccount();
+  EXPECT_EQ(CurrentUserSid(), kCorpBobSid);
+}
+
 TEST_F(AccountSimTest, TheElevatedCopyBelievesOnlyTheAccountOfTheProcessThatStartedIt) {
   const std::string bob = sim::kBobSid;
   struct Case {
@@ -180,7 +203,9 @@ TEST_F(AccountSimTest, ACopyStartedOverTheShoulderWorksOnTheUsersOwnItemsFilesAn
   SetRawDword(kHKeyCurrentUser, kAutoTuneKey, "bob_Tool", 42);
   Run(kHKeyCurrentUser, "Tool", "C:\\tool.exe");
   Pass();
+  // The copy is a process of its own.
   Sim().RunAsAccount(kAdminSid);
+  StopActingForAccount();
   Sim().SetUserName("admin");
   Sim().SetParentProcess(sim::kExplorerProcessId, sim::kBobSid);
   ConfirmStartingAccount({"-edit", kForSwitch, sim::kBobSid});

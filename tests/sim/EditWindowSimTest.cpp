@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/UserProfiles.h"
+#include "support/AliceAccount.h"
 #include "support/EditWindowFixture.h"
 #include "util/UserStarts.h"
 
@@ -13,9 +13,7 @@ namespace {
 using Strings = std::vector<std::string>;
 using Id = EditListId;
 
-constexpr char kAliceSid[] = "S-1-5-21-7-7-7-1001";
 constexpr char kMount[] = "EditCheck";
-constexpr char kAliceHive[] = "C:\\Documents and Settings\\alice\\NTUSER.DAT";
 
 class EditWindowSimTest : public EditWindowFixture {
  protected:
@@ -25,25 +23,10 @@ class EditWindowSimTest : public EditWindowFixture {
     return images;
   }
 
-  // Alice has a profile and a hive whose Run key holds nothing yet.
-  static void StageAlice() {
-    Sim().AddFolder("C:\\Documents and Settings\\alice");
-    Sim().AddAccount("alice", kAliceSid);
-    SetRawString(kHKeyLocalMachine, std::string(kProfileListKey) + "\\" + kAliceSid,
-                 kProfileImagePathValue, "C:\\Documents and Settings\\alice");
-    const std::string source = "\\SOFTWARE\\Tallowmere\\Source";
-    SetRawString(kHKeyCurrentUser, source + kRunKey, "Theirs", "C:\\theirs.exe");
-    HKey key = 0;
-    ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, SeamPath(source), kKeyRead, &key), kOk);
-    ASSERT_EQ(Reg().SaveKey(key, kAliceHive), kOk);
-    Reg().CloseKey(key);
-    DeleteKeyTree(kHKeyCurrentUser, SeamPath(source));
-  }
-
   static ValueMap AliceRun() {
-    EXPECT_EQ(Reg().LoadKey(kHKeyUsers, kMount, kAliceHive), kOk);
-    ValueMap values = Values(kHKeyUsers, std::string(kMount) + kRunKey);
-    EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kMount), kOk);
+    ValueMap values;
+    InHive(kAliceHive, kMount,
+           [&](const std::string& runKey) { values = Values(kHKeyUsers, runKey); });
     return values;
   }
 };

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "store/UserProfiles.h"
+#include "support/AliceAccount.h"
 #include "support/ItemCensus.h"
 #include "support/ItemManagerFixture.h"
 #include "util/Error.h"
@@ -17,8 +17,6 @@
 namespace lw::test {
 namespace {
 
-constexpr char kAliceSid[] = "S-1-5-21-7-7-7-1001";
-constexpr char kAliceHive[] = "C:\\Documents and Settings\\alice\\NTUSER.DAT";
 constexpr char kMount[] = "OriginCheck";
 constexpr char kCommand[] = "\"C:\\Program Files\\Tool\\tool.exe\" /tray";
 
@@ -69,26 +67,9 @@ class OwnOriginSimTest : public ItemManagerTest, public ::testing::WithParamInte
     }
   }
 
-  // Alice has a profile and a hive with an empty Run key.
-  static void StageAlice() {
-    Sim().AddFolder("C:\\Documents and Settings\\alice");
-    Sim().AddAccount("alice", kAliceSid);
-    SetRawString(kHKeyLocalMachine, std::string(kProfileListKey) + "\\" + kAliceSid,
-                 kProfileImagePathValue, "C:\\Documents and Settings\\alice");
-    const std::string source = "\\SOFTWARE\\Tallowmere\\Source";
-    SetRawString(kHKeyCurrentUser, source + kRunKey, "Theirs", "C:\\theirs.exe");
-    HKey key = 0;
-    ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, SeamPath(source), kKeyRead, &key), kOk);
-    ASSERT_EQ(Reg().SaveKey(key, kAliceHive), kOk);
-    Reg().CloseKey(key);
-    DeleteKeyTree(kHKeyCurrentUser, SeamPath(source));
-  }
-
   // Runs what with alice's hive mounted where the census reads it.
   static void InAlicesHive(const std::function<void(const std::string& runKey)>& what) {
-    ASSERT_EQ(Reg().LoadKey(kHKeyUsers, kMount, kAliceHive), kOk);
-    what(std::string(kMount) + kRunKey);
-    EXPECT_EQ(Reg().UnLoadKey(kHKeyUsers, kMount), kOk);
+    InHive(kAliceHive, kMount, what);
   }
 
   // A value of the program's name and command in the Run key of every place but skip.

@@ -5,6 +5,7 @@
 
 #include "install/RestoreFiles.h"
 #include "store/UserProfiles.h"
+#include "support/AliceAccount.h"
 #include "support/ItemCensus.h"
 #include "support/RestoreFixture.h"
 #include "util/Error.h"
@@ -12,35 +13,16 @@
 namespace lw::test {
 namespace {
 
-constexpr char kAliceSid[] = "S-1-5-21-7-7-7-1001";
 constexpr char kMount[] = "RestoreCheck";
 
 class RestoreSimTest : public RestoreFixture {
  protected:
-  // A hive file for the user with an empty Run key, saved where the profile list (or, without
-  // an account, the profiles folder) says.
-  static void MakeHive(const std::string& file) {
-    const std::string source = "\\SOFTWARE\\Tallowmere\\Source";
-    SetRawString(kHKeyCurrentUser, source + kRunKey, "Theirs", "C:\\theirs.exe");
-    HKey key = 0;
-    ASSERT_EQ(Reg().OpenKeyEx(kHKeyCurrentUser, SeamPath(source), kKeyRead, &key), kOk);
-    ASSERT_EQ(Reg().SaveKey(key, file), kOk);
-    Reg().CloseKey(key);
-    DeleteKeyTree(kHKeyCurrentUser, SeamPath(source));
-  }
-
   // Alice's profile folder is not named after her (a renamed account): only the profile list
   // leads there.
-  std::string StageAlice() {
-    const std::string folder = "C:\\Documents and Settings\\alice.CONTOSO";
-    Sim().AddFolder(folder);
-    Sim().AddAccount("alice", kAliceSid);
+  static std::string StageRenamedAlice() {
     Sim().SetEnvironmentVariable("SystemDrive", "C:");
-    SetRawExpandString(kHKeyLocalMachine, std::string(kProfileListKey) + "\\" + kAliceSid,
-                       kProfileImagePathValue,
-                       "%SystemDrive%\\Documents and Settings\\alice.CONTOSO");
-    MakeHive(folder + "\\NTUSER.DAT");
-    return folder + "\\NTUSER.DAT";
+    return StageAlice("C:\\Documents and Settings\\alice.CONTOSO",
+                      "%SystemDrive%\\Documents and Settings\\alice.CONTOSO");
   }
 
   // Alice's item as a take-over in her session left it in the store.
@@ -61,7 +43,7 @@ class RestoreSimTest : public RestoreFixture {
 };
 
 TEST_F(RestoreSimTest, AnotherUsersItemGoesIntoTheHiveTheProfileListNames) {
-  const std::string file = StageAlice();
+  const std::string file = StageRenamedAlice();
   StoreAliceItem("Chat", "C:\\chat.exe /min");
   // The registration that her own logon would have kept.
   EXPECT_EQ(Reg().LoadKey(kHKeyUsers, kMount, file), kOk);
@@ -78,7 +60,7 @@ TEST_F(RestoreSimTest, AnotherUsersItemGoesIntoTheHiveTheProfileListNames) {
 }
 
 TEST_F(RestoreSimTest, AnotherUserWhoIsLoggedOnGetsTheItemInTheLoadedHive) {
-  const std::string file = StageAlice();
+  const std::string file = StageRenamedAlice();
   StoreAliceItem("Chat", "C:\\chat.exe");
   // Her session holds the file; Windows has the hive loaded under her SID.
   ASSERT_EQ(Reg().LoadKey(kHKeyUsers, kAliceSid, file), kOk);
@@ -97,9 +79,9 @@ TEST_F(RestoreSimTest, EveryRegistrationGoesOrIsNamed) {
   Sim().SetWindows64();
   InitializeProcessUnits();
   CreateOptions();
-  const std::string file = StageAlice();  // no item of hers is stored
+  const std::string file = StageRenamedAlice();  // no item of hers is stored
   constexpr char kLoggedOnSid[] = "S-1-5-21-7-7-7-1002";
-  MakeHive("C:\\carol.dat");
+  MakeHiveFile("C:\\carol.dat");
   ASSERT_EQ(Reg().LoadKey(kHKeyUsers, kLoggedOnSid, "C:\\carol.dat"), kOk);
   auto registerAll = [&] {
     for (const char* key : {kRunKey, kRunOnceKey}) {
@@ -153,7 +135,7 @@ TEST_F(RestoreSimTest, EveryRegistrationGoesOrIsNamed) {
 
 TEST_F(RestoreSimTest, WithoutAProfileEntryTheFolderNamedAfterTheUserIsTried) {
   Sim().AddFolder("C:\\Documents and Settings\\dave");
-  MakeHive("C:\\Documents and Settings\\dave\\NTuser.dat");
+  MakeHiveFile("C:\\Documents and Settings\\dave\\NTuser.dat");
   SetRawString(kHKeyLocalMachine, kRunItemsKey, "dave_Sync", "C:\\sync.exe");
   SharedItemManager().AppendSortEntry(kRunSortName, "dave_Sync");
   SetRunLocation("dave_Sync", "dave");
@@ -163,7 +145,7 @@ TEST_F(RestoreSimTest, WithoutAProfileEntryTheFolderNamedAfterTheUserIsTried) {
 }
 
 TEST_F(RestoreSimTest, ItemsThatCannotGoBackStayStoredAndAreSavedForTheUser) {
-  const std::string file = StageAlice();
+  const std::string file = StageRenamedAlice();
   Run(kHKeyLocalMachine, "Machine \"quoted\"", "\"C:\\Program Files\\M\\m.exe\" -a");
   SetRawExpandString(kHKeyLocalMachine, kRunKey, "Expanding", "%ProgramFiles%\\e.exe");
   Run(kHKeyCurrentUser, "Mine", "C:\\mine.exe");
@@ -203,7 +185,7 @@ TEST_F(RestoreSimTest, ItemsThatCannotGoBackStayStoredAndAreSavedForTheUser) {
 // Every change a restore makes fails in turn; after each, every item is in its Windows place
 // or still stored, whole, and a second restore gives back what the first could not.
 TEST_F(RestoreSimTest, NothingIsLostWhicheverChangeOfARestoreFails) {
-  const std::string hive = StageAlice();
+  const std::string hive = StageRenamedAlice();
   auto stage = [&] {
     Run(kHKeyLocalMachine, "Tray", "\"C:\\Program Files\\Tray\\tray.exe\" /background");
     SetRawExpandString(kHKeyLocalMachine, kRunKey, "Expanding", "%ProgramFiles%\\E\\e.exe");
@@ -245,7 +227,7 @@ TEST_F(RestoreSimTest, NothingIsLostWhicheverChangeOfARestoreFails) {
   for (std::uint64_t n = 1; n <= changes; ++n) {
     SCOPED_TRACE("change " + std::to_string(n) + " of " + std::to_string(changes));
     Restart();
-    StageAlice();
+    StageRenamedAlice();
     stage();
     takeOver();
     const ItemCensus census = TakeItemCensus();

@@ -36,11 +36,13 @@ std::string TextOf(HKey root, const std::string& key, const std::string& name) {
   return bytes.substr(0, bytes.find('\0'));
 }
 
-std::vector<std::string> Folders() {
+std::vector<std::string> Folders(const std::vector<std::string>& extraFolders) {
   std::vector<std::string> folders;
   const SpecialFolders& paths = SharedSpecialFolders();
-  for (const std::string& folder : {paths.GetUserStartupFolder(), paths.GetCommonStartupFolder(),
-                                    paths.GetAltStartupFolder(), GetShortcutStoreFolder()}) {
+  std::vector<std::string> all{paths.GetUserStartupFolder(), paths.GetCommonStartupFolder(),
+                               paths.GetAltStartupFolder(), GetShortcutStoreFolder()};
+  all.insert(all.end(), extraFolders.begin(), extraFolders.end());
+  for (const std::string& folder : all) {
     if (folder.empty()) continue;
     std::string withSlash = IncludeTrailingBackslash(folder);
     bool known = std::any_of(folders.begin(), folders.end(),
@@ -63,8 +65,18 @@ std::vector<CensusFile> FilesIn(const std::string& folder) {
   return files;
 }
 
-// "bob_Tool" stands for "Tool" and the reverse: a user's item keeps its prefix in the store.
-bool SameItemName(const std::string& a, const std::string& b) {
+// The name without the mark a value of the machine's 64-bit view carries in the store.
+std::string WithoutViewMark(const std::string& name) {
+  const std::string mark = kView64Mark;
+  if (name.size() > mark.size() && SameText(name.substr(name.size() - mark.size()), mark))
+    return name.substr(0, name.size() - mark.size());
+  return name;
+}
+
+// "bob_Tool" stands for "Tool" and the reverse: a user's item keeps its prefix in the store;
+// "Tray (64-bit)" stands for "Tray" of the 64-bit view.
+bool SameItemName(const std::string& marked, const std::string& other) {
+  const std::string a = WithoutViewMark(marked), b = WithoutViewMark(other);
   if (SameText(a, b)) return true;
   auto prefixed = [](const std::string& longer, const std::string& shorter) {
     std::string tail = "_" + shorter;
@@ -128,7 +140,8 @@ std::string Missing(const ItemCensus& before, const ItemCensus& now,
 
 }  // namespace
 
-ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys) {
+ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys,
+                          const std::vector<std::string>& extraFolders) {
   ItemCensus census;
   std::vector<RunPlace> places = RunPlaces();
   for (const CensusRunKey& extra : extraRunKeys)
@@ -142,16 +155,17 @@ ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys) {
       census.runValues.push_back({place.root, place.key, name, data, place.view});
     }
   }
-  for (const std::string& folder : Folders()) {
+  for (const std::string& folder : Folders(extraFolders)) {
     for (CensusFile& file : FilesIn(folder)) census.files.push_back(std::move(file));
   }
   return census;
 }
 
 ::testing::AssertionResult NothingLost(const ItemCensus& before,
-                                       const std::vector<CensusRunKey>& extraRunKeys) {
+                                       const std::vector<CensusRunKey>& extraRunKeys,
+                                       const std::vector<std::string>& extraFolders) {
   std::string lost = Missing(
-      before, TakeItemCensus(extraRunKeys), [](const CensusValue&) { return true; },
+      before, TakeItemCensus(extraRunKeys, extraFolders), [](const CensusValue&) { return true; },
       [](const CensusFile&) { return true; });
   if (lost.empty()) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "lost:" << lost;

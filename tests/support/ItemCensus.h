@@ -44,16 +44,20 @@ struct CensusRunKey {
   std::uint32_t view = 0;  // kKeyWow64_64Key for the machine's other view; 0: the program's
 };
 
-ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys = {});
+// extraFolders: Startup folders counted besides the usual ones (another user's), each with a
+// trailing backslash.
+ItemCensus TakeItemCensus(const std::vector<CensusRunKey>& extraRunKeys = {},
+                          const std::vector<std::string>& extraFolders = {});
 
 // Succeeds when every item of before is still whole now:
 // - a run value: a value with the same data in the Run key of either root or in the store's
 //   "Run" or "RunDisabled" key, named as it was, or with a user prefix added or dropped
-//   ("bob_" + name for name, and the reverse);
+//   ("bob_" + name for name, and the reverse) or the 64-bit view's mark (" (64-bit)");
 // - a file: a file of the same name and content in one of the Startup folders or the store.
 // The failure message names every item that is lost.
 ::testing::AssertionResult NothingLost(const ItemCensus& before,
-                                       const std::vector<CensusRunKey>& extraRunKeys = {});
+                                       const std::vector<CensusRunKey>& extraRunKeys = {},
+                                       const std::vector<std::string>& extraFolders = {});
 
 // Every value of a Run key (the store's keys aside) that is in one census and not in the other
 // (by place, view, name and data), one line each ("- " gone, "+ " come), for tests that ask

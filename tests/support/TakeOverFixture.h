@@ -17,6 +17,7 @@
 #include "util/CurrentUser.h"
 #include "util/SpecialFolders.h"
 #include "util/Text.h"
+#include "util/WindowsBitness.h"
 
 namespace lw::test {
 
@@ -87,6 +88,31 @@ class TakeOverFixture : public PlatformTest {
   void Restart() {
     TearDown();
     SetUp();
+  }
+
+  // On the simulation the units start anew on a 64-bit machine, as the program does when it
+  // starts there; under Wine the machine is what it is. True on 64-bit Windows.
+  bool StartOn64BitWindows() {
+#ifndef _WIN32
+    FreeOptions();
+    FinalizeProcessUnits();
+    Sim().SetWindows64();
+    InitializeProcessUnits();
+    CreateOptions();
+#endif
+    return IsWindows64();
+  }
+
+  // A value of the machine's Run key in the view (kKeyWow64_32Key or kKeyWow64_64Key), and the
+  // values of that Run key.
+  static void PlantMachineRun(std::uint32_t view, const std::string& name,
+                              const std::string& command) {
+    InRawView in(view);
+    SetRawString(kHKeyLocalMachine, kRunKey, name, command);
+  }
+  static ValueMap MachineRunValues(std::uint32_t view) {
+    InRawView in(view);
+    return Values(kHKeyLocalMachine, kRunKey);
   }
 
   static void MakeFolders(const std::string& path) {
