@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "store/SettingsStore.h"
+#include "util/CurrentUser.h"
 #include "util/Error.h"
 #include "util/Text.h"
 
@@ -50,6 +51,8 @@ void SaveLastLogonFigures(Registry& reg, const std::string& itemKey,
 }
 
 bool GetLastLogonFigures(const std::string& itemKey, LastLogonFigures& figures) {
+  // A copy that cannot tell whose it is would read its own account's figures as the user's.
+  if (AccountUnconfirmed()) return false;
   std::string text;
   try {
     if (!SharedRegistry().GetStringIfPresentAt(kPerUserRoot, kLastLogonKey, itemKey, text)) {

@@ -11,6 +11,7 @@
 #include "install/ElevatedCopy.h"
 #include "install/RestoreWindow.h"
 #include "platform/sim/SimMachine.h"
+#include "runner/LastLogonRecord.h"
 #include "store/UserProfiles.h"
 #include "support/EditWindowFixture.h"
 #include "util/Error.h"
@@ -201,6 +202,7 @@ TEST_F(AccountSimTest, ACopyStartedOverTheShoulderWorksOnTheUsersOwnItemsFilesAn
                "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Startup",
                bobStartup);
   SetRawDword(kHKeyCurrentUser, kAutoTuneKey, "bob_Tool", 42);
+  SetRawString(kHKeyCurrentUser, kLastLogonKey, "bob_Tool", "1500,10,20");
   Run(kHKeyCurrentUser, "Tool", "C:\\tool.exe");
   Pass();
   // The copy is a process of its own.
@@ -222,6 +224,8 @@ TEST_F(AccountSimTest, ACopyStartedOverTheShoulderWorksOnTheUsersOwnItemsFilesAn
   EXPECT_EQ(GetRunLocationSid("bob_New"), sim::kBobSid);
   // The figures of bob's logons, and his Startup folder.
   EXPECT_EQ(GetAutoTune("bob_Tool"), 42);
+  SetRawString(kHKeyUsers, UserKey(kAdminSid, kLastLogonKey), "bob_Tool", "9000,1,2");
+  EXPECT_EQ(LastLogonText("bob_Tool"), "1.5 s, 10% -> 20%");
   EXPECT_EQ(SharedSpecialFolders().GetUserStartupFolder(), bobStartup);
   // Restore gives bob's items back to bob's Run key, not the administrator's.
   StartupMover mover;
@@ -240,6 +244,7 @@ TEST_F(AccountSimTest, ACopyStartedOverTheShoulderWorksOnTheUsersOwnItemsFilesAn
   window->OnNewItemChosen();
   EXPECT_EQ(Store(kRunItemsKey), before);
   EXPECT_EQ(dialogs.Messages(), (Strings{kMsgAccountUnknown}));
+  EXPECT_EQ(LastLogonText("bob_Tool"), "") << "the administrator's figures shown as bob's";
   RestoreWindow restore(mover, nullptr);
   restore.Load();
   try {
