@@ -8,6 +8,7 @@
 
 #include "install/RestoreFiles.h"
 #include "support/RestoreFixture.h"
+#include "support/ScriptNames.h"
 
 namespace lw::test {
 namespace {
@@ -28,6 +29,15 @@ class RestoreTest : public RestoreFixture {
 
 TEST_F(RestoreTest, EverythingTakenOverGoesBackAsItWas) {
   StageItems();
+  // Names in four scripts, of values and of shortcuts, in both Run keys and both folders.
+  Run(kHKeyLocalMachine, kCafe, "C:\\" + kCafe + "\\c.exe /" + kCafe);
+  Run(kHKeyCurrentUser, kPrivet, "\"C:\\" + kPrivet + " 1\\p.exe\" " + kPrivet);
+  SetRawExpandString(kHKeyLocalMachine, kRunKey, kChinese, "%ProgramFiles%\\" + kChinese + ".exe");
+  Run(kHKeyCurrentUser, kRocket, "C:\\r.exe " + kRocket);
+  Link(userFolder, kChinese + ".lnk", "C:\\" + kChinese + "\\z.exe");
+  Link(userFolder, kRocket + ".lnk", "C:\\r.exe");
+  Link(commonFolder, kCafe + ".lnk", "C:\\" + kCafe + "\\c.exe");
+  Link(commonFolder, kPrivet + ".lnk", "C:\\" + kPrivet + "\\p.exe");
   StartupMover().RegisterSelf(true, kHKeyLocalMachine);
   const WindowsItems before = Picture();
   Pass();
