@@ -25,14 +25,14 @@ constexpr CaseRun kRuns[] = {
     {0x1E00, 0x1E94, 1, 2},    {0x1EA0, 0x1EF8, 1, 2},    {0xFF21, 0xFF3A, 0x20, 1},
 };
 
-// Pairs outside the runs: the capital far from its small letter, and the small letters that
-// share a capital with another (Windows compares them as that capital).
+// Pairs outside the runs: the capital far from its small letter. A small letter that shares its
+// capital with another (the micro sign, the final sigma) keeps its own form, as Windows' upper
+// case does.
 struct CasePair {
   std::uint32_t upper;
   std::uint32_t lower;
 };
 constexpr CasePair kPairs[] = {{0x0178, 0x00FF}, {0x04C0, 0x04CF}};
-constexpr CasePair kSmallOnly[] = {{0x039C, 0x00B5}, {0x03A3, 0x03C2}};
 
 }  // namespace
 
@@ -45,16 +45,10 @@ std::uint32_t UpperCodePoint(std::uint32_t c) {
   for (const CasePair& pair : kPairs) {
     if (c == pair.lower) return pair.upper;
   }
-  for (const CasePair& pair : kSmallOnly) {
-    if (c == pair.lower) return pair.upper;
-  }
   return c;
 }
 
 std::uint32_t LowerCodePoint(std::uint32_t c) {
-  for (const CasePair& pair : kSmallOnly) {
-    if (c == pair.lower) return LowerCodePoint(pair.upper);
-  }
   for (const CaseRun& run : kRuns) {
     if (c >= run.first && c <= run.last && (c - run.first) % run.step == 0) return c + run.delta;
   }
