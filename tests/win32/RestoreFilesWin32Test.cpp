@@ -11,6 +11,7 @@
 #include "support/RawRegistry.h"
 #include "support/TakeOverFixture.h"
 #include "support/TestEnv.h"
+#include "support/WindowsConfiguration.h"
 #include "util/Text.h"
 #include "util/WindowsBitness.h"
 
@@ -103,7 +104,10 @@ TEST_F(RestoreFilesWin32Test, RegeditAppliesNamesInAnyScriptAsTheyWere) {
 }
 
 // A 64-bit regedit takes a plain HKEY_LOCAL_MACHINE header to the 64-bit view: the program's
-// own (32-bit) view is named by its WOW6432Node path, and each item lands in its own view.
+// own (32-bit) view is named by its WOW6432Node path, and each item lands in its own view. The
+// regedit a user's double-click opens is the Windows folder's, the 64-bit one (a 32-bit process
+// that names it bare would find SysWOW64's copy first, which sees the 32-bit view alone; Wine
+// starts the 32-bit one for a 32-bit caller whatever the path).
 TEST_F(RestoreFilesWin32Test, EachMachineItemGoesBackToItsOwnView) {
   if (!IsWindows64()) GTEST_SKIP() << "needs 64-bit Windows";
   const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -112,7 +116,13 @@ TEST_F(RestoreFilesWin32Test, EachMachineItemGoesBackToItsOwnView) {
   ASSERT_TRUE(Files().WriteFile(
       file, RegFileBytes({{kMachineRunKey32Header, name, {"C:\\32.exe", kRegSz}},
                           {kMachineRunKeyHeader, name, {"C:\\64.exe", kRegSz}}})));
-  ASSERT_EQ(RunAndWait("regedit.exe /s \"" + file + "\""), 0u);
+  // A 32-bit test process reaches the 64-bit side through the 64-bit cmd (Sysnative).
+  const std::string windows = Sys().GetWindowsDirectory();
+  const std::string regedit = "\"" + windows + "\\regedit.exe\" /s \"" + file + "\"";
+  ASSERT_EQ(RunAndWait(CurrentConfiguration() == WindowsConfiguration::kWow64
+                           ? "\"" + windows + "\\Sysnative\\cmd.exe\" /c \"" + regedit + "\""
+                           : regedit),
+            0u);
   std::string bits32;
   std::string bits64;
   {
