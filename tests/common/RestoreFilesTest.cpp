@@ -6,6 +6,7 @@
 #include "install/RestoreFiles.h"
 #include "platform/Platform.h"
 #include "platform/WinConst.h"
+#include "support/ScriptNames.h"
 #include "support/TestEnv.h"
 
 namespace lw::test {
@@ -60,19 +61,6 @@ TEST(RestoreFilesTest, BatchLinesQuoteEveryPathAndKeepPercentSigns) {
             "if not exist \"C:\\Users\\a b\\Startup\\50%%PATH%% & (x)!.lnk\" move "
             "\"C:\\LW\\Startup\\50%%PATH%% & (x)!.lnk\" \"C:\\Users\\a b\\Startup\\\"");
   EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
-}
-
-// The file's text as the program's: the byte-order mark checked and dropped, UTF-16LE read.
-std::string Utf16FileText(const std::string& bytes) {
-  EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-  std::u16string wide;
-  for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
-    wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) |
-                                  static_cast<unsigned char>(bytes[at + 1]) << 8);
-  }
-  std::string text;
-  EXPECT_TRUE(Sys().WideCharToMultiByte(kCodePageUtf8, wide, &text));
-  return text;
 }
 
 class RestoreFileFormTest : public PlatformTest {};

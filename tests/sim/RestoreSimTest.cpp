@@ -226,16 +226,7 @@ TEST_F(RestoreSimTest, FilesForWhatCannotGoBackKeepEachViewAndNamesInAnyScript) 
   Sim().AddFile(userFolder + kChinese + ".lnk", "other");
 
   Restore();
-  std::string text;
-  const std::string bytes = ReadWholeFile(ExeFolder() + kMachineRegFileName);
-  ASSERT_GE(bytes.size(), 2u);
-  EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-  std::u16string wide;
-  for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
-    wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) |
-                                  static_cast<unsigned char>(bytes[at + 1]) << 8);
-  }
-  ASSERT_TRUE(Sys().WideCharToMultiByte(kCodePageUtf8, wide, &text));
+  const std::string text = Utf16FileText(ReadWholeFile(ExeFolder() + kMachineRegFileName));
   EXPECT_EQ(text.substr(0, 40), "Windows Registry Editor Version 5.00\r\n\r\n");
   EXPECT_TRUE(Contains(
       text, std::string(kMachineRunKey32Header) + "\r\n\"" + kPrivet + "\"=\"C:\\\\32.exe\"\r\n"))
