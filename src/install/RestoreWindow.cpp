@@ -14,6 +14,7 @@
 #include "util/ExecutablePath.h"
 #include "util/SpecialFolders.h"
 #include "util/Text.h"
+#include "util/WindowsBitness.h"
 
 namespace lw {
 
@@ -35,6 +36,14 @@ void SetStatus(RestoreRow& row, ItemState state) {
 std::string RegFileName(const RunOrigin& origin) {
   if (origin.root != kHKeyCurrentUser) return kMachineRegFileName;
   return (origin.user.empty() ? CurrentUserName() : origin.user) + ".reg";
+}
+
+// The key header of a Run-key row's file. A 64-bit regedit imports a plain HKEY_LOCAL_MACHINE
+// header into the 64-bit view, so the items of the program's own (32-bit) view name its
+// WOW6432Node path there.
+std::string RunKeyHeader(const RunOrigin& origin) {
+  if (origin.root == kHKeyCurrentUser) return kUserRunKeyHeader;
+  return origin.view == kOwnView && IsWindows64() ? kMachineRunKey32Header : kMachineRunKeyHeader;
 }
 
 }  // namespace
@@ -190,26 +199,22 @@ std::string RestoreWindow::RunRestore(bool fullUninstall, IRestoreView* view) {
 std::vector<std::string> RestoreWindow::SaveRegistryFiles(std::string& problems) {
   const std::string folder = GetExeFolder();
   std::vector<std::string> saved;
-  // The machine's file holds the machine's items that failed, and replaces an older one.
-  std::vector<std::string> machineLines;
-  // Each user's file holds every checked item of that user, and grows across restores.
-  std::vector<std::pair<std::string, std::vector<std::string>>> userFiles;
+  // Each file (the machine's, each user's) holds the checked items of its Run key that this
+  // restore could not give back, and replaces an older one: what went back is not offered
+  // again, and what did not stays stored for the next restore.
+  std::vector<std::pair<std::string, std::vector<RegFileItem>>> files;
   for (const RestoreRow& row : rows_) {
-    if (!row.runKey || !row.checked) continue;
+    if (!row.runKey || !row.checked || row.mark != RestoreMark::kNotRestored) continue;
     const RunOrigin origin = RunItemOrigin(row.caption);
-    if (origin.root != kHKeyCurrentUser) {
-      if (row.mark != RestoreMark::kNotRestored) continue;
-      for (const std::string& line : RegItemLines(kMachineRunKeyHeader, origin.valueName, row.data))
-        machineLines.push_back(line);
-      continue;
-    }
     const std::string file = RegFileName(origin);
-    auto entry = std::find_if(userFiles.begin(), userFiles.end(),
+    auto entry = std::find_if(files.begin(), files.end(),
                               [&](const auto& pair) { return pair.first == file; });
-    if (entry == userFiles.end()) entry = userFiles.insert(userFiles.end(), {file, {}});
-    for (const std::string& line : RegItemLines(kUserRunKeyHeader, origin.valueName, row.data))
-      entry->second.push_back(line);
+    if (entry == files.end()) entry = files.insert(files.end(), {file, {}});
+    entry->second.push_back({RunKeyHeader(origin), origin.valueName, row.data});
   }
+  // The machine's file is named first.
+  std::stable_partition(files.begin(), files.end(),
+                        [](const auto& pair) { return pair.first == kMachineRegFileName; });
   auto note = [&](bool written, const std::string& path) {
     if (written) {
       saved.push_back(path);
@@ -217,16 +222,11 @@ std::vector<std::string> RestoreWindow::SaveRegistryFiles(std::string& problems)
       problems += "\r\nUnable to write " + path + "\r\n";
     }
   };
-  if (!machineLines.empty()) {
-    machineLines.insert(machineLines.begin(), {kRegFileHeader, ""});
-    const std::string path = folder + kMachineRegFileName;
-    note(Files().WriteFile(path, JoinLines(machineLines)), path);
-  }
-  for (auto& [file, lines] : userFiles) {
-    if (lines.empty()) continue;
+  for (const auto& [file, items] : files) {
+    const std::string bytes = RegFileBytes(items);
+    if (bytes.empty()) continue;
     const std::string path = folder + file;
-    if (!FileExists(path)) lines.insert(lines.begin(), {kRegFileHeader, ""});
-    note(Files().AppendFile(path, JoinLines(lines)), path);
+    note(Files().WriteFile(path, bytes), path);
   }
   return saved;
 }
@@ -242,7 +242,7 @@ std::vector<std::string> RestoreWindow::SaveBatchFile(std::string& problems) {
   }
   if (lines.empty()) return saved;
   const std::string path = GetExeFolder() + kShortcutBatchFileName;
-  if (Files().WriteFile(path, JoinLines(lines))) {
+  if (Files().WriteFile(path, BatchFileBytes(lines))) {
     saved.push_back(path);
   } else {
     problems += "\r\nUnable to write " + path + "\r\n";

@@ -201,6 +201,13 @@ class ForwardingSystem : public ISystem {
     return inner_.FormatLongTime(time);
   }
   std::string FormatMessage(std::uint32_t code) override { return inner_.FormatMessage(code); }
+  std::u16string MultiByteToWideChar(const std::string& text) override {
+    return inner_.MultiByteToWideChar(text);
+  }
+  bool WideCharToMultiByte(std::uint32_t codePage, const std::u16string& wide,
+                           std::string* text) override {
+    return inner_.WideCharToMultiByte(codePage, wide, text);
+  }
   bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override {
     return inner_.GetFileVersionInfo(path, version);
   }

@@ -242,9 +242,17 @@ class ISystem {
   // the user's locale.
   virtual std::string FormatShortDate(const SystemTime& time) = 0;
   virtual std::string FormatLongTime(const SystemTime& time) = 0;
-  // FormatMessage from the system message table, inserts ignored, default language, at most
-  // 256 characters; empty for an unknown code. The text is returned as the system gives it.
+  // FormatMessage from the system message table, inserts ignored, default language; empty for
+  // an unknown code. The text is returned as the system gives it.
   virtual std::string FormatMessage(std::uint32_t code) = 0;
+  // MultiByteToWideChar from the system's ANSI code page (the program's text: UTF-8 on Windows 10
+  // 1903 and later) to UTF-16, the text the registry and the file system store; bytes the code
+  // page does not define become U+FFFD.
+  virtual std::u16string MultiByteToWideChar(const std::string& text) = 0;
+  // WideCharToMultiByte to the code page, without best-fit replacements: false when the code
+  // page lacks one of the characters (or is not installed); *text is then unspecified.
+  virtual bool WideCharToMultiByte(std::uint32_t codePage, const std::u16string& wide,
+                                   std::string* text) = 0;
   // GetFileVersionInfoSize + GetFileVersionInfo + VerQueryValue("\"): false when the file has no
   // version resource.
   virtual bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) = 0;

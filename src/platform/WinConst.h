@@ -50,6 +50,10 @@ inline constexpr std::uint32_t kRegQword = 11;
 inline constexpr std::uint32_t kRegCreatedNewKey = 1;
 inline constexpr std::uint32_t kRegOpenedExistingKey = 2;
 
+// Code pages.
+inline constexpr std::uint32_t kCodePageOem437 = 437;
+inline constexpr std::uint32_t kCodePageUtf8 = 65001;
+
 // System error codes.
 inline constexpr std::uint32_t kErrorSuccess = 0;
 inline constexpr std::uint32_t kErrorInvalidFunction = 1;

@@ -2,17 +2,38 @@
 
 #include <cstdint>
 
+#include "platform/NameCase.h"
+
 namespace lw {
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
+std::string LowerCase(std::string text) { return LowerCaseName(text); }
 
 bool SameText(const std::string& a, const std::string& b) {
   return a.size() == b.size() && LowerCase(a) == LowerCase(b);
+}
+
+std::string TruncateText(const std::string& text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  std::size_t at = 0;
+  while (at < maxBytes) {
+    std::uint32_t c = 0;
+    const std::size_t length = Utf8SequenceAt(text, at, &c);
+    const std::size_t step = length == 0 ? 1 : length;
+    if (at + step > maxBytes) break;
+    at += step;
+  }
+  return text.substr(0, at);
+}
+
+std::size_t WideLength(const std::string& text) {
+  std::size_t units = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    std::uint32_t c = 0;
+    const std::size_t length = Utf8SequenceAt(text, at, &c);
+    units += length == 4 ? 2 : 1;
+    at += length == 0 ? 1 : length;
+  }
+  return units;
 }
 
 std::string TrimBlanks(const std::string& text) {

@@ -1,17 +1,25 @@
 #pragma once
-// Small text and path helpers shared by the whole program. Text is single-byte; letter case is
-// folded for the ASCII letters only, so that comparisons of names and paths do not depend on
-// the machine's locale (Windows compares file names without regard to case in the same way
-// for the letters that matter here).
+// Small text and path helpers shared by the whole program. Text is the system's ANSI code page:
+// UTF-8 on Windows 10 1903 and later (the manifest asks for it), a single- or double-byte code
+// page before. Letter case is folded as Windows folds names (NameCase): by character for UTF-8,
+// the ASCII letters alone for the bytes of an older code page, so that comparisons of names and
+// paths do not depend on the machine's locale.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace lw {
 
+// The small-letter form of every letter that has one; the byte length is kept.
 std::string LowerCase(std::string text);
-// Equal without regard to the case of ASCII letters.
+// Equal without regard to letter case.
 bool SameText(const std::string& a, const std::string& b);
+// At most maxBytes bytes of the text, never ending inside a UTF-8 character.
+std::string TruncateText(const std::string& text, std::size_t maxBytes);
+// The length of the text in UTF-16 units, the unit of the registry's and the file system's name
+// limits (UTF-8 counted by character, other bytes one each).
+std::size_t WideLength(const std::string& text);
 // Without the blanks (spaces only) at both ends.
 std::string TrimBlanks(const std::string& text);
 // The file name of a path: the text after its last backslash or colon (the whole text when it

@@ -5,6 +5,7 @@
 
 #include "support/EditWindowFixture.h"
 #include "support/RestoreFixture.h"
+#include "support/ScriptNames.h"
 
 namespace lw::test {
 namespace {
@@ -145,6 +146,61 @@ TEST_F(EditCommandsTest, SeveralShortcutsAreDisabledExcludedAndEnabledAtOnce) {
   EXPECT_EQ(Sorted(Captions(Id::kStartup)), Sorted({notes, shared}));
   EXPECT_TRUE(FolderNames(commonFolder).empty());
   EXPECT_TRUE(FolderNames(userFolder).empty());
+  EXPECT_EQ(dialogs.Messages(), Strings{});
+}
+
+// Items named in four scripts are listed under their names, and each command moves them whole:
+// disabled and enabled, excluded into the Run key or folder they came from and included back.
+TEST_F(EditCommandsTest, NamesInAnyScriptAreListedAndMovedWhole) {
+  Run(kHKeyLocalMachine, kCafe, "C:\\" + kCafe + ".exe");
+  Run(kHKeyCurrentUser, kPrivet, "C:\\" + kPrivet + ".exe");
+  Run(kHKeyLocalMachine, kChinese, "C:\\" + kChinese + ".exe");
+  Link(userFolder, kRocket + ".lnk", "C:\\" + kRocket + ".exe");
+  Link(commonFolder, kChinese + ".lnk", "C:\\" + kChinese + ".exe");
+  Pass();
+  Open();
+  const std::string privet = Stored(kHKeyCurrentUser, kPrivet);
+  const std::string rocket = store + kRocket + ".lnk", chinese = store + kChinese + ".lnk";
+  EXPECT_EQ(Sorted(Captions(Id::kRunSort)), Sorted({"Tray", mine, kCafe, privet, kChinese}));
+  EXPECT_EQ(Row(Id::kRunSort, privet).subItems[0], "C:\\" + kPrivet + ".exe");
+  EXPECT_EQ(Sorted(Captions(Id::kStartup)),
+            Sorted({store + "Notes.lnk", store + "Shared.lnk", rocket, chinese}));
+
+  Select(Id::kRunSort, {kCafe, privet});
+  dialogs.Answer(true);
+  window->OnDisableRunClicked();
+  EXPECT_EQ(Sorted(Captions(Id::kRunDisabled)), Sorted({kCafe, privet}));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunDisabledKey, privet), "C:\\" + kPrivet + ".exe");
+  Select(Id::kRunDisabled, {kCafe, privet});
+  window->OnRunEnableClicked();
+  // Enabled items join the order at its end.
+  const Strings order = SortEntries(kRunSortKey);
+  ASSERT_EQ(order.size(), 5u);
+  EXPECT_EQ(Sorted({order[3], order[4]}), Sorted({kCafe, privet}));
+
+  // Excluded, the user's item goes back to the user's Run key under its own name.
+  Select(Id::kRunSort, {privet, kChinese});
+  dialogs.Answer(true);
+  window->OnExcludeRunClicked();
+  EXPECT_EQ(RawString(kHKeyCurrentUser, kRunKey, kPrivet), "C:\\" + kPrivet + ".exe");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, kChinese), "C:\\" + kChinese + ".exe");
+  Select(Id::kRunDisabled, {kPrivet, kChinese});
+  window->OnRunEnableClicked();
+  EXPECT_FALSE(RawValueExists(kHKeyCurrentUser, kRunKey, kPrivet));
+  EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kChinese));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, privet), "C:\\" + kPrivet + ".exe");
+
+  Select(Id::kStartup, {rocket, chinese});
+  dialogs.Answer(true);
+  window->OnExcludeStartupClicked();
+  EXPECT_EQ(FolderNames(userFolder), (Strings{kRocket + ".lnk"}));
+  EXPECT_EQ(FolderNames(commonFolder), (Strings{kChinese + ".lnk"}));
+  Select(Id::kStartupDisabled, {userFolder + kRocket + ".lnk", commonFolder + kChinese + ".lnk"});
+  window->OnStartupEnableClicked();
+  EXPECT_TRUE(FolderNames(userFolder).empty());
+  EXPECT_TRUE(FolderNames(commonFolder).empty());
+  EXPECT_TRUE(FileThere(rocket));
+  EXPECT_TRUE(FileThere(chinese));
   EXPECT_EQ(dialogs.Messages(), Strings{});
 }
 
@@ -298,7 +354,7 @@ TEST_F(EditCommandsTest, PropertiesSearchAndMessagesForWhatCannotBeFound) {
 TEST(EncodeQueryComponentTest, OnlyUnreservedCharactersStayAsTheyAre) {
   EXPECT_EQ(EncodeQueryComponent("tool-1_v2.0~x.exe"), "tool-1_v2.0~x.exe");
   EXPECT_EQ(EncodeQueryComponent("A&B #1+2=3?.exe"), "A%26B%20%231%2B2%3D3%3F.exe");
-  EXPECT_EQ(EncodeQueryComponent("caf\xe9/%.exe"), "caf%E9%2F%25.exe");
+  EXPECT_EQ(EncodeQueryComponent("caf\xc3\xa9/%.exe"), "caf%C3%A9%2F%25.exe");
   EXPECT_EQ(EncodeQueryComponent(""), "");
 }
 

@@ -160,6 +160,14 @@ TEST_F(FileFacts, FindListsDotEntriesAndMatchesPatterns) {
   EXPECT_EQ(List(dir + "\\*.*"), (std::vector<std::string>{".", "..", "a.txt", "b.lnk", "sub"}));
   EXPECT_EQ(List(dir + "\\sub\\*"), (std::vector<std::string>{".", ".."}));
 
+  // A name in another script comes back whole: 80 Chinese characters are 240 bytes of UTF-8 (a
+  // Linux file system under Wine holds no more than 255 bytes a name).
+  std::string longName;
+  for (int i = 0; i < 80; ++i) longName += "\xe4\xb8\xad";
+  longName += ".lnk";
+  ASSERT_TRUE(Files().WriteFile(dir + "\\sub\\" + longName, "c"));
+  EXPECT_EQ(List(dir + "\\sub\\*.lnk"), std::vector<std::string>{longName});
+
   FindData data;
   data.fileName = "kept";
   Handle find = Files().FindFirstFile(dir + "\\a.txt", &data);

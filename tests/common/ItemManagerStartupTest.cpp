@@ -17,7 +17,7 @@ void PutFile(const std::string& path, const std::string& content) {
 }
 
 TEST_F(ItemManagerTest, IncludingMovesTheShortcutIntoTheStore) {
-  const std::string names[] = {"My App.lnk", "Caf\xe9 %1.lnk"};
+  const std::string names[] = {"My App.lnk", "Caf\xc3\xa9 %1.lnk"};
   for (const std::string& name : names) PutFile(userStartup + name, "link " + name);
   SetRawString(kHKeyLocalMachine, kStartupExcludeKey, names[0], userStartup + names[0]);
 
@@ -39,8 +39,8 @@ TEST_F(ItemManagerTest, IncludingMovesTheShortcutIntoTheStore) {
 // A real shortcut (one the shell wrote) into the store and out to the All Users folder: the
 // same bytes at every stop, and the shell still reads its target.
 TEST_F(ItemManagerTest, ARealShortcutMovesIntoTheStoreAndBackWhole) {
-  const std::string name = "Caf\xe9 Tray 100%.lnk";
-  const std::string target = "C:\\Program Files\\Caf\xe9\\tray.exe";
+  const std::string name = "Caf\xc3\xa9 Tray 100%.lnk";
+  const std::string target = "C:\\Program Files\\Caf\xc3\xa9\\tray.exe";
   ASSERT_EQ(Shell().SaveShellLink(userStartup + name, target, "/min"), kSOk);
   const std::string bytes = ReadWholeFile(userStartup + name);
   auto loads = [&](const std::string& path) {

@@ -53,7 +53,7 @@ TEST_F(ItemManagerTest, NewItemsMoveIntoTheStoreInOrderExactlyAsWritten) {
       UserItem("With Blanks", "\"C:\\Program Files\\With Blanks\\app.exe\" /min"),
       MachineItem("Quote\"d", "\"C:\\a b\\q.exe\" \"say \\\"hi\\\"\""),
       UserItem("Percent %1", "%SystemRoot%\\system32\\p.exe %1 100%"),
-      MachineItem("Caf\xe9", "C:\\Caf\xe9\\caf\xe9.exe"),
+      MachineItem("Caf\xc3\xa9", "C:\\Caf\xc3\xa9\\caf\xc3\xa9.exe"),
       UserItem("Long", longCommand),
   };
   Strings order;

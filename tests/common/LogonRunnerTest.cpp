@@ -8,6 +8,7 @@
 #include "runner/LogonRunner.h"
 #include "support/LogonRunnerFixture.h"
 #include "support/ProbePrograms.h"
+#include "support/ScriptNames.h"
 #include "support/WindowsConfiguration.h"
 #include "util/ErrorLog.h"
 #include "util/WindowsBitness.h"
@@ -132,6 +133,37 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
     EXPECT_EQ(lines[i].rfind(today + " ", 0), 0u) << lines[i];
     EXPECT_TRUE(EndsWith(lines[i], tails[i])) << lines[i];
   }
+}
+
+// Items named in four scripts, programs in folders so named and arguments in them: each starts
+// in the run order with its command line as it was stored, a shortcut's through the shell.
+TEST_F(LogonRunnerTest, NamesInAnyScriptStartAsStored) {
+  SetAutoTune(false);
+  SetDefaultPauses(0, 600, 0);
+  const std::string folder = test::ScratchFolder() + test::kChinese + " " + test::kRocket + "\\";
+  const std::string probe = folder + test::kPrivet + ".exe";
+  test::InstallProbe(probe);
+  StageRunItems({{test::kCafe, "\"" + probe + "\" /" + test::kCafe, ""},
+                 {test::kPrivet, "\"" + probe + "\" /" + test::kPrivet, ""},
+                 {test::kChinese, "\"" + probe + "\" /" + test::kChinese, ""},
+                 {test::kRocket, "\"" + probe + "\" \"/" + test::kRocket + "\"", ""}});
+  StageShortcuts({{test::kRocket + ".lnk", probe, "/link " + test::kChinese, commonStartup}});
+  auto runner = MakeRunner();
+  RunPhase2(*runner);
+
+  std::vector<test::ProbeStart> starts = test::WaitForProbeStarts(5);
+  ASSERT_EQ(starts.size(), 5u);
+  std::stable_sort(starts.begin(), starts.end(),
+                   [](const auto& a, const auto& b) { return a.timeUs < b.timeUs; });
+  const std::vector<std::string> expected = {
+      "\"" + probe + "\" /" + test::kCafe, "\"" + probe + "\" /" + test::kPrivet,
+      "\"" + probe + "\" /" + test::kChinese, "\"" + probe + "\" \"/" + test::kRocket + "\""};
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(starts[i].commandLine, expected[i]);
+  EXPECT_NE(starts[4].commandLine.find(test::kPrivet + ".exe"), std::string::npos)
+      << starts[4].commandLine;
+  EXPECT_TRUE(EndsWith(starts[4].commandLine, " /link " + test::kChinese)) << starts[4].commandLine;
+  EXPECT_TRUE(dialogs->Messages().empty());
+  EXPECT_EQ(test::ReadWholeFile(ErrorLogPath()), "");
 }
 
 // A quoted batch file whose argument names a program: the batch file starts, with that

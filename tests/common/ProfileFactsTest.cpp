@@ -33,7 +33,7 @@ TEST_F(ProfileFacts, WrittenValuesReadBackAndTheFileIsPlainText) {
   EXPECT_EQ(ReadWholeFile(file), "[Options]\r\ncbHide=0\r\ntxtIntPause=5000\r\n");
 
   // Values with odd characters and a value longer than any first guess at a buffer.
-  const std::string odd = "C:\\Program Files\\x.exe -a=b;c %TEMP% caf\xe9";
+  const std::string odd = "C:\\Program Files\\x.exe -a=b;c %TEMP% caf\xc3\xa9";
   EXPECT_TRUE(Files().WritePrivateProfileString("Options", "odd", odd, file));
   EXPECT_EQ(Get("Options", "odd"), odd);
   const std::string longValue(5000, 'L');

@@ -28,19 +28,20 @@ class RegistryPathFacts : public FactsKeyTest {
 };
 
 TEST_F(RegistryPathFacts, OddNamesAndTextsRoundTrip) {
-  const std::vector<std::string> names = {"with blank", " leading and trailing ",
-                                          "quote\"d",   "'single'",
-                                          "100%",       "%PATH%",
-                                          "caf\xe9",    "back\\slash",
-                                          "semi;colon", "a=b",
+  const std::vector<std::string> names = {"with blank",  " leading and trailing ",
+                                          "quote\"d",    "'single'",
+                                          "100%",        "%PATH%",
+                                          "caf\xc3\xa9", "back\\slash",
+                                          "semi;colon",  "a=b",
                                           "tab\there"};
   Key odd;
-  ASSERT_EQ(Reg().CreateKeyEx(base.handle, "Odd key (x86) caf\xe9 100%", kKeyAllAccess, &odd.handle,
-                              nullptr),
+  ASSERT_EQ(Reg().CreateKeyEx(base.handle, "Odd key (x86) caf\xc3\xa9 100%", kKeyAllAccess,
+                              &odd.handle, nullptr),
             kOk);
   for (const std::string& name : names) {
     SCOPED_TRACE("name '" + name + "'");
-    EXPECT_EQ(RoundTrip(odd.handle, name, name + " \xe9\xff%TEMP%"), name + " \xe9\xff%TEMP%");
+    EXPECT_EQ(RoundTrip(odd.handle, name, name + " \xc3\xa9\xc3\xbf%TEMP%"),
+              name + " \xc3\xa9\xc3\xbf%TEMP%");
   }
   std::vector<std::string> listed;
   std::string name;
@@ -53,7 +54,7 @@ TEST_F(RegistryPathFacts, OddNamesAndTextsRoundTrip) {
   EXPECT_EQ(listed, sorted);
 
   ASSERT_EQ(Reg().EnumKeyEx(base.handle, 0, &name), kOk);
-  EXPECT_EQ(name, "Odd key (x86) caf\xe9 100%");
+  EXPECT_EQ(name, "Odd key (x86) caf\xc3\xa9 100%");
 }
 
 TEST_F(RegistryPathFacts, LongNamesAndDataRoundTrip) {

@@ -22,9 +22,9 @@ class RegistryTest : public PlatformTest {
 
 // The text of the error an action raises; empty when it raises none.
 TEST_F(RegistryTest, StringsAndIntegersRoundTripUnderOddNames) {
-  const std::vector<std::string> names = {"Plain",   "with blank",  "quote\"d", "100%",
-                                          "caf\xe9", "back\\slash", ""};
-  const std::string key = kBase + "\\Odd key (x86) caf\xe9";
+  const std::vector<std::string> names = {"Plain",       "with blank",  "quote\"d", "100%",
+                                          "caf\xc3\xa9", "back\\slash", ""};
+  const std::string key = kBase + "\\Odd key (x86) caf\xc3\xa9";
   const std::vector<std::string> texts = {"", "x", "C:\\Program Files\\Tool\\tool.exe -a \"b\""};
   for (const std::string& name : names) {
     for (const std::string& text : texts) {

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "install/RestoreFiles.h"
+#include "platform/Platform.h"
 #include "platform/WinConst.h"
+#include "support/ScriptNames.h"
+#include "support/TestEnv.h"
 
 namespace lw::test {
 namespace {
@@ -58,6 +61,35 @@ TEST(RestoreFilesTest, BatchLinesQuoteEveryPathAndKeepPercentSigns) {
             "if not exist \"C:\\Users\\a b\\Startup\\50%%PATH%% & (x)!.lnk\" move "
             "\"C:\\LW\\Startup\\50%%PATH%% & (x)!.lnk\" \"C:\\Users\\a b\\Startup\\\"");
   EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+}
+
+class RestoreFileFormTest : public PlatformTest {};
+
+TEST_F(RestoreFileFormTest, AsciiItemsKeepRegedit4AndOthersGetTheUnicodeForm) {
+  const std::vector<RegFileItem> ascii = {{kUserRunKeyHeader, "Tool", {"C:\\t.exe", kRegSz}}};
+  EXPECT_EQ(RegFileBytes(ascii), std::string("REGEDIT4\r\n\r\n") + kUserRunKeyHeader +
+                                     "\r\n\"Tool\"=\"C:\\\\t.exe\"\r\n\r\n");
+
+  // "Café" and "Ж": the text in UTF-16, the expandable data's bytes too.
+  const std::vector<RegFileItem> named = {
+      {kMachineRunKeyHeader, "Caf\xc3\xa9", {"C:\\Caf\xc3\xa9\\c.exe", kRegSz}},
+      {kMachineRunKeyHeader, "x", {"%\xd0\x96%", kRegExpandSz}}};
+  EXPECT_EQ(Utf16FileText(RegFileBytes(named)),
+            std::string("Windows Registry Editor Version 5.00\r\n\r\n") + kMachineRunKeyHeader +
+                "\r\n\"Caf\xc3\xa9\"=\"C:\\\\Caf\xc3\xa9\\\\c.exe\"\r\n\r\n" +
+                kMachineRunKeyHeader + "\r\n\"x\"=hex(2):25,00,16,04,25,00,00,00\r\n\r\n");
+}
+
+TEST_F(RestoreFileFormTest, BatchLinesGoInTheConsolesCodePageOrAfterChcpInUtf8) {
+  // The console's code page is 437 on an English system: "é" is 0x82 there, "Ж" and "中" are
+  // not in it.
+  const std::string cafe = "move \"C:\\Caf\xc3\xa9.lnk\"";
+  const std::string zhe = "move \"C:\\\xd0\x96.lnk\"";
+  const std::string han = "move \"C:\\\xe4\xb8\xad.lnk\"";
+  EXPECT_EQ(BatchFileBytes({"move a", "move b"}), "move a\r\nmove b\r\n");
+  EXPECT_EQ(
+      BatchFileBytes({zhe, cafe, "move a", han}),
+      "move \"C:\\Caf\x82.lnk\"\r\nmove a\r\n@chcp 65001 >nul\r\n" + zhe + "\r\n" + han + "\r\n");
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 #include "install/RestoreFiles.h"
 #include "support/RestoreFixture.h"
+#include "support/ScriptNames.h"
+#include "util/WindowsBitness.h"
 
 namespace lw::test {
 namespace {
@@ -28,6 +30,15 @@ class RestoreTest : public RestoreFixture {
 
 TEST_F(RestoreTest, EverythingTakenOverGoesBackAsItWas) {
   StageItems();
+  // Names in four scripts, of values and of shortcuts, in both Run keys and both folders.
+  Run(kHKeyLocalMachine, kCafe, "C:\\" + kCafe + "\\c.exe /" + kCafe);
+  Run(kHKeyCurrentUser, kPrivet, "\"C:\\" + kPrivet + " 1\\p.exe\" " + kPrivet);
+  SetRawExpandString(kHKeyLocalMachine, kRunKey, kChinese, "%ProgramFiles%\\" + kChinese + ".exe");
+  Run(kHKeyCurrentUser, kRocket, "C:\\r.exe " + kRocket);
+  Link(userFolder, kChinese + ".lnk", "C:\\" + kChinese + "\\z.exe");
+  Link(userFolder, kRocket + ".lnk", "C:\\r.exe");
+  Link(commonFolder, kCafe + ".lnk", "C:\\" + kCafe + "\\c.exe");
+  Link(commonFolder, kPrivet + ".lnk", "C:\\" + kPrivet + "\\p.exe");
   StartupMover().RegisterSelf(true, kHKeyLocalMachine);
   const WindowsItems before = Picture();
   Pass();
@@ -124,10 +135,12 @@ TEST_F(RestoreTest, ACommandAlreadyBackUnderThatNameIsNeverReplaced) {
   EXPECT_TRUE(Contains(message, ExeFolder() + kMachineRegFileName));
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, "Updater"), "C:\\new\\updater.exe");
   EXPECT_EQ(Store(kRunItemsKey), (ValueMap{{"Updater", "C:\\old\\updater.exe"}}));
+  // On 64-bit Windows the program's own view of the machine's Run key is the 32-bit one, which
+  // a 64-bit regedit reaches by its WOW6432Node path.
   EXPECT_EQ(ReadWholeFile(ExeFolder() + kMachineRegFileName),
-            "REGEDIT4\r\n\r\n"
-            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
-            "\"Updater\"=\"C:\\\\old\\\\updater.exe\"\r\n\r\n");
+            "REGEDIT4\r\n\r\n" +
+                std::string(IsWindows64() ? kMachineRunKey32Header : kMachineRunKeyHeader) +
+                "\r\n\"Updater\"=\"C:\\\\old\\\\updater.exe\"\r\n\r\n");
 }
 
 // A user's own shortcut goes back to that user's Startup folder or nowhere: in the All Users

@@ -14,8 +14,8 @@ class ShellLinkTest : public PlatformTest {
   void SetUp() override {
     PlatformTest::SetUp();
     dir = ScratchFolder();
-    ASSERT_TRUE(Files().CreateDirectory(dir + "Caf\xe9 Tools"));
-    ASSERT_TRUE(Files().WriteFile(dir + "Caf\xe9 Tools\\R\xe9sum\xe9 Maker.exe", "MZ"));
+    ASSERT_TRUE(Files().CreateDirectory(dir + "Caf\xc3\xa9 Tools"));
+    ASSERT_TRUE(Files().WriteFile(dir + "Caf\xc3\xa9 Tools\\R\xc3\xa9sum\xc3\xa9 Maker.exe", "MZ"));
     ASSERT_TRUE(Files().WriteFile(dir + "tool.exe", "MZ"));
   }
 
@@ -32,8 +32,8 @@ TEST_F(ShellLinkTest, SavedShortcutLoadsBackItsTargetAndFoundName) {
   // that does not exist either) is kept as it was given.
   const Case cases[] = {
       {dir + "tool.lnk", dir + "tool.exe", "tool.exe"},
-      {dir + "Caf\xe9 Tools\\My R\xe9sum\xe9.lnk", dir + "Caf\xe9 Tools\\R\xe9sum\xe9 Maker.exe",
-       "R\xe9sum\xe9 Maker.exe"},
+      {dir + "Caf\xc3\xa9 Tools\\My R\xc3\xa9sum\xc3\xa9.lnk",
+       dir + "Caf\xc3\xa9 Tools\\R\xc3\xa9sum\xc3\xa9 Maker.exe", "R\xc3\xa9sum\xc3\xa9 Maker.exe"},
       {dir + "ghost.lnk", dir + "Gone Away\\ghost app.exe", "ghost app.exe"},
   };
   for (const Case& c : cases) {
@@ -54,12 +54,12 @@ TEST_F(ShellLinkTest, CopiedShortcutStillLoadsAndSavingReplacesIt) {
   ASSERT_EQ(Shell().SaveShellLink(link, dir + "tool.exe", ""), kSOk);
   // What the take-over does with a Startup folder's shortcut: copy the file elsewhere. The
   // file's name has no say in what it is.
-  ASSERT_TRUE(Files().CopyFile(link, dir + "Caf\xe9 Tools\\moved.dat", true));
+  ASSERT_TRUE(Files().CopyFile(link, dir + "Caf\xc3\xa9 Tools\\moved.dat", true));
   std::string target;
-  EXPECT_EQ(Shell().LoadShellLink(dir + "Caf\xe9 Tools\\moved.dat", 0, &target, nullptr), kSOk);
+  EXPECT_EQ(Shell().LoadShellLink(dir + "Caf\xc3\xa9 Tools\\moved.dat", 0, &target, nullptr), kSOk);
   EXPECT_EQ(target, dir + "tool.exe");
 
-  const std::string other = dir + "Caf\xe9 Tools\\R\xe9sum\xe9 Maker.exe";
+  const std::string other = dir + "Caf\xc3\xa9 Tools\\R\xc3\xa9sum\xc3\xa9 Maker.exe";
   ASSERT_EQ(Shell().SaveShellLink(link, other, ""), kSOk);
   EXPECT_EQ(Shell().LoadShellLink(link, kSlgpShortPath, &target, nullptr), kSOk);
   EXPECT_EQ(target, other);
@@ -78,7 +78,7 @@ TEST_F(ShellLinkTest, WhatIsNoShortcutFailsAndLeavesTheOutStringsAlone) {
       {dir + "tool.exe", kEFail},
       {dir + "missing.lnk", HResultFromWin32(kErrorFileNotFound)},
       {dir + "No Folder\\x.lnk", HResultFromWin32(kErrorPathNotFound)},
-      {dir + "Caf\xe9 Tools", HResultFromWin32(kErrorAccessDenied)},
+      {dir + "Caf\xc3\xa9 Tools", HResultFromWin32(kErrorAccessDenied)},
       {"", HResultFromWin32(kErrorPathNotFound)},
   };
   for (const Case& c : cases) {
@@ -95,9 +95,9 @@ TEST_F(ShellLinkTest, SaveWhereNoFileCanBeWrittenFailsAndWritesNothing) {
             HResultFromWin32(kErrorPathNotFound));
   EXPECT_EQ(Files().GetFileAttributes(dir + "No Folder"), kInvalidFileAttributes);
   // A folder stands where the file would go.
-  EXPECT_EQ(Shell().SaveShellLink(dir + "Caf\xe9 Tools", dir + "tool.exe", ""),
+  EXPECT_EQ(Shell().SaveShellLink(dir + "Caf\xc3\xa9 Tools", dir + "tool.exe", ""),
             HResultFromWin32(kErrorAccessDenied));
-  EXPECT_EQ(Files().GetFileAttributes(dir + "Caf\xe9 Tools") & kFileAttributeDirectory,
+  EXPECT_EQ(Files().GetFileAttributes(dir + "Caf\xc3\xa9 Tools") & kFileAttributeDirectory,
             kFileAttributeDirectory);
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "items/ItemManager.h"
+#include "support/ScriptNames.h"
 #include "support/TakeOverFixture.h"
 #include "util/ErrorLog.h"
 
@@ -193,11 +194,20 @@ TEST_F(TakeOverTest, NamesAndCommandsPassUnchanged) {
       {kHKeyLocalMachine, "My Tool", "\"C:\\Program Files\\My Tool\\tool.exe\" /tray"},
       {kHKeyCurrentUser, "Say \"hi\"", "cmd.exe /c echo \"hi\" > \"C:\\out put.txt\""},
       {kHKeyLocalMachine, "100% Up", "C:\\up.exe --level=100% %TEMP%\\up.log"},
-      {kHKeyCurrentUser, "Caf\xE9", "C:\\Caf\xE9\\caf\xE9.exe -r\xE9sum\xE9"},
+      {kHKeyCurrentUser, kCafe, "C:\\" + kCafe + "\\caf\xc3\xa9.exe -r\xc3\xa9sum\xc3\xa9"},
+      // Cyrillic, Chinese and an emoji (two UTF-16 units).
+      {kHKeyLocalMachine, kPrivet, "C:\\" + kPrivet + "\\p.exe " + kPrivet},
+      {kHKeyCurrentUser, kChinese, "\"C:\\" + kChinese + " " + kChinese + "\\z.exe\" /" + kChinese},
+      {kHKeyLocalMachine, kRocket, "C:\\" + kRocket + ".exe"},
       {kHKeyLocalMachine, "Long", "C:\\long.exe " + std::string(5000, 'x') + " end"},
   };
   for (const Case& c : cases) Run(c.root, c.name, c.command);
-  const std::string link = Link(userFolder, "My Caf\xE9 100%.lnk", "C:\\Caf\xE9\\caf\xE9.exe");
+  const std::vector<std::string> links = {"My " + kCafe + " 100%.lnk", kPrivet + ".lnk",
+                                          kChinese + ".lnk", kRocket + ".lnk"};
+  std::vector<std::string> contents;
+  for (const std::string& name : links)
+    contents.push_back(
+        Link(userFolder, name, "C:\\" + name.substr(0, name.size() - 4) + "\\x.exe"));
   Pass();
 
   ValueMap newRun = Store(kRunNewItemsKey);
@@ -208,9 +218,13 @@ TEST_F(TakeOverTest, NamesAndCommandsPassUnchanged) {
     EXPECT_FALSE(RawValueExists(c.root, kRunKey, c.name));
   }
   EXPECT_EQ(newRun.size(), std::size(cases));
-  EXPECT_EQ(Store(kStartupNewKey),
-            (ValueMap{{"My Caf\xE9 100%.lnk", store + "My Caf\xE9 100%.lnk"}}));
-  EXPECT_EQ(ReadWholeFile(store + "My Caf\xE9 100%.lnk"), link);
+  ValueMap newStartup;
+  for (const std::string& name : links) newStartup[name] = store + name;
+  EXPECT_EQ(Store(kStartupNewKey), newStartup);
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    EXPECT_EQ(ReadWholeFile(store + links[i]), contents[i]) << links[i];
+    EXPECT_FALSE(FileThere(userFolder + links[i])) << links[i];
+  }
 }
 
 // The user's values are stored under the user's name and "_": a value whose name is already as

@@ -35,7 +35,7 @@ struct World {
 
   void Stage() {
     StageRunValue(kHKeyLocalMachine, "New1", "\"C:\\Program Files\\New One\\new1.exe\" /s");
-    StageRunValue(kHKeyCurrentUser, "New2", "new2.exe %1 \xe9");
+    StageRunValue(kHKeyCurrentUser, "New2", "new2.exe %1 \xc3\xa9");
     StageSort(kRunSortKey, {"A", "bob_B", "C"});
     StageCommand("A", "a.exe");
     StageCommand("bob_B", "b.exe -x");
@@ -91,8 +91,8 @@ Operation TakeOverOperation(const char* what, const RunKeyItem& item, bool autoD
 const Operation kOperations[] = {
     TakeOverOperation("take over a new machine item",
                       Machine("New1", "\"C:\\Program Files\\New One\\new1.exe\" /s")),
-    TakeOverOperation("take over a new user item, disabling it", User("New2", "new2.exe %1 \xe9"),
-                      true),
+    TakeOverOperation("take over a new user item, disabling it",
+                      User("New2", "new2.exe %1 \xc3\xa9"), true),
     TakeOverOperation("take over a disabled item written back", Machine("E", "e.exe")),
     TakeOverOperation("take over a managed item written back", Machine("A", "a.exe")),
     {"exclude a managed item", [](ItemManager& m, const World&) { m.ExcludeRunItem("bob_B"); }},

@@ -8,6 +8,7 @@
 #include "support/AliceAccount.h"
 #include "support/ItemCensus.h"
 #include "support/RestoreFixture.h"
+#include "support/ScriptNames.h"
 #include "util/Error.h"
 
 namespace lw::test {
@@ -153,13 +154,13 @@ TEST_F(RestoreSimTest, ItemsThatCannotGoBackStayStoredAndAreSavedForTheUser) {
   StoreAliceItem("Chat", "C:\\chat.exe");
   Sim().DenyKeyWrites(kHKeyLocalMachine, std::string(kRunKey).substr(1));
   Sim().LockFile(file);
-  // An older file of Alice's grows; the machine's is replaced.
+  // Older files are replaced by what this restore could not give back.
   Files().WriteFile(ExeFolder() + "alice.reg", "REGEDIT4\r\n\r\nold\r\n");
   Files().WriteFile(ExeFolder() + kMachineRegFileName, "stale");
 
   const std::string message = Restore();
   EXPECT_TRUE(Contains(message, kMsgSomeNotRestored + ExeFolder() + kMachineRegFileName + "\r\n"));
-  EXPECT_TRUE(Contains(message, ExeFolder() + user + ".reg\r\n"));
+  EXPECT_FALSE(Contains(message, ExeFolder() + user + ".reg"));
   EXPECT_TRUE(Contains(message, "3 items were not given back and stay stored"));
   EXPECT_EQ(RawString(kHKeyCurrentUser, kRunKey, "Mine"), "C:\\mine.exe");
   EXPECT_EQ(Store(kRunItemsKey),
@@ -173,13 +174,56 @@ TEST_F(RestoreSimTest, ItemsThatCannotGoBackStayStoredAndAreSavedForTheUser) {
                                     "\r\n\"Machine \\\"quoted\\\"\"=\"\\\"C:\\\\Program "
                                     "Files\\\\M\\\\m.exe\\\" -a\"\r\n\r\n"));
   EXPECT_TRUE(Contains(machine, "\"Expanding\"=hex(2):25,50"));
-  // Every checked item of a user goes into that user's file under its own name, restored or not.
+  // A user's file lists that user's items that did not go back, under their own names; the
+  // current user's item went back, so no file of theirs is written.
   EXPECT_EQ(ReadWholeFile(ExeFolder() + "alice.reg"),
-            "REGEDIT4\r\n\r\nold\r\n" + std::string(kUserRunKeyHeader) +
-                "\r\n\"Chat\"=\"C:\\\\chat.exe\"\r\n\r\n");
-  EXPECT_EQ(ReadWholeFile(ExeFolder() + user + ".reg"),
             "REGEDIT4\r\n\r\n" + std::string(kUserRunKeyHeader) +
-                "\r\n\"Mine\"=\"C:\\\\mine.exe\"\r\n\r\n");
+                "\r\n\"Chat\"=\"C:\\\\chat.exe\"\r\n\r\n");
+  EXPECT_FALSE(FileThere(ExeFolder() + user + ".reg"));
+}
+
+// On 64-bit Windows the files for what cannot go back name each machine item's own view (the
+// program's 32-bit one by its WOW6432Node path, which is how a 64-bit regedit reaches it), and
+// names outside ASCII put a registry file in regedit's Unicode form and the batch lines that
+// the console's code page lacks after "chcp 65001".
+TEST_F(RestoreSimTest, FilesForWhatCannotGoBackKeepEachViewAndNamesInAnyScript) {
+  FreeOptions();
+  FinalizeProcessUnits();
+  Sim().SetWindows64();
+  InitializeProcessUnits();
+  CreateOptions();
+  Run(kHKeyLocalMachine, kPrivet, "C:\\32.exe");
+  RawViewOverride() = kKeyWow64_64Key;
+  Run(kHKeyLocalMachine, kPrivet, "C:\\64.exe");
+  RawViewOverride() = 0;
+  Link(userFolder, kCafe + ".lnk", "C:\\c.exe");
+  Link(userFolder, kChinese + ".lnk", "C:\\z.exe");
+  Pass();
+  ASSERT_EQ(Store(kRunItemsKey).size(), 2u);
+  const std::string run = std::string(kRunKey).substr(1);
+  Sim().DenyKeyWrites(kHKeyLocalMachine, run);
+  Sim().DenyKeyWrites(kHKeyLocalMachine, "SOFTWARE\\Wow6432Node" + run.substr(8));
+  // Something else took both shortcut names in the folder meanwhile.
+  Sim().AddFile(userFolder + kCafe + ".lnk", "other");
+  Sim().AddFile(userFolder + kChinese + ".lnk", "other");
+
+  Restore();
+  const std::string text = Utf16FileText(ReadWholeFile(ExeFolder() + kMachineRegFileName));
+  EXPECT_EQ(text.substr(0, 40), "Windows Registry Editor Version 5.00\r\n\r\n");
+  EXPECT_TRUE(Contains(
+      text, std::string(kMachineRunKey32Header) + "\r\n\"" + kPrivet + "\"=\"C:\\\\32.exe\"\r\n"))
+      << text;
+  EXPECT_TRUE(Contains(
+      text, std::string(kMachineRunKeyHeader) + "\r\n\"" + kPrivet + "\"=\"C:\\\\64.exe\"\r\n"))
+      << text;
+
+  // "é" is in the console's code page (437: 0x82); Chinese is not.
+  const std::string batch = ReadWholeFile(ExeFolder() + kShortcutBatchFileName);
+  EXPECT_TRUE(Contains(batch, "Caf\x82.lnk")) << batch;
+  const std::size_t chcp = batch.find("@chcp 65001 >nul\r\n");
+  ASSERT_NE(chcp, std::string::npos) << batch;
+  EXPECT_LT(batch.find("Caf\x82.lnk"), chcp);
+  EXPECT_GT(batch.find(kChinese + ".lnk"), chcp);
 }
 
 // Every change a restore makes fails in turn; after each, every item is in its Windows place

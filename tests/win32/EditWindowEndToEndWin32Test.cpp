@@ -9,6 +9,7 @@
 
 #include "edit/EditWindow.h"
 #include "edit/win32/EditWindowView.h"
+#include "support/ScriptNames.h"
 #include "support/win32/LogonFixture.h"
 #include "ui/MainWindow.h"
 #include "ui/NewItemDialog.h"
@@ -223,6 +224,51 @@ TEST_F(EditWindowEndToEndTest, FromTheMainWindowEveryChangeIsStoredAtOnceAndKept
   ASSERT_TRUE(driver::PostWindowMessage(main, WM_CLOSE, 0, 0));
   EXPECT_EQ(ExitCode(process), 0);
   EXPECT_EQ(RunOrder(), (std::vector<std::string>{"Charlie", "Bravo", "Alpha", added}));
+}
+
+// Items named in four scripts, shown in both pages' lists under their names; disabled and
+// enabled from the window, each step stored under the same name.
+TEST_F(EditWindowEndToEndTest, NamesInAnyScriptAreListedDisabledAndEnabled) {
+  const std::string privet = CurrentUserName() + "_" + kPrivet;
+  StageRunItems({{kCafe, ProbeCommand(kCafe), ""},
+                 {privet, ProbeCommand(kPrivet), CurrentUserName()},
+                 {kChinese, ProbeCommand(kChinese), ""}});
+  EnsureFolder(store);
+  const std::vector<std::string> links =
+      StageShortcuts({{kRocket + ".lnk", probe, "rocket", userStartup},
+                      {kCafe + ".lnk", probe, "cafe", commonStartup}});
+  ChildProcess process = Start("");
+  const HWND main = driver::WaitForProcessWindow(process.Id(), kMainWindowQuery);
+  ASSERT_NE(main, nullptr);
+  const HWND edit = OpenFromMain(process, main);
+  ASSERT_NE(edit, nullptr);
+  const HWND list = Control(edit, kEditRunIds.list);
+  const HWND lower = Control(edit, kEditRunIds.lowerList);
+  ASSERT_TRUE(ShowsRows(list, {kCafe, privet, kChinese}));
+  EXPECT_EQ(driver::ListCellText(list, 1, 1), ProbeCommand(kPrivet));
+  EXPECT_EQ(Captions(Control(edit, kEditStartupIds.list)), links);
+
+  ASSERT_TRUE(Select(list, kChinese));
+  ASSERT_TRUE(Press(edit, kEditRunIds.disable));
+  ASSERT_TRUE(Answer(process, kMsgConfirmDisable, IDYES));
+  ASSERT_TRUE(OrderBecomes({kCafe, privet}));
+  EXPECT_TRUE(driver::WaitUntil([&] {
+    return RawString(kHKeyLocalMachine, kRunDisabledKey, kChinese) == ProbeCommand(kChinese);
+  }));
+  ASSERT_TRUE(ShowsRows(lower, {kChinese}));
+  ASSERT_TRUE(Select(lower, kChinese));
+  ASSERT_TRUE(
+      driver::WaitUntil([&] { return driver::ControlText(edit, kEditRunIds.enable) == "Enable"; }));
+  ASSERT_TRUE(Press(edit, kEditRunIds.enable));
+  ASSERT_TRUE(OrderBecomes({kCafe, privet, kChinese}));
+  EXPECT_TRUE(driver::WaitUntil(
+      [] { return !RawValueExists(kHKeyLocalMachine, kRunDisabledKey, kChinese); }));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, kChinese), ProbeCommand(kChinese));
+
+  ASSERT_TRUE(driver::PostWindowMessage(edit, WM_CLOSE, 0, 0));
+  ASSERT_TRUE(driver::WaitUntil([&] { return ::IsWindowEnabled(main); }));
+  ASSERT_TRUE(driver::PostWindowMessage(main, WM_CLOSE, 0, 0));
+  EXPECT_EQ(ExitCode(process), 0);
 }
 
 // Without the mouse: pages, Delete in both lists (each with its question) and Enter in the

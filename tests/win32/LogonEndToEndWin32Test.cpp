@@ -10,6 +10,7 @@
 #include "edit/win32/EditWindowView.h"
 #include "install/NewItemListing.h"
 #include "runner/LastLogonRecord.h"
+#include "support/ScriptNames.h"
 #include "support/win32/LogonFixture.h"
 
 namespace lw::test {
@@ -121,6 +122,57 @@ TEST_F(LogonEndToEndTest, SecondPhaseStartsTheItemsInOrderAndEnds) {
   EXPECT_EQ(ProbeArguments(3), (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kProgramKey, kRunOnceMarkValue));
   ExpectRegisteredForBothPhases();
+}
+
+// Items named in four scripts, started from a program whose folder is so named too: the first
+// phase lists and takes them over under their names, the second starts each.
+TEST_F(LogonEndToEndTest, NamesInAnyScriptAreTakenOverAndStarted) {
+  WriteOptions({{kDisableSysTrayNotificationOption, true}});
+  SetDefaultPauses(0, 1000, 1000);
+  const std::string user = CurrentUserName();
+  const std::string named = folder + kChinese + "\\" + kCafe + ".exe";
+  InstallProbe(named);
+  auto command = [&](const std::string& argument) { return "\"" + named + "\" " + argument; };
+  StageRunValue(kHKeyLocalMachine, kCafe, command("a"));
+  StageRunValue(kHKeyCurrentUser, kPrivet, command("b"));
+  ASSERT_EQ(Shell().SaveShellLink(userStartup + kChinese + ".lnk", named, "c"), kSOk);
+  ASSERT_EQ(Shell().SaveShellLink(commonStartup + kRocket + ".lnk", named, "d"), kSOk);
+  SetRawString(kHKeyLocalMachine, kRunKey, kSelfRunValue, Registration("-go"));
+  SetRawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue, Registration("-pre"));
+
+  ChildProcess first = Start("-pre");
+  WindowWatch watch(first.Id(), kRunnerWindowQuery, kRunnerStatusBoxId);
+  ASSERT_EQ(ExitCode(first), 0);
+  const std::vector<std::string> shown = watch.Texts();
+  const auto listed = [&](const std::string& line) {
+    return std::any_of(shown.begin(), shown.end(), [&](const std::string& text) {
+      return text.find(line + "\r\n") != std::string::npos;
+    });
+  };
+  for (const std::string& line : {"Runkey: " + kCafe, "Runkey: " + kPrivet,
+                                  "Startup: " + kChinese + ".lnk", "Startup: " + kRocket + ".lnk"})
+    EXPECT_TRUE(listed(line)) << line << " in " << ::testing::PrintToString(shown);
+  EXPECT_EQ(RunValue(kHKeyLocalMachine, kCafe), "<missing>");
+  EXPECT_EQ(RunValue(kHKeyCurrentUser, kPrivet), "<missing>");
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, kCafe), command("a"));
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, user + "_" + kPrivet), command("b"));
+  EXPECT_EQ(SortOf(kRunSortKey), (std::vector<std::string>{user + "_" + kPrivet, kCafe}));
+  for (const std::string& name : {kChinese + ".lnk", kRocket + ".lnk"}) {
+    EXPECT_TRUE(FileThere(store + name)) << name;
+    EXPECT_FALSE(FileThere(userStartup + name)) << name;
+    EXPECT_FALSE(FileThere(commonStartup + name)) << name;
+  }
+
+  ChildProcess second = Start("-go");
+  ASSERT_EQ(ExitCode(second), 0);
+  std::vector<std::string> arguments = ProbeArguments(4);
+  ASSERT_EQ(arguments.size(), 4u);
+  EXPECT_EQ(arguments[0], "b");  // the user's Run key first, then the machine's
+  EXPECT_EQ(arguments[1], "a");
+  std::sort(arguments.begin() + 2, arguments.end());
+  EXPECT_EQ(arguments, (std::vector<std::string>{"b", "a", "c", "d"}));
+  for (const ProbeStart& start : WaitForProbeStarts(4))
+    EXPECT_NE(start.commandLine.find(named), std::string::npos) << start.commandLine;
 }
 
 // The second phase keeps, in the user's hive, when each item started and the load around its

@@ -8,6 +8,7 @@
 #include "install/InstallCommand.h"
 #include "install/RestoreWindow.h"
 #include "install/win32/RestoreWindowView.h"
+#include "support/ScriptNames.h"
 #include "support/WindowsItems.h"
 #include "support/win32/LogonFixture.h"
 #include "ui/MainWindow.h"
@@ -41,8 +42,13 @@ TEST_F(RestoreEndToEndTest, InstallLogonRestoreLeavesEveryItemAsItWasBeforeInsta
   ASSERT_EQ(Shell().SaveShellLink(userStartup + "Probe Mine.lnk", probe, "mine"), kSOk);
   ASSERT_EQ(Shell().SaveShellLink(commonStartup + "Probe 100% & Shared.lnk", probe, "shared"),
             kSOk);
+  // Names in four scripts, of values and of shortcuts.
+  StageRunValue(kHKeyLocalMachine, kCafe, ProbeCommand(kCafe));
+  StageRunValue(kHKeyCurrentUser, kPrivet, ProbeCommand(kPrivet));
+  ASSERT_EQ(Shell().SaveShellLink(userStartup + kChinese + ".lnk", probe, kChinese), kSOk);
+  ASSERT_EQ(Shell().SaveShellLink(commonStartup + kRocket + ".lnk", probe, "rocket"), kSOk);
   const WindowsItems before = Picture();
-  ASSERT_EQ(before.machineRun.size(), 2u);
+  ASSERT_EQ(before.machineRun.size(), 3u);
 
   // Install, as a user does it the first time.
   {
@@ -63,7 +69,7 @@ TEST_F(RestoreEndToEndTest, InstallLogonRestoreLeavesEveryItemAsItWasBeforeInsta
   Phase("-go");
   EXPECT_TRUE(Picture().machineRun.empty());
   EXPECT_TRUE(Picture().userFolder.empty());
-  EXPECT_EQ(RawValueNames(kHKeyLocalMachine, kRunItemsKey).size(), 3u);
+  EXPECT_EQ(RawValueNames(kHKeyLocalMachine, kRunItemsKey).size(), 5u);
 
   // Restore, from the program started again.
   ChildProcess process = Start("");
@@ -76,13 +82,18 @@ TEST_F(RestoreEndToEndTest, InstallLogonRestoreLeavesEveryItemAsItWasBeforeInsta
       process.Id(), {kRestoreWindowClass, kRestoreWindowCaption, true});
   ASSERT_NE(restore, nullptr);
   const HWND list = ::GetDlgItem(restore, kRestoreListId);
-  ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 5);
+  ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 9);
   // Every row shows its box ticked: what the user sees is what will be given back.
-  for (int row = 0; row < 5; ++row) {
+  for (int row = 0; row < 9; ++row) {
     EXPECT_EQ(::SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK),
               INDEXTOSTATEIMAGEMASK(2))
         << row;
   }
+  // The rows name each item as it is named, in any script.
+  std::string captions;
+  for (int row = 0; row < 9; ++row) captions += driver::ListCellText(list, row, 0) + "|";
+  for (const std::string& name : {kCafe, kPrivet, kChinese, kRocket})
+    EXPECT_NE(captions.find(name), std::string::npos) << name << " in " << captions;
   EXPECT_FALSE(::IsWindowEnabled(main));
   ASSERT_TRUE(driver::PressButton(restore, kRestoreButtonId));
   ASSERT_TRUE(Answer(process, kMsgRestoreComplete, IDOK));

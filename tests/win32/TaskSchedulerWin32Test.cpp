@@ -136,7 +136,7 @@ TEST_F(TaskSchedulerWin32Test, EscapedTextIsTakenAndWineWritesItBackUnescaped) {
     std::string readBack;
   } cases[] = {
       {"A &amp; B", "<Author>A & B</Author>"},
-      {"\xE9t\xE9 \xA9", "<Author>\xE9t\xE9 \xA9</Author>"},
+      {"\xC3\xA9t\xC3\xA9 \xC2\xA9", "<Author>\xC3\xA9t\xC3\xA9 \xC2\xA9</Author>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.author);

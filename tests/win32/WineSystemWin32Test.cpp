@@ -66,7 +66,7 @@ TEST_F(WineSystemWin32Test, FoldersUserAndEnvironment) {
             user + "|C:\\users\\" + user + "|C:\\ProgramData|C:\\windows");
 }
 
-// The user's locale is English (United States), code page 1252.
+// The user's locale is English (United States).
 TEST_F(WineSystemWin32Test, DatesAndTimesInTheUsersFormat) {
   SystemTime evening{2026, 5, 2, 12, 18, 7, 8, 0};
   EXPECT_EQ(Sys().FormatShortDate(evening), "5/12/2026");

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "ui/win32/Win32Application.h"
+#include "ui/win32/Win32Form.h"
 
 namespace lw {
 
@@ -15,11 +16,7 @@ constexpr COLORREF kGreyText = 0x808080;
 
 HICON FileIcon(const EditRow& row) {
   if (row.icon == RowIcon::kFile) {
-    // ExtractAssociatedIcon may write the path of the icon it used into the buffer.
-    char path[MAX_PATH] = {};
-    std::strncpy(path, row.iconFile.c_str(), MAX_PATH - 1);
-    WORD index = 0;
-    return ::ExtractAssociatedIconA(::GetModuleHandleA(nullptr), path, &index);
+    return AssociatedIcon(row.iconFile);
   }
   SHFILEINFOA info{};
   if (::SHGetFileInfoA(row.iconFile.c_str(), 0, &info, sizeof info,

@@ -9,6 +9,7 @@
 #include "ui/win32/Win32Application.h"
 #include "util/Error.h"
 #include "util/Termination.h"
+#include "util/Text.h"
 
 namespace lw {
 
@@ -94,10 +95,7 @@ int AddRowIcon(HIMAGELIST icons, const RestoreRow& row) {
   if (row.iconFile.empty()) return -1;
   HICON icon = nullptr;
   if (row.runKey) {
-    char path[MAX_PATH] = {};
-    std::strncpy(path, row.iconFile.c_str(), MAX_PATH - 1);
-    WORD index = 0;
-    icon = ::ExtractAssociatedIconA(::GetModuleHandleA(nullptr), path, &index);
+    icon = AssociatedIcon(row.iconFile);
   } else {
     SHFILEINFOA info{};
     if (::SHGetFileInfoA(row.iconFile.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON))
@@ -288,8 +286,8 @@ bool RestoreWindowView::OnListNotify(NMHDR* header, LRESULT& result) {
           tip->cchTextMax <= 0)
         return false;
       const std::string text = window_->InfoTip(tip->iItem);
-      std::strncpy(tip->pszText, text.c_str(), tip->cchTextMax - 1);
-      tip->pszText[tip->cchTextMax - 1] = '\0';
+      const std::string shown = TruncateText(text, static_cast<std::size_t>(tip->cchTextMax - 1));
+      std::memcpy(tip->pszText, shown.c_str(), shown.size() + 1);
       result = 0;
       return true;
     }

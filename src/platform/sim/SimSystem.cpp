@@ -1,6 +1,7 @@
 #include "platform/sim/SimSystem.h"
 
 #include "platform/sim/SimCalendar.h"
+#include "platform/sim/SimCodePages.h"
 #include "platform/sim/SimFileTree.h"
 #include "platform/sim/SimMessages.h"
 #include "platform/sim/SimProcess.h"
@@ -92,6 +93,13 @@ std::string SimSystem::FormatShortDate(const SystemTime& time) {
 
 std::string SimSystem::FormatLongTime(const SystemTime& time) {
   return TwoDigits(time.hour) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second);
+}
+
+std::u16string SimSystem::MultiByteToWideChar(const std::string& text) { return Utf16(text); }
+
+bool SimSystem::WideCharToMultiByte(std::uint32_t codePage, const std::u16string& wide,
+                                    std::string* text) {
+  return FromUtf16(codePage, wide, text);
 }
 
 std::string SimSystem::FormatMessage(std::uint32_t code) {

@@ -26,6 +26,9 @@ class SimSystem : public ISystem {
   std::string FormatShortDate(const SystemTime& time) override;
   std::string FormatLongTime(const SystemTime& time) override;
   std::string FormatMessage(std::uint32_t code) override;
+  std::u16string MultiByteToWideChar(const std::string& text) override;
+  bool WideCharToMultiByte(std::uint32_t codePage, const std::u16string& wide,
+                           std::string* text) override;
   bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override;
   Handle CreateMutex(bool initialOwner, const std::string& name) override;
   // Closes mutex, process and thread handles alike.

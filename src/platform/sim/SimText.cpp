@@ -1,5 +1,9 @@
 #include "platform/sim/SimText.h"
 
+#include <algorithm>
+
+#include "platform/NameCase.h"
+
 namespace lw::sim {
 
 char FoldChar(char c) {
@@ -22,28 +26,19 @@ char FoldChar(char c) {
   }
 }
 
-std::string Fold(const std::string& text) {
-  std::string folded = text;
-  for (char& c : folded) c = FoldChar(c);
-  return folded;
-}
+std::string Fold(const std::string& text) { return UpperCaseName(text, FoldChar); }
 
 bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldChar(a[i]) != FoldChar(b[i])) return false;
-  }
-  return true;
+  return a.size() == b.size() && Fold(a) == Fold(b);
 }
 
 bool NameLess::operator()(const std::string& a, const std::string& b) const {
-  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(FoldChar(a[i]));
-    const auto y = static_cast<unsigned char>(FoldChar(b[i]));
-    if (x != y) return x < y;
-  }
-  return a.size() < b.size();
+  const std::string x = Fold(a);
+  const std::string y = Fold(b);
+  // Byte order of UTF-8 is the order of the characters.
+  return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char l, char r) {
+    return static_cast<unsigned char>(l) < static_cast<unsigned char>(r);
+  });
 }
 
 std::vector<std::string> Split(const std::string& text, char separator, bool dropEmpty) {

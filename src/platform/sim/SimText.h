@@ -1,19 +1,23 @@
 #pragma once
 // Text helpers of the simulated Windows: the case folding that Windows applies to registry and
-// file names (ASCII and the Western code page's letters), and a few string utilities.
+// file names, and a few string utilities. The simulated program's text is UTF-8, as on Windows
+// 10 and 11 with the program's manifest; bytes that are not UTF-8 are taken as the Western code
+// page (Windows-1252), the code page of older Windows.
 
 #include <string>
 #include <vector>
 
 namespace lw::sim {
 
-// The upper-case form of one single-byte character, as Windows compares names.
+// The upper-case form of one Windows-1252 character, as Windows compares names.
 char FoldChar(char c);
+// The upper-case form of every character: UTF-8 ones by character (NameCase), other bytes by
+// FoldChar.
 std::string Fold(const std::string& text);
 bool SameName(const std::string& a, const std::string& b);
 
 // Orders names the way Windows sorts registry sub-keys and folder entries: by their upper-case
-// forms, byte by byte.
+// forms, character by character.
 struct NameLess {
   bool operator()(const std::string& a, const std::string& b) const;
 };

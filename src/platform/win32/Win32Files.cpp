@@ -24,8 +24,11 @@ constexpr LONGLONG kLargestReadFile = 256LL << 20;
 // buffer; it stops the growing loop below on a broken file.
 constexpr DWORD kLargestProfileValue = 1u << 24;
 
-void Fill(const WIN32_FIND_DATAA& found, FindData* data) {
-  data->fileName = found.cFileName;
+// The wide form: the ANSI one holds MAX_PATH bytes of a name, and a long name in UTF-8 (three
+// bytes a Chinese character) would come back cut.
+void Fill(const WIN32_FIND_DATAW& found, FindData* data) {
+  data->fileName.clear();
+  TextFromWide(found.cFileName, wcslen(found.cFileName), &data->fileName);
   data->attributes = found.dwFileAttributes;
   data->size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
 }
@@ -107,15 +110,21 @@ class Win32Files : public IFileSystem {
   }
 
   Handle FindFirstFile(const std::string& pattern, FindData* data) override {
-    WIN32_FIND_DATAA found{};
-    HANDLE find = ::FindFirstFileA(pattern.c_str(), &found);
+    std::wstring widePattern;
+    const HRESULT converted = WideFromText(pattern, &widePattern);
+    if (FAILED(converted)) {
+      ::SetLastError(HRESULT_CODE(converted));
+      return FromHandle(INVALID_HANDLE_VALUE);
+    }
+    WIN32_FIND_DATAW found{};
+    HANDLE find = ::FindFirstFileW(widePattern.c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) Fill(found, data);
     return FromHandle(find);
   }
 
   bool FindNextFile(Handle find, FindData* data) override {
-    WIN32_FIND_DATAA found{};
-    if (!::FindNextFileA(ToHandle(find), &found)) return false;
+    WIN32_FIND_DATAW found{};
+    if (!::FindNextFileW(ToHandle(find), &found)) return false;
     Fill(found, data);
     return true;
   }

@@ -43,11 +43,12 @@ HKey FromHkey(HKEY key) {
   return reinterpret_cast<HKey>(key);
 }
 
-// The registry allows 255 characters in a key name and 16383 in a value name; in a double-byte
-// code page each character may take two bytes. A name that still does not fit (a system that
-// allows longer ones) grows the buffer up to this size.
-constexpr DWORD kKeyNameBuffer = 2 * 256;
-constexpr DWORD kValueNameBuffer = 2 * 16384;
+// The registry allows 255 characters in a key name and 16383 in a value name, counted in UTF-16
+// units; in UTF-8 (the code page of Windows 10 1903 and later) each takes up to three bytes. A
+// name that still does not fit (a system that allows longer ones) grows the buffer up to this
+// size.
+constexpr DWORD kKeyNameBuffer = 3 * 256;
+constexpr DWORD kValueNameBuffer = 3 * 16384;
 constexpr DWORD kLargestNameBuffer = 1 << 20;
 
 class Win32Registry : public IRegistry {

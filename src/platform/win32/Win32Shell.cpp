@@ -60,14 +60,14 @@ class Win32Shell : public IShell {
       ::SetLastError(FAILED(result) ? ErrorFrom(result) : ERROR_FILE_NOT_FOUND);
       return false;
     }
-    // SHGetPathFromIDList writes at most MAX_PATH characters with the zero.
-    char buffer[MAX_PATH + 1] = {};
-    if (!::SHGetPathFromIDListA(list.Get(), buffer)) {
+    // SHGetPathFromIDList writes at most MAX_PATH characters with the zero: the wide call, since
+    // the ANSI one fails for a path whose UTF-8 form is longer than MAX_PATH bytes.
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (!::SHGetPathFromIDListW(list.Get(), buffer)) {
       ::SetLastError(ERROR_FILE_NOT_FOUND);
       return false;
     }
-    *path = buffer;
-    return true;
+    return SUCCEEDED(TextFromWide(buffer, wcslen(buffer), path));
   }
 
   long LoadShellLink(const std::string& linkPath, std::uint32_t pathFlags, std::string* target,
@@ -77,10 +77,11 @@ class Win32Shell : public IShell {
       if (result != S_OK) return result;
       // A link without a file-system target (a shell item) answers S_FALSE and leaves the
       // buffer empty: the target is then the empty string.
-      char buffer[MAX_PATH] = {};
+      // A target of MAX_PATH characters takes up to three times as many bytes in UTF-8.
+      char buffer[3 * MAX_PATH] = {};
       WIN32_FIND_DATAA found = {};
-      shortcut.link->GetPath(buffer, MAX_PATH, &found, pathFlags);
-      buffer[MAX_PATH - 1] = '\0';
+      shortcut.link->GetPath(buffer, sizeof buffer, &found, pathFlags);
+      buffer[sizeof buffer - 1] = '\0';
       found.cFileName[MAX_PATH - 1] = '\0';
       if (target != nullptr) *target = buffer;
       if (foundName != nullptr) *foundName = found.cFileName;

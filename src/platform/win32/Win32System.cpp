@@ -157,10 +157,40 @@ class Win32System : public ISystem {
   }
 
   std::string FormatMessage(std::uint32_t code) override {
-    char buffer[256];
-    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    nullptr, code, 0, buffer, sizeof(buffer), nullptr);
-    return std::string(buffer, length);
+    // Sized by the call: a message in UTF-8 may take several bytes a character.
+    char* buffer = nullptr;
+    DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = buffer != nullptr ? std::string(buffer, length) : std::string();
+    if (buffer != nullptr) ::LocalFree(buffer);
+    return text;
+  }
+
+  std::u16string MultiByteToWideChar(const std::string& text) override {
+    std::wstring wide;
+    if (FAILED(WideFromText(text, &wide))) return std::u16string();
+    return std::u16string(wide.begin(), wide.end());
+  }
+
+  bool WideCharToMultiByte(std::uint32_t codePage, const std::u16string& wide,
+                           std::string* text) override {
+    text->clear();
+    if (wide.empty()) return true;
+    const auto* units = reinterpret_cast<const wchar_t*>(wide.data());
+    const int count = static_cast<int>(wide.size());
+    // UTF-8 carries every character and takes neither flag nor default-character question.
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* askDefault = utf8 ? nullptr : &usedDefault;
+    const int length =
+        ::WideCharToMultiByte(codePage, flags, units, count, nullptr, 0, nullptr, askDefault);
+    if (length <= 0 || usedDefault) return false;
+    text->assign(static_cast<std::size_t>(length), '\0');
+    return ::WideCharToMultiByte(codePage, flags, units, count, text->data(), length, nullptr,
+                                 askDefault) == length &&
+           !usedDefault;
   }
 
   bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override {

@@ -1,6 +1,10 @@
 #include "ui/win32/Win32Form.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include "platform/win32/Win32Messages.h"
 #include "ui/EventDispatch.h"
@@ -96,6 +100,15 @@ int ScreenDpi() {
 
 int Scaled(int pixels) { return ::MulDiv(pixels, ScreenDpi(), kDesignDpi); }
 
+HICON AssociatedIcon(const std::string& path) {
+  // ExtractAssociatedIcon may write the path of the icon it used into the buffer, up to MAX_PATH
+  // characters: in UTF-8 up to three bytes each.
+  std::vector<char> buffer(std::max<std::size_t>(path.size() + 1, 3 * MAX_PATH), '\0');
+  std::memcpy(buffer.data(), path.c_str(), path.size());
+  WORD index = 0;
+  return ::ExtractAssociatedIconA(::GetModuleHandleA(nullptr), buffer.data(), &index);
+}
+
 HFONT FormFont() {
   static Font font;
   return font.handle;
@@ -173,9 +186,12 @@ void Win32Form::CreateControl(const ControlSpec& control) {
 
 std::string Win32Form::ItemText(int id) const {
   HWND item = id == 0 ? hwnd_ : Item(id);
+  // The length is counted in the window's own (wide) characters; in UTF-8 one of them takes up
+  // to three bytes.
   const int length = ::GetWindowTextLengthA(item);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int copied = ::GetWindowTextA(item, text.data(), length + 1);
+  const int size = 3 * (length > 0 ? length : 0) + 1;
+  std::string text(static_cast<std::size_t>(size), '\0');
+  const int copied = ::GetWindowTextA(item, text.data(), size);
   text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
   return text;
 }

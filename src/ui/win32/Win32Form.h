@@ -168,4 +168,8 @@ int Scaled(int pixels);
 // The font of every window: Tahoma, height -11 at 96 DPI (shared, freed at exit).
 HFONT FormFont();
 
+// The icon Windows shows for the file (its own, or that of the program that opens it); null
+// when there is none. The caller destroys it.
+HICON AssociatedIcon(const std::string& path);
+
 }  // namespace lw
