@@ -28,6 +28,14 @@ class EditWindowEndToEndTest : public LogonTest {
  protected:
   static bool Enabled(HWND window, int id) { return ::IsWindowEnabled(::GetDlgItem(window, id)); }
   static HWND Control(HWND window, int id) { return ::GetDlgItem(window, id); }
+  // Keys go to the foreground window. After a question box closes, Wine gives the foreground
+  // back to the window a moment later (later still on a busy machine): keys typed before that
+  // go to nobody, so the window is made the foreground one first.
+  static bool TypeInto(HWND window, const std::vector<WORD>& chord) {
+    if (::GetForegroundWindow() != window) ::SetForegroundWindow(window);
+    if (!driver::WaitUntil([&] { return ::GetForegroundWindow() == window; })) return false;
+    return driver::TypeKeys(chord);
+  }
   // The top of the control in its window's client area.
   static int ClientTop(HWND window, int id) {
     RECT rect{};
@@ -108,12 +116,10 @@ TEST_F(EditWindowEndToEndTest, FromTheMainWindowEveryChangeIsStoredAtOnceAndKept
   EXPECT_EQ(driver::SelectedListRows(list), std::vector<int>{0});
 
   // Ctrl+Down from the keyboard, in the list clicked last.
-  ::SetForegroundWindow(edit);
-  ASSERT_TRUE(driver::WaitUntil([&] { return ::GetForegroundWindow() == edit; }));
   ASSERT_TRUE(driver::ClickListRow(list, 0));
   ASSERT_TRUE(
       driver::WaitUntil([&] { return driver::SelectedListRows(list) == std::vector<int>{0}; }));
-  ASSERT_TRUE(driver::TypeKeys({VK_CONTROL, VK_DOWN}));
+  ASSERT_TRUE(TypeInto(edit, {VK_CONTROL, VK_DOWN}));
   ASSERT_TRUE(OrderBecomes({"Bravo", "Alpha", "Charlie"}));
 
   // Disable asks first; the item leaves the order for the disabled ones, drawn in the lower
@@ -300,16 +306,16 @@ TEST_F(EditWindowEndToEndTest, TheKeyboardReachesTheCommands) {
 
   // Ctrl+Tab and Ctrl+PgUp: the other page, and back.
   const HWND startupList = Control(edit, kEditStartupIds.list);
-  ASSERT_TRUE(driver::TypeKeys({VK_CONTROL, VK_TAB}));
+  ASSERT_TRUE(TypeInto(edit, {VK_CONTROL, VK_TAB}));
   ASSERT_TRUE(driver::WaitUntil(
       [&] { return driver::IsVisible(startupList) && !driver::IsVisible(list); }));
-  ASSERT_TRUE(driver::TypeKeys({VK_CONTROL, VK_PRIOR}));
+  ASSERT_TRUE(TypeInto(edit, {VK_CONTROL, VK_PRIOR}));
   ASSERT_TRUE(driver::WaitUntil([&] { return driver::IsVisible(list); }));
 
   // Delete in the ordered list is Disable, with its question: No changes nothing.
   ASSERT_TRUE(driver::ClickListRow(list, 0));
   ASSERT_TRUE(driver::WaitUntil([&] { return Enabled(edit, kEditRunIds.disable); }));
-  ASSERT_TRUE(driver::TypeKeys({VK_DELETE}));
+  ASSERT_TRUE(TypeInto(edit, {VK_DELETE}));
   ASSERT_TRUE(Answer(process, kMsgConfirmDisable, IDNO));
   EXPECT_EQ(RunOrder(), (std::vector<std::string>{"Alpha", "Bravo"}));
   // The keyboard is back where it was before the question.
@@ -320,14 +326,14 @@ TEST_F(EditWindowEndToEndTest, TheKeyboardReachesTheCommands) {
   ::SendMessageA(pause, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("700"));
   ASSERT_TRUE(driver::PostWindowMessage(pause, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)));
   ASSERT_TRUE(driver::PostWindowMessage(pause, WM_LBUTTONUP, 0, MAKELPARAM(2, 2)));
-  ASSERT_TRUE(driver::TypeKeys({VK_RETURN}));
+  ASSERT_TRUE(TypeInto(edit, {VK_RETURN}));
   ASSERT_TRUE(driver::WaitUntil(
       [] { return RawDword(kHKeyLocalMachine, kCustomDelaysKey, "Alpha", -1) == 700; }));
 
   // Delete in the lower list deletes the disabled item, after its question.
   ASSERT_TRUE(driver::ClickListRow(lower, 0));
   ASSERT_TRUE(driver::WaitUntil([&] { return Enabled(edit, kEditRunIds.remove); }));
-  ASSERT_TRUE(driver::TypeKeys({VK_DELETE}));
+  ASSERT_TRUE(TypeInto(edit, {VK_DELETE}));
   ASSERT_TRUE(Answer(process, kMsgConfirmDelete, IDYES));
   ASSERT_TRUE(ShowsRows(lower, {}));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunDisabledKey, "Delta"));
@@ -335,18 +341,18 @@ TEST_F(EditWindowEndToEndTest, TheKeyboardReachesTheCommands) {
   // The context-menu key and Shift+F10 open the pop-up menu (a "#32768" window); Esc closes it.
   ASSERT_TRUE(driver::ClickListRow(list, 0));
   ASSERT_TRUE(driver::WaitUntil([&] { return driver::FocusedWindow(edit) == list; }));
-  ASSERT_TRUE(driver::TypeKeys({VK_APPS}));
+  ASSERT_TRUE(TypeInto(edit, {VK_APPS}));
   // Wine lists the menu window as nobody's process's: it is found by its class alone.
   auto menuOpen = [] {
     const HWND menu = ::FindWindowA("#32768", nullptr);
     return menu != nullptr && ::IsWindowVisible(menu);
   };
   EXPECT_TRUE(driver::WaitUntil(menuOpen));
-  ASSERT_TRUE(driver::TypeKeys({VK_ESCAPE}));
+  ASSERT_TRUE(TypeInto(edit, {VK_ESCAPE}));
   ASSERT_TRUE(driver::WaitUntil([&] { return !menuOpen(); }));
-  ASSERT_TRUE(driver::TypeKeys({VK_SHIFT, VK_F10}));
+  ASSERT_TRUE(TypeInto(edit, {VK_SHIFT, VK_F10}));
   EXPECT_TRUE(driver::WaitUntil(menuOpen));
-  ASSERT_TRUE(driver::TypeKeys({VK_ESCAPE}));
+  ASSERT_TRUE(TypeInto(edit, {VK_ESCAPE}));
   ASSERT_TRUE(driver::WaitUntil([&] { return !menuOpen(); }));
 
   ASSERT_TRUE(driver::PostWindowMessage(edit, WM_CLOSE, 0, 0));

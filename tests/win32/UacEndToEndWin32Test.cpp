@@ -9,6 +9,7 @@
 #include "install/ElevatedCopy.h"
 #include "install/LogonTask.h"
 #include "install/StartupMover.h"
+#include "store/StoreLock.h"
 #include "support/win32/LogonFixture.h"
 #include "util/UserAccountControl.h"
 
@@ -81,10 +82,16 @@ TEST_F(UacEndToEndTest, ASecondPhaseStartedDuringTheFirstRunsAfterIt) {
   WriteOptions({{kDisableSysTrayNotificationOption, true}});
   StageRunValue(kHKeyLocalMachine, "ProbeMachine", ProbeCommand("machine"));
   SetRawString(kHKeyLocalMachine, kRunKey, kSelfRunValue, Registration("-go"));
+  // The store's lock, held here, keeps the first phase from its take-over until the Pause
+  // press waits in its queue: then it cannot end its short pass before the press is read.
+  HANDLE store = ::CreateMutexA(nullptr, TRUE, kStoreLockName);
+  ASSERT_NE(store, nullptr);
   ChildProcess first = Start("-pre");
   const HWND runner = RunnerWindow(first);
   ASSERT_NE(runner, nullptr);
   ASSERT_TRUE(driver::PressButton(runner, kRunnerPauseId));
+  ::ReleaseMutex(store);
+  ::CloseHandle(store);
   ASSERT_TRUE(driver::WaitUntil(
       [&] { return driver::ControlText(runner, kRunnerPauseId) == kUnpauseCaption; }));
 
