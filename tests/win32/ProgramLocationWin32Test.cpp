@@ -7,6 +7,9 @@
 // only administrators can change; the places that others can change are staged on the simulation.
 
 #include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -59,6 +62,69 @@ TEST_F(ProgramLocationWin32Test, OnlyAnAdministratorsAccountIsOne) {
        {kSidUsers, kSidAdministrators, kSidEveryone, "S-1-5-21-1-2-3-987654", "not a SID"}) {
     SCOPED_TRACE(sid);
     EXPECT_FALSE(Token().IsAdministratorAccount(sid));
+  }
+}
+
+// The libraries the executable beside the tests names in its import table, in lower case, as
+// read from its file: its headers, its sections, the import directory.
+std::vector<std::string> ImportedLibraries(const std::string& path) {
+  const std::string image = ReadWholeFile(path);
+  std::vector<std::string> names;
+  auto at = [&](std::size_t offset, std::size_t size) {
+    return offset + size <= image.size() ? image.data() + offset : nullptr;
+  };
+  IMAGE_DOS_HEADER dos{};
+  if (at(0, sizeof dos) == nullptr) return names;
+  std::memcpy(&dos, at(0, sizeof dos), sizeof dos);
+  const std::size_t headers = static_cast<std::size_t>(dos.e_lfanew);
+  IMAGE_NT_HEADERS nt{};
+  if (at(headers, sizeof nt) == nullptr) return names;
+  std::memcpy(&nt, at(headers, sizeof nt), sizeof nt);
+  const std::size_t sections =
+      headers + offsetof(IMAGE_NT_HEADERS, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+  // An address of the loaded image, as an offset in the file.
+  auto fileOffset = [&](DWORD address) -> std::size_t {
+    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+      IMAGE_SECTION_HEADER section{};
+      const char* entry = at(sections + i * sizeof section, sizeof section);
+      if (entry == nullptr) break;
+      std::memcpy(&section, entry, sizeof section);
+      if (address >= section.VirtualAddress &&
+          address < section.VirtualAddress + section.SizeOfRawData) {
+        return address - section.VirtualAddress + section.PointerToRawData;
+      }
+    }
+    return image.size();
+  };
+  const DWORD imports =
+      nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  for (std::size_t entry = fileOffset(imports);; entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    IMAGE_IMPORT_DESCRIPTOR descriptor{};
+    if (at(entry, sizeof descriptor) == nullptr) break;
+    std::memcpy(&descriptor, at(entry, sizeof descriptor), sizeof descriptor);
+    if (descriptor.Name == 0) break;
+    const std::size_t name = fileOffset(descriptor.Name);
+    if (name >= image.size()) break;
+    std::string text(image.c_str() + name);
+    for (char& c : text) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+    names.push_back(text);
+  }
+  return names;
+}
+
+// The executable imports only Windows' known DLLs (found by name in the system, never beside
+// the program) and Common Controls, which its manifest takes from the side-by-side store.
+class ProgramImportsTest : public PlatformTest {};
+
+TEST_F(ProgramImportsTest, OnlyKnownSystemLibrariesAreImported) {
+  const std::vector<std::string> allowed = {
+      "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",   "kernel32.dll",
+      "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "shell32.dll", "user32.dll"};
+  const std::vector<std::string> imported = ImportedLibraries(ExeFolder() + "launchward.exe");
+  EXPECT_NE(std::find(imported.begin(), imported.end(), "kernel32.dll"), imported.end())
+      << "no import table read";
+  for (const std::string& library : imported) {
+    EXPECT_NE(std::find(allowed.begin(), allowed.end(), library), allowed.end()) << library;
   }
 }
 
