@@ -7,6 +7,9 @@
 // only administrators can change; the places that others can change are staged on the simulation.
 
 #include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -62,24 +65,131 @@ TEST_F(ProgramLocationWin32Test, OnlyAnAdministratorsAccountIsOne) {
   }
 }
 
-// A library planted beside the executable under the name of one the program uses is never
-// loaded: these are no valid libraries, and the program would not even start if it took them.
-class PlantedLibraryTest : public LogonTest {};
-
-// Disabled: under Wine the program with these files beside it shows no window at all, so some
-// library loaded before WinMain (a system library's own import, resolved by Wine from the
-// executable's folder) still takes one of them. To be found out before this is switched on.
-TEST_F(PlantedLibraryTest, DISABLED_LibrariesBesideTheExecutableAreNotLoaded) {
-  for (const char* name : {"version.dll", "mpr.dll", "netapi32.dll"}) {
-    ASSERT_TRUE(Files().WriteFile(folder + name, "not a library"));
+// The libraries the executable beside the tests names in its import table, in lower case, as
+// read from its file: its headers, its sections, the import directory.
+std::vector<std::string> ImportedLibraries(const std::string& path) {
+  const std::string image = ReadWholeFile(path);
+  std::vector<std::string> names;
+  auto at = [&](std::size_t offset, std::size_t size) {
+    return offset + size <= image.size() ? image.data() + offset : nullptr;
+  };
+  IMAGE_DOS_HEADER dos{};
+  if (at(0, sizeof dos) == nullptr) return names;
+  std::memcpy(&dos, at(0, sizeof dos), sizeof dos);
+  const std::size_t headers = static_cast<std::size_t>(dos.e_lfanew);
+  IMAGE_NT_HEADERS nt{};
+  if (at(headers, sizeof nt) == nullptr) return names;
+  std::memcpy(&nt, at(headers, sizeof nt), sizeof nt);
+  const std::size_t sections =
+      headers + offsetof(IMAGE_NT_HEADERS, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+  // An address of the loaded image, as an offset in the file.
+  auto fileOffset = [&](DWORD address) -> std::size_t {
+    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+      IMAGE_SECTION_HEADER section{};
+      const char* entry = at(sections + i * sizeof section, sizeof section);
+      if (entry == nullptr) break;
+      std::memcpy(&section, entry, sizeof section);
+      if (address >= section.VirtualAddress &&
+          address < section.VirtualAddress + section.SizeOfRawData) {
+        return address - section.VirtualAddress + section.PointerToRawData;
+      }
+    }
+    return image.size();
+  };
+  const DWORD imports =
+      nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  for (std::size_t entry = fileOffset(imports);; entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    IMAGE_IMPORT_DESCRIPTOR descriptor{};
+    if (at(entry, sizeof descriptor) == nullptr) break;
+    std::memcpy(&descriptor, at(entry, sizeof descriptor), sizeof descriptor);
+    if (descriptor.Name == 0) break;
+    const std::size_t name = fileOffset(descriptor.Name);
+    if (name >= image.size()) break;
+    std::string text(image.c_str() + name);
+    for (char& c : text) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+    names.push_back(text);
   }
+  return names;
+}
+
+// The executable imports only Windows' known DLLs (found by name in the system, never beside
+// the program) and Common Controls, which its manifest takes from the side-by-side store.
+class ProgramImportsTest : public PlatformTest {};
+
+TEST_F(ProgramImportsTest, OnlyKnownSystemLibrariesAreImported) {
+  const std::vector<std::string> allowed = {
+      "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",   "kernel32.dll",
+      "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "shell32.dll", "user32.dll"};
+  const std::vector<std::string> imported = ImportedLibraries(ExeFolder() + "launchward.exe");
+  EXPECT_NE(std::find(imported.begin(), imported.end(), "kernel32.dll"), imported.end())
+      << "no import table read";
+  for (const std::string& library : imported) {
+    EXPECT_NE(std::find(allowed.begin(), allowed.end(), library), allowed.end()) << library;
+  }
+}
+
+// Libraries planted beside the executable under the names of the system libraries that the
+// program loads itself. The planted library notes every load of it; a program that imported it
+// at load time would not even start, as the functions it needs are missing.
+//
+// Wine, left to itself, puts its own library in place of a valid one found beside the program
+// (and reports it loaded from there), so the program's processes are told to prefer a library
+// that is no Wine one, as Windows always does.
+class PlantedLibraryTest : public LogonTest {
+ protected:
+  void SetUp() override {
+    LogonTest::SetUp();
+    for (const char* library : {"mpr", "netapi32", "version"}) {
+      SetRawString(kHKeyCurrentUser, kWineOverridesKey, library, "native,builtin");
+    }
+  }
+  void TearDown() override {
+    DeleteKeyTree(kHKeyCurrentUser, kWineProgramKey);
+    LogonTest::TearDown();
+  }
+  void Plant(const std::string& name) const {
+    ASSERT_TRUE(Files().CopyFile(ExeFolder() + "lwplanted.dll", folder + name, false))
+        << "lwplanted.dll must lie beside the tests";
+  }
+  std::string PlantedLog() const { return folder + "planted-log.txt"; }
+
+  // Wine's settings for the program's processes alone.
+  static constexpr char kWineProgramKey[] = "Software\\Wine\\AppDefaults\\launchward.exe";
+  static constexpr char kWineOverridesKey[] =
+      "Software\\Wine\\AppDefaults\\launchward.exe\\DllOverrides";
+};
+
+class PlantedSystemLibraryTest : public PlantedLibraryTest,
+                                 public ::testing::WithParamInterface<const char*> {};
+
+// The first phase uses both: the user's name (mpr) and whether the program's folder belongs to
+// administrators alone (netapi32).
+TEST_P(PlantedSystemLibraryTest, IsNeverLoaded) {
+  Plant(GetParam());
+  ASSERT_EQ(ExitCode(Start("-pre")), 0);
+  EXPECT_FALSE(FileThere(PlantedLog())) << ReadWholeFile(PlantedLog());
+}
+
+INSTANTIATE_TEST_SUITE_P(PlantedLibrary, PlantedSystemLibraryTest,
+                         ::testing::Values("mpr.dll", "netapi32.dll"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           const std::string name = info.param;
+                           return name.substr(0, name.find('.'));
+                         });
+
+// version.dll, the program's third library of that kind, is Wine's own affair: Wine's user32
+// imports it, and Wine looks for what a system library imports in the program's folder first,
+// as for the program's own imports. So a version.dll beside any program with windows is loaded
+// before that program runs. Windows resolves what its known DLLs (user32 is one) import among
+// the known DLLs and in System32 only, and its user32 imports no version.dll.
+TEST_F(PlantedLibraryTest, WineLoadsAVersionDllBesideTheProgramForItsOwnUser32) {
+  Plant("version.dll");
   driver::ChildProcess process = Start("-unknown");
-  const HWND box = driver::WaitForMessageBox(process.Id(), "Launchward");
-  ASSERT_NE(box, nullptr);
-  const std::vector<std::string> texts = driver::ChildTexts(box);
-  EXPECT_NE(std::find(texts.begin(), texts.end(), UnknownArgumentText("-unknown")), texts.end());
-  ASSERT_TRUE(driver::PressButton(box, IDOK));
-  EXPECT_EQ(ExitCode(process), kExitUnknownArgument);
+  // Common Controls ask the planted library for a function it lacks: Wine ends the process
+  // with its exception for a missing function before the program's first line.
+  constexpr std::int64_t kWineMissingFunction = 0x80000100;
+  EXPECT_EQ(ExitCode(process), kWineMissingFunction);
+  EXPECT_EQ(ReadWholeFile(PlantedLog()), "version.dll|" + program + "\r\n");
 }
 
 }  // namespace

@@ -68,14 +68,12 @@ class Win32System : public ISystem {
   }
 
   std::uint32_t WNetGetUser(std::string* user) override {
-    // mpr.dll is no known DLL: it is loaded from the system folder by its full path.
-    static const auto getUser =
-        SystemFunction<decltype(&::WNetGetUserA)>("mpr.dll", "WNetGetUserA");
-    if (getUser == nullptr) return ::GetLastError();
+    const MprFunctions& mpr = MprLibrary();
+    if (mpr.error != ERROR_SUCCESS) return mpr.error;
     std::vector<char> buffer(UNLEN + 1);
     for (;;) {
       DWORD size = static_cast<DWORD>(buffer.size());
-      DWORD status = getUser(nullptr, buffer.data(), &size);
+      DWORD status = mpr.wNetGetUser(nullptr, buffer.data(), &size);
       if (status == NO_ERROR) {
         *user = buffer.data();
         return status;
@@ -194,22 +192,19 @@ class Win32System : public ISystem {
   }
 
   bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override {
-    // version.dll is no known DLL: it is loaded from the system folder by its full path.
-    static const auto infoSize = SystemFunction<decltype(&::GetFileVersionInfoSizeA)>(
-        "version.dll", "GetFileVersionInfoSizeA");
-    static const auto versionInfo =
-        SystemFunction<decltype(&::GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
-    static const auto query =
-        SystemFunction<decltype(&::VerQueryValueA)>("version.dll", "VerQueryValueA");
-    if (infoSize == nullptr || versionInfo == nullptr || query == nullptr) return false;
+    const VersionFunctions& library = VersionLibrary();
+    if (library.error != ERROR_SUCCESS) {
+      ::SetLastError(library.error);
+      return false;
+    }
     DWORD ignored = 0;
-    DWORD size = infoSize(path.c_str(), &ignored);
+    DWORD size = library.getFileVersionInfoSize(path.c_str(), &ignored);
     if (size == 0) return false;
     std::vector<BYTE> block(size);
-    if (!versionInfo(path.c_str(), 0, size, block.data())) return false;
+    if (!library.getFileVersionInfo(path.c_str(), 0, size, block.data())) return false;
     void* fixed = nullptr;
     UINT length = 0;
-    if (!query(block.data(), "\\", &fixed, &length)) return false;
+    if (!library.verQueryValue(block.data(), "\\", &fixed, &length)) return false;
     VS_FIXEDFILEINFO info{};
     if (fixed == nullptr || length < sizeof(info)) {
       ::SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);

@@ -8,6 +8,41 @@ namespace {
 
 constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
 
+// The library from the system folder. Windows without the search flags (Windows 7 and Vista
+// without their update) refuse the flag as an invalid parameter; there the library is named by
+// its full path, and the altered search looks for its own imports in the system folder too.
+HMODULE LoadFromSystemFolder(const wchar_t* name, DWORD* error) {
+  HMODULE module = ::LoadLibraryExW(name, nullptr, kLoadLibrarySearchSystem32);
+  if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+      *error = length == 0 ? ::GetLastError() : ERROR_BUFFER_OVERFLOW;
+      return nullptr;
+    }
+    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  if (module == nullptr) *error = ::GetLastError();
+  return module;
+}
+
+// Looks the function up into the table's field; the first missing one sets the table's error.
+template <typename Function>
+void Resolve(HMODULE module, const char* name, Function* function, DWORD* error) {
+  if (*error != ERROR_SUCCESS) return;
+  *function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+  if (*function != nullptr) return;
+  const DWORD last = ::GetLastError();
+  *error = last != ERROR_SUCCESS ? last : ERROR_PROC_NOT_FOUND;
+}
+
+// A table whose error is set holds no function at all: a caller checks one thing.
+template <typename Table>
+Table Finished(Table table) {
+  return table.error == ERROR_SUCCESS ? table : Table{table.error};
+}
+
 }  // namespace
 
 bool LimitLibrarySearchToSystemFolder() {
@@ -24,17 +59,37 @@ bool LimitLibrarySearchToSystemFolder() {
   return false;
 }
 
-FARPROC SystemProcedure(const char* library, const char* procedure) {
-  char folder[MAX_PATH] = {};
-  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  const std::string path = std::string(folder, length) + "\\" + library;
-  // Loaded once: a library already in the process is found by its full path again, and the
-  // reference taken here is kept, so the procedure stays valid for the process's life. The
-  // altered search path looks for the library's own dependencies in the system folder too.
-  HMODULE module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (module == nullptr) return nullptr;
-  return ::GetProcAddress(module, procedure);
+const VersionFunctions& VersionLibrary() {
+  static const VersionFunctions table = [] {
+    VersionFunctions loaded;
+    HMODULE module = LoadFromSystemFolder(L"version.dll", &loaded.error);
+    Resolve(module, "GetFileVersionInfoSizeA", &loaded.getFileVersionInfoSize, &loaded.error);
+    Resolve(module, "GetFileVersionInfoA", &loaded.getFileVersionInfo, &loaded.error);
+    Resolve(module, "VerQueryValueA", &loaded.verQueryValue, &loaded.error);
+    return Finished(loaded);
+  }();
+  return table;
+}
+
+const MprFunctions& MprLibrary() {
+  static const MprFunctions table = [] {
+    MprFunctions loaded;
+    HMODULE module = LoadFromSystemFolder(L"mpr.dll", &loaded.error);
+    Resolve(module, "WNetGetUserA", &loaded.wNetGetUser, &loaded.error);
+    return Finished(loaded);
+  }();
+  return table;
+}
+
+const NetApiFunctions& NetApiLibrary() {
+  static const NetApiFunctions table = [] {
+    NetApiFunctions loaded;
+    HMODULE module = LoadFromSystemFolder(L"netapi32.dll", &loaded.error);
+    Resolve(module, "NetUserGetLocalGroups", &loaded.netUserGetLocalGroups, &loaded.error);
+    Resolve(module, "NetApiBufferFree", &loaded.netApiBufferFree, &loaded.error);
+    return Finished(loaded);
+  }();
+  return table;
 }
 
 }  // namespace lw

@@ -1,8 +1,9 @@
 #pragma once
-// Libraries of the system folder, loaded by their full path. A library named without a folder
-// is searched for beside the executable first: a file planted there (version.dll, mpr.dll ...)
-// would run inside the program, with its rights. The libraries that are not among Windows'
-// known DLLs are therefore never imported at load time; their functions are looked up here.
+// The libraries of the system folder that are not among Windows' known DLLs (version, mpr,
+// netapi32). A library named without a folder is searched for beside the executable first: a
+// file planted there would run inside the program, with its rights. These are therefore never
+// imported at load time; their functions are looked up here, from the system folder only, the
+// first time one of them is needed.
 
 #include "platform/win32/Win32Api.h"
 
@@ -14,14 +15,30 @@ namespace lw {
 // takes the current folder out of the search. True when the first one was in force.
 bool LimitLibrarySearchToSystemFolder();
 
-// The procedure of a library of the system folder (for example "version.dll"), loaded once by
-// its full path and kept for the life of the process; null (with the last error) when the
-// library or the procedure is missing.
-FARPROC SystemProcedure(const char* library, const char* procedure);
+// Each table holds a library's functions. When error is ERROR_SUCCESS every function is there;
+// otherwise it says why not (the library or one of its functions is missing) and every
+// function is null. The library stays loaded for the life of the process.
+struct VersionFunctions {
+  DWORD error = ERROR_SUCCESS;
+  decltype(&::GetFileVersionInfoSizeA) getFileVersionInfoSize = nullptr;
+  decltype(&::GetFileVersionInfoA) getFileVersionInfo = nullptr;
+  decltype(&::VerQueryValueA) verQueryValue = nullptr;
+};
+const VersionFunctions& VersionLibrary();
 
-template <typename Function>
-Function SystemFunction(const char* library, const char* procedure) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemProcedure(library, procedure)));
-}
+struct MprFunctions {
+  DWORD error = ERROR_SUCCESS;
+  decltype(&::WNetGetUserA) wNetGetUser = nullptr;
+};
+const MprFunctions& MprLibrary();
+
+// NetUserGetLocalGroups and NetApiBufferFree, as <lm.h> declares them.
+struct NetApiFunctions {
+  DWORD error = ERROR_SUCCESS;
+  DWORD(WINAPI* netUserGetLocalGroups)
+  (LPCWSTR, LPCWSTR, DWORD, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD) = nullptr;
+  DWORD(WINAPI* netApiBufferFree)(LPVOID) = nullptr;
+};
+const NetApiFunctions& NetApiLibrary();
 
 }  // namespace lw

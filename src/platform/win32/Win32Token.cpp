@@ -86,14 +86,12 @@ class Win32Token : public IToken {
   }
 
   bool IsAdministratorAccount(const std::string& sid) override {
-    // netapi32.dll is no known DLL: it is loaded from the system folder by its full path.
-    using GetLocalGroups =
-        DWORD(WINAPI*)(LPCWSTR, LPCWSTR, DWORD, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD);
-    using FreeBuffer = DWORD(WINAPI*)(LPVOID);
-    static const auto getLocalGroups =
-        SystemFunction<GetLocalGroups>("netapi32.dll", "NetUserGetLocalGroups");
-    static const auto freeBuffer = SystemFunction<FreeBuffer>("netapi32.dll", "NetApiBufferFree");
-    if (getLocalGroups == nullptr || freeBuffer == nullptr) return false;
+    const NetApiFunctions& netApi = NetApiLibrary();
+    if (netApi.error != ERROR_SUCCESS) {
+      // Without the library nobody counts as an administrator: a place stays refused.
+      ::SetLastError(netApi.error);
+      return false;
+    }
     std::wstring user;
     std::wstring domain;
     if (!AccountOfSid(sid, &user, &domain, true)) return false;
@@ -109,8 +107,9 @@ class Win32Token : public IToken {
     // A domain account is named with its domain; a local one is found by its name alone too.
     DWORD status = 1;
     for (const std::wstring& name : {domain + L"\\" + user, user}) {
-      status = getLocalGroups(nullptr, name.c_str(), 0, kIncludeIndirect,
-                              reinterpret_cast<LPBYTE*>(&groups), kPreferredLength, &read, &total);
+      status = netApi.netUserGetLocalGroups(nullptr, name.c_str(), 0, kIncludeIndirect,
+                                            reinterpret_cast<LPBYTE*>(&groups), kPreferredLength,
+                                            &read, &total);
       if (status == 0) break;
     }
     if (status != 0 || groups == nullptr) return false;
@@ -119,7 +118,7 @@ class Win32Token : public IToken {
       member = ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, groups[i], -1,
                                 administrators.c_str(), -1) == CSTR_EQUAL;
     }
-    freeBuffer(groups);
+    netApi.netApiBufferFree(groups);
     return member;
   }
 
