@@ -14,7 +14,6 @@
 #include <utility>
 #include <vector>
 
-#include "store/StoreLock.h"
 #include "support/EditWindowFixture.h"
 #include "support/SharedMachine.h"
 #include "util/Error.h"
@@ -74,17 +73,6 @@ const Command kExclude{
 const Command kInclude{
     "include", &kExclude, Id::kRunDisabled, true, false, &EditWindow::OnRunEnableClicked, true};
 const Command* const kCommands[] = {&kDisable, &kEnable, &kExclude, &kInclude};
-
-bool InRunOrder(const std::string& name) {
-  for (const std::string& entry : SortEntries(kRunSortKey)) {
-    if (entry == name) return true;
-  }
-  return false;
-}
-
-bool Has(const std::string& key, const std::string& name) {
-  return RawValueExists(kHKeyLocalMachine, key, name);
-}
 
 class EditCommandsCensusSimTest : public SharedMachineTest<EditWindowFixture>,
                                   public ::testing::WithParamInterface<ItemRow> {
@@ -251,42 +239,25 @@ TEST_P(EditCommandsCensusSimTest, OnlyTheItemsOwnRunKeyChangesWhicheverChangeFai
 // namesakes stand in the other accounts' Run keys alone here: the other session's take-over would
 // take those of this account into the store.
 TEST_P(EditCommandsCensusSimTest, AnotherSessionBetweenTwoCallsLosesNothing) {
+  int refused = 0;
   for (const Command* c : kCommands) {
     SCOPED_TRACE(c->name);
     Prepare(*c, false);
     std::vector<std::uint64_t> moments;
     std::uint64_t calls = 0;
-    bool heldBefore = false;
-    bool released = false;
-    Give(*c, 0, [&] {
-      ++calls;
-      bool held = false;
-      Sim().AsAnotherProcess([&] { held = !StoreLock(StoreLock::Need::kIfAvailable).Held(); });
-      // Once the store is let go, the window only reads its lists again.
-      released = released || (heldBefore && !held);
-      if (!released && (!held || !heldBefore)) moments.push_back(calls);
-      heldBefore = held;
-    });
+    Give(*c, 0, InterleaveMoments(calls, moments, true));
     ASSERT_TRUE(Done(*c));
     ASSERT_FALSE(moments.empty());
 
     for (std::uint64_t k : moments) {
       SCOPED_TRACE("the other session comes before call " + std::to_string(k));
       Prepare(*c, false);
-      std::uint64_t call = 0;
-      Give(*c, 0, [&] {
-        if (++call != k) return;
-        Sim().AsAnotherProcess([&] {
-          try {
-            Pass();
-          } catch (const Error& error) {
-            EXPECT_EQ(std::string(error.what()), kMsgStoreBusy);
-          }
-        });
-      });
+      Give(*c, 0, OtherSessionBefore(k, refused));
       CheckAndRedo(*c, true);
     }
   }
+  // While a command held the store, the other session waited and let go.
+  EXPECT_GT(refused, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, EditCommandsCensusSimTest, ::testing::ValuesIn(kRows),

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "store/StoreLock.h"
 #include "support/RestoreFixture.h"
 #include "support/SharedMachine.h"
 #include "util/Error.h"
@@ -83,14 +82,7 @@ TEST_P(RestoreCensusSimTest, AnotherSessionBetweenTwoCallsLosesNothing) {
   const ItemCensus census = Census();
   std::vector<std::uint64_t> moments;
   std::uint64_t calls = 0;
-  bool heldBefore = false;
-  Sim().BeforeEachRegistryCall([&] {
-    ++calls;
-    bool held = false;
-    Sim().AsAnotherProcess([&] { held = !StoreLock(StoreLock::Need::kIfAvailable).Held(); });
-    if (!held || !heldBefore) moments.push_back(calls);
-    heldBefore = held;
-  });
+  Sim().BeforeEachRegistryCall(InterleaveMoments(calls, moments));
   RestoreAll(true);
   Sim().BeforeEachRegistryCall(nullptr);
   ASSERT_GT(calls, moments.size());
@@ -99,18 +91,7 @@ TEST_P(RestoreCensusSimTest, AnotherSessionBetweenTwoCallsLosesNothing) {
   for (std::uint64_t k : moments) {
     SCOPED_TRACE("the other session comes before call " + std::to_string(k));
     Restart();
-    std::uint64_t call = 0;
-    Sim().BeforeEachRegistryCall([&] {
-      if (++call != k) return;
-      Sim().AsAnotherProcess([&] {
-        try {
-          Pass();
-        } catch (const Error& error) {
-          EXPECT_EQ(std::string(error.what()), kMsgStoreBusy);
-          ++refused;
-        }
-      });
-    });
+    Sim().BeforeEachRegistryCall(OtherSessionBefore(k, refused));
     RestoreAll(true);
     Sim().BeforeEachRegistryCall(nullptr);
     EXPECT_TRUE(NothingLostSince(census));

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "items/ItemManager.h"
-#include "store/StoreLock.h"
 #include "support/SharedMachine.h"
 #include "util/Error.h"
 
@@ -120,14 +119,7 @@ TEST_P(TakeOverCensusSimTest, AnotherSessionBetweenTwoCallsLosesNothing) {
   Restart();
   std::vector<std::uint64_t> moments;
   std::uint64_t calls = 0;
-  bool heldBefore = false;
-  Sim().BeforeEachRegistryCall([&] {
-    ++calls;
-    bool held = false;
-    Sim().AsAnotherProcess([&] { held = !StoreLock(StoreLock::Need::kIfAvailable).Held(); });
-    if (!held || !heldBefore) moments.push_back(calls);
-    heldBefore = held;
-  });
+  Sim().BeforeEachRegistryCall(InterleaveMoments(calls, moments));
   Pass();
   Sim().BeforeEachRegistryCall(nullptr);
   ASSERT_GT(calls, moments.size());
@@ -136,18 +128,7 @@ TEST_P(TakeOverCensusSimTest, AnotherSessionBetweenTwoCallsLosesNothing) {
   for (std::uint64_t k : moments) {
     SCOPED_TRACE("the other session comes before call " + std::to_string(k));
     Restart();
-    std::uint64_t call = 0;
-    Sim().BeforeEachRegistryCall([&] {
-      if (++call != k) return;
-      Sim().AsAnotherProcess([&] {
-        try {
-          Pass();
-        } catch (const Error& error) {
-          EXPECT_EQ(std::string(error.what()), kMsgStoreBusy);
-          ++refused;
-        }
-      });
-    });
+    Sim().BeforeEachRegistryCall(OtherSessionBefore(k, refused));
     Pass();
     Sim().BeforeEachRegistryCall(nullptr);
     CheckCutShortAndNext();

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -55,6 +56,18 @@ const SharedMachine& SharedMachineNamed(const std::string& name);
 // A user's item as a take-over at that user's logon left it in the store.
 void StoreUsersItem(const std::string& user, const std::string& sid, const std::string& name,
                     const std::string& command);
+
+// Actions for SimPlatform::BeforeEachRegistryCall, for the tests that run another session's
+// logon between two registry calls of an operation.
+// Counts the calls and records the numbers of those worth coming before: each call made without
+// the store's lock, and the first of each stretch under it (the calls after it would only see the
+// other session wait again). With untilReleased, none after the lock was held and let go.
+std::function<void()> InterleaveMoments(std::uint64_t& calls, std::vector<std::uint64_t>& moments,
+                                        bool untilReleased = false);
+// Before call k, another session's first phase (in a process of its own) takes the items over,
+// or waits while this one holds the store and then leaves them to the next logon: refused counts
+// those.
+std::function<void()> OtherSessionBefore(std::uint64_t k, int& refused);
 
 // The fixture Base (a take-over fixture) on the machine that Machine() names, staged at SetUp
 // (and so again at every Restart).

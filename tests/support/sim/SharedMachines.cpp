@@ -1,8 +1,11 @@
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "items/ItemManager.h"
+#include "store/StoreLock.h"
 #include "support/SharedMachine.h"
+#include "util/Error.h"
 #include "util/Text.h"
 
 namespace lw::test {
@@ -104,6 +107,38 @@ const SharedMachine& SharedMachineNamed(const std::string& name) {
   }
   ADD_FAILURE() << "no machine " << name;
   return SharedMachines().front();
+}
+
+std::function<void()> InterleaveMoments(std::uint64_t& calls, std::vector<std::uint64_t>& moments,
+                                        bool untilReleased) {
+  struct Count {
+    bool heldBefore = false;
+    bool released = false;
+  };
+  auto count = std::make_shared<Count>();
+  return [&calls, &moments, untilReleased, count] {
+    ++calls;
+    bool held = false;
+    Sim().AsAnotherProcess([&] { held = !StoreLock(StoreLock::Need::kIfAvailable).Held(); });
+    count->released = count->released || (untilReleased && count->heldBefore && !held);
+    if (!count->released && (!held || !count->heldBefore)) moments.push_back(calls);
+    count->heldBefore = held;
+  };
+}
+
+std::function<void()> OtherSessionBefore(std::uint64_t k, int& refused) {
+  auto call = std::make_shared<std::uint64_t>(0);
+  return [k, &refused, call] {
+    if (++*call != k) return;
+    Sim().AsAnotherProcess([&] {
+      try {
+        S::Pass();
+      } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), kMsgStoreBusy);
+        ++refused;
+      }
+    });
+  };
 }
 
 void StoreUsersItem(const std::string& user, const std::string& sid, const std::string& name,
