@@ -447,10 +447,17 @@ void ItemManager::IncludeRunItem(const std::string& name, const std::string& use
         fromCurrentUser && !userPrefix.empty() ? userPrefix.substr(0, userPrefix.size() - 1) : "";
     RecordRunLocation(storedName, root, user, fromCurrentUser ? CurrentUserSid() : std::string(),
                       view64);
+    ClearExclusion(name);
     ScopedRegistryView inView(registry_, view);
     registry_.RemoveValueAt(root, kRunKey, valueName);
   }
   registry_.TakeString(kRunExcludeKey, name);
+}
+
+void ItemManager::ClearExclusion(const std::string& excludeName) {
+  registry_.TakeString(kRunExcludeKey, excludeName);
+  if (registry_.ValueExistsAt(kProgramRoot, kRunExcludeKey, excludeName))
+    throw Error("Unable to include " + excludeName);
 }
 
 StringValue ItemManager::ReadOriginRunValue(const RunOrigin& origin) {
@@ -484,6 +491,7 @@ std::string ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
     RebuildRunSort();
     RequireInRunOrder(storedName);
     RecordRunLocation(storedName, kHKeyCurrentUser, origin.user, origin.sid, false);
+    ClearExclusion(origin.valueName);
     OnOriginRunKey(origin, [&](HKey root, const std::string& runKey) {
       registry_.RemoveValueAt(root, runKey, origin.valueName);
       return StringValue{};

@@ -239,6 +239,10 @@ class ItemManager {
   // Reads and deletes the item's value from the Run key (and view) it was read from.
   void TakeRunValue(const RunKeyItem& item);
   void ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin);
+  // Deletes the exclusion mark of an item being included, before its value leaves its Run key:
+  // a mark left behind once the value is gone would send the next include to a namesake in
+  // another Run key. Raises "Unable to include " + the name when the mark stays.
+  void ClearExclusion(const std::string& excludeName);
   // Records whose the stored item is: root, user, SID (when known) and the 64-bit view.
   void RecordRunLocation(const std::string& storedName, HKey root, const std::string& user,
                          const std::string& sid, bool view64);

@@ -28,24 +28,6 @@ struct CommandCase {
   bool listed = true;
 };
 
-bool InRunOrder(const std::string& name) {
-  for (const std::string& entry : SortEntries(kRunSortKey)) {
-    if (entry == name) return true;
-  }
-  return false;
-}
-
-bool InStartupOrder(const std::string& path) {
-  for (const std::string& entry : SortEntries(kStartupSortKey)) {
-    if (entry == path) return true;
-  }
-  return false;
-}
-
-bool Has(const std::string& key, const std::string& name) {
-  return RawValueExists(kHKeyLocalMachine, key, name);
-}
-
 class EditCommandsFaultTest : public EditWindowFixture {
  protected:
   // Items of every state: managed (machine's and the user's), disabled, excluded (machine's

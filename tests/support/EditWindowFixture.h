@@ -22,6 +22,20 @@ inline std::vector<std::string> Sorted(std::vector<std::string> list) {
   return list;
 }
 
+// Whether the run order lists the stored name, the start order the path, the store's key the
+// value.
+inline bool InRunOrder(const std::string& name) {
+  const std::vector<std::string> order = SortEntries(kRunSortKey);
+  return std::find(order.begin(), order.end(), name) != order.end();
+}
+inline bool InStartupOrder(const std::string& path) {
+  const std::vector<std::string> order = SortEntries(kStartupSortKey);
+  return std::find(order.begin(), order.end(), path) != order.end();
+}
+inline bool Has(const std::string& key, const std::string& name) {
+  return RawValueExists(kHKeyLocalMachine, key, name);
+}
+
 class EditWindowFixture : public TakeOverFixture {
  protected:
   void SetUp() override {

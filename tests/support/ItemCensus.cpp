@@ -105,7 +105,8 @@ std::vector<std::string> SortEntries(const std::string& key) {
 }
 
 bool Listed(const CensusValue& value, const std::vector<std::string>& runOrder) {
-  if (value.key == SeamPath(kRunKey) || value.key == SeamPath(kRunDisabledKey)) return true;
+  // Any Run key of Windows (the next take-over pass of its account finds it) and "RunDisabled".
+  if (value.root != kHKeyLocalMachine || value.key != SeamPath(kRunItemsKey)) return true;
   return std::any_of(runOrder.begin(), runOrder.end(),
                      [&](const std::string& entry) { return SameText(entry, value.name); });
 }
@@ -196,11 +197,14 @@ std::vector<std::string> RunValueChanges(const ItemCensus& before, const ItemCen
   return changes;
 }
 
-::testing::AssertionResult EveryItemListed(const ItemCensus& before) {
+::testing::AssertionResult EveryItemListed(const ItemCensus& before,
+                                           const std::vector<CensusRunKey>& extraRunKeys,
+                                           const std::vector<std::string>& extraFolders) {
   const std::vector<std::string> runOrder = SortEntries(SeamPath(kRunSortKey));
   const std::vector<std::string> startupOrder = SortEntries(SeamPath(kStartupSortKey));
   std::string hidden = Missing(
-      before, TakeItemCensus(), [&](const CensusValue& value) { return Listed(value, runOrder); },
+      before, TakeItemCensus(extraRunKeys, extraFolders),
+      [&](const CensusValue& value) { return Listed(value, runOrder); },
       [&](const CensusFile& file) { return Listed(file, startupOrder); });
   if (hidden.empty()) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "kept but in no list:" << hidden;

@@ -67,7 +67,10 @@ std::vector<std::string> RunValueChanges(const ItemCensus& before, const ItemCen
 // Stricter: every item of before is also where the program will see it again, so that it is not
 // kept but forgotten. A run value is in a system Run key (the next take-over pass finds it), in
 // "RunDisabled", or in "Run" under a name that "RunSort" lists; a file is in a Startup folder,
-// or in the store under a file name that "StartupSort" or "StartupDisable" lists.
-::testing::AssertionResult EveryItemListed(const ItemCensus& before);
+// or in the store under a file name that "StartupSort" or "StartupDisable" lists. The extra
+// Run keys and folders are counted as TakeItemCensus counts them.
+::testing::AssertionResult EveryItemListed(const ItemCensus& before,
+                                           const std::vector<CensusRunKey>& extraRunKeys = {},
+                                           const std::vector<std::string>& extraFolders = {});
 
 }  // namespace lw::test
