@@ -214,6 +214,9 @@ void EditWindow::PrepareLists() {
 }
 
 void EditWindow::RefreshLists() {
+  // Not half-way through another session's change of the orders: read with the store's lock
+  // when it can be had (a window with standard rights reads them all the same).
+  StoreLock lock(StoreLock::Need::kIfAvailable);
   for (int index = 0; index < kEditListCount; ++index) {
     EditList& rows = lists_[index];
     std::string focused;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/StoreLock.h"
 #include "support/AliceAccount.h"
 #include "support/EditWindowFixture.h"
 #include "util/UserStarts.h"
@@ -56,6 +57,28 @@ TEST_F(EditWindowSimTest, ItemsStartAndFoldersOpenThroughTheRunner) {
   EXPECT_EQ(Sim().ProcessStarts()[0].priorityClass, kHighPriorityClass);
   EXPECT_EQ(view.properties, (Strings{"C:\\Tools\\tool.exe"}));
   EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+// Another session's rewrite of the order, half-done when the lists are read (its count not yet
+// written): the window waits for the store's lock and shows the finished order, without an error.
+TEST_F(EditWindowSimTest, TheListsAreReadOnceAnotherSessionsChangeOfTheOrderIsDone) {
+  Files().WriteFile("C:\\alpha.exe", "MZ");
+  Files().WriteFile("C:\\bravo.exe", "MZ");
+  Run(kHKeyLocalMachine, "Alpha", "C:\\alpha.exe");
+  Run(kHKeyLocalMachine, "Bravo", "C:\\bravo.exe");
+  Pass();
+  Open();
+  ASSERT_EQ(Captions(Id::kRunSort), (Strings{"Alpha", "Bravo"}));
+  const std::uint32_t count = RawDword(kHKeyLocalMachine, kRunSortKey, kSortIndexValue, 0);
+  Sim().HoldMutex(kStoreLockName);
+  RemoveRawValue(kHKeyLocalMachine, kRunSortKey, kSortIndexValue);
+  Sim().At(Sim().Now() + 1000, [count] {
+    SetRawDword(kHKeyLocalMachine, kRunSortKey, kSortIndexValue, count);
+    Sim().HoldMutex(kStoreLockName, false);
+  });
+  window->RefreshLists();
+  EXPECT_EQ(Captions(Id::kRunSort), (Strings{"Alpha", "Bravo"}));
+  EXPECT_EQ(dialogs.Messages(), Strings{});
 }
 
 // The edit window of a copy with administrator rights (started through the elevation prompt)

@@ -66,14 +66,6 @@ inline void StageRunValue(HKey root, const std::string& name, const std::string&
   SetRawString(root, kRunKey, name, command);
 }
 
-inline void RemoveRawValue(HKey root, const std::string& path, const std::string& name) {
-  HKey key = 0;
-  if (Reg().OpenKeyEx(root, SeamPath(path), RawAccess(kKeyAllAccess), &key) != kErrorSuccess)
-    return;
-  Reg().DeleteValue(key, name);
-  Reg().CloseKey(key);
-}
-
 inline std::string RunValue(HKey root, const std::string& name) {
   return RawString(root, kRunKey, name);
 }

@@ -108,6 +108,14 @@ inline void SetRawDword(HKey root, const std::string& path, const std::string& n
   SetRaw(root, path, name, kRegDword, bytes);
 }
 
+inline void RemoveRawValue(HKey root, const std::string& path, const std::string& name) {
+  HKey key = 0;
+  if (Reg().OpenKeyEx(root, SeamPath(path), RawAccess(kKeyAllAccess), &key) != kErrorSuccess)
+    return;
+  Reg().DeleteValue(key, name);
+  Reg().CloseKey(key);
+}
+
 inline bool RawKeyExists(HKey root, const std::string& path) {
   HKey key = 0;
   if (Reg().OpenKeyEx(root, SeamPath(path), RawAccess(kKeyRead), &key) != kErrorSuccess)
