@@ -1,6 +1,7 @@
 #include "items/StartupApproval.h"
 
 #include "platform/Platform.h"
+#include "util/CurrentUser.h"
 #include "util/WindowsBitness.h"
 
 namespace lw {
@@ -9,7 +10,14 @@ namespace {
 
 // The switches live where Task Manager, a 64-bit program on 64-bit Windows, keeps them.
 bool SwitchOff(HKey root, const char* subKey, const std::string& name) {
-  const std::string path = std::string(kStartupApprovedKey).substr(1) + "\\" + subKey;
+  std::string path = std::string(kStartupApprovedKey).substr(1) + "\\" + subKey;
+  // A copy acting for the account that started it reads that account's switches, not those
+  // of the account whose password answered the elevation prompt.
+  const std::string hive = root == kHKeyCurrentUser ? ActingAccountHive() : std::string();
+  if (!hive.empty()) {
+    root = kHKeyUsers;
+    path = hive + "\\" + path;
+  }
   const std::uint32_t view = IsWindows64() ? kKeyWow64_64Key : 0;
   HKey key = 0;
   if (Reg().OpenKeyEx(root, path, kKeyQueryValue | view, &key) != kErrorSuccess) return false;

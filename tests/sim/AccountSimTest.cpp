@@ -10,6 +10,7 @@
 
 #include "install/ElevatedCopy.h"
 #include "install/RestoreWindow.h"
+#include "items/StartupApproval.h"
 #include "platform/sim/SimMachine.h"
 #include "runner/LastLogonRecord.h"
 #include "store/UserProfiles.h"
@@ -234,6 +235,27 @@ TEST_F(AccountSimTest, ACopyStartedOverTheShoulderWorksOnTheUsersOwnItemsFilesAn
   EXPECT_EQ(RawString(kHKeyUsers, UserKey(sim::kBobSid, kRunKey), "Tool"), "C:\\tool.exe");
   EXPECT_TRUE(Values(kHKeyUsers, UserKey(kAdminSid, kRunKey)).empty());
   EXPECT_TRUE(dialogs.Messages().empty());
+
+  // Task Manager's switches are bob's too: his "Tool" and "Notes.lnk" are off, the
+  // administrator's "Other" is.
+  std::string off(12, '\0');
+  off[0] = 3;
+  const std::string approved = std::string(kStartupApprovedKey).substr(1);
+  {
+    InRawView in(kKeyWow64_64Key);
+    SetRaw(kHKeyUsers, UserKey(sim::kBobSid, "\\" + approved + "\\Run"), "Tool", kRegBinary, off);
+    SetRaw(kHKeyUsers, UserKey(sim::kBobSid, "\\" + approved + "\\StartupFolder"), "Notes.lnk",
+           kRegBinary, off);
+    SetRaw(kHKeyUsers, UserKey(kAdminSid, "\\" + approved + "\\Run"), "Other", kRegBinary, off);
+  }
+  RunKeyItem tool;
+  tool.root = kHKeyCurrentUser;
+  tool.name = "Tool";
+  RunKeyItem other = tool;
+  other.name = "Other";
+  EXPECT_TRUE(SwitchedOffInTaskManager(tool));
+  EXPECT_FALSE(SwitchedOffInTaskManager(other));
+  EXPECT_TRUE(ShortcutSwitchedOffInTaskManager("Notes.lnk", false));
 
   // Unconfirmed, New Item and Restore refuse, and say why.
   StopActingForAccount();
