@@ -22,14 +22,7 @@ class TaskManagerSwitchesTest : public TakeOverFixture {
  protected:
   void SetUp() override {
     TakeOverFixture::SetUp();
-#ifndef _WIN32
-    FreeOptions();
-    FinalizeProcessUnits();
-    Sim().SetWindows64();
-    InitializeProcessUnits();
-    CreateOptions();
-#endif
-    if (!IsWindows64()) GTEST_SKIP() << "needs 64-bit Windows";
+    if (!StartOn64BitWindows()) GTEST_SKIP() << "needs 64-bit Windows";
     for (HKey root : {kHKeyCurrentUser, kHKeyLocalMachine})
       DeleteKeyTree(root, kApproved.substr(1));
   }
