@@ -21,6 +21,14 @@ namespace {
 constexpr std::size_t kRunDisabledStatus = 1;
 constexpr std::size_t kStartupDisabledStatus = 0;
 
+// The exclusion a row of the lower list stands for; raises when it is gone meanwhile.
+ExcludedRunItem ExcludedRow(const std::string& caption) {
+  for (const ExcludedRunItem& item : ExcludedRunItems()) {
+    if (item.caption == caption) return item;
+  }
+  throw Error("Unable to include " + caption + " : it is no longer excluded");
+}
+
 // The stored item name split into its name without the user prefix and that prefix, as the item
 // manager takes them. A machine item has no prefix: its whole stored name (a 64-bit one's mark
 // included, which the manager reads as the view) is what it goes by.
@@ -148,14 +156,15 @@ void EditWindow::OnRunEnableClicked() {
   ChangeStore([&] {
     for (const EditRow& row : rows) {
       if (row.SubItem(kRunDisabledStatus) == kExcludedStatusText) {
-        // From the Run key it lives in, back under its user's stored name.
-        const RunOrigin origin = ExcludedRunItemOrigin(row.caption);
-        const std::string stored = SharedItemManager().IncludeExcludedRunItem(origin);
-        Require(
-            !StoreHolds(kRunExcludeKey, row.caption) &&
-                (stored.empty() || (RunOrderHolds(stored) &&
-                                    SharedItemManager().ReadOriginRunValue(origin).text.empty())),
-            "include", row.caption);
+        // From the Run key it lives in, back under its user's stored name; only this owner's
+        // exclusion of the name goes.
+        const ExcludedRunItem item = ExcludedRow(row.caption);
+        const std::string stored = SharedItemManager().IncludeExcludedRunItem(item.origin);
+        Require(!RunItemExcluded(item.excludeName, item.owner) &&
+                    (stored.empty() ||
+                     (RunOrderHolds(stored) &&
+                      SharedItemManager().ReadOriginRunValue(item.origin).text.empty())),
+                "include", row.caption);
       } else {
         SharedItemManager().EnableRunItem(row.caption);
         Require(RunOrderHolds(row.caption) && !StoreHolds(kRunDisabledKey, row.caption), "enable",

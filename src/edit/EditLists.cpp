@@ -313,18 +313,20 @@ void EditWindow::FillRunDisabled(EditList& rows) {
   for (const std::string& name : ValueNames(kRunExcludeKey)) {
     if (SameText(name, kSelfRunValue)) continue;
     Tolerant([&] {
-      // Read from the Run key the item lives in: a user's excluded item is in that user's.
-      StringValue command;
-      ExcludedRunItemOrigin(name, &command);
-      EditRow row;
-      row.caption = name;
-      if (command.text.empty()) {
-        row.subItems = {kGoneMarker, kExcludedStatusText};
-      } else {
-        row.subItems = {command.text, kExcludedStatusText, NewText(IsNewRunItem(name))};
-        SetProgramIcon(row, command.text);
+      // One row per owner, read from the Run key the item lives in: a user's excluded item is
+      // in that user's.
+      for (const ExcludedRunItem& item : ExcludedRunItemsOf(name)) {
+        EditRow row;
+        row.caption = item.caption;
+        if (item.command.text.empty()) {
+          row.subItems = {kGoneMarker, kExcludedStatusText};
+        } else {
+          row.subItems = {item.command.text, kExcludedStatusText,
+                          NewText(IsNewRunItem(item.caption))};
+          SetProgramIcon(row, item.command.text);
+        }
+        rows.push_back(row);
       }
-      rows.push_back(row);
     });
   }
   for (const std::string& name : ValueNames(kRunDisabledKey)) {

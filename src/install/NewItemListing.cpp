@@ -15,7 +15,8 @@ std::string NewItemListText(const StartupMover& mover) {
   std::string text;
   for (const RunKeyItem& item : mover.RunItems()) {
     // The program's own value counts as excluded.
-    if (!RunItemExcluded(item.name)) text += "Runkey: " + item.name + "\r\n";
+    if (!RunItemExcluded(item.name, RunItemExcludeOwner(item)))
+      text += "Runkey: " + item.name + "\r\n";
   }
   for (const StartupFolderItem& item : mover.StartupItems()) {
     std::string fileName = ExtractFileName(item.path);

@@ -182,14 +182,15 @@ void StartupMover::DetectNewRunItems() {
     }
     if (!present) continue;
     const std::string prefix = RunItemUserPrefix(item);
-    const ItemState state = GetRunItemState(item.name, prefix);
+    const std::string owner = RunItemExcludeOwner(item);
+    const ItemState state = GetRunItemState(item.name, prefix, owner);
     if (state != ItemState::kNew) {
       SharedItemManager().TakeOverRunItem(item, state);
       continue;
     }
     // A new value that another program guards ends excluded, yet it is new all the same.
     TakeOverNewItem([&] { SharedItemManager().TakeOverRunItem(item, state); },
-                    [&] { return GetRunItemState(item.name, prefix) != ItemState::kNew; },
+                    [&] { return GetRunItemState(item.name, prefix, owner) != ItemState::kNew; },
                     [&] { record(item); });
     record(item);
   }

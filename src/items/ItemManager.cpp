@@ -100,6 +100,17 @@ std::string ExcludeName(const RunOrigin& origin) {
   return origin.view == kKeyWow64_64Key ? origin.valueName + kView64Mark : origin.valueName;
 }
 
+std::string ExcludeOwner(const RunOrigin& origin) {
+  if (origin.root != kHKeyCurrentUser) return kMachineExcludeOwner;
+  if (!origin.sid.empty()) return origin.sid;
+  const std::string sid = IsCurrentUser(origin) ? CurrentUserSid() : std::string();
+  return sid.empty() ? std::string(kExcludeMark) : sid;
+}
+
+std::string RunItemExcludeOwner(const RunKeyItem& item) {
+  return ExcludeOwner({item.root, item.user, RunValueName(item), item.view, item.sid});
+}
+
 std::string RunValueName(const RunKeyItem& item) {
   return item.view == kKeyWow64_64Key ? WithoutView64Mark(item.name) : item.name;
 }
@@ -182,7 +193,8 @@ void ItemManager::RecordRunLocation(const std::string& storedName, HKey root,
 // --- Run-key items ------------------------------------------------------------------------------
 
 void ItemManager::TakeOverRunItem(const RunKeyItem& item) {
-  TakeOverRunItem(item, GetRunItemState(item.name, RunItemUserPrefix(item)));
+  TakeOverRunItem(item,
+                  GetRunItemState(item.name, RunItemUserPrefix(item), RunItemExcludeOwner(item)));
 }
 
 void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
@@ -197,9 +209,11 @@ void ItemManager::TakeOverRunItem(const RunKeyItem& item, ItemState state) {
     case ItemState::kNew: {
       // A value switched off in Task Manager is stored as disabled, as the user left it.
       const bool autoDisable = SharedOptions().AutoDisable() || SwitchedOffInTaskManager(item);
-      // The user prefix can make the stored name longer than the registry takes a value name:
-      // such an item stays with Windows, excluded, instead of stopping every take-over.
-      if (storedName.size() > kMaxValueNameLength || TestRunValue(item.root, item.view)) {
+      // The user prefix can make the stored name longer than the registry takes a value name,
+      // and the records of where it came from add their suffixes to it: such an item stays with
+      // Windows, excluded, instead of stopping every take-over half-way.
+      const std::size_t recordLength = storedName.size() + std::string(kHKeySuffix).size();
+      if (recordLength > kMaxValueNameLength || TestRunValue(item.root, item.view)) {
         ExcludeStoredRunItem(storedName, origin);
         return;
       }
@@ -304,7 +318,7 @@ void ItemManager::ExcludeRunItem(const std::string& storedName) {
 }
 
 void ItemManager::ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin) {
-  registry_.PutString(kRunExcludeKey, true, ExcludeName(origin), kExcludeMark);
+  MarkExcluded(ExcludeName(origin), ExcludeOwner(origin));
   // A name too long for the store has nothing stored under it.
   if (storedName.size() > kMaxValueNameLength) return;
   StringValue command = ReadStoreValue(kRunItemsKey, storedName);
@@ -431,6 +445,8 @@ void ItemManager::IncludeRunItem(const std::string& name, const std::string& use
                       !registry_.ValueExistsAt(root, kRunKey, name);
   const std::string valueName = view64 ? WithoutView64Mark(name) : name;
   const std::uint32_t view = view64 ? kKeyWow64_64Key : 0;
+  const std::string owner =
+      ExcludeOwner({root, "", valueName, view, fromCurrentUser ? CurrentUserSid() : ""});
   StringValue command;
   {
     ScopedRegistryView inView(registry_, view);
@@ -447,17 +463,34 @@ void ItemManager::IncludeRunItem(const std::string& name, const std::string& use
         fromCurrentUser && !userPrefix.empty() ? userPrefix.substr(0, userPrefix.size() - 1) : "";
     RecordRunLocation(storedName, root, user, fromCurrentUser ? CurrentUserSid() : std::string(),
                       view64);
-    ClearExclusion(name);
+    ClearExclusion(name, owner);
     ScopedRegistryView inView(registry_, view);
     registry_.RemoveValueAt(root, kRunKey, valueName);
   }
-  registry_.TakeString(kRunExcludeKey, name);
+  DropExclusion(name, owner);
 }
 
-void ItemManager::ClearExclusion(const std::string& excludeName) {
-  registry_.TakeString(kRunExcludeKey, excludeName);
-  if (registry_.ValueExistsAt(kProgramRoot, kRunExcludeKey, excludeName))
-    throw Error("Unable to include " + excludeName);
+void ItemManager::MarkExcluded(const std::string& excludeName, const std::string& owner) {
+  const std::string marks = ReadStore(kRunExcludeKey, excludeName);
+  const bool marked = registry_.ValueExistsAt(kProgramRoot, kRunExcludeKey, excludeName);
+  // A mark whose data cannot be read stays everybody's, as it always was.
+  if (marked && marks.empty()) return;
+  registry_.PutString(kRunExcludeKey, true, excludeName, WithExcludeOwner(marks, owner));
+}
+
+void ItemManager::DropExclusion(const std::string& excludeName, const std::string& owner) {
+  if (!registry_.ValueExistsAt(kProgramRoot, kRunExcludeKey, excludeName)) return;
+  const std::string marks = WithoutExcludeOwner(ReadStore(kRunExcludeKey, excludeName), owner);
+  if (marks.empty()) {
+    registry_.TakeString(kRunExcludeKey, excludeName);
+  } else {
+    registry_.PutString(kRunExcludeKey, true, excludeName, marks);
+  }
+}
+
+void ItemManager::ClearExclusion(const std::string& excludeName, const std::string& owner) {
+  DropExclusion(excludeName, owner);
+  if (RunItemExcluded(excludeName, owner)) throw Error("Unable to include " + excludeName);
 }
 
 StringValue ItemManager::ReadOriginRunValue(const RunOrigin& origin) {
@@ -491,13 +524,13 @@ std::string ItemManager::IncludeExcludedRunItem(const RunOrigin& origin) {
     RebuildRunSort();
     RequireInRunOrder(storedName);
     RecordRunLocation(storedName, kHKeyCurrentUser, origin.user, origin.sid, false);
-    ClearExclusion(origin.valueName);
+    ClearExclusion(origin.valueName, ExcludeOwner(origin));
     OnOriginRunKey(origin, [&](HKey root, const std::string& runKey) {
       registry_.RemoveValueAt(root, runKey, origin.valueName);
       return StringValue{};
     });
   }
-  registry_.TakeString(kRunExcludeKey, origin.valueName);
+  DropExclusion(origin.valueName, ExcludeOwner(origin));
   return command.text.empty() ? std::string() : storedName;
 }
 

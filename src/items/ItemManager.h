@@ -85,6 +85,12 @@ bool HasView64Mark(const std::string& name);
 std::string WithoutView64Mark(const std::string& name);
 // The name "RunExclude" knows a machine value by: the 64-bit view's carry their mark.
 std::string ExcludeName(const RunOrigin& origin);
+// Whose exclusion of that name leaves the origin's value to Windows: kMachineExcludeOwner for
+// the machine's Run key, the account's SID for a user's (the current account's when none was
+// recorded); kExcludeMark, everybody's, for another account that cannot be told by its SID.
+std::string ExcludeOwner(const RunOrigin& origin);
+// The same for a value of the Run-key snapshot.
+std::string RunItemExcludeOwner(const RunKeyItem& item);
 // The origin of a stored item, from the root and user recorded when it was taken over. Without
 // a record (items the store got before it kept them), a name that starts with the current
 // user's prefix is the current user's value, and any other name the machine's.
@@ -105,6 +111,25 @@ std::string StartupOriginFolder(const std::string& storePath);
 // text. When none holds it (the item is gone), the first place it was recorded in, else the
 // machine's, with an empty command.
 RunOrigin ExcludedRunItemOrigin(const std::string& valueName, StringValue* command = nullptr);
+
+// One owner's exclusion, as the edit window lists it: the machine's value of that name, an
+// account's, or (a mark written before owners were kept) everybody's, found where
+// ExcludedRunItemOrigin finds it.
+struct ExcludedRunItem {
+  // The row's caption: the name "RunExclude" knows, with the user's prefix for a user's value
+  // (the way stored items of users are named; the SID's when no user name is recorded for it).
+  std::string caption;
+  std::string excludeName;
+  // ExcludeOwner's answer for the row (kExcludeMark for everybody's).
+  std::string owner;
+  RunOrigin origin;
+  // What its Run key holds; empty when the value is gone (or its hive cannot be reached).
+  StringValue command;
+};
+// The exclusions of that name, one per owner.
+std::vector<ExcludedRunItem> ExcludedRunItemsOf(const std::string& excludeName);
+// Every exclusion of "RunExclude" but the program's own value.
+std::vector<ExcludedRunItem> ExcludedRunItems();
 
 class ItemManager {
  public:
@@ -241,8 +266,12 @@ class ItemManager {
   void ExcludeStoredRunItem(const std::string& storedName, const RunOrigin& origin);
   // Deletes the exclusion mark of an item being included, before its value leaves its Run key:
   // a mark left behind once the value is gone would send the next include to a namesake in
-  // another Run key. Raises "Unable to include " + the name when the mark stays.
-  void ClearExclusion(const std::string& excludeName);
+  // another Run key. Only the owner's exclusion goes (an everybody's mark goes whole). Raises
+  // "Unable to include " + the name when the mark stays.
+  void ClearExclusion(const std::string& excludeName, const std::string& owner);
+  // Adds the owner to, or takes it out of, the exclusion of that name, as far as it can.
+  void MarkExcluded(const std::string& excludeName, const std::string& owner);
+  void DropExclusion(const std::string& excludeName, const std::string& owner);
   // Records whose the stored item is: root, user, SID (when known) and the 64-bit view.
   void RecordRunLocation(const std::string& storedName, HKey root, const std::string& user,
                          const std::string& sid, bool view64);

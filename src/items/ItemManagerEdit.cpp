@@ -1,10 +1,12 @@
 // What the edit window needs of the item manager beyond the moves between states: where an
 // excluded item lives, and a new item of the user's own.
 //
-// An excluded item is marked by its plain value name alone, whoever's it is; the records of
-// where stored items came from ("RunLocation", kept when an item is excluded) tell whose Run key
-// to look in, and the Run keys themselves tell the rest.
+// An excluded item is marked by its plain value name and its owner (the machine, or an
+// account's SID; everybody for marks written before owners were kept); the records of where
+// stored items came from ("RunLocation", kept when an item is excluded) give an account's user
+// name and hive, and the Run keys themselves tell the rest.
 
+#include <utility>
 #include <vector>
 
 #include "items/ItemManager.h"
@@ -71,6 +73,72 @@ RunOrigin ExcludedRunItemOrigin(const std::string& valueName, StringValue* comma
   }
   if (command != nullptr) *command = StringValue{};
   return candidates.front();
+}
+
+namespace {
+
+StringValue ReadTolerant(const RunOrigin& origin) {
+  try {
+    return SharedItemManager().ReadOriginRunValue(origin);
+  } catch (const Error&) {
+    return StringValue{};  // a hive that cannot be mounted now
+  }
+}
+
+ExcludedRunItem OwnersExclusion(const std::string& name, const std::string& owner) {
+  ExcludedRunItem item{name, name, owner, {}, {}};
+  if (SameText(owner, kExcludeMark)) {
+    item.origin = ExcludedRunItemOrigin(name, &item.command);
+    return item;
+  }
+  if (SameText(owner, kMachineExcludeOwner)) {
+    const bool view64 = HasView64Mark(name) && IsWindows64();
+    item.origin = {kHKeyLocalMachine, "", view64 ? WithoutView64Mark(name) : name,
+                   view64 ? kKeyWow64_64Key : 0u, ""};
+  } else if (SameText(owner, CurrentUserSid())) {
+    item.origin = {kHKeyCurrentUser, "", name, 0, owner};
+  } else {
+    // Another account's: its user name and hive as recorded for its stored item.
+    item.origin = {kHKeyCurrentUser, "", name, 0, owner};
+    item.caption = owner + "_" + name;
+    for (const RunOrigin& recorded : RecordedOrigins(name)) {
+      if (recorded.root == kHKeyCurrentUser && SameText(recorded.sid, owner)) {
+        item.origin = recorded;
+        if (!recorded.user.empty()) item.caption = recorded.user + "_" + name;
+        break;
+      }
+    }
+  }
+  item.command = ReadTolerant(item.origin);
+  return item;
+}
+
+}  // namespace
+
+std::vector<ExcludedRunItem> ExcludedRunItemsOf(const std::string& excludeName) {
+  std::vector<ExcludedRunItem> items;
+  const std::vector<std::string> owners = RunExcludeOwners(excludeName);
+  for (const std::string& owner : owners) items.push_back(OwnersExclusion(excludeName, owner));
+  // The user's own row goes by the plain name, as it always did, unless the machine's exclusion
+  // of that name takes it: then it goes by the user's stored name.
+  if (owners.size() > 1) {
+    for (ExcludedRunItem& item : items) {
+      if (item.origin.root == kHKeyCurrentUser && item.caption == excludeName)
+        item.caption = CurrentUserPrefix() + excludeName;
+    }
+  }
+  return items;
+}
+
+std::vector<ExcludedRunItem> ExcludedRunItems() {
+  std::vector<ExcludedRunItem> items;
+  std::vector<std::string> names;
+  SharedRegistry().ListValueNamesAt(kProgramRoot, kRunExcludeKey, names);
+  for (const std::string& name : names) {
+    if (SameText(name, kSelfRunValue)) continue;
+    for (ExcludedRunItem& item : ExcludedRunItemsOf(name)) items.push_back(std::move(item));
+  }
+  return items;
 }
 
 void ItemManager::AddNewRunItem(const std::string& storedName, const std::string& command) {

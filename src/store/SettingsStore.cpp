@@ -233,13 +233,76 @@ std::string ReadRunKeyText(HKey root, const std::string& valueName, std::uint32_
   }
 }
 
-bool RunItemExcluded(const std::string& valueName) {
-  if (valueName == kSelfRunValue) return true;
-  return HasValue(kRunExcludeKey, valueName);
+namespace {
+
+std::vector<std::string> SplitExcludeOwners(const std::string& marks) {
+  std::vector<std::string> owners;
+  std::size_t start = 0;
+  while (start <= marks.size()) {
+    std::size_t end = marks.find(kExcludeOwnerSeparator, start);
+    if (end == std::string::npos) end = marks.size();
+    if (end > start) owners.push_back(marks.substr(start, end - start));
+    start = end + 1;
+  }
+  return owners;
 }
 
-ItemState GetRunItemState(const std::string& valueName, const std::string& userPrefix) {
-  ItemState state = RunItemExcluded(valueName) ? ItemState::kExcluded : ItemState::kNew;
+bool HoldsOwner(const std::vector<std::string>& owners, const std::string& owner) {
+  return std::any_of(owners.begin(), owners.end(),
+                     [&](const std::string& one) { return SameText(one, owner); });
+}
+
+std::string JoinExcludeOwners(const std::vector<std::string>& owners) {
+  std::string marks;
+  for (const std::string& owner : owners) {
+    if (!marks.empty()) marks += kExcludeOwnerSeparator;
+    marks += owner;
+  }
+  return marks;
+}
+
+}  // namespace
+
+std::vector<std::string> RunExcludeOwners(const std::string& valueName) {
+  if (!HasValue(kRunExcludeKey, valueName)) return {};
+  std::vector<std::string> owners;
+  try {
+    owners =
+        SplitExcludeOwners(SharedRegistry().GetStringAt(kProgramRoot, kRunExcludeKey, valueName));
+  } catch (const Error&) {
+  }
+  // A mark without readable data still leaves the value to Windows, as it always did.
+  if (owners.empty()) owners.push_back(kExcludeMark);
+  return owners;
+}
+
+std::string WithExcludeOwner(const std::string& marks, const std::string& owner) {
+  std::vector<std::string> owners = SplitExcludeOwners(marks);
+  if (HoldsOwner(owners, kExcludeMark)) return kExcludeMark;
+  if (!HoldsOwner(owners, owner)) owners.push_back(owner);
+  return JoinExcludeOwners(owners);
+}
+
+std::string WithoutExcludeOwner(const std::string& marks, const std::string& owner) {
+  std::vector<std::string> owners = SplitExcludeOwners(marks);
+  if (HoldsOwner(owners, kExcludeMark)) return std::string();
+  owners.erase(std::remove_if(owners.begin(), owners.end(),
+                              [&](const std::string& one) { return SameText(one, owner); }),
+               owners.end());
+  return JoinExcludeOwners(owners);
+}
+
+bool RunItemExcluded(const std::string& valueName, const std::string& owner) {
+  if (valueName == kSelfRunValue) return true;
+  const std::vector<std::string> owners = RunExcludeOwners(valueName);
+  if (owners.empty()) return false;
+  return owner.empty() || HoldsOwner(owners, kExcludeMark) || HoldsOwner(owners, owner);
+}
+
+ItemState GetRunItemState(const std::string& valueName, const std::string& userPrefix,
+                          const std::string& excludeOwner) {
+  ItemState state =
+      RunItemExcluded(valueName, excludeOwner) ? ItemState::kExcluded : ItemState::kNew;
   std::string storedName = userPrefix + valueName;
   if (HasValue(kRunDisabledKey, storedName)) state = ItemState::kDisabled;
   std::string wanted = LowerCase(storedName);

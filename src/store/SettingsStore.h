@@ -97,7 +97,13 @@ inline constexpr std::int32_t kDefaultStartupDelay = 2000;
 
 // --- Values of the sub-keys -------------------------------------------------------------------
 inline constexpr char kSortIndexValue[] = "SortIndex";
+// "RunExclude"\(value name): whose values of that name are left to Windows. kExcludeMark is
+// everybody's (every Run key, as stores written before owners were kept say); otherwise a list
+// of owners separated by kExcludeOwnerSeparator: kMachineExcludeOwner for the machine's Run key
+// (the 64-bit view's name carries kView64Mark), an account's SID for that account's Run key.
 inline constexpr char kExcludeMark[] = "EXCLUDE";
+inline constexpr char kMachineExcludeOwner[] = "HKLM";
+inline constexpr char kExcludeOwnerSeparator = ',';
 inline constexpr char kHighCPUStatValue[] = "HighCPUStat";
 inline constexpr char kLowCPUStatValue[] = "LowCPUStat";
 // The program's own Run and RunOnce value; a Run-key value of exactly this name (case counts)
@@ -202,9 +208,20 @@ std::string ReadRunKeyValue(HKey root, const std::string& valueName, std::uint32
 std::string ReadRunKeyText(HKey root, const std::string& valueName, std::uint32_t view = 0);
 
 // Classification of a Run-key value (userPrefix empty for HKEY_LOCAL_MACHINE items): sorted
-// wins over disabled, disabled over excluded.
-ItemState GetRunItemState(const std::string& valueName, const std::string& userPrefix);
-bool RunItemExcluded(const std::string& valueName);
+// wins over disabled, disabled over excluded. excludeOwner is the value's owner as "RunExclude"
+// knows it (kMachineExcludeOwner or the account's SID); empty asks for anybody's exclusion.
+ItemState GetRunItemState(const std::string& valueName, const std::string& userPrefix,
+                          const std::string& excludeOwner = std::string());
+// Whether the owner's value of that name is left to Windows: an everybody's mark, or the owner's
+// own (any owner's when owner is empty). The program's own value always is.
+bool RunItemExcluded(const std::string& valueName, const std::string& owner = std::string());
+// The owners of the exclusion of that name, as written (kExcludeMark for everybody's); empty when
+// there is none.
+std::vector<std::string> RunExcludeOwners(const std::string& valueName);
+// The mark data with the owner added (an everybody's mark already covers it), or taken out (an
+// everybody's mark goes whole); empty when nobody is left.
+std::string WithExcludeOwner(const std::string& marks, const std::string& owner);
+std::string WithoutExcludeOwner(const std::string& marks, const std::string& owner);
 bool StartupItemExcluded(const std::string& fileName);
 // Classification of a shortcut by file name: disabled wins over sorted, sorted over excluded.
 ItemState GetStartupItemState(const std::string& fileName);

@@ -114,7 +114,7 @@ TEST_F(ItemManagerTest, KnownValuesAreHandledByTheirState) {
   // Excluded ones, and the program's own value, stay where Windows runs them.
   EXPECT_EQ(RunValue(kHKeyLocalMachine, "Ex"), "ex.exe");
   EXPECT_EQ(RunValue(kHKeyLocalMachine, kSelfRunValue), "\"C:\\lw\\launchward.exe\" -go ");
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, kSelfRunValue), kExcludeMark);
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, kSelfRunValue), kMachineExcludeOwner);
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, kSelfRunValue));
 
   EXPECT_EQ(SortOf(kRunSortKey), (Strings{"Managed", "Lost"}));
@@ -240,7 +240,8 @@ TEST_F(ItemManagerTest, ExcludingGivesTheCommandBackToTheRunKeyItCameFrom) {
       EXPECT_FALSE(RawValueExists(c.root, kRunKey, c.stored));
     }
     EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, c.stored));
-    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, c.valueName), kExcludeMark);
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, c.valueName),
+              c.root == kHKeyCurrentUser ? CurrentUserSid() : kMachineExcludeOwner);
     EXPECT_EQ(GetRunItemState(c.valueName, c.root == kHKeyCurrentUser ? CurrentUserPrefix() : ""),
               ItemState::kExcluded);
   }
@@ -268,7 +269,7 @@ TEST_F(ItemManagerTest, ExcludingDropsTheDisabledRecordAndKeepsAValueAlreadyTher
 
   // Without a stored command only the mark is written.
   Manager().ExcludeRunItem("Ghost");
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "Ghost"), kExcludeMark);
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "Ghost"), kMachineExcludeOwner);
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, "Ghost"));
   EXPECT_EQ(SortOf(kRunSortKey), (Strings{"A", "C"}));
 }

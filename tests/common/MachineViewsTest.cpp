@@ -74,7 +74,7 @@ TEST_F(MachineViewsTest, EveryWayBackGoesToTheViewTheItemCameFrom) {
   items.ExcludeRunItem(kTray64);
   EXPECT_EQ(MachineRunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
   EXPECT_TRUE(MachineRunValues(kKeyWow64_32Key).empty());
-  EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{kTray64, "EXCLUDE"}}));
+  EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{kTray64, kMachineExcludeOwner}}));
   Pass();  // excluded: it stays with Windows
   EXPECT_EQ(MachineRunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
 
@@ -143,7 +143,7 @@ TEST_F(MachineViewsTest, RunnerHandsBackAProgramThatWroteItselfBackIntoItsView) 
   std::vector<std::string> status;
   LogonRunner runner([&](const std::string& text) { status.push_back(text); }, RunnerUse::kLogon);
   runner.RunRunkeyItems();
-  EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{kTray64, "EXCLUDE"}}));
+  EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{kTray64, kMachineExcludeOwner}}));
   EXPECT_EQ(MachineRunValues(kKeyWow64_64Key), (ValueMap{{"Tray", "tray64.exe"}}));
   ASSERT_FALSE(status.empty());
   EXPECT_NE(status.back().find(kTray64), std::string::npos) << status.back();

@@ -237,9 +237,11 @@ TEST_F(TakeOverTest, AUserValueTooLongToStoreStaysWithWindows) {
   Run(kHKeyLocalMachine, longest, "machine-long.exe");
   Pass();
   EXPECT_EQ(Values(kHKeyCurrentUser, kRunKey), (ValueMap{{longest, "user-long.exe"}}));
-  EXPECT_EQ(Store(kRunExcludeKey), (ValueMap{{longest, "EXCLUDE"}}));
+  EXPECT_EQ(Store(kRunExcludeKey),
+            (ValueMap{{longest, CurrentUserSid() + "," + kMachineExcludeOwner}}));
   EXPECT_EQ(Store(kRunItemsKey)[Stored(kHKeyCurrentUser, "After")], "after.exe");
-  // The machine's value of that name is left to Windows too, as an excluded name is.
+  // The machine's value of that name is left to Windows too: its plain name leaves no room for the
+  // records of where it came from.
   EXPECT_EQ(Values(kHKeyLocalMachine, kRunKey), (ValueMap{{longest, "machine-long.exe"}}));
 }
 

@@ -31,7 +31,8 @@ struct ItemRow {
   const char* machine;   // one of SharedMachines()
   std::string stored;    // its stored name: its row in the run order and the disabled list
   std::string value;     // its value name in its Run key
-  std::string excluded;  // its row in the disabled list once excluded
+  std::string excluded;  // its row in the disabled list once excluded (another account's is
+                         // known by its user's prefix)
   Place own;
   // A Run key where another stored item of that value name lives, which gets no namesake: the
   // exclusion list knows an item by its value name alone, so one excluded row there would stand
@@ -43,9 +44,9 @@ void PrintTo(const ItemRow& row, std::ostream* os) { *os << row.name; }
 
 const ItemRow kRows[] = {
     {"Own", "TwoAccountsOfOneName", "bob_Tool", "Tool", "Tool", Place::kBob, std::nullopt},
-    {"OtherAccountOfTheName", "TwoAccountsOfOneName", "bob_Mail", "Mail", "Mail", Place::kCorpBob,
-     std::nullopt},
-    {"AnotherUsers", "AnotherUsersItems", "alice_Chat", "Chat", "Chat", Place::kAlice,
+    {"OtherAccountOfTheName", "TwoAccountsOfOneName", "bob_Mail", "Mail", "bob_Mail",
+     Place::kCorpBob, std::nullopt},
+    {"AnotherUsers", "AnotherUsersItems", "alice_Chat", "Chat", "alice_Chat", Place::kAlice,
      std::nullopt},
     {"Machine32", "BothViews", "Tray", "Tray", "Tray", Place::kMachine32, Place::kBob},
     {"Machine64", "BothViews", "Tray (64-bit)", "Tray", "Tray (64-bit)", Place::kMachine64,
@@ -136,10 +137,12 @@ class EditCommandsCensusSimTest : public SharedMachineTest<EditWindowFixture>,
 
   bool Done(const Command& c) const {
     const ItemRow& row = GetParam();
+    // The exclusion's own name: the value name, the 64-bit view's with its mark.
+    const std::string mark = row.own == Place::kMachine64 ? row.excluded : row.value;
     if (&c == &kDisable) return Has(kRunDisabledKey, row.stored) && !InRunOrder(row.stored);
-    if (&c == &kExclude) return Has(kRunExcludeKey, row.excluded) && !Has(kRunItemsKey, row.stored);
+    if (&c == &kExclude) return Has(kRunExcludeKey, mark) && !Has(kRunItemsKey, row.stored);
     return InRunOrder(row.stored) && !Has(kRunDisabledKey, row.stored) &&
-           !Has(kRunExcludeKey, row.excluded);
+           !Has(kRunExcludeKey, mark);
   }
 
   // Whether the line of RunValueChanges is the item's value in its own Run key.

@@ -221,7 +221,7 @@ TEST_F(ItemManagerFaultTest, GuardedValuesAreExcludedAndKeepTheirData) {
     Manager().TakeOverRunItem(item);
     EXPECT_EQ(RunValue(c.root, name), "g.exe /keep");
     EXPECT_EQ(RawType(c.root, kRunKey, name), kRegExpandSz);
-    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, name), kExcludeMark);
+    EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, name), RunItemExcludeOwner(item));
     EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, StoredItemName(item)));
     EXPECT_EQ(SortOf(kRunSortKey), std::vector<std::string>{});
   }

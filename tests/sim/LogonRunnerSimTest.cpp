@@ -294,7 +294,7 @@ TEST_F(LogonRunnerSimTest, ProgramBackInTheRunKeyIsExcludedNotStarted) {
   ASSERT_FALSE(status.empty());
   EXPECT_EQ(status.front(), "Problem program detected.\r\nRun key: A\r\nStatus - Auto-Excluding");
   EXPECT_EQ(test::RunValue(kHKeyLocalMachine, "A"), "C:\\Tools\\New\\a.exe /updated");
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "A"), kExcludeMark);
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, "A"), kMachineExcludeOwner);
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunItemsKey, "A"), "<missing>");
   EXPECT_EQ(test::SortOf(kRunSortKey), (std::vector<std::string>{"bob_B", "C"}));
   // 1500 ms of the exclusion's message, then two starts; a pause of 0 takes no time.

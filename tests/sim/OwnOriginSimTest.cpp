@@ -168,7 +168,8 @@ TEST_P(OwnOriginSimTest, ExcludeAndIncludeTouchOnlyTheItemsOwnRunKey) {
   Manager().ExcludeRunItem(row.stored);
   EXPECT_EQ(RunValueChanges(before, Census()), OwnChange('+'));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunItemsKey, row.stored));
-  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, valueName), kExcludeMark);
+  EXPECT_EQ(RawString(kHKeyLocalMachine, kRunExcludeKey, valueName),
+            ExcludeOwner(RunItemOrigin(row.stored)));
 
   EXPECT_EQ(Manager().IncludeExcludedRunItem(ExcludedRunItemOrigin(valueName)), row.stored);
   EXPECT_EQ(RunValueChanges(before, Census()), Strings{});

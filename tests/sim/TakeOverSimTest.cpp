@@ -23,7 +23,7 @@ TEST_F(TakeOverSimTest, GuardedValueIsExcludedKeepsItsDataAndIsStillNew) {
     Run(kHKeyLocalMachine, "Guarded", "guarded.exe -keep");
     Sim().GuardValue(kHKeyLocalMachine, SeamPath(kRunKey), "Guarded", guard);
     Pass();
-    EXPECT_EQ(Store(kRunExcludeKey)["Guarded"], "EXCLUDE");
+    EXPECT_EQ(Store(kRunExcludeKey)["Guarded"], kMachineExcludeOwner);
     EXPECT_EQ(Values(kHKeyLocalMachine, kRunKey), (ValueMap{{"Guarded", "guarded.exe -keep"}}));
     EXPECT_TRUE(Store(kRunItemsKey).empty());
     EXPECT_TRUE(SortEntries(kRunSortKey).empty());
