@@ -28,17 +28,52 @@ char FoldChar(char c) {
 
 std::string Fold(const std::string& text) { return UpperCaseName(text, FoldChar); }
 
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && Fold(a) == Fold(b);
+namespace {
+
+// Where the two names first differ once folded, or first hold a character beyond ASCII. Most
+// names are ASCII all through: they are compared in place, without folded copies of both.
+std::size_t AsciiPrefixFoldedAlike(const std::string& a, const std::string& b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  std::size_t at = 0;
+  for (; at < common; ++at) {
+    const auto l = static_cast<unsigned char>(a[at]);
+    const auto r = static_cast<unsigned char>(b[at]);
+    if (l >= 0x80 || r >= 0x80 || FoldChar(a[at]) != FoldChar(b[at])) break;
+  }
+  return at;
 }
 
-bool NameLess::operator()(const std::string& a, const std::string& b) const {
-  const std::string x = Fold(a);
-  const std::string y = Fold(b);
+// Whether both names hold an ASCII character at that place: then it alone decides.
+bool BothAsciiAt(const std::string& a, const std::string& b, std::size_t at) {
+  return static_cast<unsigned char>(a[at]) < 0x80 && static_cast<unsigned char>(b[at]) < 0x80;
+}
+
+bool FoldedLess(const std::string& x, const std::string& y) {
   // Byte order of UTF-8 is the order of the characters.
   return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char l, char r) {
     return static_cast<unsigned char>(l) < static_cast<unsigned char>(r);
   });
+}
+
+}  // namespace
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  const std::size_t at = AsciiPrefixFoldedAlike(a, b);
+  if (at == a.size()) return true;
+  if (BothAsciiAt(a, b, at)) return false;
+  return Fold(a.substr(at)) == Fold(b.substr(at));
+}
+
+bool NameLess::operator()(const std::string& a, const std::string& b) const {
+  // The folded ASCII prefixes are alike and as long as each other: the rest decides.
+  const std::size_t at = AsciiPrefixFoldedAlike(a, b);
+  if (at == a.size() || at == b.size()) return a.size() < b.size();
+  if (BothAsciiAt(a, b, at)) {
+    return static_cast<unsigned char>(FoldChar(a[at])) <
+           static_cast<unsigned char>(FoldChar(b[at]));
+  }
+  return FoldedLess(Fold(a.substr(at)), Fold(b.substr(at)));
 }
 
 std::vector<std::string> Split(const std::string& text, char separator, bool dropEmpty) {
