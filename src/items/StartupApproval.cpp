@@ -13,11 +13,7 @@ bool SwitchOff(HKey root, const char* subKey, const std::string& name) {
   std::string path = std::string(kStartupApprovedKey).substr(1) + "\\" + subKey;
   // A copy acting for the account that started it reads that account's switches, not those
   // of the account whose password answered the elevation prompt.
-  const std::string hive = root == kHKeyCurrentUser ? ActingAccountHive() : std::string();
-  if (!hive.empty()) {
-    root = kHKeyUsers;
-    path = hive + "\\" + path;
-  }
+  root = ActingAccountRoot(root, &path);
   const std::uint32_t view = IsWindows64() ? kKeyWow64_64Key : 0;
   HKey key = 0;
   if (Reg().OpenKeyEx(root, path, kKeyQueryValue | view, &key) != kErrorSuccess) return false;

@@ -79,11 +79,8 @@ HKey RegistryBase::BaseFor(const std::string& path, std::string* subKey) const {
   *subKey = fromRoot ? path.substr(1) : path;
   if (!fromRoot && currentKey_ != 0) return currentKey_;
   // Acting for another account (an elevated copy started by a standard user), that account's
-  // hive is the current user's one: it is loaded under its SID while the user is logged on.
-  const std::string hive = rootKey_ == kHKeyCurrentUser ? ActingAccountHive() : std::string();
-  if (hive.empty()) return rootKey_;
-  *subKey = subKey->empty() ? hive : hive + "\\" + *subKey;
-  return kHKeyUsers;
+  // hive is the current user's one.
+  return ActingAccountRoot(rootKey_, subKey);
 }
 
 void RegistryBase::ChangeKey(HKey key, const std::string& path) {

@@ -72,6 +72,14 @@ void StopActingForAccount() { Acting() = ActingState{}; }
 
 std::string ActingAccountHive() { return Acting().hive; }
 
+HKey ActingAccountRoot(HKey root, std::string* subKey) {
+  // The acting account's hive is loaded under its SID while that user is logged on.
+  const std::string& hive = Acting().hive;
+  if (root != kHKeyCurrentUser || hive.empty()) return root;
+  *subKey = subKey->empty() ? hive : hive + "\\" + *subKey;
+  return kHKeyUsers;
+}
+
 void SetAccountUnconfirmed(bool unconfirmed) { Acting().unconfirmed = unconfirmed; }
 
 bool AccountUnconfirmed() { return Acting().unconfirmed; }

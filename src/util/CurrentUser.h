@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "platform/WinConst.h"
+
 namespace lw {
 
 // The name CurrentUserName gives when the user's name cannot be had; it counts as no user.
@@ -45,6 +47,10 @@ void StopActingForAccount();
 // The SID whose hive stands for HKEY_CURRENT_USER while the program acts for another account
 // than its process runs as; empty otherwise.
 std::string ActingAccountHive();
+// The root that stands for root while the program acts for another account: that account's
+// hive under HKEY_USERS for HKEY_CURRENT_USER (subKey, from that root, gains the hive's name in
+// front); root itself otherwise.
+HKey ActingAccountRoot(HKey root, std::string* subKey);
 
 // Marks that the elevated copy could not confirm whom it acts for: user-scoped actions refuse
 // (RequireKnownAccount raises kMsgAccountUnknown).
