@@ -84,14 +84,23 @@ TEST_F(UacEndToEndTest, ASecondPhaseStartedDuringTheFirstRunsAfterIt) {
   SetRawString(kHKeyLocalMachine, kRunKey, kSelfRunValue, Registration("-go"));
   // The store's lock, held here, keeps the first phase from its take-over until the Pause
   // press waits in its queue: then it cannot end its short pass before the press is read.
-  HANDLE store = ::CreateMutexA(nullptr, TRUE, kStoreLockName);
-  ASSERT_NE(store, nullptr);
+  // Released however the test ends, or every later test would wait for the store.
+  struct HeldStore {
+    HANDLE lock = ::CreateMutexA(nullptr, TRUE, kStoreLockName);
+    void Release() {
+      if (lock == nullptr) return;
+      ::ReleaseMutex(lock);
+      ::CloseHandle(lock);
+      lock = nullptr;
+    }
+    ~HeldStore() { Release(); }
+  } store;
+  ASSERT_NE(store.lock, nullptr);
   ChildProcess first = Start("-pre");
   const HWND runner = RunnerWindow(first);
   ASSERT_NE(runner, nullptr);
   ASSERT_TRUE(driver::PressButton(runner, kRunnerPauseId));
-  ::ReleaseMutex(store);
-  ::CloseHandle(store);
+  store.Release();
   ASSERT_TRUE(driver::WaitUntil(
       [&] { return driver::ControlText(runner, kRunnerPauseId) == kUnpauseCaption; }));
 

@@ -85,9 +85,15 @@ class LogonTest : public RunnerTest {
     EXPECT_EQ(RawString(kHKeyLocalMachine, kRunOnceKey, kSelfRunValue), Registration("-pre"));
   }
 
-  // The runner window of the process, once it exists.
+  // The runner window of the process, once it exists with its buttons: the window is listed
+  // from its creation on, before its controls are made.
   static HWND RunnerWindow(const driver::ChildProcess& process) {
-    return driver::WaitForProcessWindow(process.Id(), kRunnerWindowQuery);
+    const HWND runner = driver::WaitForProcessWindow(process.Id(), kRunnerWindowQuery);
+    if (runner == nullptr ||
+        !driver::WaitUntil([&] { return ::GetDlgItem(runner, kRunnerPauseId) != nullptr; })) {
+      return nullptr;
+    }
+    return runner;
   }
 
   // The exit code once the process ended; -1 when it still runs after kEndLimitMs.
