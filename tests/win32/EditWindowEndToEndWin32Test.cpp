@@ -342,10 +342,21 @@ TEST_F(EditWindowEndToEndTest, TheKeyboardReachesTheCommands) {
   ASSERT_TRUE(driver::ClickListRow(list, 0));
   ASSERT_TRUE(driver::WaitUntil([&] { return driver::FocusedWindow(edit) == list; }));
   ASSERT_TRUE(TypeInto(edit, {VK_APPS}));
-  // Wine lists the menu window as nobody's process's: it is found by its class alone.
-  auto menuOpen = [] {
-    const HWND menu = ::FindWindowA("#32768", nullptr);
-    return menu != nullptr && ::IsWindowVisible(menu);
+  // Open while the window's thread tracks a pop-up menu, or while a menu window ("#32768") is
+  // on the screen. Wine lists the menu window as nobody's process's, so every window of that
+  // class is looked at: the first one found may be another program's hidden one.
+  auto menuOpen = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(edit, nullptr), &info) &&
+        (info.flags & GUI_POPUPMENUMODE) != 0) {
+      return true;
+    }
+    for (HWND menu = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); menu != nullptr;
+         menu = ::FindWindowExA(nullptr, menu, "#32768", nullptr)) {
+      if (::IsWindowVisible(menu)) return true;
+    }
+    return false;
   };
   EXPECT_TRUE(driver::WaitUntil(menuOpen));
   ASSERT_TRUE(TypeInto(edit, {VK_ESCAPE}));
