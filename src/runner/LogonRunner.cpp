@@ -189,11 +189,14 @@ void LogonRunner::BeginPassOnce() {
   }
 }
 
+// The load around the initial pause tunes the pause before the first item: with no item to
+// start there is nothing to tune, and the two samples (150 ms of waiting each) would only keep
+// the logon's own programs waiting for this one to end.
 void LogonRunner::InitialPause() {
   BeginPassOnce();
-  SampleBeforeItem(registry_, kInitialPauseItemKey);
+  if (HasItems()) SampleBeforeItem(registry_, kInitialPauseItemKey);
   SleepWithCpuCheck(initialPause_);
-  SampleAfterItem(registry_, kInitialPauseItemKey);
+  if (HasItems()) SampleAfterItem(registry_, kInitialPauseItemKey);
 }
 
 void LogonRunner::SleepStep(std::int64_t milliseconds) {

@@ -229,19 +229,16 @@ void StartupControl::RunPhase2() {
 void StartupControl::RunManagedItems() {
   AddTrayIcon(TrayIcon::kProgress);
   if (SharedOptions().ShowStartupDialog()) ShowForm();
-  // With nothing to start there is nothing to pause before, nor a load to learn from: the load
-  // samples around the initial pause (each about 150 ms of waiting) would only keep the logon's
-  // programs waiting for this one to end.
-  const bool anything = runner_->HasItems();
-  // Two samples when the first reads 0, so the smoothing starts from a real load.
-  if (anything && !SharedOptions().DisableAutoTune() && GetCpuUsage() == 0) GetCpuUsage();
-  ShowStatus("(Pausing " + std::to_string(anything ? runner_->InitialPauseSeconds() : 0) +
+  // Two samples when the first reads 0, so the smoothing starts from a real load. With nothing
+  // to start there is no load to learn from (see InitialPause): each sample only waits 150 ms.
+  if (runner_->HasItems() && !SharedOptions().DisableAutoTune() && GetCpuUsage() == 0) {
+    GetCpuUsage();
+  }
+  ShowStatus("(Pausing " + std::to_string(runner_->InitialPauseSeconds()) +
              " seconds before executing)");
   Sys().ProcessMessages();
-  if (anything) {
-    CheckAutoTuneFailure([this] { window_.ShowAutoTuneError(); });
-    runner_->InitialPause();
-  }
+  CheckAutoTuneFailure([this] { window_.ShowAutoTuneError(); });
+  runner_->InitialPause();
   runner_->RunRunkeyItems();
   runner_->RunStartupItems();
   window_.HideForm();
