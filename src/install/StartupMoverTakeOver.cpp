@@ -18,6 +18,7 @@
 #include "items/ItemManager.h"
 #include "items/StartupApproval.h"
 #include "platform/Platform.h"
+#include "store/HeldSortOrders.h"
 #include "store/SettingsStore.h"
 #include "store/StoreLock.h"
 #include "ui/Options.h"
@@ -154,8 +155,10 @@ void ReplaceStoredShortcut(const std::string& newPath, const std::string& storeP
 
 void StartupMover::DetectNewRunItems() {
   // Another session's pass or edit window changes the same store: one at a time, and each
-  // pass reads the store afresh for every item once it has the lock.
+  // pass reads the store afresh for every item once it has the lock; only the orders, which
+  // every item is looked up in, are read once and kept in step as the pass appends to them.
   StoreLock lock;
+  HeldSortOrders orders;
   RemoveProbeLeftovers();
   if (registry_.GetStringAt(kProgramRoot, kProgramKey, kNewRunItemsValue).empty()) {
     registry_.RecreateSubKeyAt(kProgramRoot, kProgramKey, kRunNewItemsName);
@@ -199,6 +202,7 @@ void StartupMover::DetectNewRunItems() {
 
 void StartupMover::DetectNewStartupItems() {
   StoreLock lock;
+  HeldSortOrders orders;
   const std::string store = EnsureShortcutStore();
   if (registry_.GetStringAt(kProgramRoot, kProgramKey, kNewStartupItemsValue).empty()) {
     registry_.RecreateSubKeyAt(kProgramRoot, kProgramKey, kStartupNewName);

@@ -126,16 +126,25 @@ std::string RunItemUserPrefix(const RunKeyItem& item) {
 std::string StoredItemName(const RunKeyItem& item) { return RunItemUserPrefix(item) + item.name; }
 
 RunOrigin RunItemOrigin(const std::string& storedName) {
-  const std::int32_t recorded = GetRunLocationHKey(storedName);
+  return RunItemOrigin(storedName, RunLocationReader{
+                                       [&] { return GetRunLocationHKey(storedName); },
+                                       [&] { return GetRunLocationView(storedName); },
+                                       [&] { return GetRunLocation(storedName); },
+                                       [&] { return GetRunLocationSid(storedName); },
+                                   });
+}
+
+RunOrigin RunItemOrigin(const std::string& storedName, const RunLocationReader& location) {
+  const std::int32_t recorded = location.root();
   if (recorded == StoredRoot(kHKeyLocalMachine)) {
-    if (GetRunLocationView(storedName) == kStoredView64) {
+    if (location.view() == kStoredView64) {
       return {kHKeyLocalMachine, "", WithoutView64Mark(storedName), kKeyWow64_64Key, ""};
     }
     return {kHKeyLocalMachine, "", storedName, 0, ""};
   }
   if (recorded == StoredRoot(kHKeyCurrentUser)) {
-    const std::string user = GetRunLocation(storedName);
-    const std::string sid = GetRunLocationSid(storedName);
+    const std::string user = location.user();
+    const std::string sid = location.sid();
     // With the user's name unknown at the take-over, the value kept its plain name.
     if (user.empty() || !StartsWithText(storedName, user + "_")) {
       return {kHKeyCurrentUser, user, storedName, 0, sid};
@@ -413,7 +422,7 @@ void ItemManager::DisableRunItem(const std::string& name, const std::string& use
     std::int32_t count = GetRunSortCount();
     for (std::int32_t index = 0; index < count; ++index) {
       if (GetRunSortName(index) == storedName) {
-        registry_.RemoveValue(kRunSortKey, std::to_string(index));
+        RemoveSortEntry(registry_, kRunSortName, index);
       }
     }
   }

@@ -95,6 +95,16 @@ std::string RunItemExcludeOwner(const RunKeyItem& item);
 // a record (items the store got before it kept them), a name that starts with the current
 // user's prefix is the current user's value, and any other name the machine's.
 RunOrigin RunItemOrigin(const std::string& storedName);
+// The same from the item's "RunLocation" record as the caller has it: each part is asked for
+// only when the origin depends on it (the root, the view of a machine item, the user and SID of
+// a user's item).
+struct RunLocationReader {
+  std::function<std::int32_t()> root;  // -1 when absent
+  std::function<std::int32_t()> view;  // -1 when absent
+  std::function<std::string()> user;
+  std::function<std::string()> sid;
+};
+RunOrigin RunItemOrigin(const std::string& storedName, const RunLocationReader& location);
 // The account a stored run-key item belongs to: the SID recorded for a user's item (empty for a
 // machine item and for a user's item stored before SIDs were kept).
 std::string ItemAccountSid(const std::string& storedName);

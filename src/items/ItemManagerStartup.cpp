@@ -24,13 +24,7 @@ namespace {
 // Startup order entries never written by a user: a rewrite with it removes nothing.
 constexpr char kNoSuchEntry[] = "thisitemdoesnotexistever";
 
-std::string ReadStore(const std::string& path, const std::string& name) {
-  return SharedRegistry().GetStringAt(kProgramRoot, path, name);
-}
-
-std::string StartupSortEntry(std::int32_t index) {
-  return ReadStore(kStartupSortKey, std::to_string(index));
-}
+std::string StartupSortEntry(std::int32_t index) { return GetStartupSortEntry(index); }
 
 }  // namespace
 
@@ -109,7 +103,7 @@ void ItemManager::DisableStartupItem(const std::string& path) {
   for (std::int32_t index = 0; index < count; ++index) {
     try {
       if (SameText(StartupSortEntry(index), path)) {
-        registry_.RemoveValue(kStartupSortKey, std::to_string(index));
+        RemoveSortEntry(registry_, kStartupSortName, index);
       }
     } catch (const Error&) {
       // An entry that cannot be read or removed stays; the item is disabled all the same,

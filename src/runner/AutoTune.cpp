@@ -48,32 +48,33 @@ std::int64_t Growth(std::int64_t pre, std::int64_t post, std::int64_t high) {
 
 }  // namespace
 
-void SampleBeforeItem(Registry& reg, const std::string& itemKey) {
+void SampleBeforeItem(ItemRecord& record) {
   if (SharedOptions().DisableAutoTune()) return;
-  const std::string name = itemKey + kPreSuffix;
-  SetAutoTunePrevious(reg, name, GetAutoTune(name));
+  const std::int32_t stored = record.pre.Get();
   const std::int32_t sample = GetCpuUsage();
-  UpdateAutoTune(reg, name, sample);
+  record.prePrevious = {stored, {}};
+  record.pre = {BlendAutoTune(stored, sample), {}};
+  record.beforeTaken = true;
 }
 
-void SampleAfterItem(Registry& reg, const std::string& itemKey) {
+void SampleAfterItem(ItemRecord& record) {
   if (SharedOptions().DisableAutoTune()) return;
-  const std::string name = itemKey + kPostSuffix;
-  const std::int32_t sample = GetCpuUsage();
-  UpdateAutoTune(reg, name, sample);
-  SetAutoTunePrevious(reg, name, GetAutoTune(name));
+  const std::int32_t stored = record.post.Get();
+  const std::int32_t figure = BlendAutoTune(stored, GetCpuUsage());
+  record.post = {figure, {}};
+  record.postPrevious = {figure, {}};
+  record.afterTaken = true;
 }
 
-std::int32_t TunePause(Registry& reg, const std::string& itemKey, std::int32_t pause) {
-  const std::string postName = itemKey + kPostSuffix;
-  const std::int32_t postPrevious = GetAutoTunePrevious(postName);
-  const std::int32_t post = GetAutoTune(postName);
+std::int32_t TunePause(ItemRecord& record, std::int32_t highestFigure, std::int32_t pause) {
+  const std::int32_t postPrevious = record.postPrevious.Get();
+  const std::int32_t post = record.post.Get();
   std::int64_t tuned = pause;
   if (postPrevious == post && post > kSteadyFloor) {
     tuned = tuned * kSteadyPercent / 100;
   } else {
-    const std::int64_t pre = GetAutoTune(itemKey + kPreSuffix);
-    const std::int64_t high = GetHighCPUStat();
+    const std::int64_t pre = record.pre.Get();
+    const std::int64_t high = highestFigure;
     if (pre != 0 && post != 0 && high != 0) {
       const std::int64_t target = Growth(pre, post, high) + pause;
       tuned = (target + pause) / 2;
@@ -82,8 +83,30 @@ std::int32_t TunePause(Registry& reg, const std::string& itemKey, std::int32_t p
     }
   }
   const auto result = static_cast<std::int32_t>(tuned);
-  SetTunedDelay(reg, itemKey, result);
+  record.tunedPause = {result, {}};
+  record.pauseTuned = true;
   return result;
+}
+
+void SampleBeforeItem(Registry& /*reg*/, const std::string& itemKey) {
+  if (SharedOptions().DisableAutoTune()) return;
+  ItemRecord record = ReadItemRecord(itemKey, false);
+  SampleBeforeItem(record);
+  SaveLearnt(record);
+}
+
+void SampleAfterItem(Registry& /*reg*/, const std::string& itemKey) {
+  if (SharedOptions().DisableAutoTune()) return;
+  ItemRecord record = ReadItemRecord(itemKey, false);
+  SampleAfterItem(record);
+  SaveLearnt(record);
+}
+
+std::int32_t TunePause(Registry& /*reg*/, const std::string& itemKey, std::int32_t pause) {
+  ItemRecord record = ReadItemRecord(itemKey, false);
+  const std::int32_t tuned = TunePause(record, GetHighCPUStat(), pause);
+  SaveLearnt(record);
+  return tuned;
 }
 
 }  // namespace lw

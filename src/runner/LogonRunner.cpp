@@ -134,10 +134,17 @@ std::int32_t LogonRunner::ComputeItemPause(const std::string& itemKey, PauseKind
 }
 
 std::int32_t LogonRunner::ComputeItemPause(const std::string& itemKey, PauseKind kind, bool tune) {
+  ItemRecord record = ReadItemRecord(itemKey, false);
+  const std::int32_t pause = ComputeItemPause(record, kind, tune);
+  SaveLearnt(record);
+  return pause;
+}
+
+std::int32_t LogonRunner::ComputeItemPause(ItemRecord& record, PauseKind kind, bool tune) {
   // A pause the user set is used as it is: nothing is tuned or written.
-  std::int32_t pause = GetCustomDelay(itemKey);
+  std::int32_t pause = record.customPause.Get();
   if (pause != 0) return pause;
-  pause = GetTunedDelay(itemKey);
+  pause = record.tunedPause.Get();
   if (pause == 0) {
     switch (kind) {
       case PauseKind::kRunkey:
@@ -151,8 +158,28 @@ std::int32_t LogonRunner::ComputeItemPause(const std::string& itemKey, PauseKind
         break;
     }
   }
-  if (tune) pause = TunePause(registry_, itemKey, pause);
+  if (tune) {
+    pause = TunePause(
+        record, record.key == kInitialPauseItemKey ? GetHighCPUStat() : highestFigure_, pause);
+  }
   return pause;
+}
+
+void LogonRunner::ReadRecords(std::vector<ItemRecord>& records,
+                              const std::vector<std::string>& keys, bool runItems) {
+  records.clear();
+  if (keys.empty()) return;
+  highestFigure_ = GetHighCPUStat();
+  records = ReadItemRecords(keys, runItems);
+}
+
+// An item listed twice reads, the second time, what the first time wrote.
+void LogonRunner::ItemFinished(std::vector<ItemRecord>& records, std::size_t index) {
+  ItemRecord& record = records[index];
+  SaveLearnt(record);
+  for (std::size_t later = index + 1; later < records.size(); ++later) {
+    if (SameText(records[later].key, record.key)) PassOnLearnt(record, records[later]);
+  }
 }
 
 // The pass begins with the first step a logon runner takes (normally its initial pause).
@@ -162,11 +189,14 @@ void LogonRunner::BeginPassOnce() {
   }
 }
 
+// The load around the initial pause tunes the pause before the first item: with no item to
+// start there is nothing to tune, and the two samples (150 ms of waiting each) would only keep
+// the logon's own programs waiting for this one to end.
 void LogonRunner::InitialPause() {
   BeginPassOnce();
-  SampleBeforeItem(registry_, kInitialPauseItemKey);
+  if (HasItems()) SampleBeforeItem(registry_, kInitialPauseItemKey);
   SleepWithCpuCheck(initialPause_);
-  SampleAfterItem(registry_, kInitialPauseItemKey);
+  if (HasItems()) SampleAfterItem(registry_, kInitialPauseItemKey);
 }
 
 void LogonRunner::SleepStep(std::int64_t milliseconds) {
@@ -246,22 +276,42 @@ void LogonRunner::RunPass(std::size_t count,
 }
 
 void LogonRunner::RunRunkeyItems() {
+  std::vector<std::string> keys;
+  for (const RunKeyItem& item : runkeyItems_) keys.push_back(item.name);
+  ReadRecords(runkeyRecords_, keys, true);
   RunPass(runkeyItems_.size(), &LogonRunner::RunRunkeyItem,
           [this](std::size_t index) { return "Run key item " + runkeyItems_[index].name; });
 }
 
-void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& /*me*/) {
+// What the item learnt is written however its turn ends (an error half-way included), as the
+// single writes were made along the way before.
+void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& me) {
+  try {
+    RunRunkeyItemOnRecord(index, me);
+  } catch (...) {
+    try {
+      ItemFinished(runkeyRecords_, index);
+    } catch (const Error&) {
+      // the first error is the one to tell
+    }
+    throw;
+  }
+  ItemFinished(runkeyRecords_, index);
+}
+
+void LogonRunner::RunRunkeyItemOnRecord(std::size_t index, const std::string& /*me*/) {
   const RunKeyItem& item = runkeyItems_[index];
+  ItemRecord& record = runkeyRecords_[index];
   // Another user's item: the Run key of that user's own logon starts it.
   // An account is its SID: a namesake account's items are not this one's.
-  if (GetRunLocationHKey(item.name) == StoredRoot(kHKeyCurrentUser) &&
-      !IsCurrentAccountsItem(item.name)) {
-    return;
+  if (record.locationRoot.Get() == StoredRoot(kHKeyCurrentUser)) {
+    const RunOrigin owner = record.Origin();
+    if (!IsCurrentAccount(owner.sid, owner.user)) return;
   }
   // The program wrote itself back into the Run key it came from (the machine's, or this user's
   // under its plain name): Windows starts it from there now, so it is handed back to Windows
   // instead of being started twice.
-  const RunOrigin origin = RunItemOrigin(item.name);
+  const RunOrigin origin = record.Origin();
   if (!ReadRunKeyText(origin.root, origin.valueName, origin.view).empty()) {
     {
       StoreLock lock;
@@ -271,41 +321,59 @@ void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& /*me*/) {
     PauseMs(kAutoExcludePauseMs);
     return;
   }
-  SampleBeforeItem(registry_, item.name);
+  SampleBeforeItem(record);
   const std::string message = "Run key (" + std::to_string(index + 1) + "/" +
                               std::to_string(runkeyItems_.size()) + ")\r\n" + item.name + ": " +
                               item.command;
   Show(message);
   const std::uint32_t started = Sys().GetTickCount();
   lastLogon_.ItemStarting(item.name, started);
-  StartRunkeyItem(item.name, item.command);
+  StartRunkeyItem(record, item.command);
   const std::int64_t elapsed = static_cast<std::uint32_t>(Sys().GetTickCount() - started);
-  const std::int32_t pause = ComputeItemPause(item.name, PauseKind::kRunkey);
+  const std::int32_t pause = ComputeItemPause(record, PauseKind::kRunkey, AutoTuneOn());
   Show(message + "\r\n(sleeping " + std::to_string(pause) + " milliseconds)");
   const bool last = index + 1 == runkeyItems_.size();
   if (!last || !startupItems_.empty()) {
     SleepWithCpuCheck(static_cast<std::int32_t>(std::max<std::int64_t>(pause - elapsed, 0)));
   }
-  SampleAfterItem(registry_, item.name);
+  SampleAfterItem(record);
   if (AutoTuneOn()) lastLogon_.LoadSampled();
 }
 
 // The All Users and the alternate Startup folder are everyone's, whatever their path looks like;
 // any other folder belongs to the user it lies under.
-bool LogonRunner::StartupItemIsMine(const std::string& storePath, const std::string& me) const {
-  const std::string owner = StartupFolderOwner(GetStartupLocation(storePath));
+bool LogonRunner::StartupItemIsMine(const ItemRecord& record, const std::string& me) const {
+  const std::string owner = StartupFolderOwner(record.startupLocation.Get());
   return owner.empty() || owner == me;
 }
 
 void LogonRunner::RunStartupItems() {
+  std::vector<std::string> keys;
+  for (const StartupFolderItem& item : startupItems_) keys.push_back(item.path);
+  ReadRecords(startupRecords_, keys, false);
   RunPass(startupItems_.size(), &LogonRunner::RunStartupItem,
           [this](std::size_t index) { return "Startup item " + startupItems_[index].path; });
 }
 
 void LogonRunner::RunStartupItem(std::size_t index, const std::string& me) {
+  try {
+    RunStartupItemOnRecord(index, me);
+  } catch (...) {
+    try {
+      ItemFinished(startupRecords_, index);
+    } catch (const Error&) {
+      // the first error is the one to tell
+    }
+    throw;
+  }
+  ItemFinished(startupRecords_, index);
+}
+
+void LogonRunner::RunStartupItemOnRecord(std::size_t index, const std::string& me) {
   const StartupFolderItem& item = startupItems_[index];
-  if (!StartupItemIsMine(item.path, me)) return;
-  SampleBeforeItem(registry_, item.path);
+  ItemRecord& record = startupRecords_[index];
+  if (!StartupItemIsMine(record, me)) return;
+  SampleBeforeItem(record);
   const std::string message = "Startup Folder (" + std::to_string(index + 1) + "/" +
                               std::to_string(startupItems_.size()) + "): \r\n" +
                               ExtractFileName(item.path);
@@ -315,7 +383,7 @@ void LogonRunner::RunStartupItem(std::size_t index, const std::string& me) {
   std::intptr_t code = 0;
   if (ShellOpenPath(item.path, code)) {
     const std::int64_t elapsed = static_cast<std::uint32_t>(Sys().GetTickCount() - started);
-    const std::int32_t pause = ComputeItemPause(item.path, PauseKind::kStartup);
+    const std::int32_t pause = ComputeItemPause(record, PauseKind::kStartup, AutoTuneOn());
     Show(message + "\r\n(sleeping " + std::to_string(pause) + " milliseconds)");
     if (index + 1 != startupItems_.size()) {
       SleepWithCpuCheck(static_cast<std::int32_t>(std::max<std::int64_t>(pause - elapsed, 0)));
@@ -324,7 +392,7 @@ void LogonRunner::RunStartupItem(std::size_t index, const std::string& me) {
     ShowMessage(std::string(kMsgShortcutError) + item.path + "\r\n" +
                 SystemErrorText(static_cast<std::uint32_t>(code)));
   }
-  SampleAfterItem(registry_, item.path);
+  SampleAfterItem(record);
   if (AutoTuneOn()) lastLogon_.LoadSampled();
 }
 

@@ -17,8 +17,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "items/ItemManager.h"
+#include "runner/ItemRecord.h"
 #include "runner/LastLogonRecorder.h"
 #include "store/Registry.h"
 
@@ -65,6 +67,8 @@ class LogonRunner {
   // Starts one run-key item (stored item name, command line); false when no method started it
   // (each failure is in the error log).
   bool StartRunkeyItem(const std::string& storedName, const std::string& command);
+  // The same on the item's record; what it learns stays in the record (see SaveLearnt).
+  bool StartRunkeyItem(ItemRecord& record, const std::string& command);
   // Opens a file or folder through the shell; false (with the shell's result in code, and two
   // lines in the error log) when it could not be opened.
   bool ShellOpenPath(const std::string& path, std::intptr_t& code);
@@ -73,6 +77,7 @@ class LogonRunner {
   // default one, tuned again when auto-tune is on.
   std::int32_t ComputeItemPause(const std::string& itemKey, PauseKind kind);
   std::int32_t ComputeItemPause(const std::string& itemKey, PauseKind kind, bool tune);
+  std::int32_t ComputeItemPause(ItemRecord& record, PauseKind kind, bool tune);
   // The pause between items: steps of a tenth (at least 300 ms), a load sample after each but
   // the last; it lasts its length by the clock (the samples count towards it) and ends early on
   // a nearly idle processor (auto-tune on: the smoothed load, or two samples in a row, under the
@@ -91,6 +96,7 @@ class LogonRunner {
   // The managed items in their order: run-key items with name (stored item name) and command,
   // startup-folder items with path (in the shortcut store).
   const RunKeyItemList& RunkeyItems() const { return runkeyItems_; }
+  bool HasItems() const { return !runkeyItems_.empty() || !startupItems_.empty(); }
   const StartupFolderItemList& StartupItems() const { return startupItems_; }
 
  private:
@@ -100,10 +106,15 @@ class LogonRunner {
   void LoadStartupItems();
   void LoadPauses();
   void BeginPassOnce();
+  // The records of a list's items, read when the pass over the list begins; what an item
+  // learnt is written when it is done.
+  void ReadRecords(std::vector<ItemRecord>& records, const std::vector<std::string>& keys,
+                   bool runItems);
+  void ItemFinished(std::vector<ItemRecord>& records, std::size_t index);
   void Show(const std::string& text) const;
   void WaitWhilePaused();
   void SleepStep(std::int64_t milliseconds);
-  bool StartupItemIsMine(const std::string& storePath, const std::string& me) const;
+  bool StartupItemIsMine(const ItemRecord& record, const std::string& me) const;
   // A pass over count items: each run by runItem between the checks of Stop and Pause; an item
   // that fails goes to the error log under describe(index) and the pass goes on.
   void RunPass(std::size_t count, void (LogonRunner::*runItem)(std::size_t, const std::string&),
@@ -111,17 +122,21 @@ class LogonRunner {
   // One item of each pass.
   void RunRunkeyItem(std::size_t index, const std::string& me);
   void RunStartupItem(std::size_t index, const std::string& me);
+  void RunRunkeyItemOnRecord(std::size_t index, const std::string& me);
+  void RunStartupItemOnRecord(std::size_t index, const std::string& me);
   // The start methods, on a line already read as Windows reads a Run key (trimmed, its
   // program's variables expanded); each false when it started nothing.
   bool StartBy(const std::string& method, const std::string& line, std::uint32_t priority);
   bool CreateItemProcess(const std::string& line, std::uint32_t priority);
-  void RememberMethod(const std::string& storedName, const char* method);
 
   Registry registry_;
   RunnerUse use_;
   LastLogonRecorder lastLogon_{registry_};
   RunKeyItemList runkeyItems_;
   StartupFolderItemList startupItems_;
+  std::vector<ItemRecord> runkeyRecords_;
+  std::vector<ItemRecord> startupRecords_;
+  std::int32_t highestFigure_ = 0;  // "HighCPUStat" as the pass found it
   std::int32_t startupPause_ = 2000;
   std::int32_t runkeyPause_ = 1000;
   std::int32_t initialPause_ = 5000;

@@ -101,8 +101,8 @@ std::string Wow64FolderLine(const std::string& line) {
 
 // The 32-bit system folder is a place to look for the item only where there is one, and only
 // for what a 32-bit program may have registered.
-bool MayStartFromWow64Folder(const std::string& storedName) {
-  return IsWindows64() && RunItemOrigin(storedName).view != kKeyWow64_64Key;
+bool MayStartFromWow64Folder(const ItemRecord& record) {
+  return IsWindows64() && record.Origin().view != kKeyWow64_64Key;
 }
 
 }  // namespace
@@ -171,19 +171,20 @@ bool LogonRunner::CreateItemProcess(const std::string& line, std::uint32_t prior
   return resumed;
 }
 
-// The item has started; a method that cannot be remembered only costs the chain next time.
-void LogonRunner::RememberMethod(const std::string& storedName, const char* method) {
-  try {
-    registry_.PutString(kExecMethodKey, true, storedName, method);
-  } catch (const Error& error) {
-    SharedErrorLog().TryWrite(error.what());
-  }
+bool LogonRunner::StartRunkeyItem(const std::string& storedName, const std::string& command) {
+  ItemRecord record = ReadItemRecord(storedName, true);
+  const bool started = StartRunkeyItem(record, command);
+  SaveLearnt(record);
+  return started;
 }
 
-bool LogonRunner::StartRunkeyItem(const std::string& storedName, const std::string& command) {
+// The method that worked is remembered (written with the rest of what the item learnt); one that
+// cannot be written only costs the chain next time.
+bool LogonRunner::StartRunkeyItem(ItemRecord& record, const std::string& command) {
   std::int32_t stored = kDefaultPriority;
+  record.priorityAsked = true;
   try {
-    stored = GetPriority(storedName, kDefaultPriority);
+    stored = record.priority.Get();
   } catch (const Error&) {
     // not a number: the program still starts
   }
@@ -194,10 +195,11 @@ bool LogonRunner::StartRunkeyItem(const std::string& storedName, const std::stri
   const std::string line = ReadAsRunKeyLine(command);
   std::string remembered;
   try {
-    remembered = registry_.GetString(kExecMethodKey, storedName);
+    remembered = record.execMethod.Get();
   } catch (const Error&) {
     // not a method: the chain decides
   }
+  const auto remember = [&record](const char* method) { record.methodLearnt = method; };
   for (const char* method :
        {kExecCmdOriginal, kExecCmdAltered, kExecAppPath, kExecSystemRoot, kExecSysWow64}) {
     if (remembered == method) {
@@ -208,29 +210,29 @@ bool LogonRunner::StartRunkeyItem(const std::string& storedName, const std::stri
 
   if (line.find(':') != std::string::npos) {
     if (StartBy(kExecCmdAltered, line, priority)) {
-      RememberMethod(storedName, kExecCmdAltered);
+      remember(kExecCmdAltered);
       return true;
     }
     // A line with a drive letter but no ".exe" to quote (a batch file, "javaw -jar C:\x.jar")
     // is started as it is.
     if (AlteredLine(line).empty() && StartBy(kExecCmdOriginal, line, priority)) {
-      RememberMethod(storedName, kExecCmdOriginal);
+      remember(kExecCmdOriginal);
       return true;
     }
   } else if (StartBy(kExecCmdOriginal, line, kNormalPriorityClass)) {
-    RememberMethod(storedName, kExecCmdOriginal);
+    remember(kExecCmdOriginal);
     return true;
   }
   if (StartBy(kExecAppPath, line, priority)) {
-    RememberMethod(storedName, kExecAppPath);
+    remember(kExecAppPath);
     return true;
   }
   if (StartBy(kExecSystemRoot, line, priority)) {
-    RememberMethod(storedName, kExecSystemRoot);
+    remember(kExecSystemRoot);
     return true;
   }
-  if (MayStartFromWow64Folder(storedName) && StartBy(kExecSysWow64, line, priority)) {
-    RememberMethod(storedName, kExecSysWow64);
+  if (MayStartFromWow64Folder(record) && StartBy(kExecSysWow64, line, priority)) {
+    remember(kExecSysWow64);
     return true;
   }
   return false;

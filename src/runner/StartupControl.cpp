@@ -229,8 +229,11 @@ void StartupControl::RunPhase2() {
 void StartupControl::RunManagedItems() {
   AddTrayIcon(TrayIcon::kProgress);
   if (SharedOptions().ShowStartupDialog()) ShowForm();
-  // Two samples when the first reads 0, so the smoothing starts from a real load.
-  if (!SharedOptions().DisableAutoTune() && GetCpuUsage() == 0) GetCpuUsage();
+  // Two samples when the first reads 0, so the smoothing starts from a real load. With nothing
+  // to start there is no load to learn from (see InitialPause): each sample only waits 150 ms.
+  if (runner_->HasItems() && !SharedOptions().DisableAutoTune() && GetCpuUsage() == 0) {
+    GetCpuUsage();
+  }
   ShowStatus("(Pausing " + std::to_string(runner_->InitialPauseSeconds()) +
              " seconds before executing)");
   Sys().ProcessMessages();

@@ -220,17 +220,24 @@ void RegistryBase::WriteString(const std::string& name, const StringValue& value
 }
 
 std::int32_t RegistryBase::ReadInteger(const std::string& name) {
+  std::int32_t value = 0;
+  if (!ReadIntegerIfPresent(name, value)) throw GetDataError(name);
+  return value;
+}
+
+bool RegistryBase::ReadIntegerIfPresent(const std::string& name, std::int32_t& result) {
   unsigned char bytes[4] = {0, 0, 0, 0};
   std::uint32_t type = 0;
   std::uint32_t size = sizeof bytes;
-  if (Reg().QueryValueEx(currentKey_, name, &type, bytes, &size) != kErrorSuccess) {
-    throw GetDataError(name);
-  }
+  const long status = Reg().QueryValueEx(currentKey_, name, &type, bytes, &size);
+  if (status == kErrorFileNotFound) return false;
+  if (status != kErrorSuccess) throw GetDataError(name);
   if (type != kRegDword) throw DataTypeError(name);
   std::uint32_t value =
       static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
       static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-  return static_cast<std::int32_t>(value);
+  result = static_cast<std::int32_t>(value);
+  return true;
 }
 
 void RegistryBase::WriteInteger(const std::string& name, std::int32_t value) {

@@ -78,6 +78,8 @@ class RegistryBase {
   // Raises "Failed to get data for '%s'" (query failed, or longer than 4 bytes) and "Invalid
   // data type for '%s'" (not REG_DWORD).
   std::int32_t ReadInteger(const std::string& name);
+  // The same in one query: false (value untouched) when the value is absent.
+  bool ReadIntegerIfPresent(const std::string& name, std::int32_t& value);
   void WriteInteger(const std::string& name, std::int32_t value);
   // Clears the list, then adds every value name of the current key in index order.
   void GetValueNames(std::vector<std::string>& list);

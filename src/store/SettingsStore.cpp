@@ -1,5 +1,6 @@
 #include "store/SettingsStore.h"
 
+#include "store/HeldSortOrders.h"
 #include "util/Error.h"
 #include "util/Text.h"
 
@@ -62,9 +63,45 @@ bool RewriteSortList(Registry& reg, const std::string& sortKeyName, std::int32_t
   return true;
 }
 
-std::int32_t SortCount(const std::string& path) {
+std::int32_t StoredSortCount(const std::string& path) {
   std::int32_t count = ReadIntegerOrZero(kProgramRoot, path, kSortIndexValue);
   return count < 0 ? 0 : count;
+}
+
+// The order as a held copy (see HeldSortOrders), loaded on first use; null when none is held.
+const std::vector<held_orders::Entry>* HeldOrder(const std::string& sortKeyName) {
+  if (!held_orders::Holding(sortKeyName)) return nullptr;
+  if (const auto* held = held_orders::Find(sortKeyName)) return held;
+  const std::string path = SubKeyPath(sortKeyName);
+  std::vector<held_orders::Entry> entries(static_cast<std::size_t>(StoredSortCount(path)));
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    try {
+      entries[index].text = SharedRegistry().GetStringAt(kProgramRoot, path, std::to_string(index));
+    } catch (const Error& error) {
+      entries[index].error = error.what();
+    }
+  }
+  held_orders::Keep(sortKeyName, std::move(entries));
+  return held_orders::Find(sortKeyName);
+}
+
+std::int32_t SortCount(const std::string& sortKeyName) {
+  if (const auto* held = HeldOrder(sortKeyName)) return static_cast<std::int32_t>(held->size());
+  return StoredSortCount(SubKeyPath(sortKeyName));
+}
+
+// Entry index of the order; empty when missing. An entry that cannot be read as text raises,
+// held or not.
+std::string SortEntry(const std::string& sortKeyName, std::int32_t index) {
+  const auto* held = HeldOrder(sortKeyName);
+  if (held == nullptr) {
+    return SharedRegistry().GetStringAt(kProgramRoot, SubKeyPath(sortKeyName),
+                                        std::to_string(index));
+  }
+  if (index < 0 || static_cast<std::size_t>(index) >= held->size()) return std::string();
+  const held_orders::Entry& entry = (*held)[static_cast<std::size_t>(index)];
+  if (!entry.error.empty()) throw Error(entry.error);
+  return entry.text;
 }
 
 }  // namespace
@@ -177,13 +214,18 @@ std::int32_t GetAutoTune(const std::string& name) {
   return ReadIntegerOrZero(kPerUserRoot, kAutoTuneKey, name);
 }
 
-void UpdateAutoTune(Registry& reg, const std::string& name, std::int32_t sample) {
-  std::int64_t previous = GetAutoTune(name);
+std::int32_t BlendAutoTune(std::int32_t previous, std::int32_t sample) {
   // In whole numbers: sample * 0.6 + previous * 0.4 in floating point can land just below a
   // whole result and truncate one too low.
-  std::int64_t blended = (static_cast<std::int64_t>(sample) * 6 + previous * 4) / 10;
+  std::int64_t blended =
+      (static_cast<std::int64_t>(sample) * 6 + static_cast<std::int64_t>(previous) * 4) / 10;
   std::int32_t figure = static_cast<std::int32_t>(blended);
   NoteCPUFigure(figure);
+  return figure;
+}
+
+void UpdateAutoTune(Registry& reg, const std::string& name, std::int32_t sample) {
+  const std::int32_t figure = BlendAutoTune(GetAutoTune(name), sample);
   reg.PutIntegerAt(kPerUserRoot, kAutoTuneKey, true, name, figure);
 }
 
@@ -201,9 +243,13 @@ std::int32_t GetTunedDelay(const std::string& itemKey) {
   return ReadIntegerOrZero(kPerUserRoot, kCustomDelaysKey, itemKey + kTunedSuffix);
 }
 
+std::int32_t StoredTunedDelay(std::int32_t milliseconds) {
+  return milliseconds > 1000 ? milliseconds - 100 : milliseconds;
+}
+
 void SetTunedDelay(Registry& reg, const std::string& itemKey, std::int32_t milliseconds) {
-  std::int32_t stored = milliseconds > 1000 ? milliseconds - 100 : milliseconds;
-  reg.PutIntegerAt(kPerUserRoot, kCustomDelaysKey, true, itemKey + kTunedSuffix, stored);
+  reg.PutIntegerAt(kPerUserRoot, kCustomDelaysKey, true, itemKey + kTunedSuffix,
+                   StoredTunedDelay(milliseconds));
 }
 
 std::int32_t GetCustomDelay(const std::string& itemKey) {
@@ -321,9 +367,8 @@ ItemState GetStartupItemState(const std::string& fileName) {
   ItemState state = StartupItemExcluded(fileName) ? ItemState::kExcluded : ItemState::kNew;
   std::string wanted = LowerCase(ExtractFileName(fileName));
   std::int32_t count = GetStartupSortCount();
-  Registry& reg = SharedRegistry();
   for (std::int32_t index = 0; index < count; ++index) {
-    std::string entry = reg.GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index));
+    std::string entry = GetStartupSortEntry(index);
     if (LowerCase(ExtractFileName(entry)) == wanted) {
       state = ItemState::kSorted;
       break;
@@ -339,9 +384,9 @@ bool IsNewStartupItem(const std::string& fileName) { return HasValue(kStartupNew
 
 // --- Orders -----------------------------------------------------------------------------------
 
-std::int32_t GetRunSortCount() { return SortCount(kRunSortKey); }
+std::int32_t GetRunSortCount() { return SortCount(kRunSortName); }
 
-std::int32_t GetStartupSortCount() { return SortCount(kStartupSortKey); }
+std::int32_t GetStartupSortCount() { return SortCount(kStartupSortName); }
 
 bool RunOrderHolds(const std::string& storedName) {
   const std::int32_t count = GetRunSortCount();
@@ -354,17 +399,14 @@ bool RunOrderHolds(const std::string& storedName) {
 bool StartupOrderHolds(const std::string& path) {
   const std::int32_t count = GetStartupSortCount();
   for (std::int32_t index = 0; index < count; ++index) {
-    if (SameText(SharedRegistry().GetStringAt(kProgramRoot, kStartupSortKey, std::to_string(index)),
-                 path)) {
-      return true;
-    }
+    if (SameText(GetStartupSortEntry(index), path)) return true;
   }
   return false;
 }
 
-std::string GetRunSortName(std::int32_t index) {
-  return SharedRegistry().GetStringAt(kProgramRoot, kRunSortKey, std::to_string(index));
-}
+std::string GetRunSortName(std::int32_t index) { return SortEntry(kRunSortName, index); }
+
+std::string GetStartupSortEntry(std::int32_t index) { return SortEntry(kStartupSortName, index); }
 
 std::string GetRunSortCommand(std::int32_t index) {
   std::string name = GetRunSortName(index);
@@ -375,7 +417,11 @@ std::string GetRunCommand(const std::string& storedName) {
   return SharedRegistry().GetStringAt(kProgramRoot, kRunItemsKey, storedName);
 }
 
-bool AppendSortEntry(Registry& reg, const std::string& sortKeyName, const std::string& entry) {
+namespace {
+
+// The append itself; *slot is the index the entry went to.
+bool AppendToSortList(Registry& reg, const std::string& sortKeyName, const std::string& entry,
+                      std::int32_t* slotIndex) {
   std::string path = SubKeyPath(sortKeyName);
   std::int32_t count = 0;
   reg.GetIntegerIfPresent(path, kSortIndexValue, count);
@@ -398,8 +444,29 @@ bool AppendSortEntry(Registry& reg, const std::string& sortKeyName, const std::s
   if (!reg.GetIntegerIfPresent(path, kSortIndexValue, written) || written != count + 1) {
     throw Error("Unable to open : " + path);
   }
+  *slotIndex = count;
   reg.PutString(path, true, slot, entry);
   return true;
+}
+
+}  // namespace
+
+// A held copy of the order (see HeldSortOrders) learns the entry; after a failure half-way it
+// is dropped, and the next reader loads what the registry holds.
+bool AppendSortEntry(Registry& reg, const std::string& sortKeyName, const std::string& entry) {
+  std::int32_t slot = -1;
+  try {
+    const bool appended = AppendToSortList(reg, sortKeyName, entry, &slot);
+    if (!appended || reg.DefaultRoot() != kProgramRoot) {
+      held_orders::Drop(sortKeyName);
+    } else {
+      held_orders::Written(sortKeyName, slot, entry);
+    }
+    return appended;
+  } catch (...) {
+    held_orders::Drop(sortKeyName);
+    throw;
+  }
 }
 
 bool AppendSortEntry(const std::string& sortKeyName, const std::string& entry) {
@@ -412,6 +479,8 @@ bool AppendSortEntry(const std::string& sortKeyName, const std::string& entry) {
 // is done, the key holds exactly the new entries and the count, as a fresh key would.
 void SaveSortOrder(Registry& reg, const std::string& sortKeyName,
                    const std::vector<std::string>& entries) {
+  // A rewrite may keep emptied entries past the new ones: the next reader loads the result.
+  held_orders::Drop(sortKeyName);
   std::string path = SubKeyPath(sortKeyName);
   std::int32_t size = static_cast<std::int32_t>(entries.size());
   std::int32_t oldCount = 0;
@@ -451,6 +520,11 @@ void SaveSortOrder(Registry& reg, const std::string& sortKeyName,
     count = std::max(count, index + 1);
   }
   reg.PutInteger(path, true, kSortIndexValue, count);
+}
+
+void RemoveSortEntry(Registry& reg, const std::string& sortKeyName, std::int32_t index) {
+  held_orders::Drop(sortKeyName);
+  reg.RemoveValue(SubKeyPath(sortKeyName), std::to_string(index));
 }
 
 void SaveSortOrder(const std::string& sortKeyName, const std::vector<std::string>& entries) {

@@ -190,6 +190,8 @@ std::int32_t GetAutoTune(const std::string& name);
 // figure = sample * 0.6 + previous * 0.4, truncated toward zero; moves the CPU extremes;
 // written through reg.
 void UpdateAutoTune(Registry& reg, const std::string& name, std::int32_t sample);
+// The blend alone (the new figure from the stored one), moving the CPU extremes.
+std::int32_t BlendAutoTune(std::int32_t previous, std::int32_t sample);
 void SetAutoTunePrevious(Registry& reg, const std::string& name, std::int32_t value);
 std::int32_t GetAutoTunePrevious(const std::string& name);
 
@@ -197,6 +199,8 @@ std::int32_t GetAutoTunePrevious(const std::string& name);
 // milliseconds; absent reads as 0. SetTunedDelay stores m - 100 when m is above 1000.
 std::int32_t GetTunedDelay(const std::string& itemKey);
 void SetTunedDelay(Registry& reg, const std::string& itemKey, std::int32_t milliseconds);
+// What SetTunedDelay stores for a pause of that length.
+std::int32_t StoredTunedDelay(std::int32_t milliseconds);
 std::int32_t GetCustomDelay(const std::string& itemKey);
 void SetCustomDelay(const std::string& itemKey, std::int32_t milliseconds);
 void DeleteCustomDelay(const std::string& itemKey);
@@ -229,10 +233,12 @@ bool IsNewRunItem(const std::string& storedName);
 bool IsNewStartupItem(const std::string& fileName);
 
 // The run and startup orders. Counts are 0 when absent (and never negative); names and
-// commands empty when missing.
+// commands empty when missing. While a HeldSortOrders lives, the orders are read once and
+// answered from memory; change them only through the writers below.
 std::int32_t GetRunSortCount();
 std::int32_t GetStartupSortCount();
 std::string GetRunSortName(std::int32_t index);
+std::string GetStartupSortEntry(std::int32_t index);
 std::string GetRunSortCommand(std::int32_t index);
 std::string GetRunCommand(const std::string& storedName);
 // Whether "RunSort" lists the stored item name, letter case aside (as the classifier reads it);
@@ -250,6 +256,8 @@ bool AppendSortEntry(const std::string& sortKeyName, const std::string& entry);
 void SaveSortOrder(Registry& reg, const std::string& sortKeyName,
                    const std::vector<std::string>& entries);
 void SaveSortOrder(const std::string& sortKeyName, const std::vector<std::string>& entries);
+// Deletes entry index of the list (the count stays: readers skip the gap).
+void RemoveSortEntry(Registry& reg, const std::string& sortKeyName, std::int32_t index);
 
 // A "FORM_" geometry value: false (value untouched) when absent or stored as -1.
 bool GetFormValue(Registry& reg, const std::string& name, std::int32_t& value);

@@ -3,10 +3,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "store/HeldSortOrders.h"
 #include "store/SettingsStore.h"
+#include "support/RawRegistry.h"
 #include "support/TestEnv.h"
 #include "util/Error.h"
 
@@ -107,6 +110,65 @@ TEST_F(SortListFaultTest, AnAppendOverAStrayValueLosesNoEntry) {
     EXPECT_TRUE(AppendSortEntry(kRunSortName, "D")) << "change " << n;
     EXPECT_TRUE(IsListed("D")) << "change " << n;
   }
+}
+
+// While a pass holds the orders in memory, its readers must say what the registry says after
+// every change, a change that failed half-way included; the held copy then goes on in step.
+TEST_F(SortListFaultTest, HeldOrdersAgreeWithTheRegistryAfterEveryChange) {
+  const auto stored = [] {
+    std::vector<std::string> entries;
+    const std::int64_t count = RawDword(kHKeyLocalMachine, kRunSortKey, kSortIndexValue, 0);
+    for (std::int64_t i = 0; i < count; ++i) {
+      const std::string entry = RawString(kHKeyLocalMachine, kRunSortKey, std::to_string(i));
+      entries.push_back(entry == "<missing>" ? std::string() : entry);
+    }
+    return entries;
+  };
+  struct Case {
+    const char* title;
+    void (*action)();
+  } cases[] = {
+      {"an append", [] { AppendSortEntry(kRunSortName, "C"); }},
+      {"an append over a stray value",
+       [] {
+         SharedRegistry().PutString(kRunSortKey, true, "2", "Stray");
+         AppendSortEntry(kRunSortName, "C");
+       }},
+      {"a rewrite",
+       [] {
+         SaveSortOrder(kRunSortName, {"B", "C", "D"});
+       }},
+      {"a removal", [] { RemoveSortEntry(SharedRegistry(), kRunSortName, 0); }},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<HeldSortOrders> held;
+    auto stage = [&] {
+      SaveSortOrder(kRunSortName, {"A", "B"});
+      held = std::make_unique<HeldSortOrders>();
+      Listed();  // loads the held copy
+    };
+    const std::uint64_t changes = RunWithFailure(0, stage, c.action);
+    EXPECT_EQ(Listed(), stored()) << c.title;
+    held.reset();
+    for (std::uint64_t n = 1; n <= changes; ++n) {
+      RunWithFailure(n, stage, c.action);
+      EXPECT_EQ(Listed(), stored()) << c.title << ": change " << n;
+      EXPECT_TRUE(AppendSortEntry(kRunSortName, "Later")) << c.title << ": change " << n;
+      EXPECT_EQ(Listed(), stored()) << c.title << ": change " << n;
+      EXPECT_TRUE(RunOrderHolds("later")) << c.title << ": change " << n;
+      held.reset();
+    }
+  }
+}
+
+// An entry that is not text raises when it is read, held or not.
+TEST_F(SortListFaultTest, AnUnreadableEntryRaisesWhileHeldAsWithout) {
+  SaveSortOrder(kRunSortName, {"A", "B"});
+  SetRawDword(kHKeyLocalMachine, kRunSortKey, "1", 7);
+  EXPECT_THROW(GetRunSortName(1), Error);
+  HeldSortOrders held;
+  EXPECT_EQ(GetRunSortName(0), "A");
+  EXPECT_THROW(GetRunSortName(1), Error);
 }
 
 }  // namespace
