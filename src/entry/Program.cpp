@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "entry/ProcessUnits.h"
+#include "entry/Unattended.h"
 #include "install/ElevatedCopy.h"
 #include "install/InstallCommand.h"
 #include "install/ProgramLocation.h"
@@ -138,6 +139,8 @@ std::string PhaseMutexName(const std::string& pass) { return InstanceMutexName()
 std::string FirstPhaseMutexName() { return PhaseMutexName(kPreSwitch); }
 
 int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows) {
+  // The commands of deployment tools and scripts: no window at all.
+  if (IsUnattendedCommand(args)) return RunUnattended(args);
   // The copy with administrator rights that the main window starts to install: the main window
   // holds the single-instance lock and waits for it.
   const std::string first = args.empty() ? std::string() : args.front();

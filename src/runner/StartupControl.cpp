@@ -9,8 +9,10 @@
 #include "store/Registry.h"
 #include "store/SettingsStore.h"
 #include "store/StoreLock.h"
+#include "ui/Dialogs.h"
 #include "ui/EventDispatch.h"
 #include "ui/Options.h"
+#include "ui/Policies.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
 #include "util/Termination.h"
@@ -146,6 +148,11 @@ void StartupControl::OnTrayIconMessage(std::uint32_t message, std::intptr_t lPar
       ShowForm();
     }
   } else if (message == kNewItemsIconMessage && trayIconShown_) {
+    if (PolicyKeepsEditAndRestoreFromUser()) {
+      ShowMessage(kMsgPolicyAdminsOnly);
+      OnEditWindowClosed();
+      return;
+    }
     if (OpenEditWindowElevated()) return;
     // The new items are looked at in the edit window, which ends the program when it closes.
     // Without one, the icon has done its job once the user answers it.
