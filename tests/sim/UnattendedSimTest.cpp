@@ -205,6 +205,8 @@ TEST_F(UnattendedSimTest, QuietInstallAndRestoreDoTheButtonsWork) {
   EXPECT_EQ(RawString(kHKeyLocalMachine, kRunKey, "Tool"), "C:\\Tools\\tool.exe");
   EXPECT_TRUE(FileThere(userFolder + "App.lnk"));
   EXPECT_FALSE(RawValueExists(kHKeyLocalMachine, kRunKey, kSelfRunValue));
+  // The detection rule's value goes with it.
+  EXPECT_FALSE(IsInstalledMarked());
   EXPECT_NE(console.text.find(kMsgRestoreComplete), std::string::npos) << console.text;
   EXPECT_TRUE(dialogs.Messages().empty());
 }
