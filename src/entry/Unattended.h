@@ -11,10 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace lw {
+#include "install/ElevatedCopy.h"
 
-inline constexpr char kQuietSwitch[] = "-quiet";
-inline constexpr char kListSwitch[] = "-list";
+namespace lw {
 
 // Exit codes (besides kExitActionDone, 0, and kExitUnknownArgument, 87, for bad arguments).
 // Another reason, told in the message (a registry write refused half-way, say).

@@ -56,7 +56,12 @@ std::string UnknownArgumentText(const std::string& argument) {
          "It accepts one of these, written exactly so:\r\n" +
          kPreSwitch + "\ttakes new start-up items over (at logon, from the RunOnce key)\r\n" +
          kGoSwitch + "\tstarts the managed items (at logon, from the Run key)\r\n" + kMasterSwitch +
-         "\tregisters Launchward for the current user\r\n\r\n"
+         "\tregisters Launchward for the current user\r\n" + kInstallSwitch + " " + kQuietSwitch +
+         "\tregisters Launchward for the next logon, without a window (deployment tools)\r\n" +
+         kRestoreSwitch + " " + kQuietSwitch +
+         "\tgives every item back, without a window (deployment tools)\r\n" + kListSwitch +
+         " [file]\tlists every item Launchward keeps as CSV, to the file or the console\r\n"
+         "\r\n"
          "Started without an argument, Launchward opens its main window.";
 }
 

@@ -15,6 +15,8 @@
 #include "runner/StartupControl.h"
 #include "store/SettingsStore.h"
 #include "store/StoreLock.h"
+#include "support/CsvReader.h"
+#include "support/NoProgramWindows.h"
 #include "support/RawRegistry.h"
 #include "support/RecordingDialogs.h"
 #include "support/TakeOverFixture.h"
@@ -36,59 +38,6 @@ class RecordingConsole : public IConsole {
  private:
   IConsole* before_;
 };
-
-// The commands must never get to a window.
-class NoWindows : public IProgramWindows {
- public:
-  void InitializeApplication() override { ++calls; }
-  void CreateMainWindow() override { ++calls; }
-  void CreateOptionsDialog() override { ++calls; }
-  void CreateAutoTuneErrorDialog() override { ++calls; }
-  void CreateEditWindow() override { ++calls; }
-  void CreateAboutBox() override { ++calls; }
-  void CreateStartupControlWindow(const std::vector<std::string>&) override { ++calls; }
-  void CreateNewItemDialog() override { ++calls; }
-  void CreateRestoreWindow() override { ++calls; }
-  void StartMainWindow(bool) override { ++calls; }
-  void StartAlone(const std::string&) override { ++calls; }
-  void RunMessageLoop() override { ++calls; }
-  void DestroyWindows() override {}
-  int calls = 0;
-};
-
-// RFC 4180, as a script's CSV reader reads it.
-std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
-  std::vector<std::vector<std::string>> records(1);
-  std::string field;
-  bool quoted = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        field += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      records.back().push_back(field);
-      field.clear();
-    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      records.back().push_back(field);
-      field.clear();
-      records.emplace_back();
-      ++i;
-    } else {
-      field += c;
-    }
-  }
-  records.pop_back();  // after the last CRLF
-  return records;
-}
 
 class UnattendedSimTest : public TakeOverFixture {
  protected:

@@ -20,8 +20,10 @@ void Win32Console::FindOutput() {
     output_ = standard;
     return;
   }
-  // Started from a command prompt without a redirection: its console.
-  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  // Started from a command prompt without a redirection: its console. A process that has one
+  // already (Wine hands the prompt's console to a window program too) is refused the attach
+  // with ERROR_ACCESS_DENIED, and writes to the console it has.
+  if (!::AttachConsole(ATTACH_PARENT_PROCESS) && ::GetLastError() != ERROR_ACCESS_DENIED) return;
   HANDLE console =
       ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
