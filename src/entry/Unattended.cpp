@@ -1,8 +1,8 @@
 #include "entry/Unattended.h"
 
 #include "entry/ItemAudit.h"
-#include "entry/ProcessUnits.h"
 #include "entry/Program.h"
+#include "entry/ProgramScope.h"
 #include "install/ElevatedCopy.h"
 #include "install/InstallCommand.h"
 #include "install/ProgramLocation.h"
@@ -31,37 +31,14 @@ namespace lw {
 
 namespace {
 
-// The process units, and the single-instance lock once claimed, for the command's run.
-class UnattendedScope {
+// The options and the organisation's policies, which a take-over and a restore may read, for
+// the command's run.
+class OptionsScope {
  public:
-  UnattendedScope() { InitializeProcessUnits(); }
-  ~UnattendedScope() {
-    if (options_) FreeOptions();
-    if (mutex_ != 0) Sys().CloseHandle(mutex_);
-    FinalizeProcessUnits();
-  }
-  UnattendedScope(const UnattendedScope&) = delete;
-  UnattendedScope& operator=(const UnattendedScope&) = delete;
-
-  // False when another copy of the program runs (any error counts as one, as at the start of
-  // the windowed program).
-  bool ClaimSingleInstance() {
-    mutex_ = Sys().CreateMutex(true, InstanceMutexName());
-    if (Sys().GetLastError() == kErrorSuccess) return true;
-    if (mutex_ != 0) Sys().CloseHandle(mutex_);
-    mutex_ = 0;
-    return false;
-  }
-
-  // The options and the organisation's policies, which a take-over and a restore may read.
-  void LoadOptions() {
-    CreateOptions();
-    options_ = true;
-  }
-
- private:
-  Handle mutex_ = 0;
-  bool options_ = false;
+  OptionsScope() { CreateOptions(); }
+  ~OptionsScope() { FreeOptions(); }
+  OptionsScope(const OptionsScope&) = delete;
+  OptionsScope& operator=(const OptionsScope&) = delete;
 };
 
 int ListItems(const std::vector<std::string>& args) {
@@ -123,7 +100,7 @@ bool IsUnattendedCommand(const std::vector<std::string>& args) {
 }
 
 int RunUnattended(const std::vector<std::string>& args) {
-  UnattendedScope scope;
+  ProgramScope program;
   QuietDialogs quiet;
   if (!WellFormed(args)) {
     ShowMessage(kMsgUnattendedUsage);
@@ -138,7 +115,7 @@ int RunUnattended(const std::vector<std::string>& args) {
     ShowMessage(RefusedUnsafeText(unsafe));
     return kExitUnsafeFolder;
   }
-  if (!scope.ClaimSingleInstance()) {
+  if (!program.ClaimSingleInstance()) {
     ShowMessage(kMsgOnlyOneInstance);
     return kExitAnotherCopyRunning;
   }
@@ -150,7 +127,7 @@ int RunUnattended(const std::vector<std::string>& args) {
       return kExitNeedsAdministrator;
     }
   }
-  scope.LoadOptions();
+  const OptionsScope options;
   ConfirmStartingAccount(args);
   return args.front() == kInstallSwitch ? QuietInstall() : QuietRestore();
 }

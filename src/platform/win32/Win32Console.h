@@ -1,7 +1,8 @@
 #pragma once
 // The console of the real program (util/Console.h). A window program gets no console from
 // Windows; it writes to the standard output its starter handed it (a pipe or a file), else it
-// attaches to the console of the process that started it (a command prompt) and writes there.
+// attaches to the console of the process that started it (a command prompt), or uses the one
+// it has already, and writes there.
 // The output is found at the first write; with neither, writing does nothing.
 
 #include <string>
