@@ -57,7 +57,8 @@ inline constexpr std::uint32_t kFirstPhaseWaitMs = 60000;
 inline constexpr std::uint32_t kFirstPhasePollMs = 250;
 
 // Runs the program; returns its exit code: 0, or kExitUnknownArgument when the first argument
-// is none of the switches (the program then shows what it accepts and starts nothing).
+// is none of the switches (the program then shows what it accepts and starts nothing). The
+// unattended commands (entry/Unattended.h) return theirs.
 int RunProgram(const std::vector<std::string>& args, IProgramWindows& windows);
 
 }  // namespace lw

@@ -23,6 +23,10 @@ inline constexpr char kEditSwitch[] = "-edit";
 inline bool IsWindowAloneSwitch(const std::string& argument) {
   return argument == kRestoreSwitch || argument == kEditSwitch;
 }
+// The switches of the commands for deployment tools and scripts (entry/Unattended.h): -quiet
+// after -install or -restore does their work without a window; -list writes the items as CSV.
+inline constexpr char kQuietSwitch[] = "-quiet";
+inline constexpr char kListSwitch[] = "-list";
 // The elevated copy's exit codes.
 inline constexpr int kExitActionDone = 0;
 inline constexpr int kExitActionFailed = 1;

@@ -22,6 +22,7 @@
 #include "store/SettingsStore.h"
 #include "store/StoreLock.h"
 #include "ui/Options.h"
+#include "ui/Policies.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
 #include "util/ExecutablePath.h"
@@ -175,6 +176,9 @@ void StartupMover::DetectNewRunItems() {
     flagged = true;
   };
   for (const RunKeyItem& item : runItems_) {
+    // What the organisation keeps with Windows (a security agent, an accessibility tool that
+    // must start at once) is never touched.
+    if (PolicyNeverTakesOver(RunValueName(item))) continue;
     // The take-over of an earlier item may have removed this value already (a disabled item's
     // namesake in the other Run key): taking it over from the snapshot would bring back what
     // was just removed.
@@ -220,6 +224,7 @@ void StartupMover::DetectNewStartupItems() {
     // A file that left its folder since the snapshot is no longer there to take over.
     if (!FileExists(item.path)) continue;
     const std::string fileName = ExtractFileName(item.path);
+    if (PolicyNeverTakesOver(fileName)) continue;
     const std::string storePath = store + fileName;
     const ItemState state = GetStartupItemState(fileName);
     if (NamesakeStoredFromElsewhere(state, storePath, item.folder)) continue;

@@ -6,10 +6,12 @@
 #include "platform/Platform.h"
 #include "runner/AutoTune.h"
 #include "runner/ProcessorLoad.h"
+#include "runner/StartFirst.h"
 #include "store/SettingsStore.h"
 #include "store/StoreLock.h"
 #include "ui/Dialogs.h"
 #include "ui/Options.h"
+#include "ui/Policies.h"
 #include "util/CurrentUser.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
@@ -67,6 +69,7 @@ void LogonRunner::LoadItemsAtOnce() {
   StoreLock lock(StoreLock::Need::kIfAvailable);
   LoadRunkeyItems();
   LoadStartupItems();
+  PutStartFirstAhead(runkeyItems_, startupItems_);
 }
 
 // An entry that cannot be read (another program wrote something else than text there) names
@@ -126,6 +129,8 @@ void LogonRunner::LoadPauses() {
     if (lock.Held()) {
       registry_.PutIntegerAt(kHKeyLocalMachine, kProgramKey, false, pause.name, *pause.value);
     }
+    // The organisation's pause wins; the stored one stays for the day the policy goes.
+    SharedPolicies().Number(pause.name, pause.value);
   }
 }
 

@@ -9,8 +9,10 @@
 #include "store/Registry.h"
 #include "store/SettingsStore.h"
 #include "store/StoreLock.h"
+#include "ui/Dialogs.h"
 #include "ui/EventDispatch.h"
 #include "ui/Options.h"
+#include "ui/Policies.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
 #include "util/Termination.h"
@@ -54,7 +56,12 @@ std::string UnknownArgumentText(const std::string& argument) {
          "It accepts one of these, written exactly so:\r\n" +
          kPreSwitch + "\ttakes new start-up items over (at logon, from the RunOnce key)\r\n" +
          kGoSwitch + "\tstarts the managed items (at logon, from the Run key)\r\n" + kMasterSwitch +
-         "\tregisters Launchward for the current user\r\n\r\n"
+         "\tregisters Launchward for the current user\r\n" + kInstallSwitch + " " + kQuietSwitch +
+         "\tregisters Launchward for the next logon, without a window (deployment tools)\r\n" +
+         kRestoreSwitch + " " + kQuietSwitch +
+         "\tgives every item back, without a window (deployment tools)\r\n" + kListSwitch +
+         " [file]\tlists every item Launchward keeps as CSV, to the file or the console\r\n"
+         "\r\n"
          "Started without an argument, Launchward opens its main window.";
 }
 
@@ -146,6 +153,11 @@ void StartupControl::OnTrayIconMessage(std::uint32_t message, std::intptr_t lPar
       ShowForm();
     }
   } else if (message == kNewItemsIconMessage && trayIconShown_) {
+    if (PolicyKeepsEditAndRestoreFromUser()) {
+      ShowMessage(kMsgPolicyAdminsOnly);
+      OnEditWindowClosed();
+      return;
+    }
     if (OpenEditWindowElevated()) return;
     // The new items are looked at in the edit window, which ends the program when it closes.
     // Without one, the icon has done its job once the user answers it.

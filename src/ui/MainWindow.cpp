@@ -13,6 +13,7 @@
 #include "store/SettingsStore.h"
 #include "store/StoreLock.h"
 #include "ui/Dialogs.h"
+#include "ui/Policies.h"
 #include "util/Error.h"
 #include "util/ErrorLog.h"
 #include "util/Termination.h"
@@ -97,6 +98,10 @@ void MainWindow::OnStartAlone(const std::string& switchText) {
 }
 
 void MainWindow::OnRestoreClicked() {
+  if (PolicyKeepsEditAndRestoreFromUser()) {
+    ShowMessage(kMsgPolicyAdminsOnly);
+    return;
+  }
   std::string failedLocation;
   if (!mover_->CheckPermissions(failedLocation)) {
     // Where UAC is on, a copy with administrator rights shows the restore window.
@@ -124,6 +129,10 @@ void MainWindow::ReloadRunnerItems() {
 }
 
 void MainWindow::OnEditClicked() {
+  if (PolicyKeepsEditAndRestoreFromUser()) {
+    ShowMessage(kMsgPolicyAdminsOnly);
+    return;
+  }
   if (!administrator_ && mayElevate_) {
     // Where UAC is on, a copy with administrator rights shows the edit window.
     if (RunElevatedCopy(kEditSwitch) == ElevatedResult::kRefused) ShowMessage(kMsgEditNeedsAdmin);

@@ -9,6 +9,7 @@
 #include "store/SettingsStore.h"
 #include "store/StoreLock.h"
 #include "ui/Dialogs.h"
+#include "ui/Policies.h"
 #include "util/Error.h"
 #include "util/SpecialFolders.h"
 
@@ -108,7 +109,25 @@ void Options::Load() {
     control.text = stored;
     if (!control.hint.empty()) control.text = ReadHintValue(registry, control.hint);
   }
+  ApplyPolicies();
   if (autoTuneForcedOff_) SetChecked(kDisableAutoTuneOption, true);
+}
+
+// What the organisation set wins over what the user saved, and is what everything reads.
+void Options::ApplyPolicies() {
+  for (OptionControl& control : controls_) {
+    std::int32_t value = 0;
+    if (!SharedPolicies().OptionValue(control.name, &value)) continue;
+    if (control.kind == OptionKind::kCheckBox) {
+      control.checked = value != 0;
+    } else {
+      control.text = std::to_string(value);
+    }
+  }
+}
+
+bool Options::SetByPolicy(const std::string& name) const {
+  return SharedPolicies().SetsOption(name);
 }
 
 bool Options::Save() {
@@ -133,6 +152,8 @@ bool Options::Save() {
   bool fileWritten = true;
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     const OptionControl& control = controls_[i];
+    // The user's own choice stays stored under a policy, for the day the policy goes.
+    if (SetByPolicy(control.name)) continue;
     if (control.kind == OptionKind::kCheckBox) {
       fileWritten &= Files().WritePrivateProfileString(control.name, control.name,
                                                        control.checked ? "1" : "0", file);
@@ -185,12 +206,16 @@ void Options::SetText(const std::string& name, const std::string& text) {
 }
 
 void CreateOptions() {
+  ReloadPolicies();
   auto options = std::make_unique<Options>();
   options->Load();
   Instance() = std::move(options);
 }
 
-void FreeOptions() { Instance().reset(); }
+void FreeOptions() {
+  Instance().reset();
+  ForgetPolicies();
+}
 
 Options& SharedOptions() {
   if (!Instance()) throw std::logic_error("the options are not created");

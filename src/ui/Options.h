@@ -35,6 +35,9 @@ inline constexpr char kRunkeyPauseOption[] = "txtIntRunkeyPause";
 inline constexpr char kStartupPauseOption[] = "txtIntStartupPause";
 inline constexpr char kDisableAutoTuneOption[] = "cbDisableAutoTune";
 
+// The hint beside a control whose value a policy sets.
+inline constexpr char kOptionsPolicyHint[] = "set by your organisation";
+
 inline constexpr char kMsgMillisecondsNumbersOnly[] = "Millisecond fields must be numbers only";
 
 enum class OptionKind { kCheckBox, kEdit };
@@ -73,6 +76,9 @@ class Options {
   bool AutoTuneForcedOff() const { return autoTuneForcedOff_; }
 
   const std::vector<OptionControl>& Controls() const { return controls_; }
+  // The control's value is set by the organisation's policy (ui/Policies.h): Load gives it the
+  // policy's value, Save leaves what the user stored as it is, and the dialog shows it greyed.
+  bool SetByPolicy(const std::string& name) const;
   // By control name. A name that is not a control of that kind is a programming error
   // (std::logic_error).
   bool IsChecked(const std::string& name) const;
@@ -94,6 +100,7 @@ class Options {
   const std::string& StartupPauseText() const { return Text(kStartupPauseOption); }
 
  private:
+  void ApplyPolicies();
   const OptionControl& Find(const std::string& name, OptionKind kind) const;
   OptionControl& Find(const std::string& name, OptionKind kind);
 
@@ -102,8 +109,8 @@ class Options {
 };
 
 // The process-wide options, created and loaded at program start the way the dialog's creation
-// does, and freed at exit. Using them outside that span is a programming error
-// (std::logic_error).
+// does (the organisation's policies are read with them), and freed at exit. Using them outside
+// that span is a programming error (std::logic_error).
 void CreateOptions();
 void FreeOptions();
 Options& SharedOptions();

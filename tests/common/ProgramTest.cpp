@@ -145,8 +145,12 @@ TEST_F(ProgramTest, AnUnknownArgumentIsAnsweredAndEndsTheProgramWithAnError) {
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     const std::string& text = dialogs.Messages().front();
     EXPECT_EQ(text, UnknownArgumentText(argument));
-    for (const char* accepted : {kPreSwitch, kGoSwitch, kMasterSwitch}) {
-      EXPECT_NE(text.find(std::string("\r\n") + accepted + "\t"), std::string::npos) << accepted;
+    const std::string quietly = std::string(" ") + kQuietSwitch;
+    for (const std::string& accepted :
+         {std::string(kPreSwitch), std::string(kGoSwitch), std::string(kMasterSwitch),
+          kInstallSwitch + quietly, kRestoreSwitch + quietly,
+          kListSwitch + std::string(" [file]")}) {
+      EXPECT_NE(text.find("\r\n" + accepted + "\t"), std::string::npos) << accepted;
     }
     EXPECT_NE(text.find("\"" + std::string(argument) + "\""), std::string::npos);
     ExpectEverythingReleased();

@@ -113,14 +113,17 @@ void ChildProcess::Release() {
   id_ = 0;
 }
 
-bool ChildProcess::Start(const std::string& commandLine, const std::string& folder) {
+bool ChildProcess::Start(const std::string& commandLine, const std::string& folder,
+                         const STARTUPINFOEXA* extended) {
   Release();
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
+  STARTUPINFOEXA startup{};
+  if (extended != nullptr) startup = *extended;
+  startup.StartupInfo.cb = extended == nullptr ? sizeof startup.StartupInfo : sizeof startup;
   PROCESS_INFORMATION info{};
   std::string line = commandLine;  // CreateProcessA may write into it
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+  const DWORD flags = extended == nullptr ? 0 : EXTENDED_STARTUPINFO_PRESENT;
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo, &info)) {
     return false;
   }
   ::CloseHandle(info.hThread);

@@ -35,9 +35,11 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   // CreateProcessA with no application name, the command line, the caller's environment and
-  // folder as the working folder. False (with GetLastError set) when Windows refuses; a process
+  // folder as the working folder, and the extended start-up information when given (a pseudo
+  // console's attribute, say). False (with GetLastError set) when Windows refuses; a process
   // this object held before is let go without being ended.
-  bool Start(const std::string& commandLine, const std::string& folder);
+  bool Start(const std::string& commandLine, const std::string& folder,
+             const STARTUPINFOEXA* extended = nullptr);
 
   bool Started() const { return process_ != nullptr; }
   DWORD Id() const { return id_; }

@@ -10,6 +10,7 @@
 #include "install/ProgramLocation.h"
 #include "runner/StartupControl.h"
 #include "store/SettingsStore.h"
+#include "support/NoProgramWindows.h"
 #include "support/RawRegistry.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestEnv.h"
@@ -18,26 +19,6 @@ namespace lw::test {
 namespace {
 
 const std::string kUnsafe = "C:\\Apps\\launchward.exe";
-
-// The copies must not get as far as their windows.
-class NoWindows : public IProgramWindows {
- public:
-  void InitializeApplication() override { ++calls; }
-  void CreateMainWindow() override { ++calls; }
-  void CreateOptionsDialog() override { ++calls; }
-  void CreateAutoTuneErrorDialog() override { ++calls; }
-  void CreateEditWindow() override { ++calls; }
-  void CreateAboutBox() override { ++calls; }
-  void CreateStartupControlWindow(const std::vector<std::string>&) override { ++calls; }
-  void CreateNewItemDialog() override { ++calls; }
-  void CreateRestoreWindow() override { ++calls; }
-  void StartMainWindow(bool) override { ++calls; }
-  void StartAlone(const std::string&) override { ++calls; }
-  void RunMessageLoop() override { ++calls; }
-  void DestroyWindows() override {}
-
-  int calls = 0;
-};
 
 class ElevatedLocationSimTest : public PlatformTest {};
 

@@ -9,10 +9,12 @@
 #include "entry/Program.h"
 #include "entry/win32/Win32ProgramWindows.h"
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32SystemLibrary.h"
 #include "ui/Dialogs.h"
 #include "ui/win32/Win32Dialogs.h"
+#include "util/Console.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace lw;
@@ -22,6 +24,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InstallPlatform(MakeWin32Platform());
   Win32Dialogs dialogs;
   InstallDialogService(&dialogs);
+  // What the unattended commands say goes to whoever started them from a script.
+  Win32Console console;
+  InstallConsole(&console);
   // The runtime splits the command line the way Windows programs do (blanks separate, quotes
   // group); the first is the executable.
   std::vector<std::string> args;
@@ -36,6 +41,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     dialogs.ShowMessage(error.what());
     code = 1;
   }
+  InstallConsole(nullptr);
   InstallDialogService(nullptr);
   return code;
 }

@@ -100,6 +100,8 @@ std::vector<ControlSpec> Layout() {
        410 - kLeft - 2 * kButtonWidth - 8, kButtonTop, kButtonWidth, kButtonHeight},
       {kOptionsCancelId, ControlKind::kButton, kOptionsCancelCaption, 410 - kLeft - kButtonWidth,
        kButtonTop, kButtonWidth, kButtonHeight},
+      {kOptionsPolicyNoteId, ControlKind::kLabel, std::string("Greyed: ") + kOptionsPolicyHint,
+       kLeft, kButtonTop + 6, 410 - 3 * kLeft - 2 * kButtonWidth - 8, 13},
   };
 }
 
@@ -145,6 +147,7 @@ void OptionsDialog::ShowOptions() {
     explicit Showing(bool& f) : flag(f) { flag = true; }
     ~Showing() { flag = false; }
   } showing(showing_);
+  bool anyByPolicy = false;
   for (const OptionControl& control : SharedOptions().Controls()) {
     const int id = IdOf(control.name);
     if (control.kind == OptionKind::kCheckBox) {
@@ -152,7 +155,12 @@ void OptionsDialog::ShowOptions() {
     } else {
       SetItemText(id, control.text);
     }
+    // What the organisation set is shown, but not for changing.
+    const bool byPolicy = SharedOptions().SetByPolicy(control.name);
+    anyByPolicy |= byPolicy;
+    SetItemEnabled(id, !byPolicy);
   }
+  ::ShowWindow(Item(kOptionsPolicyNoteId), anyByPolicy ? SW_SHOWNA : SW_HIDE);
 }
 
 void OptionsDialog::Save() {

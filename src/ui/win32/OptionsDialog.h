@@ -27,6 +27,8 @@ inline constexpr int kOptionsStartupPauseId = 112;
 inline constexpr int kOptionsDisableAutoTuneId = 113;
 inline constexpr int kOptionsSaveId = 114;
 inline constexpr int kOptionsCancelId = 115;
+// Shown while a policy sets some of the options (their controls are greyed).
+inline constexpr int kOptionsPolicyNoteId = 150;
 
 class OptionsDialog final : public Win32Form {
  public:
