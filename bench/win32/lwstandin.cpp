@@ -14,12 +14,17 @@
 // LW_BENCH_WORK_LOG (the performance counter in microseconds). A program that stays then waits
 // for the benchmark's end-of-logon event (ten minutes at most, so that none outlives a
 // benchmark that died). Exit code 0, or 1 when an argument or a step failed.
+//
+// For the class emulation (LW_BENCH_CLASS_LOG set) a thread notes the program's Linux process id
+// and its priority class in that file when it starts and each time the class changes (looked at
+// every 20 ms), so that the benchmark's Linux side can renice it.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "LogonProtocol.h"
@@ -101,6 +106,42 @@ std::string WorkLog() {
   return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
 }
 
+std::string Variable(const char* name) {
+  char buffer[MAX_PATH * 2] = {};
+  const DWORD length = ::GetEnvironmentVariableA(name, buffer, sizeof buffer);
+  return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
+// Under Wine a Windows process is a Linux process: its own /proc/self/stat, read through the
+// Z: drive, begins with its Linux id. 0 where there is none (Windows).
+unsigned long LinuxProcessId() {
+  HANDLE file = ::CreateFileA("Z:\\proc\\self\\stat", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  char text[32] = {};
+  DWORD read = 0;
+  const bool ok = ::ReadFile(file, text, sizeof text - 1, &read, nullptr) != 0;
+  ::CloseHandle(file);
+  return ok ? std::strtoul(text, nullptr, 10) : 0;
+}
+
+// Reports the class until the program ends (the thread is detached: it ends with the process).
+void ReportClasses(const std::string& log) {
+  const unsigned long pid = LinuxProcessId();
+  if (pid == 0) return;
+  std::thread([log, pid] {
+    DWORD reported = 0;
+    for (;;) {
+      const DWORD now = ::GetPriorityClass(::GetCurrentProcess());
+      if (now != reported &&
+          AppendLine(log, std::to_string(pid) + " " + std::to_string(now) + "\n")) {
+        reported = now;
+      }
+      ::Sleep(20);
+    }
+  }).detach();
+}
+
 bool Number(const char* text, std::uint64_t* value) {
   char* end = nullptr;
   const unsigned long long parsed = std::strtoull(text, &end, 10);
@@ -118,6 +159,8 @@ int Run(int argc, char** argv) {
       (argc == 6 && std::string(argv[5]) != "stay")) {
     return 1;
   }
+  const std::string classLog = Variable(kClassLogVariable);
+  if (!classLog.empty()) ReportClasses(classLog);
   const std::string name = argv[1];
   const bool stays = argc == 6;
   // Opened before the work, so that an end set while it works is not missed.

@@ -238,6 +238,7 @@ void StartupControl::RunManagedItems() {
   runner_->InitialPause();
   runner_->RunRunkeyItems();
   runner_->RunStartupItems();
+  runner_->SettleAndHandBack();
   window_.HideForm();
   RemoveTrayIcon();
 }

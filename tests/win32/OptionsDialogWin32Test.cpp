@@ -44,6 +44,7 @@ const OptionCase kOptions[] = {
     {"txtIntRunkeyPause", kOptionsRunkeyPauseId, "RunkeyDelayMilli"},
     {"txtIntStartupPause", kOptionsStartupPauseId, "StartupDelayMilli"},
     {"cbDisableAutoTune", kOptionsDisableAutoTuneId, nullptr},
+    {"cbDisableBackgroundStart", kOptionsDisableBackgroundStartId, nullptr},
 };
 
 // ---- The user's side: runs on the helper thread (or on the test thread while the dialog is
@@ -288,7 +289,7 @@ TEST_F(OptionsDialogWin32Test, CaptionSizeAndTextsOfTheControls) {
   RECT client{};
   ::GetClientRect(dialog, &client);
   EXPECT_EQ(client.right, 410);
-  EXPECT_EQ(client.bottom, 348);
+  EXPECT_EQ(client.bottom, 370);
   const LONG style = ::GetWindowLongA(dialog, GWL_STYLE);
   EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
@@ -316,6 +317,8 @@ TEST_F(OptionsDialogWin32Test, CaptionSizeAndTextsOfTheControls) {
       {kOptionsRunkeyPauseLabelId, Kind::kLabel, "Pause between Runkey programs (milliseconds)"},
       {kOptionsStartupPauseLabelId, Kind::kLabel, "Pause between Startup programs (milliseconds)"},
       {kOptionsDisableAutoTuneId, Kind::kCheckBox, "Disable Auto-Tune (CPU usage updates)"},
+      {kOptionsDisableBackgroundStartId, Kind::kCheckBox,
+       "Disable background start of items at logon"},
       {kOptionsSaveId, Kind::kButton, "Save"},
       {kOptionsCancelId, Kind::kButton, "Cancel"},
   };
@@ -338,7 +341,8 @@ TEST_F(OptionsDialogWin32Test, CaptionSizeAndTextsOfTheControls) {
   const std::vector<int> downwards[] = {
       {kOptionsDisableMoveDialogId, kOptionsShowStartupDialogId,
        kOptionsDisableSysTrayNotificationId, kOptionsAutoDisableId, kOptionsPauseNoteId,
-       kOptionsPausesGroupId, kOptionsDisableAutoTuneId, kOptionsSaveId},
+       kOptionsPausesGroupId, kOptionsDisableAutoTuneId, kOptionsDisableBackgroundStartId,
+       kOptionsSaveId},
       {kOptionsInitPauseId, kOptionsRunkeyPauseId, kOptionsStartupPauseId},
   };
   for (const std::vector<int>& ids : downwards) {
@@ -347,7 +351,7 @@ TEST_F(OptionsDialogWin32Test, CaptionSizeAndTextsOfTheControls) {
           << ids[i];
     }
   }
-  for (int id = kOptionsDisableMoveDialogId; id <= kOptionsCancelId; ++id) {
+  for (int id = kOptionsDisableMoveDialogId; id <= kOptionsDisableBackgroundStartId; ++id) {
     EXPECT_TRUE(Inside(ClientRectOf(dialog, id), client)) << id;
   }
   const RECT group = ClientRectOf(dialog, kOptionsPausesGroupId);

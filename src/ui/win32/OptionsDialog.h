@@ -27,6 +27,7 @@ inline constexpr int kOptionsStartupPauseId = 112;
 inline constexpr int kOptionsDisableAutoTuneId = 113;
 inline constexpr int kOptionsSaveId = 114;
 inline constexpr int kOptionsCancelId = 115;
+inline constexpr int kOptionsDisableBackgroundStartId = 116;
 
 class OptionsDialog final : public Win32Form {
  public:
