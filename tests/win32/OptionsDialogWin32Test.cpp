@@ -228,8 +228,9 @@ State MakeState(const std::string& boxes, const std::string& init, const std::st
   return state;
 }
 
-// Move dialog off, startup dialog on, tray notification off, new items disabled, auto-tune on.
-const State kStored = MakeState("10110", "5000", "1000", "2000");
+// Move dialog off, startup dialog on, tray notification off, new items disabled, auto-tune on,
+// background start off.
+const State kStored = MakeState("101101", "5000", "1000", "2000");
 
 class OptionsDialogWin32Test : public test::PlatformTest {
  protected:
@@ -380,11 +381,11 @@ TEST_F(OptionsDialogWin32Test, EveryOptionRoundTripsThroughTheStores) {
   // Each box has its own pattern over the cases (so two boxes mixed up show), and is checked
   // and unchecked again; each pause has its own values.
   const State cases[] = {
-      MakeState("10010", "5000", "1000", "2000"),
-      MakeState("01111", "0", "-1", "2147483647"),
-      MakeState("00100", "-2147483648", "250", "0"),
+      MakeState("100101", "5000", "1000", "2000"),
+      MakeState("011110", "0", "-1", "2147483647"),
+      MakeState("001001", "-2147483648", "250", "0"),
   };
-  State saved = MakeState("00000", "", "", "");  // nothing stored yet
+  State saved = MakeState("000000", "", "", "");  // nothing stored yet
   State shown;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
