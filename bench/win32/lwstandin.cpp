@@ -15,9 +15,9 @@
 // for the benchmark's end-of-logon event (ten minutes at most, so that none outlives a
 // benchmark that died). Exit code 0, or 1 when an argument or a step failed.
 //
-// For the class emulation (LW_BENCH_CLASS_LOG set) a thread notes the program's Linux process id
-// and its priority class in that file when it starts and each time the class changes (looked at
-// every 20 ms), so that the benchmark's Linux side can renice it.
+// For the class emulation (LW_BENCH_CLASS_LOG set) a thread notes the program's name and its
+// priority class in that file when it starts and each time the class changes (looked at every
+// 20 ms), so that the benchmark's Linux side can renice it.
 
 #include <windows.h>
 
@@ -112,29 +112,15 @@ std::string Variable(const char* name) {
   return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
 }
 
-// Under Wine a Windows process is a Linux process: its own /proc/self/stat, read through the
-// Z: drive, begins with its Linux id. 0 where there is none (Windows).
-unsigned long LinuxProcessId() {
-  HANDLE file = ::CreateFileA("Z:\\proc\\self\\stat", GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  char text[32] = {};
-  DWORD read = 0;
-  const bool ok = ::ReadFile(file, text, sizeof text - 1, &read, nullptr) != 0;
-  ::CloseHandle(file);
-  return ok ? std::strtoul(text, nullptr, 10) : 0;
-}
-
 // Reports the class until the program ends (the thread is detached: it ends with the process).
-void ReportClasses(const std::string& log) {
-  const unsigned long pid = LinuxProcessId();
-  if (pid == 0) return;
-  std::thread([log, pid] {
+// The Linux side finds the process by its command line (Wine gives a program's Linux process the
+// Windows program's path and arguments): its name is the stand-in's first argument.
+void ReportClasses(const std::string& log, const std::string& name) {
+  std::thread([log, name] {
     DWORD reported = 0;
     for (;;) {
       const DWORD now = ::GetPriorityClass(::GetCurrentProcess());
-      if (now != reported &&
-          AppendLine(log, std::to_string(pid) + " " + std::to_string(now) + "\n")) {
+      if (now != reported && AppendLine(log, name + " " + std::to_string(now) + "\n")) {
         reported = now;
       }
       ::Sleep(20);
@@ -159,9 +145,9 @@ int Run(int argc, char** argv) {
       (argc == 6 && std::string(argv[5]) != "stay")) {
     return 1;
   }
-  const std::string classLog = Variable(kClassLogVariable);
-  if (!classLog.empty()) ReportClasses(classLog);
   const std::string name = argv[1];
+  const std::string classLog = Variable(kClassLogVariable);
+  if (!classLog.empty()) ReportClasses(classLog, name);
   const bool stays = argc == 6;
   // Opened before the work, so that an end set while it works is not missed.
   HANDLE end = ::CreateEventA(nullptr, TRUE, FALSE, kLogonEndEvent);
