@@ -49,6 +49,18 @@ void BackgroundStarts::Adopt(const std::string& label, Handle process, std::uint
   items_.push_back(item);
 }
 
+bool BackgroundStarts::AnyRunning() const {
+  for (const Item& item : items_) {
+    std::vector<std::uint32_t> ids;
+    if (item.job != 0 && Sys().QueryJobProcessIds(item.job, &ids)) {
+      if (!ids.empty()) return true;
+    } else if (Sys().WaitForSingleObject(item.process, 0) != kWaitObject0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void BackgroundStarts::HandBackProcess(const Item& item, Handle process,
                                        const std::string& which) const {
   // A program that chose its own class since (or a child started with one) keeps it.

@@ -41,6 +41,9 @@ class BackgroundStarts {
   void Adopt(const std::string& label, Handle process, std::uint32_t chosen);
   // Items started in the background and not handed back yet.
   bool Holding() const { return !items_.empty(); }
+  // Whether a process of a held item still runs (its job lists one, or, without a job, the
+  // item's own process has not ended).
+  bool AnyRunning() const;
   // Every process of every held item gets its chosen class, unless the program set another
   // class itself since, and normal I/O and memory priority. A class that cannot be set is
   // written to the error log, and the other processes are handed back all the same.

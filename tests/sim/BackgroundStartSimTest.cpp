@@ -174,7 +174,8 @@ TEST_F(BackgroundStartSimTest, ClassThatCannotBeChangedIsLoggedAndChangesNothing
 }
 
 // When the hand-back comes: after two quiet samples in a row once the load has fallen, at the
-// latest at the bound while it stays high, at once on Stop; and not at all without items held.
+// latest at the bound while it stays high, at once on Stop or once every program has ended; and
+// not at all without items held.
 TEST_F(BackgroundStartSimTest, HandBackWaitsForTheLogonToSettle) {
   struct Case {
     const char* label;
@@ -182,6 +183,7 @@ TEST_F(BackgroundStartSimTest, HandBackWaitsForTheLogonToSettle) {
     std::int64_t fallsAfter;  // ms after the settling began; negative: never
     bool stop;
     std::uint64_t handedBackAfter;
+    bool programEnded = false;
   };
   const std::uint64_t step = kSettleStepMs + 200;  // a step, then its load sample
   const Case cases[] = {
@@ -189,6 +191,7 @@ TEST_F(BackgroundStartSimTest, HandBackWaitsForTheLogonToSettle) {
       {"falls after three seconds", 90, 3000, false, 0},
       {"stays busy", 90, -1, false, kSettleBoundMs},
       {"stopped", 90, -1, true, 0},
+      {"every program ended: nothing to wait for", 90, -1, false, 0, true},
   };
   for (const Case& each : cases) {
     SCOPED_TRACE(each.label);
@@ -203,19 +206,22 @@ TEST_F(BackgroundStartSimTest, HandBackWaitsForTheLogonToSettle) {
                [] { Sim().SetProcessorLoad(5); });
     }
     if (each.stop) runner->Stop();
+    if (each.programEnded) Sim().EndProcess(StartOf(kToolA).processId);
     runner->SettleAndHandBack();
     const std::uint64_t took = Sim().Now() - begin;
     if (each.fallsAfter >= 0) {
       // The first step that ends after the fall, and the one after it.
       EXPECT_GE(took, static_cast<std::uint64_t>(each.fallsAfter) + step);
       EXPECT_LE(took, static_cast<std::uint64_t>(each.fallsAfter) + 3 * step);
-    } else if (each.load > kSettledLoad) {
+    } else if (each.load > kSettledLoad && !each.stop && !each.programEnded) {
       EXPECT_GE(took, each.handedBackAfter);
       EXPECT_LT(took, each.handedBackAfter + step);
     } else {
       EXPECT_EQ(took, each.handedBackAfter);
     }
-    EXPECT_EQ(StartOf(kToolA).priorityClass, kNormalPriorityClass);
+    if (!each.programEnded) {
+      EXPECT_EQ(StartOf(kToolA).priorityClass, kNormalPriorityClass);
+    }
     const std::uint64_t again = Sim().Now();
     runner->SettleAndHandBack();
     EXPECT_EQ(Sim().Now(), again) << "nothing held: no wait";
