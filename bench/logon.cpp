@@ -33,6 +33,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "util/Error.h"
 #include "util/SpecialFolders.h"
+#include "win32/LogonProtocol.h"
 #include "win32/LogonRun.h"
 #include "win32/LogonStage.h"
 
@@ -178,6 +179,14 @@ int Run(int argc, char** argv) {
               ProcessorCount(), LoadText(loadBefore).c_str());
   LogonStage stage(GetExeFolder() + "..\\shipped\\launchward.exe", GetExeFolder() + "lwstandin.exe",
                    GetExeFolder() + "lwresponse.exe");
+  // Whether the stand-ins' priority classes reach Linux's scheduler (scripts/bench renices them
+  // as their class says): every figure below depends on it.
+  char classLog[8] = {};
+  std::printf("  class emulation: %s\n",
+              ::GetEnvironmentVariableA(kClassLogVariable, classLog, sizeof classLog) > 0
+                  ? "on (each stand-in reniced as its class says: idle 19, below normal 10, "
+                    "normal 0, above normal -5, high -10)"
+                  : "off (Wine runs every class at Linux's niceness 0)");
   const std::uint32_t probeRounds = CalibrateProbeWork();
   std::printf("  probe work: %lu rounds (about 1 ms here, idle)\n",
               static_cast<unsigned long>(probeRounds));

@@ -210,6 +210,7 @@ Logon RunLogon(const Probe& probe, bool autoTune) {
     runner.InitialPause();
     runner.RunRunkeyItems();
     runner.RunStartupItems();
+    runner.SettleAndHandBack();
   }
   // As the runner window does at the end of a logon with administrator rights: the load
   // extremes that the next logon's tuning is scaled by.

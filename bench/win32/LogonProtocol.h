@@ -21,6 +21,13 @@ inline constexpr char kProbeEndEvent[] = "Local\\LaunchwardBenchProbeEnd";
 inline constexpr char kProbeReadyEvent[] = "Local\\LaunchwardBenchProbeReady";
 // The file each stand-in appends "<name>|<started us>|<work done us>\r\n" to.
 inline constexpr char kWorkLogVariable[] = "LW_BENCH_WORK_LOG";
+// The file (a "Z:" path, so that Linux reads it too) each stand-in appends "<its name> <its
+// priority class>\n" to when it starts and whenever its class changes, for the class emulation
+// of scripts/bench: Wine keeps a process's class but does not pass it on to Linux's scheduler,
+// so the Linux side gives the process the niceness its class stands for. (The stand-in cannot
+// name its own Linux process: under Wine 8 the server opens files for its clients, so
+// "Z:\proc\self\stat" is the server's.) Unset: no emulation.
+inline constexpr char kClassLogVariable[] = "LW_BENCH_CLASS_LOG";
 // Nothing the benchmark starts may outlive a benchmark that died: the longest a program waits.
 inline constexpr DWORD kLongestLifeMs = 10 * 60 * 1000;
 

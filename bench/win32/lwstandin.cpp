@@ -14,12 +14,17 @@
 // LW_BENCH_WORK_LOG (the performance counter in microseconds). A program that stays then waits
 // for the benchmark's end-of-logon event (ten minutes at most, so that none outlives a
 // benchmark that died). Exit code 0, or 1 when an argument or a step failed.
+//
+// For the class emulation (LW_BENCH_CLASS_LOG set) a thread notes the program's name and its
+// priority class in that file when it starts and each time the class changes (looked at every
+// 20 ms), so that the benchmark's Linux side can renice it.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "LogonProtocol.h"
@@ -101,6 +106,28 @@ std::string WorkLog() {
   return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
 }
 
+std::string Variable(const char* name) {
+  char buffer[MAX_PATH * 2] = {};
+  const DWORD length = ::GetEnvironmentVariableA(name, buffer, sizeof buffer);
+  return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
+// Reports the class until the program ends (the thread is detached: it ends with the process).
+// The Linux side finds the process by its command line (Wine gives a program's Linux process the
+// Windows program's path and arguments): its name is the stand-in's first argument.
+void ReportClasses(const std::string& log, const std::string& name) {
+  std::thread([log, name] {
+    DWORD reported = 0;
+    for (;;) {
+      const DWORD now = ::GetPriorityClass(::GetCurrentProcess());
+      if (now != reported && AppendLine(log, name + " " + std::to_string(now) + "\n")) {
+        reported = now;
+      }
+      ::Sleep(20);
+    }
+  }).detach();
+}
+
 bool Number(const char* text, std::uint64_t* value) {
   char* end = nullptr;
   const unsigned long long parsed = std::strtoull(text, &end, 10);
@@ -119,6 +146,8 @@ int Run(int argc, char** argv) {
     return 1;
   }
   const std::string name = argv[1];
+  const std::string classLog = Variable(kClassLogVariable);
+  if (!classLog.empty()) ReportClasses(classLog, name);
   const bool stays = argc == 6;
   // Opened before the work, so that an end set while it works is not missed.
   HANDLE end = ::CreateEventA(nullptr, TRUE, FALSE, kLogonEndEvent);

@@ -229,6 +229,27 @@ class ForwardingSystem : public ISystem {
     return inner_.SetPriorityClass(process, priorityClass);
   }
   std::uint32_t ResumeThread(Handle thread) override { return inner_.ResumeThread(thread); }
+  Handle CreateJobObject(std::uint32_t limitFlags) override {
+    return inner_.CreateJobObject(limitFlags);
+  }
+  bool AssignProcessToJobObject(Handle job, Handle process) override {
+    return inner_.AssignProcessToJobObject(job, process);
+  }
+  bool QueryJobProcessIds(Handle job, std::vector<std::uint32_t>* ids) override {
+    return inner_.QueryJobProcessIds(job, ids);
+  }
+  Handle OpenProcess(std::uint32_t access, std::uint32_t processId) override {
+    return inner_.OpenProcess(access, processId);
+  }
+  std::uint32_t GetPriorityClass(Handle process) override {
+    return inner_.GetPriorityClass(process);
+  }
+  bool SetProcessIoPriority(Handle process, std::uint32_t priority) override {
+    return inner_.SetProcessIoPriority(process, priority);
+  }
+  bool SetProcessMemoryPriority(Handle process, std::uint32_t priority) override {
+    return inner_.SetProcessMemoryPriority(process, priority);
+  }
   bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) override {
     return inner_.GetSystemTimes(idle, kernel, user);
   }

@@ -274,10 +274,32 @@ class ISystem {
   virtual std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) = 0;
   // GetExitCodeProcess: kStillActive while the process runs.
   virtual bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) = 0;
-  // SetPriorityClass of a process handle that CreateProcess gave.
+  // SetPriorityClass of a process handle that CreateProcess, ShellExecuteEx or OpenProcess gave.
   virtual bool SetPriorityClass(Handle process, std::uint32_t priorityClass) = 0;
   // ResumeThread: the thread's previous suspend count, or kResumeThreadFailed.
   virtual std::uint32_t ResumeThread(Handle thread) = 0;
+
+  // --- Programs started in the background: jobs and a process's priorities -----------------
+  // CreateJobObject (no security attributes, no name), then SetInformationJobObject
+  // (JobObjectExtendedLimitInformation) with these limit flags (kJobObjectLimitBreakawayOk ...).
+  // 0 with the last error when either fails.
+  virtual Handle CreateJobObject(std::uint32_t limitFlags) = 0;
+  // AssignProcessToJobObject: the process, and every process it starts from then on unless that
+  // one breaks away, belongs to the job. Windows before 8 refuses a process already in a job.
+  virtual bool AssignProcessToJobObject(Handle job, Handle process) = 0;
+  // QueryInformationJobObject(JobObjectBasicProcessIdList): the ids of the job's processes that
+  // still run, in no particular order.
+  virtual bool QueryJobProcessIds(Handle job, std::vector<std::uint32_t>* ids) = 0;
+  // OpenProcess(access, not inherited, id): 0 with the last error.
+  virtual Handle OpenProcess(std::uint32_t access, std::uint32_t processId) = 0;
+  // GetPriorityClass: 0 with the last error.
+  virtual std::uint32_t GetPriorityClass(Handle process) = 0;
+  // NtSetInformationProcess(ProcessIoPriority) with kIoPriorityLow, kIoPriorityNormal ...
+  // (the handle needs PROCESS_SET_INFORMATION); false with the status as a Windows error.
+  virtual bool SetProcessIoPriority(Handle process, std::uint32_t priority) = 0;
+  // SetProcessInformation(ProcessMemoryPriority) with kMemoryPriorityLow ...; where the call is
+  // missing (Windows before 8) false with kErrorProcNotFound, and nothing changes.
+  virtual bool SetProcessMemoryPriority(Handle process, std::uint32_t priority) = 0;
   // GetSystemTimes: the idle, kernel (idle included) and user time of all processors together,
   // in 100-nanosecond units, since the system started.
   virtual bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) = 0;

@@ -66,6 +66,7 @@ inline constexpr std::uint32_t kErrorNoMoreFiles = 18;
 inline constexpr std::uint32_t kErrorSharingViolation = 32;
 inline constexpr std::uint32_t kErrorFileExists = 80;
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorProcNotFound = 127;
 inline constexpr std::uint32_t kErrorDirNotEmpty = 145;
 inline constexpr std::uint32_t kErrorBadPathname = 161;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
@@ -114,6 +115,21 @@ inline constexpr std::uint32_t kAboveNormalPriorityClass = 0x8000;
 // Process creation flags.
 inline constexpr std::uint32_t kCreateSuspended = 0x4;
 inline constexpr std::uint32_t kCreateNewProcessGroup = 0x200;
+inline constexpr std::uint32_t kCreateBreakawayFromJob = 0x01000000;
+// Job objects: a process of the job may leave it when it asks (CreateProcess with
+// kCreateBreakawayFromJob); closing the last handle to the job ends every process in it.
+inline constexpr std::uint32_t kJobObjectLimitBreakawayOk = 0x800;
+inline constexpr std::uint32_t kJobObjectLimitKillOnJobClose = 0x2000;
+// OpenProcess rights.
+inline constexpr std::uint32_t kProcessSetInformation = 0x0200;
+inline constexpr std::uint32_t kProcessQueryInformation = 0x0400;
+inline constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
+// A process's I/O priority (IO_PRIORITY_HINT) and memory priority (MEMORY_PRIORITY_...).
+inline constexpr std::uint32_t kIoPriorityVeryLow = 0;
+inline constexpr std::uint32_t kIoPriorityLow = 1;
+inline constexpr std::uint32_t kIoPriorityNormal = 2;
+inline constexpr std::uint32_t kMemoryPriorityLow = 2;
+inline constexpr std::uint32_t kMemoryPriorityNormal = 5;
 // ResumeThread's result when it fails.
 inline constexpr std::uint32_t kResumeThreadFailed = 0xFFFFFFFFu;
 // The size of the STARTUPINFOA record: 68 bytes in the 32-bit program (and the simulation),

@@ -49,7 +49,9 @@ std::string ReadStartupEntry(Registry& registry, std::int32_t index) {
 }  // namespace
 
 LogonRunner::LogonRunner(StatusCallback showStatus, RunnerUse use)
-    : use_(use), showStatus_(std::move(showStatus)) {
+    : use_(use),
+      background_(use == RunnerUse::kLogon && !SharedOptions().DisableBackgroundStart()),
+      showStatus_(std::move(showStatus)) {
   LoadItemsAtOnce();
   registry_.SetDefaultRoot(kHKeyCurrentUser);
   LoadPauses();
@@ -245,6 +247,9 @@ void LogonRunner::SleepWithCpuCheck(std::int32_t milliseconds) {
     lastLogon_.LoadSampled();
     const bool idleNow = LastCpuSample() < kIdleLoad;
     if (AutoTuneOn() && (smoothed < kIdleLoad || (idleNow && idleBefore))) return;
+    // Items in the background leave the desktop first in line: the next one need not wait for
+    // an idle machine, only for room on the processors.
+    if (AutoTuneOn() && background_.Holding() && LastCpuSample() < kSpareLoad) return;
     idleBefore = idleNow;
     Sys().ProcessMessages();
   }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "items/ItemManager.h"
+#include "runner/BackgroundStarts.h"
 #include "runner/ItemRecord.h"
 #include "runner/LastLogonRecorder.h"
 #include "store/Registry.h"
@@ -40,6 +41,14 @@ inline constexpr std::int32_t kAutoExcludePauseMs = 1500;
 inline constexpr std::int32_t kIdleLoad = 9;
 // A pause step is a tenth of the pause, never shorter than this.
 inline constexpr std::int32_t kMinPauseStepMs = 300;
+// While items start in the background (and auto-tune is on), a pause also ends when the load
+// sampled after a step is below this line (percent): the processors have room for the next item.
+inline constexpr std::int32_t kSpareLoad = 75;
+// The logon has settled once two samples in a row are below this line (percent), or at the
+// latest this long after the last item's start.
+inline constexpr std::int32_t kSettledLoad = 20;
+inline constexpr std::uint32_t kSettleBoundMs = 30000;
+inline constexpr std::uint32_t kSettleStepMs = 500;
 
 // What a runner is for: a logon's second phase, or starting single items on demand (the
 // management windows). Only a logon runner tunes its initial pause: tuning stores a new pause
@@ -63,6 +72,9 @@ class LogonRunner {
   void InitialPause();
   void RunRunkeyItems();
   void RunStartupItems();
+  // The last step: once the logon has settled (or at once when stopped), the items started in
+  // the background get the class the user chose. Returns at once when none is held.
+  void SettleAndHandBack();
 
   // Starts one run-key item (stored item name, command line); false when no method started it
   // (each failure is in the error log).
@@ -128,9 +140,11 @@ class LogonRunner {
   // program's variables expanded); each false when it started nothing.
   bool StartBy(const std::string& method, const std::string& line, std::uint32_t priority);
   bool CreateItemProcess(const std::string& line, std::uint32_t priority);
+  bool OpenInBackground(const std::string& path, const std::string& shortPath, std::intptr_t& code);
 
   Registry registry_;
   RunnerUse use_;
+  BackgroundStarts background_;
   LastLogonRecorder lastLogon_{registry_};
   RunKeyItemList runkeyItems_;
   StartupFolderItemList startupItems_;

@@ -149,25 +149,27 @@ bool LogonRunner::CreateItemProcess(const std::string& line, std::uint32_t prior
   }
   ProcessInformation process;
   bool created = false;
+  const std::uint32_t startClass = background_.StartClass(priority);
   {
     // A program named by a System32 path or by a bare name found there is the one Windows' own
     // logon would start: on 64-bit Windows the 64-bit System32's, not SysWOW64's.
     FsRedirectionOff nativeSystemFolder;
     created =
-        Sys().CreateProcess(line, priority | kCreateNewProcessGroup | kCreateSuspended, &process);
+        Sys().CreateProcess(line, startClass | kCreateNewProcessGroup | kCreateSuspended, &process);
   }
   if (!created) {
     SharedErrorLog().TryWriteError(Sys().GetLastError(), line);
     return false;
   }
-  // The program is created suspended and given its class before it runs its first instruction:
-  // some systems (Wine) ignore the class among the creation flags.
-  Sys().SetPriorityClass(process.process, priority);
+  // The program is created suspended and given its class (and, in the background, its job)
+  // before it runs its first instruction: some systems (Wine) ignore the class among the
+  // creation flags, and a program that starts another at once must not start it outside the job.
+  Sys().SetPriorityClass(process.process, startClass);
+  background_.Adopt(line, process.process, priority);
   bool resumed = Sys().ResumeThread(process.thread) != kResumeThreadFailed;
   if (!resumed) SharedErrorLog().TryWriteError(Sys().GetLastError(), line);
   // The runner neither waits for the program nor talks to it.
   Sys().CloseHandle(process.thread);
-  Sys().CloseHandle(process.process);
   return resumed;
 }
 
@@ -249,10 +251,32 @@ bool LogonRunner::ShellOpenPath(const std::string& path, std::intptr_t& code) {
     SharedErrorLog().TryWriteError(error, path);
     return false;
   }
+  if (background_.On() && !StartsGoThroughDesktop()) return OpenInBackground(path, shortPath, code);
   code = ShellExecuteForUser(std::string(), shortPath, std::string(), std::string(), kSwShowNormal);
   if (code > kShellExecuteSuccessAbove) return true;
   const std::uint32_t error = Sys().GetLastError();
   SharedErrorLog().TryWriteError(static_cast<std::uint32_t>(code), path);
+  SharedErrorLog().TryWriteError(error, path);
+  return false;
+}
+
+// A shortcut opened in the background: the shell hands back the process it started, which
+// joins the background items as soon as it is there (a document opened in a program that
+// already runs starts nothing to hold). A failure is the shell's last error.
+bool LogonRunner::OpenInBackground(const std::string& path, const std::string& shortPath,
+                                   std::intptr_t& code) {
+  Handle process = 0;
+  if (Shell().ShellExecuteEx(std::string(), shortPath, std::string(), kSwShowNormal, &process)) {
+    code = kShellExecuteSuccessAbove + 1;
+    if (process != 0) {
+      Sys().SetPriorityClass(process, background_.StartClass(kNormalPriorityClass));
+      background_.Adopt(path, process, kNormalPriorityClass);
+    }
+    return true;
+  }
+  const std::uint32_t error = Sys().GetLastError();
+  code = static_cast<std::intptr_t>(error);
+  SharedErrorLog().TryWriteError(error, path);
   SharedErrorLog().TryWriteError(error, path);
   return false;
 }

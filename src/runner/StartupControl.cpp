@@ -253,6 +253,7 @@ void StartupControl::RunManagedItems() {
   runner_->InitialPause();
   runner_->RunRunkeyItems();
   runner_->RunStartupItems();
+  runner_->SettleAndHandBack();
   window_.HideForm();
   RemoveTrayIcon();
 }

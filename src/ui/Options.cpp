@@ -92,6 +92,7 @@ Options::Options()
           Edit(kStartupPauseOption, "Pause between Startup programs (milliseconds)",
                kStartupDelayValue),
           CheckBox(kDisableAutoTuneOption, "Disable Auto-Tune (CPU usage updates)"),
+          CheckBox(kDisableBackgroundStartOption, "Disable background start of items at logon"),
       } {}
 
 std::string Options::OptionsFilePath() { return GetExeFolder() + kOptionsFileName; }

@@ -34,6 +34,7 @@ inline constexpr char kInitPauseOption[] = "txtIntInitPause";
 inline constexpr char kRunkeyPauseOption[] = "txtIntRunkeyPause";
 inline constexpr char kStartupPauseOption[] = "txtIntStartupPause";
 inline constexpr char kDisableAutoTuneOption[] = "cbDisableAutoTune";
+inline constexpr char kDisableBackgroundStartOption[] = "cbDisableBackgroundStart";
 
 // The hint beside a control whose value a policy sets.
 inline constexpr char kOptionsPolicyHint[] = "set by your organisation";
@@ -95,6 +96,7 @@ class Options {
   bool DisableSysTrayNotification() const { return IsChecked(kDisableSysTrayNotificationOption); }
   bool AutoDisable() const { return IsChecked(kAutoDisableOption); }
   bool DisableAutoTune() const { return IsChecked(kDisableAutoTuneOption); }
+  bool DisableBackgroundStart() const { return IsChecked(kDisableBackgroundStartOption); }
   const std::string& InitPauseText() const { return Text(kInitPauseOption); }
   const std::string& RunkeyPauseText() const { return Text(kRunkeyPauseOption); }
   const std::string& StartupPauseText() const { return Text(kStartupPauseOption); }

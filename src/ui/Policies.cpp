@@ -49,9 +49,7 @@ const std::vector<PolicyValue>& PolicyValues() {
       Switch("ShowStartupDialog", kShowStartupDialogOption),
       Switch("DisableMoveDialog", kDisableMoveDialogOption),
       Switch("AutoDisable", kAutoDisableOption),
-      // BackgroundStart: the policy of the "background start" option belongs here, as
-      // Switch("BackgroundStart", <its option control>), together with its policy in
-      // policy/launchward.admx, once that option exists.
+      Switch("DisableBackgroundStart", kDisableBackgroundStartOption),
       Switch(kPolicyAdminOnlyEditRestore, ""),
       {kPolicyNeverTakeOver, PolicyType::kList, 0, 0, ""},
       {kPolicyStartFirst, PolicyType::kList, 0, 0, ""},

@@ -93,14 +93,16 @@ TEST_F(LogonRunnerTest, RealRunKeyFormsStartInOrderWithTheirPriority) {
   ASSERT_EQ(starts.size(), 6u);
   std::stable_sort(starts.begin(), starts.end(),
                    [](const auto& a, const auto& b) { return a.timeUs < b.timeUs; });
+  // The class each program runs with from its first instruction: a normal one in the
+  // background (below normal) during the logon; above normal at once.
   const std::vector<std::pair<std::string, std::uint32_t>> expected = {
       {"\"" + spaced + "\" /quoted \"an arg\"", kIdlePriorityClass},
       {"\"" + spaced + "\" /unquoted", kBelowNormalPriorityClass},
-      {"lwprobe-sys.exe /bare", kNormalPriorityClass},
+      {"lwprobe-sys.exe /bare", kBackgroundPriorityClass},
       {"\"" + registered + "\" /apppath", kAboveNormalPriorityClass},
       // The path the variable gives has a blank: quoted, or the decoy would start.
-      {"\"" + spaced + "\" /env", kNormalPriorityClass},
-      {"\"" + spaced + "\" /padded", kNormalPriorityClass},
+      {"\"" + spaced + "\" /env", kBackgroundPriorityClass},
+      {"\"" + spaced + "\" /padded", kBackgroundPriorityClass},
   };
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(starts[i].commandLine, expected[i].first) << i;

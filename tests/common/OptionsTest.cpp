@@ -87,10 +87,10 @@ class OptionsTest : public test::PlatformTest {
 TEST_F(OptionsTest, ControlsInCreationOrder) {
   std::vector<std::string> names;
   for (const OptionControl& control : options_.Controls()) names.push_back(control.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"cbDisableMoveDialog", "cbShowStartupDialog",
-                                             "cbDisableSysTrayNotification", "cbAutoDisable",
-                                             "txtIntInitPause", "txtIntRunkeyPause",
-                                             "txtIntStartupPause", "cbDisableAutoTune"}));
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "cbDisableMoveDialog", "cbShowStartupDialog", "cbDisableSysTrayNotification",
+                       "cbAutoDisable", "txtIntInitPause", "txtIntRunkeyPause",
+                       "txtIntStartupPause", "cbDisableAutoTune", "cbDisableBackgroundStart"}));
   EXPECT_EQ(Options::OptionsFilePath(), IniPath());
 }
 

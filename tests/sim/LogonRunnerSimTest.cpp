@@ -84,6 +84,8 @@ TEST_F(LogonRunnerSimTest, WholeRunKeepsItsTimetable) {
                         "Startup Folder (1/2): \r\ns1.lnk\r\n(sleeping 1500 milliseconds)",
                         "Startup Folder (2/2): \r\ns2.lnk",
                         "Startup Folder (2/2): \r\ns2.lnk\r\n(sleeping 1500 milliseconds)"}));
+  // The programs started in the background are let go when they are handed back.
+  runner->SettleAndHandBack();
   EXPECT_EQ(Sim().OpenProcessHandleCount(), 0);
 }
 

@@ -238,9 +238,12 @@ TEST_F(LogonRunnerStartSimTest, BadStoreDataIsLeftOutNotFatal) {
   EXPECT_EQ(runner->RunkeyPauseMs(), 1000);
   EXPECT_EQ(RawDword(kHKeyLocalMachine, kProgramKey, kRunkeyDelayValue, -1), 1000);
   runner->RunRunkeyItems();
-  // A priority that cannot be read starts the program at normal priority; a pause that cannot
-  // be read ends the item's turn after its start.
+  // A priority that cannot be read starts the program as a normal one (in the background during
+  // the logon, normal once it is handed back); a pause that cannot be read ends the item's turn
+  // after its start.
   ASSERT_EQ(Sim().ProcessStarts().size(), 1u);
+  EXPECT_EQ(Sim().ProcessStarts()[0].priorityClass, kBackgroundPriorityClass);
+  runner->SettleAndHandBack();
   EXPECT_EQ(Sim().ProcessStarts()[0].priorityClass, kNormalPriorityClass);
   EXPECT_NE(test::ReadWholeFile(ErrorLogPath()).find("Run order entry 0 left out"),
             std::string::npos);

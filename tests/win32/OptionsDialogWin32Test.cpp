@@ -44,6 +44,7 @@ const OptionCase kOptions[] = {
     {"txtIntRunkeyPause", kOptionsRunkeyPauseId, "RunkeyDelayMilli"},
     {"txtIntStartupPause", kOptionsStartupPauseId, "StartupDelayMilli"},
     {"cbDisableAutoTune", kOptionsDisableAutoTuneId, nullptr},
+    {"cbDisableBackgroundStart", kOptionsDisableBackgroundStartId, nullptr},
 };
 
 // ---- The user's side: runs on the helper thread (or on the test thread while the dialog is
@@ -227,8 +228,9 @@ State MakeState(const std::string& boxes, const std::string& init, const std::st
   return state;
 }
 
-// Move dialog off, startup dialog on, tray notification off, new items disabled, auto-tune on.
-const State kStored = MakeState("10110", "5000", "1000", "2000");
+// Move dialog off, startup dialog on, tray notification off, new items disabled, auto-tune on,
+// background start off.
+const State kStored = MakeState("101101", "5000", "1000", "2000");
 
 class OptionsDialogWin32Test : public test::PlatformTest {
  protected:
@@ -288,7 +290,7 @@ TEST_F(OptionsDialogWin32Test, CaptionSizeAndTextsOfTheControls) {
   RECT client{};
   ::GetClientRect(dialog, &client);
   EXPECT_EQ(client.right, 410);
-  EXPECT_EQ(client.bottom, 348);
+  EXPECT_EQ(client.bottom, 370);
   const LONG style = ::GetWindowLongA(dialog, GWL_STYLE);
   EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
@@ -316,6 +318,8 @@ TEST_F(OptionsDialogWin32Test, CaptionSizeAndTextsOfTheControls) {
       {kOptionsRunkeyPauseLabelId, Kind::kLabel, "Pause between Runkey programs (milliseconds)"},
       {kOptionsStartupPauseLabelId, Kind::kLabel, "Pause between Startup programs (milliseconds)"},
       {kOptionsDisableAutoTuneId, Kind::kCheckBox, "Disable Auto-Tune (CPU usage updates)"},
+      {kOptionsDisableBackgroundStartId, Kind::kCheckBox,
+       "Disable background start of items at logon"},
       {kOptionsSaveId, Kind::kButton, "Save"},
       {kOptionsCancelId, Kind::kButton, "Cancel"},
   };
@@ -338,7 +342,8 @@ TEST_F(OptionsDialogWin32Test, CaptionSizeAndTextsOfTheControls) {
   const std::vector<int> downwards[] = {
       {kOptionsDisableMoveDialogId, kOptionsShowStartupDialogId,
        kOptionsDisableSysTrayNotificationId, kOptionsAutoDisableId, kOptionsPauseNoteId,
-       kOptionsPausesGroupId, kOptionsDisableAutoTuneId, kOptionsSaveId},
+       kOptionsPausesGroupId, kOptionsDisableAutoTuneId, kOptionsDisableBackgroundStartId,
+       kOptionsSaveId},
       {kOptionsInitPauseId, kOptionsRunkeyPauseId, kOptionsStartupPauseId},
   };
   for (const std::vector<int>& ids : downwards) {
@@ -347,7 +352,7 @@ TEST_F(OptionsDialogWin32Test, CaptionSizeAndTextsOfTheControls) {
           << ids[i];
     }
   }
-  for (int id = kOptionsDisableMoveDialogId; id <= kOptionsCancelId; ++id) {
+  for (int id = kOptionsDisableMoveDialogId; id <= kOptionsDisableBackgroundStartId; ++id) {
     EXPECT_TRUE(Inside(ClientRectOf(dialog, id), client)) << id;
   }
   const RECT group = ClientRectOf(dialog, kOptionsPausesGroupId);
@@ -376,11 +381,11 @@ TEST_F(OptionsDialogWin32Test, EveryOptionRoundTripsThroughTheStores) {
   // Each box has its own pattern over the cases (so two boxes mixed up show), and is checked
   // and unchecked again; each pause has its own values.
   const State cases[] = {
-      MakeState("10010", "5000", "1000", "2000"),
-      MakeState("01111", "0", "-1", "2147483647"),
-      MakeState("00100", "-2147483648", "250", "0"),
+      MakeState("100101", "5000", "1000", "2000"),
+      MakeState("011110", "0", "-1", "2147483647"),
+      MakeState("001001", "-2147483648", "250", "0"),
   };
-  State saved = MakeState("00000", "", "", "");  // nothing stored yet
+  State saved = MakeState("000000", "", "", "");  // nothing stored yet
   State shown;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));

@@ -174,6 +174,17 @@ class SimPlatform : public IPlatform {
     bool standardRights = false;
     // What it returns when it ends (sim processes end as soon as they are waited for).
     std::uint32_t exitCode = 0;
+    std::uint32_t processId = 0;
+    // The process that started it (StartChildProcess); 0 for the program's own starts.
+    std::uint32_t parentId = 0;
+    // NtSetInformationProcess(ProcessIoPriority) and SetProcessInformation(ProcessMemoryPriority).
+    std::uint32_t ioPriority = kIoPriorityNormal;
+    std::uint32_t memoryPriority = kMemoryPriorityNormal;
+    // The job it belongs to (an index in the order the jobs were created), or -1.
+    int job = -1;
+    // Ended (EndProcess, or its job closed with kJobObjectLimitKillOnJobClose): no longer in its
+    // job's list and no longer to be opened.
+    bool ended = false;
   };
   // CreateProcess finds the program as Windows does (see Platform.h); a program is any
   // existing file ending in ".exe", ".com", ".bat" or ".cmd". ShellExecute opens a shortcut by
@@ -186,6 +197,19 @@ class SimPlatform : public IPlatform {
   void SetProcessStartCost(std::uint32_t milliseconds);
   // Process and thread handles given out by CreateProcess and not closed yet.
   int OpenProcessHandleCount() const;
+  // Job handles given out by CreateJobObject and not closed yet.
+  int OpenJobHandleCount() const;
+  // A program that the process with that id starts itself (a launcher starting its tray
+  // program), as CreateProcess in that process would: the class of the flags, else the
+  // parent's where that is idle or below normal, else normal; the parent's job, unless the
+  // flags ask to break away and the job allows it. Returns the new process's id.
+  std::uint32_t StartChildProcess(std::uint32_t parentId, const std::string& image,
+                                  std::uint32_t creationFlags = 0);
+  void EndProcess(std::uint32_t processId);
+  // SetPriorityClass of that process fails from now on with the error (0: it works again).
+  void FailPriorityClassChange(std::uint32_t processId, std::uint32_t error);
+  // Every process's priority-class change, in order: (process id, class).
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> PriorityClassChanges() const;
 
   // --- Virtual clock ----------------------------------------------------------------------
   // Milliseconds since the machine started; Sleep advances it and returns at once.

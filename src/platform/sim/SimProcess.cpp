@@ -147,15 +147,17 @@ std::uint32_t StartImage(SimPlatform::State& state, const FileNode& image,
       priority == 0 ? kNormalPriorityClass : priority, (creationFlags & kCreateSuspended) != 0,
       state.files.standardRights});
   const std::size_t index = state.processes.starts.size() - 1;
+  const std::uint32_t processId = state.processes.nextId;
+  state.processes.nextId += 8;
+  state.processes.starts[index].processId = processId;
   if (info != nullptr) {
     ProcessInformation started;
     started.process = state.NewHandle();
     started.thread = state.NewHandle();
     state.kernelObjects[started.process] = KernelObject{KernelObject::Kind::kProcess, "", 0, index};
     state.kernelObjects[started.thread] = KernelObject{KernelObject::Kind::kThread, "", 0, index};
-    started.processId = state.processes.nextId;
-    started.threadId = state.processes.nextId + 4;
-    state.processes.nextId += 8;
+    started.processId = processId;
+    started.threadId = processId + 4;
     *info = started;
   }
   return kErrorSuccess;

@@ -35,6 +35,12 @@ bool SimPlatform::State::CloseKernelHandle(Handle handle) {
       system.mutexOwners.erase(found->second.name);
     }
   }
+  if (found->second.kind == sim::KernelObject::Kind::kJob &&
+      (processes.jobLimits[found->second.start] & kJobObjectLimitKillOnJobClose) != 0) {
+    for (SimPlatform::ProcessStart& start : processes.starts) {
+      if (start.job == static_cast<int>(found->second.start)) start.ended = true;
+    }
+  }
   kernelObjects.erase(found);
   return true;
 }

@@ -109,11 +109,11 @@ struct PrivilegeState {
 };
 
 struct KernelObject {
-  enum class Kind { kMutex, kToken, kProcess, kThread };
+  enum class Kind { kMutex, kToken, kProcess, kThread, kJob };
   Kind kind = Kind::kMutex;
   std::string name;  // a named mutex
   std::uint32_t access = 0;
-  std::size_t start = 0;  // a process or thread: its index in ProcessState::starts
+  std::size_t start = 0;  // a process or thread: its index in ProcessState::starts; a job's index
 };
 
 struct SystemState {
@@ -179,6 +179,9 @@ struct ProcessState {
   std::map<std::string, std::uint32_t> failures;  // by folded image path
   std::uint32_t startCost = 0;
   std::uint32_t nextId = 0x400;
+  std::vector<std::uint32_t> jobLimits;                  // by job index
+  std::map<std::uint32_t, std::uint32_t> classFailures;  // by process id
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> classChanges;
 };
 
 struct ClockState {

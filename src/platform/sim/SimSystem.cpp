@@ -208,7 +208,14 @@ bool SimSystem::SetPriorityClass(Handle process, std::uint32_t priorityClass) {
     state_.system.lastError = kErrorInvalidParameter;
     return false;
   }
-  state_.processes.starts[found->second.start].priorityClass = priorityClass;
+  SimPlatform::ProcessStart& start = state_.processes.starts[found->second.start];
+  auto failure = state_.processes.classFailures.find(start.processId);
+  if (failure != state_.processes.classFailures.end()) {
+    state_.system.lastError = failure->second;
+    return false;
+  }
+  start.priorityClass = priorityClass;
+  state_.processes.classChanges.emplace_back(start.processId, priorityClass);
   return true;
 }
 

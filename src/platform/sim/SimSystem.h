@@ -31,7 +31,7 @@ class SimSystem : public ISystem {
                            std::string* text) override;
   bool GetFileVersionInfo(const std::string& path, FixedFileVersion* version) override;
   Handle CreateMutex(bool initialOwner, const std::string& name) override;
-  // Closes mutex, process and thread handles alike.
+  // Closes mutex, process, thread and job handles alike.
   bool CloseHandle(Handle handle) override;
   // See SimProcess.h: the program finding, the priority-class check, the record and handles.
   bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
@@ -41,6 +41,15 @@ class SimSystem : public ISystem {
   bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) override;
   bool SetPriorityClass(Handle process, std::uint32_t priorityClass) override;
   std::uint32_t ResumeThread(Handle thread) override;
+  // Jobs and a process's priorities (SimJobs.cpp): a process belongs to one job at most (as
+  // before Windows 8: a second job is refused with kErrorAccessDenied).
+  Handle CreateJobObject(std::uint32_t limitFlags) override;
+  bool AssignProcessToJobObject(Handle job, Handle process) override;
+  bool QueryJobProcessIds(Handle job, std::vector<std::uint32_t>* ids) override;
+  Handle OpenProcess(std::uint32_t access, std::uint32_t processId) override;
+  std::uint32_t GetPriorityClass(Handle process) override;
+  bool SetProcessIoPriority(Handle process, std::uint32_t priority) override;
+  bool SetProcessMemoryPriority(Handle process, std::uint32_t priority) override;
   bool GetSystemTimes(std::uint64_t* idle, std::uint64_t* kernel, std::uint64_t* user) override;
   std::uint32_t GetLastError() override;
   void SetLastError(std::uint32_t code) override;

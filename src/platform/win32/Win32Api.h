@@ -17,6 +17,7 @@
 
 #undef CopyFile
 #undef CreateDirectory
+#undef CreateJobObject
 #undef CreateMutex
 #undef CreateProcess
 #undef DeleteFile

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32ProcessPriority.h"
 #include "platform/win32/Win32SystemLibrary.h"
 #include "platform/win32/Win32Text.h"
 
@@ -256,6 +257,28 @@ class Win32System : public ISystem {
   }
 
   std::uint32_t ResumeThread(Handle thread) override { return ::ResumeThread(ToHandle(thread)); }
+
+  Handle CreateJobObject(std::uint32_t limitFlags) override {
+    return win32::CreateJobObject(limitFlags);
+  }
+  bool AssignProcessToJobObject(Handle job, Handle process) override {
+    return win32::AssignProcessToJobObject(job, process);
+  }
+  bool QueryJobProcessIds(Handle job, std::vector<std::uint32_t>* ids) override {
+    return win32::QueryJobProcessIds(job, ids);
+  }
+  Handle OpenProcess(std::uint32_t access, std::uint32_t processId) override {
+    return win32::OpenProcess(access, processId);
+  }
+  std::uint32_t GetPriorityClass(Handle process) override {
+    return win32::GetPriorityClass(process);
+  }
+  bool SetProcessIoPriority(Handle process, std::uint32_t priority) override {
+    return win32::SetProcessIoPriority(process, priority);
+  }
+  bool SetProcessMemoryPriority(Handle process, std::uint32_t priority) override {
+    return win32::SetProcessMemoryPriority(process, priority);
+  }
 
   std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) override {
     return ::WaitForSingleObject(ToHandle(handle), milliseconds);

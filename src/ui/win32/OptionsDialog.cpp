@@ -23,6 +23,7 @@ constexpr OptionPlace kPlaces[] = {
     {kRunkeyPauseOption, kOptionsRunkeyPauseId},
     {kStartupPauseOption, kOptionsStartupPauseId},
     {kDisableAutoTuneOption, kOptionsDisableAutoTuneId},
+    {kDisableBackgroundStartOption, kOptionsDisableBackgroundStartId},
 };
 
 const OptionPlace* PlaceOfId(int id) {
@@ -47,8 +48,9 @@ const std::string& CaptionOf(const char* name) {
   throw std::logic_error("no option " + std::string(name));
 }
 
-// Client area 410 x 348: four check boxes, the note (two lines), the group of pauses (each
-// label to the left of its edit), the auto-tune box, and the buttons in the bottom right.
+// Client area 410 x 370: four check boxes, the note (two lines), the group of pauses (each
+// label to the left of its edit), the auto-tune and background boxes, and the buttons in the
+// bottom right.
 constexpr int kLeft = 8;
 constexpr int kWidth = 394;
 constexpr int kCheckHeight = 17;
@@ -61,10 +63,10 @@ constexpr int kEditWidth = 90;
 constexpr int kEditHeight = 21;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
-constexpr int kButtonTop = 315;
+constexpr int kButtonTop = 337;
 
 FormSpec Form() {
-  return {kOptionsDialogClass, kOptionsCaption, 410, 348, WS_CAPTION | WS_SYSMENU};
+  return {kOptionsDialogClass, kOptionsCaption, 410, 370, WS_CAPTION | WS_SYSMENU};
 }
 
 ControlSpec CheckBox(int id, const char* name, int top) {
@@ -96,6 +98,7 @@ std::vector<ControlSpec> Layout() {
       PauseLabel(kOptionsStartupPauseLabelId, kStartupPauseOption, 2),
       PauseEdit(kOptionsStartupPauseId, 2),
       CheckBox(kOptionsDisableAutoTuneId, kDisableAutoTuneOption, 272),
+      CheckBox(kOptionsDisableBackgroundStartId, kDisableBackgroundStartOption, 294),
       {kOptionsSaveId, ControlKind::kButton, kOptionsSaveCaption,
        410 - kLeft - 2 * kButtonWidth - 8, kButtonTop, kButtonWidth, kButtonHeight},
       {kOptionsCancelId, ControlKind::kButton, kOptionsCancelCaption, 410 - kLeft - kButtonWidth,

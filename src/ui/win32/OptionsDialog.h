@@ -27,6 +27,7 @@ inline constexpr int kOptionsStartupPauseId = 112;
 inline constexpr int kOptionsDisableAutoTuneId = 113;
 inline constexpr int kOptionsSaveId = 114;
 inline constexpr int kOptionsCancelId = 115;
+inline constexpr int kOptionsDisableBackgroundStartId = 116;
 // Shown while a policy sets some of the options (their controls are greyed).
 inline constexpr int kOptionsPolicyNoteId = 150;
 
