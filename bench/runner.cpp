@@ -13,8 +13,9 @@
 // For the measured logon it prints when each item started (after the first one), the sum of the
 // pauses the runner chose (its "(sleeping N milliseconds)" messages), the total time, the time
 // spent waiting inside Sleep (pauses and load samples alike), the runner's own overhead per item
-// = (total - waiting) / 20, the mean time of a CreateProcess call and the registry's share. The
-// goal: an overhead under 20 ms per item on Windows.
+// = (total - waiting) / 20, the same without the time spent inside CreateProcess (what Windows
+// takes to make the process, which no runner can save), the mean time of a CreateProcess call
+// and the registry's share. The goal: an overhead of at most 10 ms per item on Windows.
 //
 // Natively it runs on the simulation, whose clock is virtual (Sleep returns at once and moves
 // the clock on): the times are the virtual ones, with the real CPU time beside them. Built for
@@ -282,8 +283,10 @@ void Report(const char* title, const Logon& logon) {
     std::printf("  %-34s %9.1f ms (%llu calls, %llu ms asked)\n", "waiting inside Sleep", sleep.ms,
                 static_cast<unsigned long long>(sleep.calls),
                 static_cast<unsigned long long>(logon.sleepAskedMs));
-    std::printf("  %-34s %9.1f ms (goal: under 20 ms)\n", "runner overhead per item",
+    std::printf("  %-34s %9.1f ms (goal: at most 10 ms)\n", "runner overhead per item",
                 (logon.realMs - sleep.ms) / kItems);
+    std::printf("  %-34s %9.1f ms\n", "  the same without CreateProcess",
+                (logon.realMs - sleep.ms - create.ms) / kItems);
   }
   std::printf("  %-34s %9.3f ms mean real (%llu calls)\n", "CreateProcess",
               create.calls ? create.ms / create.calls : 0.0,

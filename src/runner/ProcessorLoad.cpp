@@ -45,6 +45,8 @@ struct CpuState {
   std::int32_t smoothed = 0;
   std::int32_t lastSample = 0;
   bool sampleTaken = false;
+  // The first reading primes the system's counters (NT).
+  bool primed = false;
   // The performance data lacked the counter and GetSystemTimes stood in: the system will not
   // grow the counter while the program runs, and asking for it again costs a query of the
   // performance data per reading (about 10 ms on Wine), so the readings go to GetSystemTimes.
@@ -158,6 +160,10 @@ double LoadBetween(const Reading& a, const Reading& b) {
 }
 
 double SampleNt() {
+  if (!Cpu().primed) {
+    Cpu().primed = true;
+    TakeReading();
+  }
   PauseMs(50);
   const Reading a = TakeReading();
   PauseMs(100);
@@ -209,10 +215,10 @@ void InitializeProcessorLoad() {
     // start of the program, before its first window.
     PauseMs(100);
     StartCpuStats();
-  } else {
-    // The first reading primes the system's counters.
-    TakeReading();
   }
+  // On NT the first sample primes the counters. The first query of the performance data loads
+  // their providers (on Wine the printing libraries, 5 MB, with them): a run that never samples
+  // the load, a logon with nothing to start, never pays for it.
 }
 
 void FinalizeProcessorLoad() { StopCpuStats(); }

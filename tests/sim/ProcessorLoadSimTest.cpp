@@ -156,6 +156,8 @@ TEST_F(ProcessorLoadSimTest, EachSampleCountsHalfTowardsTheSmoothedLoad) {
 
 // A sample waits 100 ms, reads, waits 100 ms and reads again, pumping messages before each wait.
 TEST_F(ProcessorLoadSimTest, ASampleIsTwoReadingsAHundredMillisecondsApart) {
+  // The first sample also primes the counters (see below): the one measured here comes after.
+  SampleCpuUsage();
   std::vector<std::uint64_t> queries;
   Sim().SetPerformanceDataSource([&](std::uint64_t ms) {
     queries.push_back(ms);
@@ -253,6 +255,27 @@ TEST_F(ProcessorLoadSimTest, StartingTheReaderWaitsOnlyOn9x) {
     EXPECT_EQ(SleepsSince(mark),
               nine ? std::vector<std::uint32_t>{100} : std::vector<std::uint32_t>{});
   }
+}
+
+// Starting the reader on NT asks the performance data nothing (the first query loads their
+// providers, a cost a run that never samples should not pay); the first sample primes the
+// counters with one reading more, the later ones take their two readings only.
+TEST_F(ProcessorLoadSimTest, TheFirstSampleNotTheStartPrimesTheCounters) {
+  FinalizeProcessorLoad();
+  std::vector<std::uint64_t> queries;
+  Sim().SetPerformanceDataSource([&](std::uint64_t ms) {
+    queries.push_back(ms);
+    return IdleBlock(ms * 10000 / 2, ms);
+  });
+  InitializeProcessorLoad();
+  EXPECT_TRUE(queries.empty());
+  const std::uint64_t start = Sim().Now();
+  EXPECT_EQ(SampleCpuUsage(), 50.0);
+  EXPECT_EQ(queries, (std::vector<std::uint64_t>{start, start + 100, start + 200}));
+  queries.clear();
+  EXPECT_EQ(SampleCpuUsage(), 50.0);
+  EXPECT_EQ(queries.size(), 2u);
+  EXPECT_FALSE(CpuSamplingFailed());
 }
 
 // The 9x kernel statistic: its percent after 200 ms; no statistic is a load of 0, not a failure.

@@ -475,6 +475,28 @@ TEST_F(StartupControlSimTest, MasterRegistersTheUserAndSaysSoOnlyWhenTheMachineH
   }
 }
 
+// A logon with nothing to start measures no load, so it never asks the performance data (whose
+// first query loads their providers); it still registers the program for the next logon.
+TEST_F(StartupControlSimTest, GoWithNothingToStartNeverReadsThePerformanceData) {
+  SetAutoTune(true);
+  SetDefaultPauses(0, 1000, 1000);
+  SharedOptions().Load();
+  int queries = 0;
+  Sim().SetPerformanceDataSource([&](std::uint64_t ms) {
+    ++queries;
+    return perf::BuildPerfDataBlock({}, ms * 10000);
+  });
+  FinalizeProcessorLoad();
+  InitializeProcessorLoad();
+
+  Start("-go");
+
+  EXPECT_EQ(queries, 0);
+  EXPECT_TRUE(Sim().ProcessStarts().empty());
+  EXPECT_EQ(SelfValue(kHKeyLocalMachine, kRunKey), kSelfPath + " -go ");
+  EXPECT_TRUE(ApplicationTerminating());
+}
+
 // -- Auto-tune failure --------------------------------------------------------------------
 
 TEST_F(StartupControlGoTest, ASamplingFailureShowsTheDialogOnceAndSwitchesAutoTuneOffForGood) {

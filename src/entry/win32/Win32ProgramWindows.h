@@ -1,5 +1,8 @@
 #pragma once
-// The real program's windows, created in the program block's order and destroyed in reverse.
+// The real program's windows, in the program block's order and destroyed in reverse. The main
+// window, the auto-tune error dialog and the runner window are made when the block creates them;
+// the windows that only a user's command opens (options, edit, about, new item, restore) are made
+// the first time one is opened: a logon that opens none of them never pays for them.
 
 #include <functional>
 #include <memory>
@@ -40,6 +43,19 @@ class Win32ProgramWindows final : public IProgramWindows {
   void DestroyWindows() override;
 
  private:
+  // Each made on first use, once the program block has created it.
+  OptionsDialog* Options();
+  EditWindowView* Edit();
+  AboutDialogView* About();
+  NewItemDialogView* NewItem();
+  RestoreWindowView* Restore();
+
+  bool optionsCreated_ = false;
+  bool editCreated_ = false;
+  bool aboutCreated_ = false;
+  bool newItemCreated_ = false;
+  bool restoreCreated_ = false;
+
   std::unique_ptr<Win32Application> application_;
   std::unique_ptr<MainWindowView> main_;
   std::unique_ptr<OptionsDialog> options_;

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 // After <windows.h>, which they need.
+#include <commdlg.h>
 #include <lmcons.h>
 #include <objbase.h>
 #include <sddl.h>

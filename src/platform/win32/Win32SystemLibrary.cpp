@@ -92,4 +92,14 @@ const NetApiFunctions& NetApiLibrary() {
   return table;
 }
 
+const CommonDialogFunctions& CommonDialogLibrary() {
+  static const CommonDialogFunctions table = [] {
+    CommonDialogFunctions loaded;
+    HMODULE module = LoadFromSystemFolder(L"comdlg32.dll", &loaded.error);
+    Resolve(module, "GetOpenFileNameA", &loaded.getOpenFileName, &loaded.error);
+    return Finished(loaded);
+  }();
+  return table;
+}
+
 }  // namespace lw

@@ -3,7 +3,9 @@
 // netapi32). A library named without a folder is searched for beside the executable first: a
 // file planted there would run inside the program, with its rights. These are therefore never
 // imported at load time; their functions are looked up here, from the system folder only, the
-// first time one of them is needed.
+// first time one of them is needed. The common dialogs (comdlg32) are loaded the same way for
+// another reason: they bring the printing libraries with them, several megabytes that a logon,
+// which never shows a file dialog, would otherwise carry from its first moment.
 
 #include "platform/win32/Win32Api.h"
 
@@ -40,5 +42,11 @@ struct NetApiFunctions {
   DWORD(WINAPI* netApiBufferFree)(LPVOID) = nullptr;
 };
 const NetApiFunctions& NetApiLibrary();
+
+struct CommonDialogFunctions {
+  DWORD error = ERROR_SUCCESS;
+  decltype(&::GetOpenFileNameA) getOpenFileName = nullptr;
+};
+const CommonDialogFunctions& CommonDialogLibrary();
 
 }  // namespace lw

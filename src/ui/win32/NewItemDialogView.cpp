@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/win32/Win32SystemLibrary.h"
+#include "util/Error.h"
 #include "util/Text.h"
 
 namespace lw {
@@ -76,7 +78,11 @@ bool NewItemDialogView::ChooseProgram(std::string& path) {
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!::GetOpenFileNameA(&dialog)) return false;
+  const CommonDialogFunctions& dialogs = CommonDialogLibrary();
+  if (dialogs.error != ERROR_SUCCESS) {
+    throw Error("Unable to show the file dialog (error " + std::to_string(dialogs.error) + ")");
+  }
+  if (!dialogs.getOpenFileName(&dialog)) return false;
   path = file.data();
   return true;
 }
