@@ -60,7 +60,7 @@ bool FindProcessorObject(const BlockView& block, std::size_t end, std::size_t* o
   if (at < perf::kBlockSize) return false;
   for (std::uint32_t i = 0; i < count && BlockView::Within(at, perf::kObjectSize, end); ++i) {
     const std::uint32_t index = block.U32(at + perf::kObjectNameTitleIndex);
-    *seen += "-" + std::to_string(index);
+    seen->append("-").append(std::to_string(index));
     if (index == kPerfProcessorObject) {
       *object = at;
       return true;
@@ -88,7 +88,7 @@ bool FindIdleCounter(const BlockView& block, std::size_t object, std::size_t obj
   for (std::uint32_t i = 0; i < count && BlockView::Within(at, perf::kCounterSize, definitionsEnd);
        ++i) {
     const std::uint32_t index = block.U32(at + perf::kCounterNameTitleIndex);
-    *seen += "-" + std::to_string(index);
+    seen->append("-").append(std::to_string(index));
     if (index == kPerfProcessorTimeCounter) {
       *counterOffset = block.U32(at + perf::kCounterOffset);
       return true;
