@@ -54,16 +54,17 @@ TEST_F(ItemRecordSimTest, EachItemStartsAndPausesByItsOwnStoredValues) {
     std::int32_t priority;     // 0: none
     std::int32_t pre, post;    // last logon's figures; post also as its previous one
     // Expected:
-    std::uint32_t startedAt;  // priority class
+    std::uint32_t startedAt;  // priority class during the logon (normal starts below it)
+    std::uint32_t stored;     // the class stored for the item
     const char* sleeping;
     std::int64_t storedTuned;  // -1: not written
   } cases[] = {
       // The user's pause is used as it is: nothing tuned.
-      {"A", 1500, 0, 0x4000, 30, 40, 0x4000, "(sleeping 1500 milliseconds)", -1},
+      {"A", 1500, 0, 0x4000, 30, 40, 0x4000, 0x4000, "(sleeping 1500 milliseconds)", -1},
       // A steady load after the item: 8 % off the tuned pause, stored 100 ms shorter.
-      {"B", 0, 2500, 0x40, 70, 40, 0x40, "(sleeping 2300 milliseconds)", 2200},
+      {"B", 0, 2500, 0x40, 70, 40, 0x40, 0x40, "(sleeping 2300 milliseconds)", 2200},
       // Nothing stored: the default pause, unchanged without figures; the default class.
-      {"C", 0, 0, 0, 0, 0, 0x20, "(sleeping 1000 milliseconds)", 1000},
+      {"C", 0, 0, 0, 0, 0, 0x4000, 0x20, "(sleeping 1000 milliseconds)", 1000},
   };
   for (const Stored& c : cases) {
     const std::string key = c.item;
@@ -95,8 +96,8 @@ TEST_F(ItemRecordSimTest, EachItemStartsAndPausesByItsOwnStoredValues) {
     EXPECT_GT(Figure(key + kPreSuffix), 0);
     EXPECT_EQ(Figure(key + kPostSuffix + kPreviousSuffix), Figure(key + kPostSuffix));
     EXPECT_GT(Figure(key + kPostSuffix), 0);
-    // Every item ends with a stored class, the one it started with.
-    EXPECT_EQ(RawDword(kHKeyLocalMachine, kPriorityKey, key, -1), c.startedAt);
+    // Every item ends with a stored class: its own, or the default one.
+    EXPECT_EQ(RawDword(kHKeyLocalMachine, kPriorityKey, key, -1), c.stored);
   }
 }
 
