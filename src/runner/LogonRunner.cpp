@@ -295,18 +295,23 @@ void LogonRunner::RunRunkeyItems() {
 
 // What the item learnt is written however its turn ends (an error half-way included), as the
 // single writes were made along the way before.
-void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& me) {
+void LogonRunner::RunOnRecord(std::vector<ItemRecord>& records, std::size_t index,
+                              const std::string& me, ItemTurn turn) {
   try {
-    RunRunkeyItemOnRecord(index, me);
+    (this->*turn)(index, me);
   } catch (...) {
     try {
-      ItemFinished(runkeyRecords_, index);
+      ItemFinished(records, index);
     } catch (const Error&) {
       // the first error is the one to tell
     }
     throw;
   }
-  ItemFinished(runkeyRecords_, index);
+  ItemFinished(records, index);
+}
+
+void LogonRunner::RunRunkeyItem(std::size_t index, const std::string& me) {
+  RunOnRecord(runkeyRecords_, index, me, &LogonRunner::RunRunkeyItemOnRecord);
 }
 
 void LogonRunner::RunRunkeyItemOnRecord(std::size_t index, const std::string& /*me*/) {
@@ -366,17 +371,7 @@ void LogonRunner::RunStartupItems() {
 }
 
 void LogonRunner::RunStartupItem(std::size_t index, const std::string& me) {
-  try {
-    RunStartupItemOnRecord(index, me);
-  } catch (...) {
-    try {
-      ItemFinished(startupRecords_, index);
-    } catch (const Error&) {
-      // the first error is the one to tell
-    }
-    throw;
-  }
-  ItemFinished(startupRecords_, index);
+  RunOnRecord(startupRecords_, index, me, &LogonRunner::RunStartupItemOnRecord);
 }
 
 void LogonRunner::RunStartupItemOnRecord(std::size_t index, const std::string& me) {

@@ -123,6 +123,9 @@ class LogonRunner {
   void ReadRecords(std::vector<ItemRecord>& records, const std::vector<std::string>& keys,
                    bool runItems);
   void ItemFinished(std::vector<ItemRecord>& records, std::size_t index);
+  using ItemTurn = void (LogonRunner::*)(std::size_t, const std::string&);
+  void RunOnRecord(std::vector<ItemRecord>& records, std::size_t index, const std::string& me,
+                   ItemTurn turn);
   void Show(const std::string& text) const;
   void WaitWhilePaused();
   void SleepStep(std::int64_t milliseconds);
